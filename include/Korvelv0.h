@@ -1,0 +1,104 @@
+/*
+ * Korvelv0 — a rendering library for games and modelling tools.
+ *
+ * One shared library (libKorvelv0.so) with a flat C interface. All state lives
+ * inside the library in fixed tables of numbered slots: the host refers to
+ * textures, fonts, particle groups, models and instances by the small integers
+ * that the creating calls return.
+ *
+ * Conventions
+ *  - ints are 32-bit; reals arrive as double and are used as float unless a
+ *    call says otherwise; colours are 0 to 255 and divided by 255 unclamped.
+ *  - wide strings are wchar_t (UTF-32 on Linux); file paths are converted to
+ *    UTF-8 before they reach the file system.
+ *  - a negative int result is a failure code specific to each call.
+ *  - every call runs on the host's rendering thread; none may run at the
+ *    same time as another.
+ *  - every export is memory-safe for any argument values: a slot, part,
+ *    vertex or face number out of range does nothing or returns a negative
+ *    code, and no file content can crash the library.
+ *
+ * The effect file "Korvelv0.fx" must be in the working directory at
+ * InitDevice: it holds the shaders, compiled at run time.
+ */
+#ifndef KORVELV0_H
+#define KORVELV0_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <wchar.h>
+
+#if defined(_WIN32)
+#define KORVEL_API __declspec(dllexport)
+#else
+#define KORVEL_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---------------------------------------------------------------- device and frame
+ *
+ * InitDevice(window): window is the platform window that receives the output.
+ *   On Linux it is an X11 Window id cast to a pointer, e.g.
+ *   InitDevice((void*)(uintptr_t)xwindow); the library opens its own display
+ *   connection ($DISPLAY). Pass NULL for a headless device, which renders into
+ *   an off-screen back buffer of ScreenWidth x ScreenHeight (read it back with
+ *   BackBufferToFile).
+ *   Returns the feature level (0xB000) or a negative failure code:
+ *   -1 no device, -2/-3 back buffer, -4/-5 depth buffer, -6 to -77 shader,
+ *   layout, constant-buffer and state creation (see the docs), -36/-37 text
+ *   texture, -58 wireframe state. After a failure call CleanupDevice.
+ * IsDeviceRemoved: 1 device usable, 0 hung or reset, -1 removed otherwise.
+ * ClearColorZ: a red value above 0 clears the colour too; 0 or less clears
+ *   depth only.
+ */
+KORVEL_API int InitDevice(void* window);
+KORVEL_API void CleanupDevice(void);
+KORVEL_API int IsDeviceRemoved(void);
+KORVEL_API void SwapChainPresent(void);
+KORVEL_API void ClearColorZ(int red, int green, int blue, double depth);
+
+/* ---------------------------------------------------------------- render targets and capture
+ * Texture number 101 is the off-screen target. BackBufferToFile kinds:
+ * 0 BMP, 1 JPG, 3 PNG, 4 DDS; any other kind writes nothing. */
+KORVEL_API int CreateTextureforRTandSRV(int width, int height);
+KORVEL_API void SetViewportsandRenderTargets(int target);
+KORVEL_API void BackBufferToFile(int kind, const wchar_t* path);
+
+/* ---------------------------------------------------------------- camera, screen and scene lighting
+ * ScreenSizeSet: 0 = 640x480, 1 = 800x600, 2 = 1024x768; call before InitDevice.
+ * ProjectionMatrixValueSet modes: 0 perspective (a = vertical field of view,
+ * b = aspect), 1 perspective by view size (a, b = width, height at near),
+ * 2 orthographic (a, b = width, height). */
+KORVEL_API void ScreenSizeSet(int mode);
+KORVEL_API void ViewMatrixValueSet(double eyeX, double eyeY, double eyeZ, double atX, double atY, double atZ,
+                                   double upX, double upY, double upZ);
+KORVEL_API void ProjectionMatrixValueSet(int mode, double a, double b, double nearZ, double farZ);
+KORVEL_API void SceneAmbientColorSet(int red, int green, int blue);
+KORVEL_API void SetPointLightPos(double x, double y, double z);
+KORVEL_API void SetktexkdifkemikspcMparam(double ktex, double kdif, double kemi, double kspc, double Mparam0,
+                                          double Mparam1);
+
+/* ---------------------------------------------------------------- textures and sprites
+ * Texture numbers: 0-99 loaded textures, 100 the text texture, 101 the
+ * off-screen target, -1 none. Blend modes: 0 off, 1 add, 2 subtract
+ * (destination minus source), 3 alpha, 4 constant factor, 5 constant factor
+ * with the alpha-keyed pixel shader; other values keep the previous blend. */
+KORVEL_API int readtexture(const wchar_t* path);
+KORVEL_API void CleanupDeviceSRV(int slot);
+KORVEL_API void RenderSprite(int texno, int x, int y, double scalex, double scaley, double tu0, double tv0,
+                             double tu1, double tv1, int blendmode, double angle, int pivotx, int pivoty, double z,
+                             double factor);
+KORVEL_API void RenderSprite3d(int texno, int blendmode, double factor, const double X[4], const double Y[4],
+                               const double Z[4], const double U[4], const double V[4]);
+
+/* ---------------------------------------------------------------- math-only exports end here;
+ * the families below are added by their modules. */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KORVELV0_H */

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian machine:
+#   tools/build.sh demo   install what is missing, build, run the demo
+#   tools/build.sh test   install what is missing, build, run every test
+# Run as root, or as a user with sudo.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=${1:-test}
+build=${KORVEL_BUILD_DIR:-build}
+
+packages=(
+  build-essential cmake pkg-config git
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
+  libx11-dev xvfb xauth
+  libshaderc-dev libspirv-cross-c-shared-dev libstb-dev
+  libfreetype-dev libfontconfig-dev libharfbuzz-dev
+  fonts-dejavu-core fonts-noto-cjk
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc)
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j "$jobs"
+
+case "$mode" in
+  demo)
+    cd "$build" && ./examples/korvel-demo "${@:2}"
+    ;;
+  test)
+    ctest --test-dir "$build" --output-on-failure -j "$jobs"
+    ;;
+  *)
+    echo "usage: tools/build.sh demo|test" >&2
+    exit 2
+    ;;
+esac
