@@ -1,0 +1,26 @@
+#include "platform/image/file_bytes.h"
+#include "platform/image/image.h"
+#include "platform/image/mip_chain.h"
+#include "platform/image/stb_codecs.h"
+
+namespace korvel::image {
+
+bool loadTextureFile(const std::string& utf8Path, TextureImage& out) {
+    out = {};
+    std::vector<uint8_t> bytes;
+    return readFileBytes(utf8Path, bytes) && loadTextureMemory(bytes.data(), bytes.size(), out);
+}
+
+bool loadTextureMemory(const uint8_t* data, size_t size, TextureImage& out) {
+    out = {};
+    if (data == nullptr || size == 0) return false;
+    std::vector<MipLevel> mips(1);
+    if (!decodeWithStb(data, size, mips[0])) return false;
+    completeMipChain(mips);
+    out.width = mips[0].width;
+    out.height = mips[0].height;
+    out.mips = std::move(mips);
+    return true;
+}
+
+}  // namespace korvel::image

@@ -1,0 +1,51 @@
+// Shared helpers for the image tests: synthetic images and a scratch folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "platform/gpu/gpu.h"
+
+namespace korvel::image::test {
+
+// A width x height image whose every channel varies across the image, with
+// alpha never all zero or all 255.
+inline gpu::Image gradientImage(uint32_t width, uint32_t height) {
+    gpu::Image image;
+    image.width = width;
+    image.height = height;
+    image.rgba.resize(size_t{width} * height * 4);
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x) {
+            uint8_t* p = &image.rgba[(size_t{y} * width + x) * 4];
+            p[0] = static_cast<uint8_t>(x * 255 / (width > 1 ? width - 1 : 1));
+            p[1] = static_cast<uint8_t>(y * 255 / (height > 1 ? height - 1 : 1));
+            p[2] = static_cast<uint8_t>((x * 7 + y * 13) & 0xFF);
+            p[3] = static_cast<uint8_t>(64 + (x + y) % 128);
+        }
+    }
+    return image;
+}
+
+// Gives each test its own empty folder under the test temp directory.
+class ScratchFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = std::filesystem::path(::testing::TempDir()) /
+                  ("korvel_image_" + std::to_string(getpid()) + "_" + info->test_suite_name() + "_" + info->name());
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string pathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+    std::filesystem::path folder_;
+};
+
+}  // namespace korvel::image::test
