@@ -97,6 +97,23 @@ KORVEL_API void RenderSprite3d(int texno, int blendmode, double factor, const do
 /* ---------------------------------------------------------------- math-only exports end here;
  * the families below are added by their modules. */
 
+/* ---------------------------------------------------------------- keyboard counters
+ * GetKeyboardCount samples every key once (call it once per frame): a key
+ * that is down counts up to 255, any other key reads 0. Keys are indexed by
+ * Windows virtual-key code (0x41 'A', 0x10 Shift, 0xA0/0xA1 left/right Shift,
+ * 0x01 left mouse button, ...). With a windowed device the state comes from
+ * the X server ($DISPLAY); with a headless device every key is up.
+ * GetKeyboardCountByIndex returns a counter without sampling; a code outside
+ * 0 to 255 returns 0.
+ *
+ * Extension: KeyboardStateSet hands the library the 256-byte key state (bit
+ * 0x80 = down, indexed by virtual-key code) that the next GetKeyboardCount
+ * uses instead of reading the X server once, for hosts that read input
+ * themselves (SDL, GLFW, Wayland). NULL does nothing. */
+KORVEL_API void GetKeyboardCount(void);
+KORVEL_API int GetKeyboardCountByIndex(int virtualKey);
+KORVEL_API void KeyboardStateSet(const unsigned char* state);
+
 #ifdef __cplusplus
 }
 #endif

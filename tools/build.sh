@@ -13,7 +13,7 @@ packages=(
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
-  libx11-dev xvfb xauth
+  libx11-dev libxtst-dev xvfb xauth
   libshaderc-dev libspirv-cross-c-shared-dev libstb-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev
   fonts-dejavu-core fonts-noto-cjk
