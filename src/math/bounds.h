@@ -1,0 +1,35 @@
+#pragma once
+
+// Bounding volumes fitted to point sets, and the oriented-box versus view
+// volume test used for culling. With no points, each fitting routine returns a
+// zero-sized volume at the origin (an Obox with the identity orientation).
+
+#include <cstddef>
+
+#include "math/types.h"
+
+namespace korvel::math {
+
+// Tightest axis-aligned box of `count` packed points.
+Aabox aaboxFromPoints(size_t count, const Float3* points);
+
+// Enclosing sphere, grown one point at a time from the most distant pair among
+// the per-axis extreme points. Point i is the Float3 that starts
+// i * strideBytes bytes after firstPoint (no alignment needed).
+Sphere sphereFromPoints(size_t count, const void* firstPoint, size_t strideBytes);
+
+// Box aligned with the principal axes of the points' covariance; orthonormal,
+// right-handed orientation.
+Obox oboxFromPoints(size_t count, const Float3* points);
+
+enum FrustumTestResult : int {
+    kOutside = 0,
+    kIntersecting = 1,
+    kInside = 2,
+};
+
+// 0 when the box and the view volume are disjoint, 2 when the box lies wholly
+// inside it, 1 otherwise. Touching counts as intersecting.
+int oboxFrustumTest(const Obox& box, const Frustum& frustum);
+
+}  // namespace korvel::math

@@ -1,0 +1,125 @@
+#include <algorithm>
+#include <cmath>
+
+#include "math/bounds.h"
+#include "math/quaternion.h"
+#include "math/vector.h"
+
+namespace korvel::math {
+
+namespace {
+
+// Box in the frustum's own space: centre and the three unit axes.
+struct LocalBox {
+    Float3 center;
+    Float3 extents;
+    Float3 axes[3];
+};
+
+// Half the length of the box's shadow on `direction`, in units of |direction|.
+float projectedRadius(const LocalBox& box, Float3 direction) {
+    return box.extents.x * std::fabs(dot(direction, box.axes[0])) +
+           box.extents.y * std::fabs(dot(direction, box.axes[1])) +
+           box.extents.z * std::fabs(dot(direction, box.axes[2]));
+}
+
+LocalBox toFrustumSpace(const Obox& box, const Frustum& frustum) {
+    const Quaternion orientation = compose(box.orientation, conjugate(frustum.orientation));
+    const Matrix r = matrixFromQuaternion(orientation);
+    LocalBox local;
+    local.center = inverseRotate(box.center - frustum.origin, frustum.orientation);
+    local.extents = box.extents;
+    for (int i = 0; i < 3; ++i) {
+        local.axes[i] = {r.m[i][0], r.m[i][1], r.m[i][2]};
+    }
+    return local;
+}
+
+// True when some axis separates the box from the frustum: the box axes and the
+// cross products of each box axis with each frustum edge direction. The
+// frustum's face normals have been tried by the caller.
+bool separated(const LocalBox& box, const Frustum& f) {
+    Float3 corners[8];
+    int n = 0;
+    for (float distance : {f.nearDistance, f.farDistance}) {
+        for (float xs : {f.rightSlope, f.leftSlope}) {
+            for (float ys : {f.topSlope, f.bottomSlope}) {
+                corners[n++] = Float3{xs, ys, 1.0f} * distance;
+            }
+        }
+    }
+    const Float3 edges[6] = {{f.rightSlope, f.topSlope, 1.0f},
+                             {f.rightSlope, f.bottomSlope, 1.0f},
+                             {f.leftSlope, f.topSlope, 1.0f},
+                             {f.leftSlope, f.bottomSlope, 1.0f},
+                             {f.rightSlope - f.leftSlope, 0.0f, 0.0f},
+                             {0.0f, f.bottomSlope - f.topSlope, 0.0f}};
+
+    const auto separatedOn = [&](Float3 axis) {
+        float lo = dot(corners[0], axis);
+        float hi = lo;
+        for (int i = 1; i < 8; ++i) {
+            const float p = dot(corners[i], axis);
+            lo = std::min(lo, p);
+            hi = std::max(hi, p);
+        }
+        const float d = dot(box.center, axis);
+        const float r = projectedRadius(box, axis);
+        return d - r > hi || d + r < lo;
+    };
+
+    for (const Float3& axis : box.axes) {
+        if (separatedOn(axis)) {
+            return true;
+        }
+    }
+    for (const Float3& axis : box.axes) {
+        for (const Float3& edge : edges) {
+            if (separatedOn(cross(axis, edge))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int oboxFrustumTest(const Obox& obox, const Frustum& f) {
+    const LocalBox box = toFrustumSpace(obox, f);
+
+    // Planes (normal, offset): a point p is inside when dot(normal, p) + offset <= 0.
+    struct Plane {
+        Float3 normal;
+        float offset;
+    };
+    const Plane planes[6] = {
+        {{0, 0, -1}, f.nearDistance},
+        {{0, 0, 1}, -f.farDistance},
+        {{1, 0, -f.rightSlope}, 0},
+        {{-1, 0, f.leftSlope}, 0},
+        {{0, 1, -f.topSlope}, 0},
+        {{0, -1, f.bottomSlope}, 0},
+    };
+
+    bool allInside = true;
+    bool centerInside = true;
+    for (const Plane& plane : planes) {
+        const float dist = dot(plane.normal, box.center) + plane.offset;
+        const float radius = projectedRadius(box, plane.normal);
+        if (dist > radius) {
+            return kOutside;
+        }
+        allInside = allInside && dist <= -radius;
+        centerInside = centerInside && dist <= 0.0f;
+    }
+    if (allInside) {
+        return kInside;
+    }
+    if (centerInside) {
+        return kIntersecting;
+    }
+    return separated(box, f) ? kOutside : kIntersecting;
+}
+
+}  // namespace korvel::math
