@@ -1,0 +1,22 @@
+// Pure camera arithmetic: projection matrices by mode and the orientation of
+// the view frustum.
+#pragma once
+
+#include "math/types.h"
+
+namespace korvel::device {
+
+// Left-handed projection mapping depth nearZ to 0 and farZ to 1.
+// Mode 0: a = vertical field of view (radians), b = aspect (width / height).
+// Mode 1: a, b = width and height of the view volume at the near plane.
+// Mode 2: orthographic, a, b = width and height of the view volume.
+// Returns false for any other mode, leaving out untouched. Degenerate inputs
+// (equal planes, zero sizes) give non-finite elements, kept as computed.
+bool projectionForMode(int mode, double a, double b, double nearZ, double farZ, math::Matrix& out);
+
+// The shortest rotation from +z to the direction from eye to at; the
+// identity when both points share x and y (the view runs along the z axis
+// either way, or has no direction at all).
+math::Quaternion frustumOrientation(math::Float3 eye, math::Float3 at);
+
+}  // namespace korvel::device

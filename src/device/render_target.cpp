@@ -1,0 +1,117 @@
+#include "device/render_target.h"
+
+#include <memory>
+#include <vector>
+
+#include "device/current.h"
+#include "device/device_state.h"
+
+namespace korvel::device {
+namespace {
+
+struct OffscreenTarget {
+    std::unique_ptr<gpu::Texture2D> texture;
+    std::unique_ptr<gpu::RenderTargetView> renderTargetView;
+    std::unique_ptr<gpu::ShaderResourceView> textureView;
+    std::unique_ptr<gpu::Texture2D> depthBuffer;
+    std::unique_ptr<gpu::DepthStencilView> depthView;
+    gpu::Viewport viewport;
+};
+
+struct RenderTargetState {
+    uint32_t width = 512;
+    uint32_t height = 512;
+    int mode = 0;
+    OffscreenTarget current;
+    std::vector<OffscreenTarget> earlier;  // from repeated creation calls
+};
+
+// Views go before the textures they refer to.
+void release(OffscreenTarget& target) {
+    target.depthView.reset();
+    target.depthBuffer.reset();
+    target.textureView.reset();
+    target.renderTargetView.reset();
+    target.texture.reset();
+}
+
+RenderTargetState& rt() {
+    static RenderTargetState state;
+    return state;
+}
+
+}  // namespace
+
+uint32_t rtWidth() { return rt().width; }
+uint32_t rtHeight() { return rt().height; }
+int renderTargetMode() { return rt().mode; }
+gpu::ShaderResourceView* offscreenTextureView() { return rt().current.textureView.get(); }
+gpu::RenderTargetView* offscreenRenderTargetView() { return rt().current.renderTargetView.get(); }
+gpu::DepthStencilView* offscreenDepthView() { return rt().current.depthView.get(); }
+
+int createOffscreenTarget(int width, int height) {
+    RenderTargetState& state = rt();
+    state.width = static_cast<uint32_t>(width);
+    state.height = static_cast<uint32_t>(height);
+
+    gpu::Device* device = currentDevice();
+    if (!device) return -1;
+    if (state.current.texture || state.current.depthBuffer) state.earlier.push_back(std::move(state.current));
+    OffscreenTarget& target = state.current;
+
+    // A zero or negative size cannot make a texture.
+    if (width <= 0 || height <= 0) return -1;
+
+    gpu::Texture2DDesc desc;
+    desc.width = state.width;
+    desc.height = state.height;
+    desc.mipLevels = 1;
+    desc.format = gpu::Format::R8G8B8A8_UNorm;
+    desc.usage = gpu::Usage::Default;
+    desc.bindFlags = gpu::BindRenderTarget | gpu::BindShaderResource;
+    target.texture = device->createTexture2D(desc, nullptr);
+    if (!target.texture) return -1;
+    target.renderTargetView = device->createRenderTargetView(*target.texture);
+    if (!target.renderTargetView) return -2;
+    target.textureView = device->createShaderResourceView(*target.texture);
+    if (!target.textureView) return -3;
+
+    const gpu::Texture2DDesc& made = target.texture->desc();
+    target.viewport = gpu::Viewport{0.0f, 0.0f, static_cast<float>(made.width), static_cast<float>(made.height),
+                                    0.0f, 1.0f};
+
+    gpu::Texture2DDesc depthDesc = desc;
+    depthDesc.format = gpu::Format::D24_UNorm_S8_UInt;
+    depthDesc.bindFlags = gpu::BindDepthStencil;
+    target.depthBuffer = device->createTexture2D(depthDesc, nullptr);
+    if (!target.depthBuffer) return -4;
+    target.depthView = device->createDepthStencilView(*target.depthBuffer);
+    if (!target.depthView) return -5;
+    return kRenderTargetTextureNumber;
+}
+
+void selectRenderTarget(int target) {
+    RenderTargetState& state = rt();
+    state.mode = target;
+    gpu::Context* context = currentContext();
+    if (!context) return;
+    if (target == kRenderTargetTextureNumber) {
+        // Selecting a target that was never made leaves the bindings alone.
+        if (!state.current.renderTargetView || !state.current.depthView) return;
+        context->rsSetViewport(state.current.viewport);
+        context->omSetRenderTargets(state.current.renderTargetView.get(), state.current.depthView.get());
+    } else {
+        const DeviceState& screen = deviceState();
+        context->rsSetViewport(screen.screenViewport);
+        context->omSetRenderTargets(screen.backBufferRTV.get(), screen.depthStencilView.get());
+    }
+}
+
+void releaseOffscreenTarget() {
+    RenderTargetState& state = rt();
+    release(state.current);
+    for (OffscreenTarget& target : state.earlier) release(target);
+    state.earlier.clear();
+}
+
+}  // namespace korvel::device

@@ -1,0 +1,39 @@
+// The off-screen render target with its own depth buffer: drawn into after
+// SetViewportsandRenderTargets(101), read by sprites and materials as texture
+// number 101.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/gpu/gpu.h"
+
+namespace korvel::device {
+
+inline constexpr int kRenderTargetTextureNumber = 101;
+
+// RTWidth x RTHeight: 512 x 512 until CreateTextureforRTandSRV sets them.
+uint32_t rtWidth();
+uint32_t rtHeight();
+
+// Last value given to SetViewportsandRenderTargets; 0 until then.
+int renderTargetMode();
+
+// The target's views; null until created (or after a failed step).
+gpu::ShaderResourceView* offscreenTextureView();
+gpu::RenderTargetView* offscreenRenderTargetView();
+gpu::DepthStencilView* offscreenDepthView();
+
+// Sets RTWidth and RTHeight, then creates the texture (-1), its render-target
+// view (-2), its texture view (-3), the viewport, the depth buffer (-4) and
+// its view (-5); returns 101 on success. Objects of an earlier call are kept
+// alive until CleanupDevice, since the context may still have them bound.
+int createOffscreenTarget(int width, int height);
+
+// 101 binds the off-screen viewport and views; any other value the screen's.
+void selectRenderTarget(int target);
+
+// CleanupDevice: releases the target's objects (current and earlier ones).
+// RTWidth, RTHeight and the mode keep their values.
+void releaseOffscreenTarget();
+
+}  // namespace korvel::device

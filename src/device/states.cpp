@@ -1,0 +1,109 @@
+// InitDevice steps 7 and 12: constant buffers and state objects; and the
+// release of every pipeline object.
+#include "device/current.h"
+#include "device/pipeline.h"
+
+namespace korvel::device {
+namespace {
+
+using gpu::Blend;
+using gpu::BlendOp;
+
+struct ConstantBufferSpec {
+    ConstantBufferRegister reg;
+    uint32_t bytes;
+    bool dynamic;  // written with write-discard maps instead of updateSubresource
+    int code;
+};
+
+// In creation order.
+constexpr ConstantBufferSpec kConstantBuffers[] = {
+    {CbView, 64, false, -23},          {CbProjection, 64, false, -24},    {CbWorld, 64, false, -25},
+    {CbSprite, 96, false, -26},        {CbPoint, 32, false, -27},         {CbLine, 64, false, -28},
+    {CbParticle, 48, false, -29},      {CbMaterial, 112, false, -44},     {CbParticleHair, 112, false, -71},
+    {CbJointPalette, 7680, true, -49}, {CbShapekeyFlag, 256, true, -56}, {CbShapekeyOffsets, 1024, true, -57},
+};
+
+gpu::BlendDesc blendDesc(Blend src, Blend dest, BlendOp op, Blend srcAlpha, Blend destAlpha, BlendOp opAlpha) {
+    gpu::BlendDesc desc;
+    desc.blendEnable = true;
+    desc.srcBlend = src;
+    desc.destBlend = dest;
+    desc.blendOp = op;
+    desc.srcBlendAlpha = srcAlpha;
+    desc.destBlendAlpha = destAlpha;
+    desc.blendOpAlpha = opAlpha;
+    desc.writeMask = 0x0F;
+    return desc;
+}
+
+}  // namespace
+
+Pipeline& pipeline() {
+    static Pipeline objects;
+    return objects;
+}
+
+int createStates() {
+    gpu::Device* device = currentDevice();
+    if (!device) return kConstantBuffers[0].code;
+    Pipeline& target = pipeline();
+
+    for (const ConstantBufferSpec& spec : kConstantBuffers) {
+        gpu::BufferDesc desc;
+        desc.byteWidth = spec.bytes;
+        desc.usage = spec.dynamic ? gpu::Usage::Dynamic : gpu::Usage::Default;
+        desc.bindFlags = gpu::BindConstantBuffer;
+        desc.cpuWrite = spec.dynamic;
+        target.constantBuffers[spec.reg] = device->createBuffer(desc, nullptr);
+        if (!target.constantBuffers[spec.reg]) return spec.code;
+    }
+
+    gpu::SamplerDesc sampler;
+    sampler.filter = gpu::Filter::MinMagMipLinear;
+    sampler.addressU = sampler.addressV = sampler.addressW = gpu::AddressMode::Wrap;
+    sampler.mipLodBias = 0.0f;
+    sampler.minLod = 0.0f;
+    sampler.maxLod = 3.402823466e+38f;
+    target.samplerLinearWrap = device->createSamplerState(sampler);
+    if (!target.samplerLinearWrap) return -30;
+
+    gpu::DepthStencilDesc depth;
+    depth.depthEnable = true;
+    depth.depthWrite = true;
+    depth.depthFunc = gpu::Comparison::Less;
+    depth.stencilEnable = false;
+    target.depthStateLess = device->createDepthStencilState(depth);
+    if (!target.depthStateLess) return -31;
+
+    target.blendAdd = device->createBlendState(
+        blendDesc(Blend::One, Blend::One, BlendOp::Add, Blend::One, Blend::Zero, BlendOp::Add));
+    if (!target.blendAdd) return -32;
+    target.blendSubtract = device->createBlendState(
+        blendDesc(Blend::One, Blend::One, BlendOp::RevSubtract, Blend::Zero, Blend::One, BlendOp::RevSubtract));
+    if (!target.blendSubtract) return -33;
+    target.blendAlpha = device->createBlendState(
+        blendDesc(Blend::SrcAlpha, Blend::InvSrcAlpha, BlendOp::Add, Blend::One, Blend::Zero, BlendOp::Add));
+    if (!target.blendAlpha) return -34;
+    target.blendFactor = device->createBlendState(
+        blendDesc(Blend::BlendFactor, Blend::InvBlendFactor, BlendOp::Add, Blend::One, Blend::Zero, BlendOp::Add));
+    if (!target.blendFactor) return -35;
+    return 0;
+}
+
+int createWireframeState() {
+    gpu::Device* device = currentDevice();
+    if (!device) return -58;
+    gpu::RasterizerDesc desc;
+    desc.fillMode = gpu::FillMode::Wireframe;
+    desc.cullMode = gpu::CullMode::Back;
+    desc.frontCounterClockwise = false;
+    desc.depthClipEnable = true;
+    desc.antialiasedLineEnable = true;
+    pipeline().rasterWireframe = device->createRasterizerState(desc);
+    return pipeline().rasterWireframe ? 0 : -58;
+}
+
+void releasePipeline() { pipeline() = Pipeline{}; }
+
+}  // namespace korvel::device

@@ -1,0 +1,50 @@
+// TextureTable: 100 numbered texture slots filled from image files. Sprites,
+// particles and model materials refer to textures by slot number.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/gpu/gpu.h"
+
+namespace korvel::draw2d {
+
+class TextureTable {
+public:
+    static constexpr int kSlotCount = 100;
+
+    // Loads an image file into the lowest free slot and returns its number;
+    // -1 when every slot is taken, there is no device, or the file cannot be
+    // loaded (the slot then stays free).
+    int read(const std::string& utf8Path);
+
+    // Frees a slot; numbers outside 0 to 99 and free slots are ignored.
+    void release(int slot);
+
+    // Frees all 100 slots (CleanupDevice).
+    void releaseAll();
+
+    // The slot's view (null when free or out of range) and the pixel size of
+    // the texture it holds or last held (0 x 0 if never loaded).
+    gpu::ShaderResourceView* view(int slot) const;
+    uint32_t width(int slot) const;
+    uint32_t height(int slot) const;
+
+private:
+    struct Slot {
+        std::unique_ptr<gpu::Texture2D> texture;
+        std::unique_ptr<gpu::ShaderResourceView> view;
+        uint32_t width = 0;   // kept after release
+        uint32_t height = 0;  // kept after release
+    };
+    static bool inRange(int slot) { return slot >= 0 && slot < kSlotCount; }
+
+    std::array<Slot, kSlotCount> slots_;
+};
+
+// The library-wide table.
+TextureTable& textureTable();
+
+}  // namespace korvel::draw2d
