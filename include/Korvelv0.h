@@ -97,6 +97,29 @@ KORVEL_API void RenderSprite3d(int texno, int blendmode, double factor, const do
 /* ---------------------------------------------------------------- math-only exports end here;
  * the families below are added by their modules. */
 
+/* ---------------------------------------------------------------- particle groups
+ * Up to 20 groups (slots 0 to 19). Each ParticleMoveandRender call is one
+ * step: every interval steps one particle is released at the emitter with a
+ * start velocity per axis of velmin + (velmax - velmin) * k / 20, k =
+ * rand() % 21 (seeded by InitDevice); each live particle is drawn as a quad
+ * of size[0] x size[1] facing the camera, then moves by its velocity (y also
+ * by drift) and is freed after lifetime steps. texno is a texture slot 0 to
+ * 99; texrect is (u0, v0, u1, v1); velocity is velmin x, y, z then velmax
+ * x, y, z; blend modes 0 to 5 as for sprites.
+ * CreateParticle returns the slot, -1 when all 20 are taken, -2 when the
+ * record cannot be allocated, -3 when the particle array cannot be (also for
+ * a count of 0 or less); after -3 the slot stays taken until ClearParticle.
+ * The other calls do nothing for a free slot, a slot left by -3 or a number
+ * outside 0 to 19. */
+KORVEL_API int CreateParticle(const double emitter[3], const double size[2], int texno, const double texrect[4],
+                              int interval, int lifetime, const double velocity[6], double drift, int count);
+KORVEL_API void ParticleParamSet(int slot, const double emitter[3], const double size[2], int texno,
+                                 const double texrect[4], int interval, int lifetime, const double velocity[6],
+                                 double drift);
+KORVEL_API void ParticleSetInit(int slot);
+KORVEL_API void ParticleMoveandRender(int slot, int blendmode, double factor);
+KORVEL_API void ClearParticle(int slot);
+
 /* ---------------------------------------------------------------- keyboard counters
  * GetKeyboardCount samples every key once (call it once per frame): a key
  * that is down counts up to 255, any other key reads 0. Keys are indexed by
