@@ -1,5 +1,6 @@
 #include <climits>
 
+#include "platform/image/dds_writer.h"
 #include "platform/image/file_bytes.h"
 #include "platform/image/image.h"
 #include "platform/image/stb_codecs.h"
@@ -23,13 +24,15 @@ bool saveImageFile(int kind, const std::string& utf8Path, const gpu::Image& imag
     case FileKind::Bmp:
     case FileKind::Jpg:
     case FileKind::Png:
+    case FileKind::Dds:
         break;
     default:
         return false;
     }
     if (!isValidImage(image)) return false;
     std::vector<uint8_t> bytes;
-    if (!encodeWithStb(fileKind, image, bytes)) return false;
+    if (fileKind == FileKind::Dds) bytes = encodeDds(image);
+    else if (!encodeWithStb(fileKind, image, bytes)) return false;
     return writeFileBytes(utf8Path, bytes.data(), bytes.size());
 }
 

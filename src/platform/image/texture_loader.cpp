@@ -1,3 +1,5 @@
+#include "platform/image/dds_format.h"
+#include "platform/image/dds_reader.h"
 #include "platform/image/file_bytes.h"
 #include "platform/image/image.h"
 #include "platform/image/mip_chain.h"
@@ -15,7 +17,8 @@ bool loadTextureMemory(const uint8_t* data, size_t size, TextureImage& out) {
     out = {};
     if (data == nullptr || size == 0) return false;
     std::vector<MipLevel> mips(1);
-    if (!decodeWithStb(data, size, mips[0])) return false;
+    const bool decoded = dds::hasMagic(data, size) ? readDds(data, size, mips) : decodeWithStb(data, size, mips[0]);
+    if (!decoded) return false;
     completeMipChain(mips);
     out.width = mips[0].width;
     out.height = mips[0].height;
