@@ -174,3 +174,424 @@ float4 PSpoint(ColorVertex i) : SV_Target
 {
     return i.Color;
 }
+
+// ---------------------------------------------------------------------------
+// Models
+
+// Material and lighting, 112 bytes. Model triangles read it in the pixel
+// stage, hair and tool markers in the geometry stage.
+cbuffer cbMaterial : register(b7)
+{
+    float4 MatDiffuse;          //  0: diffuse rgb; a = effective alpha
+    float  MatPower;            // 16: specular power
+    float  MatSpecularR;        // 20: specular colour
+    float  MatSpecularG;        // 24
+    float  MatSpecularB;        // 28
+    int    MatTexNo;            // 32: texture number, -1 = no texture (tool markers: 0 selected, -1 not)
+    float  MatEmissiveR;        // 36: emissive colour
+    float  MatEmissiveG;        // 40
+    float  MatEmissiveB;        // 44
+    float  Ktex;                // 48: weight of the texture (0 ignores it, 1 modulates fully)
+    float  Kdif;                // 52: weight of the diffuse term
+    float  Kemi;                // 56: weight of the emissive term
+    float  Kspc;                // 60: weight of the specular term
+    float4 LightPos;            // 64: world position of the point light (w unused)
+    float3 EyePos;              // 80: world position of the camera
+    float  Mparam0;             // 92: linear light attenuation per unit distance (tool markers: screen width)
+    float3 AmbientColor;        // 96: scene ambient light
+    float  Mparam1;             // 108: quadratic light attenuation (tool markers: screen height)
+};
+
+// Joint palette, 7680 bytes: the posed matrix of each joint, transposed.
+cbuffer cbPalette : register(b8)
+{
+    float4x4 Palette[120];
+};
+
+// Shape-key switch, read from the first 4 bytes of its 256-byte buffer.
+cbuffer cbShapekeyFlag : register(b9)
+{
+    int ShapekeyOn;             // 1 when a shape key is applied
+};
+
+// Shape-key displacements, 1024 bytes: (dx, dy, dz, 0) per shape-key vertex.
+cbuffer cbShapekeyOffset : register(b10)
+{
+    float4 ShapekeyOffset[64];
+};
+
+// Particle hair of one hair face, 112 bytes.
+cbuffer cbHair : register(b11)
+{
+    int      HairCount;         //  0: strands per drawing of the face (the face is drawn 3 times)
+    float    HairLength;        //  4: strand length, model units
+    float    HairSpread;        //  8: strand lengths vary down to (100 - this) percent of HairLength
+    int      HairSeed;          // 12: varies where strands grow between faces
+    float4   HairVec;           // 16: xyz = bias added to the surface normal (w unused)
+    float4x4 HairRot;           // 32: rotation applied to every strand direction
+    int      HairColorMode;     // 96: 2 texture, 1 HairColor, 0 material diffuse
+    float    HairColorR;        // 100: strand colour for mode 1
+    float    HairColorG;        // 104
+    float    HairColorB;        // 108
+};
+
+// Vertex formats of the four model layouts, members in buffer order.
+struct Vertex0
+{
+    float3 Pos     : POSITION;
+    float2 Tex     : TEXCOORD0;
+    int    Ski     : SHAPEKEYI;     // shape-key vertex index, -1 = none
+};
+
+struct Vertex1
+{
+    float3 Pos     : POSITION;
+    float2 Tex     : TEXCOORD0;
+    float3 Normal  : NORMAL;
+    int    Ski     : SHAPEKEYI;
+};
+
+struct Vertex0ba
+{
+    float3 Pos     : POSITION;
+    float2 Tex     : TEXCOORD0;
+    int    Ski     : SHAPEKEYI;
+    int    Joint0  : JOINTNO0;
+    float  Weight0 : WEIGHT0;
+    int    Joint1  : JOINTNO1;      // -1 = bound to one joint only
+    float  Weight1 : WEIGHT1;
+};
+
+struct Vertex1ba
+{
+    float3 Pos     : POSITION;
+    float2 Tex     : TEXCOORD0;
+    float3 Normal  : NORMAL;
+    int    Ski     : SHAPEKEYI;
+    int    Joint0  : JOINTNO0;
+    float  Weight0 : WEIGHT0;
+    int    Joint1  : JOINTNO1;
+    float  Weight1 : WEIGHT1;
+};
+
+// A model vertex after shape key and skinning, before the world matrix.
+struct PosedVertex
+{
+    float4 Pos;                     // w is 1, or the sum of the skin weights
+    float3 Normal;                  // zero for layouts without normals
+    float2 Tex;
+};
+
+// Lit triangle vertex: the triangle pass's vertex shader output, the input
+// and output of GSshade0, and the input of PSshade0. The surface point
+// travels as one 3x3 interpolant so that, like every other geometry-shader
+// output in this file, it has two members: the HLSL front end of the OpenGL
+// path cannot compile a file whose geometry shaders emit vertices with
+// different member counts.
+struct ShadeVertex
+{
+    float4   Pos     : SV_POSITION;
+    float3x3 Surface : SURFACE;     // rows: world position, world normal (not normalised), (u, v, 0)
+};
+
+// World-space vertex for the geometry shaders of hair and tool overlays.
+struct WorldVertex
+{
+    float3 WorldPos : POSITION;
+    float3 Normal   : NORMAL;       // world space, zero for layouts without normals
+    float2 Tex      : TEXCOORD0;
+    uint   Instance : INSTANCE;     // instance number of the draw
+};
+
+// Adds the active shape key's displacement to a model-space vertex.
+PosedVertex Morph(float3 pos, float3 normal, float2 tex, int ski)
+{
+    PosedVertex v;
+    v.Pos = float4(pos, 1.0);
+    if (ShapekeyOn != 0 && ski >= 0 && ski < 64)
+        v.Pos.xyz += ShapekeyOffset[ski].xyz;
+    v.Normal = normal;
+    v.Tex = tex;
+    return v;
+}
+
+// Two-joint blend with the stored weights, not renormalised; the second
+// joint counts only when its number is 0 or more. w = 1 for points, 0 for
+// directions.
+float4 Skin(float4 p, int joint0, float weight0, int joint1, float weight1)
+{
+    float4 r = weight0 * mul(p, Palette[joint0]);
+    if (joint1 >= 0)
+        r += weight1 * mul(p, Palette[joint1]);
+    return r;
+}
+
+PosedVertex MorphSkin(float3 pos, float3 normal, float2 tex, int ski,
+                      int joint0, float weight0, int joint1, float weight1)
+{
+    PosedVertex v = Morph(pos, normal, tex, ski);
+    v.Pos = Skin(v.Pos, joint0, weight0, joint1, weight1);
+    v.Normal = Skin(float4(v.Normal, 0.0), joint0, weight0, joint1, weight1).xyz;
+    return v;
+}
+
+float3 ToWorld(PosedVertex v)
+{
+    return mul(v.Pos, World).xyz;
+}
+
+// Triangle pass: world position and normal, and the clip position.
+ShadeVertex Shade(PosedVertex v)
+{
+    float3 worldPos = ToWorld(v);
+    ShadeVertex o;
+    o.Pos = mul(mul(float4(worldPos, 1.0), View), Projection);
+    o.Surface = float3x3(worldPos, mul(v.Normal, (float3x3)World), float3(v.Tex, 0.0));
+    return o;
+}
+
+// Hair and tool passes: world space only; the geometry shader projects.
+WorldVertex Place(PosedVertex v, uint instance)
+{
+    WorldVertex o;
+    o.WorldPos = ToWorld(v);
+    o.Normal = mul(v.Normal, (float3x3)World);
+    o.Tex = v.Tex;
+    o.Instance = instance;
+    return o;
+}
+
+// Model vertex shaders: layout 0 (no normals), 1 (normals), 0ba and 1ba
+// (skinned); the "ph" variants feed the hair and tool geometry shaders.
+ShadeVertex VSshade0(Vertex0 v)
+{
+    return Shade(Morph(v.Pos, 0.0, v.Tex, v.Ski));
+}
+
+WorldVertex VSshade0ph(Vertex0 v, uint instance : SV_InstanceID)
+{
+    return Place(Morph(v.Pos, 0.0, v.Tex, v.Ski), instance);
+}
+
+ShadeVertex VSshade1(Vertex1 v)
+{
+    return Shade(Morph(v.Pos, v.Normal, v.Tex, v.Ski));
+}
+
+WorldVertex VSshade1ph(Vertex1 v, uint instance : SV_InstanceID)
+{
+    return Place(Morph(v.Pos, v.Normal, v.Tex, v.Ski), instance);
+}
+
+ShadeVertex VSshade0ba(Vertex0ba v)
+{
+    return Shade(MorphSkin(v.Pos, 0.0, v.Tex, v.Ski, v.Joint0, v.Weight0, v.Joint1, v.Weight1));
+}
+
+WorldVertex VSshade0baph(Vertex0ba v, uint instance : SV_InstanceID)
+{
+    return Place(MorphSkin(v.Pos, 0.0, v.Tex, v.Ski, v.Joint0, v.Weight0, v.Joint1, v.Weight1), instance);
+}
+
+ShadeVertex VSshade1ba(Vertex1ba v)
+{
+    return Shade(MorphSkin(v.Pos, v.Normal, v.Tex, v.Ski, v.Joint0, v.Weight0, v.Joint1, v.Weight1));
+}
+
+WorldVertex VSshade1baph(Vertex1ba v, uint instance : SV_InstanceID)
+{
+    return Place(MorphSkin(v.Pos, v.Normal, v.Tex, v.Ski, v.Joint0, v.Weight0, v.Joint1, v.Weight1), instance);
+}
+
+// Outward normal of a clockwise (front-facing) triangle in a left-handed
+// world, not normalised.
+float3 FaceNormal(float3 a, float3 b, float3 c)
+{
+    return cross(b - a, c - a);
+}
+
+// Flat shading for layouts without normals: each triangle gets its face
+// normal on all three corners.
+[maxvertexcount(3)]
+void GSshade0(triangle ShadeVertex v[3], inout TriangleStream<ShadeVertex> tri)
+{
+    float3 n = FaceNormal(v[0].Surface[0], v[1].Surface[0], v[2].Surface[0]);
+    [unroll]
+    for (uint i = 0; i < 3; ++i)
+    {
+        ShadeVertex o = v[i];
+        o.Surface[1] = n;
+        tri.Append(o);
+    }
+}
+
+// Lights a model pixel with the point light and the scene ambient:
+//   lit    = ambient x diffuse + kdif x diffuse x max(N.L, 0) x att + kemi x emissive
+//   colour = lit x texel + kspc x specular x max(N.H, 0)^power x att
+// with H the half vector towards light and eye, att = 1 / (1 + Mparam0 d +
+// Mparam1 d^2) for light distance d, and texel the texture sample weighted
+// by ktex (white when the material has no texture). Alpha is the effective
+// alpha times the weighted texel alpha.
+float4 PSshade0(ShadeVertex i) : SV_Target
+{
+    float3 worldPos = i.Surface[0];
+    float3 n = normalize(i.Surface[1]);
+    float3 toLight = LightPos.xyz - worldPos;
+    float d = length(toLight);
+    float3 l = toLight / d;
+    float3 h = normalize(l + normalize(EyePos - worldPos));
+    float att = 1.0 / (1.0 + Mparam0 * d + Mparam1 * d * d);
+
+    float ndotl = max(dot(n, l), 0.0);
+    float ndoth = max(dot(n, h), 0.0);
+    float spec = ndotl > 0.0 && ndoth > 0.0 ? pow(ndoth, MatPower) : 0.0;
+
+    float3 diffuse = MatDiffuse.rgb;
+    float3 specular = float3(MatSpecularR, MatSpecularG, MatSpecularB);
+    float3 emissive = float3(MatEmissiveR, MatEmissiveG, MatEmissiveB);
+    float4 texel = 1.0;
+    if (MatTexNo >= 0)
+        texel = lerp(1.0, Tex.Sample(Samp, i.Surface[2].xy), Ktex);
+
+    float3 lit = AmbientColor * diffuse + Kdif * diffuse * ndotl * att + Kemi * emissive;
+    float3 rgb = lit * texel.rgb + Kspc * specular * spec * att;
+    return float4(rgb, MatDiffuse.a * texel.a);
+}
+
+// ---------------------------------------------------------------------------
+// Particle hair and tool overlays
+
+// Most strands one drawing of a hair face emits: 2 vertices of 8 floats each
+// stay within the 1024 output floats of a shader model 4 geometry shader.
+#define MAX_HAIR_STRANDS 64
+
+// Pseudo-random number in [0, 1) from an integer (PCG hash).
+float Random(uint seed)
+{
+    uint h = seed * 747796405u + 2891336453u;
+    h = ((h >> ((h >> 28u) + 4u)) ^ h) * 277803737u;
+    h = (h >> 22u) ^ h;
+    return (h >> 8u) * (1.0 / 16777216.0);
+}
+
+// Unit vector along v, or zero when v is zero.
+float3 SafeNormalize(float3 v)
+{
+    float len2 = dot(v, v);
+    return len2 > 0.0 ? v * rsqrt(len2) : 0.0;
+}
+
+float4 Project(float3 worldPos)
+{
+    return mul(mul(float4(worldPos, 1.0), View), Projection);
+}
+
+// Hair strands on one hair face. Each of the face's three drawings (one per
+// instance) emits HairCount straight strands from pseudo-random points of
+// the triangle. A strand grows along the surface normal there (the
+// interpolated vertex normal, or the face normal for layouts without
+// normals) plus HairVec, turned by HairRot, and is HairLength long, less a
+// random share of up to HairSpread percent. Its colour is the texel under
+// its root, HairColor or the material diffuse by HairColorMode, with the
+// effective alpha of the material.
+[maxvertexcount(2 * MAX_HAIR_STRANDS)]
+void GSparticlehair(triangle WorldVertex v[3], inout LineStream<ColorVertex> strands)
+{
+    float3 faceNormal = SafeNormalize(FaceNormal(v[0].WorldPos, v[1].WorldPos, v[2].WorldPos));
+    uint count = (uint)clamp(HairCount, 0, MAX_HAIR_STRANDS);
+    uint seed = ((uint)HairSeed * 3u + v[0].Instance) * MAX_HAIR_STRANDS;
+    ColorVertex o;
+    for (uint k = 0; k < count; ++k)
+    {
+        uint strand = (seed + k) * 3u;
+        float2 b = float2(Random(strand), Random(strand + 1u));
+        if (b.x + b.y > 1.0)
+            b = 1.0 - b;                                // fold into the triangle
+        float3 w = float3(1.0 - b.x - b.y, b.x, b.y);   // barycentric weights
+        float3 root = w.x * v[0].WorldPos + w.y * v[1].WorldPos + w.z * v[2].WorldPos;
+        float3 normal = SafeNormalize(w.x * v[0].Normal + w.y * v[1].Normal + w.z * v[2].Normal);
+        if (dot(normal, normal) == 0.0)
+            normal = faceNormal;
+        float3 dir = mul(SafeNormalize(normal + HairVec.xyz), (float3x3)HairRot);
+        float len = HairLength * (1.0 - 0.01 * HairSpread * Random(strand + 2u));
+
+        if (HairColorMode == 2)
+        {
+            float2 uv = w.x * v[0].Tex + w.y * v[1].Tex + w.z * v[2].Tex;
+            o.Color = Tex.SampleLevel(Samp, uv, 0.0);
+        }
+        else if (HairColorMode == 1)
+            o.Color = float4(HairColorR, HairColorG, HairColorB, 1.0);
+        else
+            o.Color = float4(MatDiffuse.rgb, 1.0);
+        o.Color.a *= MatDiffuse.a;
+
+        o.Pos = Project(root);
+        strands.Append(o);
+        o.Pos = Project(root + len * dir);
+        strands.Append(o);
+        strands.RestartStrip();
+    }
+}
+
+// Overlays are pulled this share of the way towards the camera, so they win
+// the depth test against the surface they lie on; along the view ray, so
+// their place on screen does not change under a perspective projection.
+static const float OverlayPull = 0.001;
+
+// Clip position of an overlay point.
+float4 ProjectOverlay(float3 worldPos)
+{
+    float4 viewPos = mul(float4(worldPos, 1.0), View);
+    viewPos.xyz *= 1.0 - OverlayPull;
+    return mul(viewPos, Projection);
+}
+
+static const float4 EdgeColor           = float4(0.0, 0.0, 0.0, 1.0);
+static const float4 SelectedMarkerColor = float4(1.0, 0.0, 0.0, 1.0);
+static const float  MarkerPixels         = 5.0;    // side of an unselected vertex marker
+static const float  SelectedMarkerPixels = 8.0;    // side of a selected vertex marker
+
+// Edge overlay: the three edges of every front-facing (clockwise on screen)
+// triangle as one closed line strip. Facing comes from the sign of the
+// homogeneous determinant of the clip positions, which stays right for
+// triangles that cross the camera plane.
+[maxvertexcount(4)]
+void GStoolline(triangle WorldVertex v[3], inout LineStream<ColorVertex> edges)
+{
+    float4 c[3] = { ProjectOverlay(v[0].WorldPos), ProjectOverlay(v[1].WorldPos), ProjectOverlay(v[2].WorldPos) };
+    if (determinant(float3x3(c[0].xyw, c[1].xyw, c[2].xyw)) >= 0.0)
+        return;
+    ColorVertex o;
+    o.Color = EdgeColor;
+    [unroll]
+    for (uint i = 0; i < 4; ++i)
+    {
+        o.Pos = c[i % 3];
+        edges.Append(o);
+    }
+}
+
+// Vertex overlay: a square marker of fixed pixel size around the vertex,
+// MarkerPixels in the material diffuse colour, or SelectedMarkerPixels in
+// SelectedMarkerColor when the texture-number field is 0 (selected). The
+// screen size in pixels comes in Mparam0 (width) and Mparam1 (height).
+// Vertices behind the camera get no marker.
+[maxvertexcount(4)]
+void GStoolpoint(point WorldVertex v[1], inout TriangleStream<ColorVertex> marker)
+{
+    float4 center = ProjectOverlay(v[0].WorldPos);
+    if (center.w <= 0.0)
+        return;
+    bool selected = MatTexNo == 0;
+    // Half the side in clip units: (pixels / 2) x (2 / screen size) x w.
+    float2 halfSide = (selected ? SelectedMarkerPixels : MarkerPixels) / float2(Mparam0, Mparam1) * center.w;
+    ColorVertex o;
+    o.Color = selected ? SelectedMarkerColor : MatDiffuse;
+    [unroll]
+    for (uint i = 0; i < 4; ++i)
+    {
+        o.Pos = center + float4(QuadCorner[i] * halfSide, 0.0, 0.0);
+        marker.Append(o);
+    }
+}

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Compiles every entry point of the effect file the way the OpenGL backend
-# does (HLSL -> SPIR-V -> GLSL 4.50 separable program) and reports each one.
+# does (HLSL -> SPIR-V -> GLSL 4.50 separable program), checks that the GLSL
+# itself compiles for OpenGL 4.5, and reports each entry point.
 # Needs glslc and spirv-cross on PATH. Usage: tools/check-effect.sh [file] [outdir]
 # With an outdir the GLSL of every entry point is kept there.
 set -u
@@ -19,7 +20,8 @@ for e in vert:VSsprite vert:VSpoint vert:VSline vert:VSparticle \
     if glslc -x hlsl -fshader-stage="$stage" -fentry-point="$entry" -fhlsl-iomap \
             -fhlsl-functionality1 -fauto-bind-uniforms -o "$tmp/$entry.spv" "$fx" 2>"$tmp/err" &&
        spirv-cross --version 450 --separate-shader-objects --output "$tmp/$entry.glsl" \
-            "$tmp/$entry.spv" 2>>"$tmp/err"; then
+            "$tmp/$entry.spv" 2>>"$tmp/err" &&
+       glslc -fshader-stage="$stage" --target-env=opengl4.5 -o /dev/null "$tmp/$entry.glsl" 2>>"$tmp/err"; then
         echo "ok   $entry"
         [ -n "$out" ] && mkdir -p "$out" && cp "$tmp/$entry.glsl" "$out/"
     else
