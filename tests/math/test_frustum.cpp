@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "math/bounds.h"
+#include "math/frustum.h"
+#include "math/matrix.h"
+#include "math/quaternion.h"
+#include "math/vector.h"
+#include "math_test_support.h"
+
+namespace korvel::math {
+namespace {
+
+using testing::near3;
+using testing::Random;
+
+constexpr float kPi = std::numbers::pi_v<float>;
+
+// Left-handed perspective projection by vertical field of view, as the camera
+// builds it.
+Matrix perspective(float fov, float aspect, float n, float f) {
+    const float h = std::cos(fov / 2) / std::sin(fov / 2);
+    const float r = f / (f - n);
+    return {{{h / aspect, 0, 0, 0}, {0, h, 0, 0}, {0, 0, r, 1}, {0, 0, -r * n, 0}}};
+}
+
+TEST(Frustum, FromPerspectiveProjection) {
+    const Frustum f = frustumFromProjection(perspective(kPi / 3, 1.5f, 0.5f, 200));
+    const float top = std::tan(kPi / 6);
+    EXPECT_NEAR(f.rightSlope, top * 1.5f, 1e-6f);
+    EXPECT_NEAR(f.leftSlope, -top * 1.5f, 1e-6f);
+    EXPECT_NEAR(f.topSlope, top, 1e-6f);
+    EXPECT_NEAR(f.bottomSlope, -top, 1e-6f);
+    EXPECT_NEAR(f.nearDistance, 0.5f, 1e-6f);
+    EXPECT_NEAR(f.farDistance, 200, 200 * 5e-5f);
+    EXPECT_TRUE(near3(f.origin, {0, 0, 0}, 0));
+    EXPECT_EQ(f.orientation.w, 1.0f);
+}
+
+TEST(Frustum, TransformScalesRotatesAndMoves) {
+    Frustum source = frustumFromProjection(perspective(kPi / 2, 1, 1, 100));
+    source.origin = {1, 0, 0};
+    // Yaw by a quarter turn: +z turns to +x, +x to -z.
+    const Quaternion yaw = quaternionPitchYawRoll(0, kPi / 2, 0);
+    const Frustum f = transformFrustum(source, 2, yaw, {0, 0, 10});
+    EXPECT_TRUE(near3(f.origin, {0, 0, 8}, 1e-6f));
+    EXPECT_TRUE(testing::sameRotation(f.orientation, yaw, 1e-6f));
+    EXPECT_EQ(f.rightSlope, source.rightSlope);
+    EXPECT_EQ(f.bottomSlope, source.bottomSlope);
+    EXPECT_EQ(f.nearDistance, 2.0f);
+    EXPECT_EQ(f.farDistance, 2 * source.farDistance);
+    // The moved volume looks along +x from (0, 0, 8).
+    const Quaternion none{0, 0, 0, 1};
+    EXPECT_EQ(oboxFrustumTest({{50, 0, 8}, {1, 1, 1}, none}, f), kInside);
+    EXPECT_EQ(oboxFrustumTest({{0, 0, 58}, {1, 1, 1}, none}, f), kOutside);
+    // Orientations compose: a second transform by the inverse yaw undoes the turn.
+    const Frustum back = transformFrustum(f, 1, conjugate(yaw), {0, 0, 0});
+    EXPECT_TRUE(testing::sameRotation(back.orientation, {0, 0, 0, 1}, 1e-6f));
+}
+
+TEST(FrustumTest, EdgeCases) {
+    const Frustum f{{0, 0, 0}, {0, 0, 0, 1}, 1, -1, 1, -1, 1, 100};
+    const Quaternion none{0, 0, 0, 1};
+    EXPECT_EQ(oboxFrustumTest({{0, 0, 50}, {1, 1, 1}, none}, f), kInside);
+    EXPECT_EQ(oboxFrustumTest({{0, 0, -5}, {1, 1, 1}, none}, f), kOutside);
+    EXPECT_EQ(oboxFrustumTest({{0, 0, 0.5f}, {0.2f, 0.2f, 0.2f}, none}, f), kOutside);
+    EXPECT_EQ(oboxFrustumTest({{50, 0, 50}, {1, 1, 1}, none}, f), kIntersecting);
+    EXPECT_EQ(oboxFrustumTest({{0, 0, 150}, {5, 5, 5}, none}, f), kOutside);
+    // A box around the whole volume: the centre is inside, not the corners.
+    EXPECT_EQ(oboxFrustumTest({{0, 0, 50}, {500, 500, 500}, none}, f), kIntersecting);
+    // Touching the far plane counts as intersecting.
+    EXPECT_EQ(oboxFrustumTest({{0, 0, 101}, {1, 1, 1}, none}, f), kIntersecting);
+    // Beside the edge where the right and top planes meet, turned 45 degrees
+    // about z: neither plane separates it alone, an edge cross product does.
+    const Quaternion turned{0, 0, std::sin(kPi / 8), std::cos(kPi / 8)};
+    EXPECT_EQ(oboxFrustumTest({{12, 12, 10}, {1, 1, 1}, turned}, f), kOutside);
+    EXPECT_EQ(oboxFrustumTest({{11.5f, 11.5f, 10}, {1, 1, 1}, turned}, f), kIntersecting);
+}
+
+// Exact reference in the frustum's own space. The box and the view volume are
+// both sets of linear inequalities n . p + d <= 0; their intersection, when not
+// empty, has a vertex where three of the planes meet. Every inequality is
+// shifted by margin * |n| (inward for a positive margin).
+struct HalfSpace {
+    double n[3];
+    double d;
+};
+
+bool intersectionHasVertex(const std::vector<HalfSpace>& h, double margin) {
+    const size_t count = h.size();
+    for (size_t i = 0; i < count; ++i) {
+        for (size_t j = i + 1; j < count; ++j) {
+            for (size_t k = j + 1; k < count; ++k) {
+                const HalfSpace* s[3] = {&h[i], &h[j], &h[k]};
+                double a[3][3], b[3];
+                for (int r = 0; r < 3; ++r) {
+                    const double len = std::sqrt(s[r]->n[0] * s[r]->n[0] + s[r]->n[1] * s[r]->n[1] +
+                                                 s[r]->n[2] * s[r]->n[2]);
+                    for (int c = 0; c < 3; ++c) {
+                        a[r][c] = s[r]->n[c];
+                    }
+                    b[r] = -s[r]->d - margin * len;
+                }
+                const double det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+                                   a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+                                   a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+                if (std::fabs(det) < 1e-12) {
+                    continue;
+                }
+                double p[3];
+                for (int c = 0; c < 3; ++c) {
+                    double m[3][3];
+                    for (int r = 0; r < 3; ++r) {
+                        for (int cc = 0; cc < 3; ++cc) {
+                            m[r][cc] = cc == c ? b[r] : a[r][cc];
+                        }
+                    }
+                    p[c] = (m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                            m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                            m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0])) /
+                           det;
+                }
+                bool inside = true;
+                for (const HalfSpace& q : h) {
+                    const double len = std::sqrt(q.n[0] * q.n[0] + q.n[1] * q.n[1] + q.n[2] * q.n[2]);
+                    if (q.n[0] * p[0] + q.n[1] * p[1] + q.n[2] * p[2] + q.d + margin * len > 1e-9 * (1 + len)) {
+                        inside = false;
+                        break;
+                    }
+                }
+                if (inside) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+std::vector<HalfSpace> frustumHalfSpaces(const Frustum& f) {
+    return {{{0, 0, -1}, f.nearDistance},   {{0, 0, 1}, -f.farDistance},
+            {{1, 0, -f.rightSlope}, 0},     {{-1, 0, f.leftSlope}, 0},
+            {{0, 1, -f.topSlope}, 0},       {{0, -1, f.bottomSlope}, 0}};
+}
+
+TEST(FrustumTest, AgreesWithExactReferenceOnRandomBoxes) {
+    Random random(51);
+    int seen[3] = {0, 0, 0};
+    for (int trial = 0; trial < 3000; ++trial) {
+        Frustum local{{0, 0, 0}, {0, 0, 0, 1}, random.uniform(0.2f, 2), -random.uniform(0.2f, 2),
+                      random.uniform(0.2f, 2), -random.uniform(0.2f, 2), random.uniform(0.1f, 3), 0};
+        local.farDistance = local.nearDistance + random.uniform(2, 40);
+        const float reach = local.farDistance * 2;
+        const Float3 center{random.uniform(-reach, reach), random.uniform(-reach, reach),
+                            random.uniform(-5, local.farDistance + 5)};
+        const float size = local.farDistance * (trial % 3 == 0 ? 0.02f : 0.3f);
+        const Float3 extents{random.uniform(0.05f, 1) * size, random.uniform(0.05f, 1) * size,
+                             random.uniform(0.05f, 1) * size};
+        const Quaternion boxRotation = random.rotation();
+
+        // Reference: the box as six half-spaces and eight corners.
+        const Matrix r = matrixFromQuaternion(boxRotation);
+        std::vector<HalfSpace> halfSpaces = frustumHalfSpaces(local);
+        const std::vector<HalfSpace> planes = halfSpaces;
+        const float e[3] = {extents.x, extents.y, extents.z};
+        for (int i = 0; i < 3; ++i) {
+            const Float3 a{r.m[i][0], r.m[i][1], r.m[i][2]};
+            const double ac = dot(a, center);
+            halfSpaces.push_back({{a.x, a.y, a.z}, -(ac + e[i])});
+            halfSpaces.push_back({{-a.x, -a.y, -a.z}, ac - e[i]});
+        }
+        const double margin = 1e-3 * local.farDistance;
+        const bool surelyMeets = intersectionHasVertex(halfSpaces, margin);
+        const bool surelyApart = !intersectionHasVertex(halfSpaces, -margin);
+        bool surelyInside = true;
+        bool surelyNotInside = false;
+        for (int c = 0; c < 8; ++c) {
+            const Float3 corner = center + Float3{r.m[0][0], r.m[0][1], r.m[0][2]} * (c & 1 ? e[0] : -e[0]) +
+                                  Float3{r.m[1][0], r.m[1][1], r.m[1][2]} * (c & 2 ? e[1] : -e[1]) +
+                                  Float3{r.m[2][0], r.m[2][1], r.m[2][2]} * (c & 4 ? e[2] : -e[2]);
+            for (const HalfSpace& h : planes) {
+                const double len = std::sqrt(h.n[0] * h.n[0] + h.n[1] * h.n[1] + h.n[2] * h.n[2]);
+                const double value = (h.n[0] * corner.x + h.n[1] * corner.y + h.n[2] * corner.z + h.d) / len;
+                surelyInside = surelyInside && value < -margin;
+                surelyNotInside = surelyNotInside || value > margin;
+            }
+        }
+
+        // The same scene moved to a random place in the world.
+        const Quaternion q = random.rotation();
+        const Float3 t = random.point(100);
+        const Frustum world = transformFrustum(local, 1, q, t);
+        const Obox box{rotate(center, q) + t, extents, compose(boxRotation, q)};
+        const int result = oboxFrustumTest(box, world);
+        ++seen[result];
+
+        SCOPED_TRACE(trial);
+        if (surelyApart) {
+            EXPECT_EQ(result, kOutside);
+        }
+        if (surelyMeets) {
+            EXPECT_NE(result, kOutside);
+        }
+        if (surelyInside) {
+            EXPECT_EQ(result, kInside);
+        }
+        if (surelyNotInside) {
+            EXPECT_NE(result, kInside);
+        }
+    }
+    // Every outcome turns up often enough to mean something.
+    EXPECT_GT(seen[kOutside], 300);
+    EXPECT_GT(seen[kIntersecting], 300);
+    EXPECT_GT(seen[kInside], 50);
+}
+
+}  // namespace
+}  // namespace korvel::math
