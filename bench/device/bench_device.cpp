@@ -1,0 +1,85 @@
+// Device start-up and sprite throughput on the headless back buffer.
+//   BM_InitDeviceCold   the first InitDevice of the process (one iteration)
+//   BM_InitDeviceWarm   InitDevice + CleanupDevice again and again
+//   BM_RenderSprite     rotated 32 x 16 sprites on 800 x 600, items = calls;
+//                       each batch ends with a read-back so the GPU work counts
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include "Korvelv0.h"
+#include "device/current.h"
+#include "device/device_state.h"
+#include "platform/image/image.h"
+
+namespace {
+
+void initOrSkip(benchmark::State& state) {
+    if (InitDevice(nullptr) < 0) state.SkipWithError("InitDevice failed");
+}
+
+void BM_InitDeviceCold(benchmark::State& state) {
+    for (auto _ : state) {
+        initOrSkip(state);
+        state.PauseTiming();
+        CleanupDevice();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_InitDeviceCold)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_InitDeviceWarm(benchmark::State& state) {
+    for (auto _ : state) {
+        initOrSkip(state);
+        CleanupDevice();
+    }
+}
+BENCHMARK(BM_InitDeviceWarm)->Unit(benchmark::kMillisecond);
+
+// A 32 x 16 opaque texture written once to a temporary PNG.
+int loadSpriteTexture() {
+    korvel::gpu::Image image;
+    image.width = 32;
+    image.height = 16;
+    image.rgba.assign(32 * 16 * 4, 200);
+    const std::string path = "bench_sprite_32x16.png";
+    if (!korvel::image::saveImageFile(3, path, image)) return -1;
+    const int slot = readtexture(L"bench_sprite_32x16.png");
+    std::remove(path.c_str());
+    return slot;
+}
+
+void finishGpuWork() {
+    korvel::device::DeviceState& device = korvel::device::deviceState();
+    korvel::gpu::Image pixels;
+    device.bundle.context->readPixels(*device.backBufferRTV, pixels);
+}
+
+void BM_RenderSprite(benchmark::State& state) {
+    ScreenSizeSet(1);
+    initOrSkip(state);
+    const int texture = loadSpriteTexture();
+    if (texture < 0) state.SkipWithError("texture load failed");
+    ClearColorZ(10, 10, 10, 1.0);
+    int i = 0;
+    constexpr int kBatch = 4096;
+    for (auto _ : state) {
+        // Spread over the screen at decreasing depth so every sprite passes
+        // the depth test.
+        const int x = (i * 37) % 760;
+        const int y = (i * 53) % 570;
+        const double z = 1.0 - (i % kBatch + 1) / (kBatch + 1.0);
+        RenderSprite(texture, x, y, 1.0, 1.0, 0, 0, 1, 1, 3, i * 0.01, 16, 8, z, 1.0);
+        if (++i % kBatch == 0) {
+            finishGpuWork();
+            ClearColorZ(-1, 0, 0, 1.0);
+        }
+    }
+    finishGpuWork();
+    state.SetItemsProcessed(state.iterations());
+    CleanupDevice();
+}
+BENCHMARK(BM_RenderSprite)->Unit(benchmark::kNanosecond)->MinTime(2.0);
+
+}  // namespace

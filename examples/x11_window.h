@@ -1,0 +1,31 @@
+// A plain Xlib window for the demo's --window mode.
+#pragma once
+
+#include <cstdint>
+
+namespace demo {
+
+class X11Window {
+public:
+    // Opens $DISPLAY and maps a window of the given size; check isOpen().
+    X11Window(unsigned width, unsigned height, const char* title);
+    ~X11Window();
+    X11Window(const X11Window&) = delete;
+    X11Window& operator=(const X11Window&) = delete;
+
+    bool isOpen() const { return window_ != 0; }
+
+    // The window id as InitDevice takes it.
+    void* handle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(window_)); }
+
+    // Handles pending events; false once Escape was pressed or the window
+    // was closed.
+    bool pump();
+
+private:
+    struct _XDisplay* display_ = nullptr;
+    unsigned long window_ = 0;
+    unsigned long deleteAtom_ = 0;
+};
+
+}  // namespace demo
