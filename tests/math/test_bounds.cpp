@@ -149,6 +149,13 @@ TEST(Sphere, CoincidentPointsEqualPairsAndNoPoints) {
     EXPECT_TRUE(near3(s.center, {2 * shift, 0, 1 - shift}, 1e-6f));
     EXPECT_NEAR(s.radius, golden, 1e-6f);
 
+    // x and y pairs 2 apart, z pair 0: the y pair seeds at (1.5, 0, 0) and the
+    // sphere grows once for the origin.
+    const Float3 flat[4] = {{0, 0, 0}, {2, 0, 0}, {1.5f, -1, 0}, {1.5f, 1, 0}};
+    const Sphere f = sphereFromPoints(4, flat, sizeof(Float3));
+    EXPECT_TRUE(near3(f.center, {1.25f, 0, 0}, 1e-6f));
+    EXPECT_NEAR(f.radius, 1.25f, 1e-6f);
+
     const Sphere none = sphereFromPoints(0, nullptr, 12);
     EXPECT_EQ(none.radius, 0.0f);
 }
