@@ -94,6 +94,92 @@ KORVEL_API void RenderSprite(int texno, int x, int y, double scalex, double scal
 KORVEL_API void RenderSprite3d(int texno, int blendmode, double factor, const double X[4], const double Y[4],
                                const double Z[4], const double U[4], const double V[4]);
 
+/* ---------------------------------------------------------------- model store
+ * Models live in 50 slots (model numbers 0 to 49); a creating call takes the
+ * lowest free one. Every call below does nothing, or returns -1, for a model
+ * number outside 0 to 49 or a free slot, and ignores indices outside the
+ * model's tables and null arrays. Colours are 0 to 255, divided by 255.
+ * ClearObj3d: with releasetextures 1 each distinct texture slot 0 to 99 of
+ *   the model's materials is released once; then the model's tables.
+ * Obj3dInfoGet out: normalmode, NumVertex, NumFace, NumMaterial, NumPart,
+ *   NumJoint, NumMotion, NumTotalFrame, NumShapekey, NumShapekeyVertex,
+ *   NumShapekeydata, NumParticlehairFace.
+ * Obj3dGetMotionkindframe / Obj3dGetShapekeykindframe: the last key frame
+ *   number of a motion / shape-key kind; -1 when there is none.
+ * The Alloc calls replace a table with count zeroed records (a negative
+ *   count changes nothing); the Set calls fill it. Set the shape-key kinds in
+ *   ascending order; rebuild the GPU buffers afterwards. */
+KORVEL_API void ClearObj3d(int model, int releasetextures);
+KORVEL_API void Obj3dInfoGet(int model, int out[12]);
+KORVEL_API void Obj3dPointInfoGet0(int model, int vertex, double out[3]);
+KORVEL_API int Obj3dGetMotionnum(int model);
+KORVEL_API int Obj3dGetMotionkindframe(int model, int motion);
+KORVEL_API int Obj3dGetShapekeynum(int model);
+KORVEL_API int Obj3dGetShapekeykindframe(int model, int kind);
+KORVEL_API void Obj3dAllocShapekeyinfo(int model, int count);
+KORVEL_API void Obj3dSetShapekeyinfo(int model, int kind, int numvertex, int numframe);
+KORVEL_API void Obj3dAllocShapekeyvertex(int model, int count);
+KORVEL_API void Obj3dSetShapekeyvertex(int model, const int* list);
+KORVEL_API void Obj3dAllocShapekeytrans(int model, int count);
+KORVEL_API void Obj3dSetShapekeytrans(int model, const int* vertexno, const int* frameno, const double* dx,
+                                      const double* dy, const double* dz);
+KORVEL_API void Obj3dAllocParticlehairFace(int model, int count);
+KORVEL_API void Obj3dSetParticlehairFace(int model, const int* faceno, const int* hairparam0, const double* hairlength,
+                                         const int* hairparam1, const int* hairparam2, const double* vecx,
+                                         const double* vecy, const double* vecz, const int* r, const int* g,
+                                         const int* b);
+KORVEL_API void Obj3dSetParticlehairFaceEach(int model, int index, int hairparam0, double hairlength, int hairparam1,
+                                             int hairparam2, double vecx, double vecy, double vecz, int r, int g,
+                                             int b);
+
+/* ---------------------------------------------------------------- PT3 model files
+ * ReadPT3file returns the model number or: -1 no free slot, -2 path longer
+ * than 511 bytes in UTF-8 (or null), -3 cannot open, -4 header, -5 line 2
+ * lacks normals (normalmode 1) or skin columns (model with joints), -6
+ * vertex, -7 face, -8 normal or material, -11 weight, -12 joint table;
+ * -13 the file is unsafe: a negative count, a count larger than the file,
+ * or an index outside its table (see docs/models.md). After a failure past
+ * -3 the slot stays taken until ClearObj3d. Lengths are multiplied by scale;
+ * textures are looked up as written, then next to the model file. */
+KORVEL_API int ReadPT3file(const wchar_t* path, int normalmode, double scale);
+
+/* ---------------------------------------------------------------- model buffers
+ * Rebuild the shared GPU buffers of one layout group (0: no normals, 1:
+ * normals, 0ba / 1ba: the same with motions) from every loaded model of the
+ * group: 1 success, -1 no vertices (nothing changed), -2 vertex buffer
+ * failed (or no device), -3 no faces, -4 index buffer failed.
+ * MakeParticleHairIndexBuffer: 1, -1 no hair, -2 failed. */
+KORVEL_API int MakeVertexIndexBuffer0(void);
+KORVEL_API int MakeVertexIndexBuffer1(void);
+KORVEL_API int MakeVertexIndexBuffer0ba(void);
+KORVEL_API int MakeVertexIndexBuffer1ba(void);
+KORVEL_API int MakeParticleHairIndexBuffer(void);
+
+/* ---------------------------------------------------------------- tool model input
+ * ToolMakeObj3d returns the model number or: -11 no free slot, -1 header,
+ * -2 vertex, -3 normal, -4 weight, -5 face, -6 material, -7 joint, -9
+ * motion, -10 frameno, -8 keyframe table (a negative count fails its
+ * table). The input calls copy as many records as the header counts from
+ * each array (keys: NumTotalFrame x NumMotion x NumJoint, argument order
+ * scale x y z, rotation w x y z, translation x y z). */
+KORVEL_API int ToolMakeObj3d(int numvertex, int normalmode, int hasweights, int numface, int nummaterial, int numjoint,
+                             int nummotion, int numtotalframe);
+KORVEL_API void ToolDataInputVertexData(int model, const int* partno, const int* matno, const int* originalvertexno,
+                                        const double* texu, const double* texv, const double* posx,
+                                        const double* posy, const double* posz);
+KORVEL_API void ToolDataInputVertexNorm(int model, const double* normx, const double* normy, const double* normz);
+KORVEL_API void ToolDataInputVertexJointWeight(int model, const int* jointno0, const double* weight0,
+                                               const int* jointno1, const double* weight1);
+KORVEL_API void ToolDataInputFaceData(int model, const int* partno, const int* matno, const int* vertexno0,
+                                      const int* vertexno1, const int* vertexno2);
+KORVEL_API void ToolDataInputJointData(int model, const int* parentjointno, const double* parentposx,
+                                       const double* parentposy, const double* parentposz);
+KORVEL_API void ToolDataInputFrameData(int model, const int* frameno);
+KORVEL_API void ToolDataInputMotionData(int model, const double* scalex, const double* scaley, const double* scalez,
+                                        const double* rot4w, const double* rot4x, const double* rot4y,
+                                        const double* rot4z, const double* transx, const double* transy,
+                                        const double* transz);
+
 /* ---------------------------------------------------------------- math-only exports end here;
  * the families below are added by their modules. */
 

@@ -14,6 +14,8 @@
 #include "draw2d/text_surface.h"
 #include "draw2d/texture_table.h"
 #include "input/keyboard.h"
+#include "model/library_textures.h"
+#include "model/model_buffers.h"
 #include "particle/particle_table.h"
 
 using namespace korvel;
@@ -31,6 +33,7 @@ void releaseAll() {
     //    backend's objects need their device while they are released).
     device::releasePipeline();
     // 3a. The shared model vertex and index buffers (model module).
+    model::releaseModelBuffers();
     device::releaseOffscreenTarget();
     // 3b. The text texture and its view (text module).
     draw2d::textSurface().releaseTexture();
@@ -44,6 +47,7 @@ void releaseAll() {
     particle::particleTable().releaseAll();
     input::releaseKeyboard();
     // 7. The models, releasing their textures (model module).
+    model::releaseAllModels();
     // 8. The model instances (instance module).
 }
 

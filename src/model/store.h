@@ -4,6 +4,8 @@
 // present() or size() and never index past size().
 #pragma once
 
+#include <cstdint>
+
 #include "model/records.h"
 #include "model/table.h"
 #include "model/texture_loader.h"
@@ -36,6 +38,10 @@ struct Obj3dModel {
     Obj3dHeader* head() { return header.data(); }
     const Obj3dHeader* head() const { return header.data(); }
 };
+
+// NumTotalFrame x NumMotion x NumJoint, the keyframe records the format
+// counts; 0 when a factor is negative, saturated at INT64_MAX.
+int64_t keyRecordCount(const Obj3dHeader& header);
 
 // Slot m (0..49), or null when m is out of range.
 Obj3dModel* modelSlot(int m);

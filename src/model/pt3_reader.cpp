@@ -1,0 +1,408 @@
+#include "model/pt3_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <unordered_map>
+
+#include "model/c_scan.h"
+#include "model/line_reader.h"
+#include "model/store.h"
+#include "model/texture_name.h"
+
+namespace korvel::model {
+namespace {
+
+constexpr int kOk = 0;
+constexpr size_t kTextureNameMax = 255;
+
+// A table sized max(count, 1), as the format's optional sections expect.
+size_t atLeastOne(long long count) { return static_cast<size_t>(std::max(count, 1LL)); }
+
+class Pt3Reader {
+public:
+    Pt3Reader(std::string_view bytes, std::string_view modelPath, int normalmode, double scale,
+              TextureLoader& textures, Obj3dModel& model)
+        : lines_(bytes),
+          fileSize_(bytes.size()),
+          modelPath_(modelPath),
+          normalmode_(normalmode),
+          scale_(static_cast<float>(scale)),
+          textures_(textures),
+          model_(model) {}
+
+    int run();
+
+private:
+    Obj3dHeader& h() { return *model_.head(); }
+    bool countsSafe();
+    void readCounts();
+    int readVertices();
+    int readFaces();
+    int readMaterials();
+    int readJoints();
+    int readMotions();
+    int readShapekeys();
+    int readHair();
+    // The releases of a finished load; which ones the format's early ends
+    // make depends on how far the reader got.
+    int finish(bool releaseSkin, bool releaseMotion, bool releaseShapekeys);
+
+    LineReader lines_;
+    uint64_t fileSize_;
+    std::string_view modelPath_;
+    int normalmode_;
+    float scale_;
+    TextureLoader& textures_;
+    Obj3dModel& model_;
+    bool normalColumns_ = false;
+    bool skinColumns_ = false;
+};
+
+void Pt3Reader::readCounts() {
+    lines_.next();
+    Obj3dHeader& c = h();
+    CScan(lines_.line())
+        .literal("NumVertex;").intField(c.NumVertex)
+        .literal("NumFace;").intField(c.NumFace)
+        .literal("NumMaterial;").intField(c.NumMaterial)
+        .literal("NumPart;").intField(c.NumPart)
+        .literal("NumJoint;").intField(c.NumJoint)
+        .literal("NumMotion;").intField(c.NumMotion)
+        .literal("NumTotalFrame;").intField(c.NumTotalFrame)
+        .literal("NumShapekey;").intField(c.NumShapekey)
+        .literal("NumShapekeyVertex;").intField(c.NumShapekeyVertex)
+        .literal("NumShapekeydata;").intField(c.NumShapekeydata)
+        .literal("NumParticlehairFace;").intField(c.NumParticlehairFace);
+    c.skinmode = c.NumJoint == 0 ? 0 : (c.NumMotion > 0 ? 2 : 1);
+}
+
+// Every count is at most the file size (each counted item takes at least one
+// byte of a well-formed file), so loading stays linear in the file size and
+// no product used to size or index a table overflows.
+bool Pt3Reader::countsSafe() {
+    const Obj3dHeader& c = h();
+    const int32_t counts[] = {c.NumVertex,   c.NumFace,           c.NumMaterial,     c.NumPart,
+                              c.NumJoint,    c.NumMotion,         c.NumTotalFrame,   c.NumShapekey,
+                              c.NumShapekeyVertex, c.NumShapekeydata, c.NumParticlehairFace};
+    for (const int32_t count : counts)
+        if (count < 0 || static_cast<uint64_t>(count) > fileSize_) return false;
+    const uint64_t keys = uint64_t{static_cast<uint32_t>(c.NumTotalFrame)} * static_cast<uint32_t>(c.NumMotion) *
+                          static_cast<uint32_t>(c.NumJoint);
+    if (keys > fileSize_ || keys > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return false;
+    const uint64_t ranges = uint64_t{static_cast<uint32_t>(c.NumMaterial)} * static_cast<uint32_t>(c.NumPart);
+    return ranges <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
+}
+
+int Pt3Reader::readVertices() {
+    const int32_t numVertex = h().NumVertex;
+    const size_t n = static_cast<size_t>(numVertex);
+    if (!model_.vertex.allocate(n)) return -6;
+    if (!model_.normal.allocate(n)) return -8;
+    if (!model_.weight.allocate(n)) return -11;
+    const bool checkJoints = skinColumns_ && h().NumJoint > 0;
+    for (size_t i = 0; i < n; ++i) {
+        lines_.next();
+        Obj3dVertex& v = model_.vertex[i];
+        int32_t vertexno = 0;
+        CScan scan(lines_.line());
+        scan.intField(vertexno).intField(v.originalvertexno).intField(v.partno).intField(v.matno);
+        scan.realField(v.posx).realField(v.posy).realField(v.posz).realField(v.texu).realField(v.texv);
+        const int converted = scan.converted();
+        if (converted >= 5) v.posx *= scale_;
+        if (converted >= 6) v.posy *= scale_;
+        if (converted >= 7) v.posz *= scale_;
+        if (normalColumns_) {
+            Obj3dNormal& normal = model_.normal[i];
+            scan.realField(normal.normx).realField(normal.normy).realField(normal.normz);
+        }
+        if (skinColumns_) {
+            Obj3dWeight& w = model_.weight[i];
+            scan.intField(w.jointno0).realField(w.weight0).intField(w.jointno1).realField(w.weight1);
+            if (checkJoints && (w.jointno0 >= h().NumJoint || w.jointno1 >= h().NumJoint)) return kPt3Unsafe;
+        }
+        // matno -1 marks a vertex that no face uses.
+        if (v.partno < 0 || v.partno >= h().NumPart || v.matno < -1 || v.matno >= h().NumMaterial ||
+            v.originalvertexno < -1 || v.originalvertexno >= numVertex)
+            return kPt3Unsafe;
+    }
+    return kOk;
+}
+
+int Pt3Reader::readFaces() {
+    lines_.next();
+    const size_t n = static_cast<size_t>(h().NumFace);
+    if (!model_.face.allocate(n)) return -7;
+    for (size_t i = 0; i < n; ++i) {
+        lines_.next();
+        Obj3dFace& f = model_.face[i];
+        int32_t faceno = 0;
+        CScan(lines_.line())
+            .intField(faceno)
+            .intField(f.partno)
+            .intField(f.matno)
+            .intField(f.vertexno[0])
+            .intField(f.vertexno[1])
+            .intField(f.vertexno[2]);
+        if (f.partno < 0 || f.partno >= h().NumPart || f.matno < 0 || f.matno >= h().NumMaterial) return kPt3Unsafe;
+        for (const int32_t corner : f.vertexno)
+            if (corner < 0 || corner >= h().NumVertex) return kPt3Unsafe;
+    }
+    return kOk;
+}
+
+// The thirteenth field of a material line: after the twelfth semicolon, up to
+// the next semicolon or the line end.
+std::string_view textureField(const char* line) {
+    const char* p = line;
+    for (int i = 0; i < 12; ++i) {
+        p = std::strchr(p, ';');
+        if (p == nullptr) return {};
+        ++p;
+    }
+    const size_t length = std::strcspn(p, ";\r\n");
+    return {p, std::min(length, kTextureNameMax)};
+}
+
+int Pt3Reader::readMaterials() {
+    lines_.next();
+    const size_t n = static_cast<size_t>(h().NumMaterial);
+    if (!model_.material.allocate(n)) return -8;
+    for (size_t i = 0; i < n; ++i) {
+        lines_.next();
+        Obj3dMaterial& m = model_.material[i];
+        int32_t matno = 0;
+        int32_t diffuse[3] = {}, specular[3] = {}, emissive[3] = {};
+        CScan scan(lines_.line());
+        scan.intField(matno).intField(diffuse[0]).intField(diffuse[1]).intField(diffuse[2]);
+        scan.realField(m.alpha).realField(m.power);
+        scan.intField(specular[0]).intField(specular[1]).intField(specular[2]);
+        scan.intField(emissive[0]).intField(emissive[1]).intField(emissive[2]);
+        const int converted = scan.converted();
+        float* const colours[] = {&m.faceColorR,     &m.faceColorG,     &m.faceColorB,     nullptr,
+                                  nullptr,           &m.specularColorR, &m.specularColorG, &m.specularColorB,
+                                  &m.emissiveColorR, &m.emissiveColorG, &m.emissiveColorB};
+        const int32_t values[] = {diffuse[0],  diffuse[1],  diffuse[2],  0,           0,          specular[0],
+                                  specular[1], specular[2], emissive[0], emissive[1], emissive[2]};
+        for (int k = 0; k < 11; ++k)
+            if (colours[k] != nullptr && converted >= k + 2) *colours[k] = static_cast<float>(values[k] / 255.0);
+        m.blendmode = 3;
+        const std::string_view texture = textureField(lines_.line());
+        m.texsrvno = texture.starts_with("None") ? -1 : loadModelTexture(textures_, texture, modelPath_);
+    }
+    return kOk;
+}
+
+int Pt3Reader::readJoints() {
+    if (!model_.joint.allocate(atLeastOne(h().NumJoint))) return -12;
+    if (h().NumJoint == 0) return kOk;
+    lines_.next();
+    for (size_t i = 0; i < static_cast<size_t>(h().NumJoint); ++i) {
+        lines_.next();
+        Obj3dJoint& j = model_.joint[i];
+        int32_t jointno = 0;
+        CScan scan(lines_.line());
+        scan.intField(jointno).intField(j.parentjointno).realField(j.parentposx).realField(j.parentposy).realField(
+            j.parentposz);
+        if (scan.converted() >= 3) j.parentposx *= scale_;
+        if (scan.converted() >= 4) j.parentposy *= scale_;
+        if (scan.converted() >= 5) j.parentposz *= scale_;
+        if (j.parentjointno < -1 || j.parentjointno >= h().NumJoint) return kPt3Unsafe;
+    }
+    return kOk;
+}
+
+int Pt3Reader::readMotions() {
+    const Obj3dHeader& c = h();
+    const size_t numKeys = static_cast<size_t>(int64_t{c.NumTotalFrame} * c.NumMotion * c.NumJoint);
+    if (!model_.keyframe.allocate(atLeastOne(static_cast<long long>(numKeys))) ||
+        !model_.motion.allocate(atLeastOne(c.NumMotion)) || !model_.frameno.allocate(atLeastOne(c.NumTotalFrame)))
+        return kPt3Unsafe;
+    if (c.NumMotion == 0) return kOk;
+    lines_.next();
+    int64_t frames = 0;
+    for (size_t i = 0; i < static_cast<size_t>(c.NumMotion); ++i) {
+        lines_.next();
+        Obj3dMotion& motion = model_.motion[i];
+        int32_t motionno = 0;
+        CScan(lines_.line()).intField(motionno).intField(motion.numframe);
+        if (i > 0) {
+            const Obj3dMotion& previous = model_.motion[i - 1];
+            motion.firstframe = previous.firstframe + previous.numframe;
+            motion.firstkey = previous.firstkey + c.NumJoint * previous.numframe;
+        }
+        frames += motion.numframe;
+        if (motion.numframe <= 0 || frames > c.NumTotalFrame) return kPt3Unsafe;
+    }
+    lines_.next();
+    size_t framenos = 0;
+    for (size_t k = 0; k < numKeys; ++k) {
+        lines_.next();
+        Obj3dKeyframe& key = model_.keyframe[k];
+        int32_t motionno = 0, jointno = -1, frameno = 0;
+        CScan scan(lines_.line());
+        scan.intField(motionno).intField(jointno).intField(frameno);
+        scan.realField(key.scalex).realField(key.scaley).realField(key.scalez);
+        scan.realField(key.rot4w).realField(key.rot4x).realField(key.rot4y).realField(key.rot4z);
+        scan.realField(key.transx).realField(key.transy).realField(key.transz);
+        if (scan.converted() >= 11) key.transx *= scale_;
+        if (scan.converted() >= 12) key.transy *= scale_;
+        if (scan.converted() >= 13) key.transz *= scale_;
+        if (jointno == 0 && framenos < static_cast<size_t>(c.NumTotalFrame)) model_.frameno[framenos++] = frameno;
+    }
+    return kOk;
+}
+
+int Pt3Reader::readShapekeys() {
+    const Obj3dHeader& c = h();
+    if (!model_.shapekeyinfo.allocate(atLeastOne(c.NumShapekey)) ||
+        !model_.shapekeyvertex.allocate(atLeastOne(c.NumShapekeyVertex)) ||
+        !model_.shapekeytrans.allocate(atLeastOne(c.NumShapekeydata)))
+        return kPt3Unsafe;
+    if (c.NumShapekey == 0) return kOk;
+    lines_.next();
+    int64_t records = 0;
+    for (size_t k = 0; k < static_cast<size_t>(c.NumShapekey); ++k) {
+        lines_.next();
+        Shapekeyinfo& info = model_.shapekeyinfo[k];
+        int32_t kindno = 0;
+        CScan(lines_.line()).intField(kindno).intField(info.numvertex).intField(info.numframe);
+        if (info.numvertex < 0 || info.numframe <= 0) return kPt3Unsafe;
+        info.firstdata = static_cast<int32_t>(records);
+        records += int64_t{info.numvertex} * info.numframe;
+        if (records > c.NumShapekeydata) return kPt3Unsafe;
+    }
+    lines_.next();
+    lines_.next();
+    std::unordered_map<int32_t, int32_t> firstPosition;
+    const char* p = lines_.line();
+    for (size_t i = 0; i < static_cast<size_t>(c.NumShapekeyVertex); ++i) {
+        int32_t vertex = 0;
+        CScan(p).integer(vertex);
+        model_.shapekeyvertex[i] = vertex;
+        firstPosition.try_emplace(vertex, static_cast<int32_t>(i));
+        const char* semicolon = std::strchr(p, ';');
+        p = semicolon != nullptr ? semicolon + 1 : p + std::strlen(p);
+    }
+    lines_.next();
+    for (size_t i = 0; i < static_cast<size_t>(c.NumShapekeydata); ++i) {
+        lines_.next();
+        Shapekeytrans& t = model_.shapekeytrans[i];
+        int32_t recordno = 0, vertex = 0;
+        CScan scan(lines_.line());
+        scan.intField(recordno).intField(vertex).intField(t.frameno).realField(t.dx).realField(t.dy).realField(t.dz);
+        if (scan.converted() >= 2) {
+            const auto found = firstPosition.find(vertex);
+            t.skvertexindex = found != firstPosition.end() ? found->second : 0;
+        }
+        if (scan.converted() >= 4) t.dx *= scale_;
+        if (scan.converted() >= 5) t.dy *= scale_;
+        if (scan.converted() >= 6) t.dz *= scale_;
+    }
+    return kOk;
+}
+
+int Pt3Reader::readHair() {
+    const size_t n = static_cast<size_t>(h().NumParticlehairFace);
+    if (n == 0) return kOk;
+    if (!model_.particlehairface.allocate(n)) return kPt3Unsafe;
+    lines_.next();
+    for (size_t i = 0; i < n; ++i) {
+        lines_.next();
+        ParticlehairFace& hair = model_.particlehairface[i];
+        int32_t recordno = 0;
+        int32_t colour[3] = {};
+        CScan scan(lines_.line());
+        scan.intField(recordno).intField(hair.faceno).intField(hair.hairparam0).realField(hair.hairlength);
+        scan.intField(hair.hairparam1).intField(hair.hairparam2);
+        scan.realField(hair.hairvec[0]).realField(hair.hairvec[1]).realField(hair.hairvec[2]);
+        scan.intField(colour[0]).intField(colour[1]).intField(colour[2]);
+        if (scan.converted() >= 4) hair.hairlength *= scale_;
+        for (int k = 0; k < 3; ++k)
+            if (scan.converted() >= 10 + k) hair.haircolor[k] = static_cast<float>(colour[k] / 255.0);
+        if (hair.faceno < 0 || hair.faceno >= h().NumFace) return kPt3Unsafe;
+    }
+    return kOk;
+}
+
+int Pt3Reader::finish(bool releaseSkin, bool releaseMotion, bool releaseShapekeys) {
+    if (normalmode_ == 0) model_.normal.release();
+    if (releaseSkin) {
+        model_.joint.release();
+        model_.weight.release();
+    }
+    if (releaseMotion) {
+        model_.keyframe.release();
+        model_.motion.release();
+        model_.frameno.release();
+    }
+    if (releaseShapekeys) {
+        model_.shapekeyinfo.release();
+        model_.shapekeyvertex.release();
+        model_.shapekeytrans.release();
+    }
+    model_.complete = true;
+    return kOk;
+}
+
+int Pt3Reader::run() {
+    if (!model_.header.allocate(1)) return -4;
+    h().normalmode = normalmode_;
+    readCounts();
+    if (!countsSafe()) return kPt3Unsafe;
+
+    lines_.next();
+    int32_t flags[16] = {};
+    static const char* const kFlagKeys[16] = {"vertexno;", "originalvertexno;", "partno;", "matno;",
+                                              "posx;",     "posy;",             "posz;",   "texu;",
+                                              "texv;",     "normx;",            "normy;",  "normz;",
+                                              "jointno0;", "weight0;",          "jointno1;", "weight1;"};
+    CScan flagScan(lines_.line());
+    for (int i = 0; i < 16; ++i) flagScan.literal(kFlagKeys[i]).intField(flags[i]);
+    normalColumns_ = flags[9] != 0;
+    skinColumns_ = flags[12] != 0;
+    if ((!normalColumns_ && normalmode_ == 1) || (!skinColumns_ && h().skinmode > 0)) return -5;
+
+    for (auto section : {&Pt3Reader::readVertices, &Pt3Reader::readFaces, &Pt3Reader::readMaterials})
+        if (const int code = (this->*section)(); code != kOk) return code;
+
+    const Obj3dHeader& c = h();
+    if (c.NumJoint == 0 && c.NumMotion == 0 && c.NumShapekey == 0 && c.NumParticlehairFace == 0)
+        return finish(true, false, false);
+    lines_.next();
+    lines_.skip(c.NumPart);
+    if (const int code = readJoints(); code != kOk) return code;
+    if (c.NumMotion == 0 && c.NumShapekey == 0 && c.NumParticlehairFace == 0) return finish(false, false, false);
+    if (const int code = readMotions(); code != kOk) return code;
+    if (c.NumShapekey == 0 && c.NumParticlehairFace == 0) return finish(false, false, false);
+    if (const int code = readShapekeys(); code != kOk) return code;
+    if (const int code = readHair(); code != kOk) return code;
+    return finish(c.NumJoint == 0, c.NumMotion == 0, c.NumShapekey == 0);
+}
+
+}  // namespace
+
+int readPt3Bytes(std::string_view bytes, std::string_view modelPath, int normalmode, double scale,
+                 TextureLoader& textures) {
+    const int slot = firstFreeModelSlot();
+    if (slot < 0) return -1;
+    const int code = Pt3Reader(bytes, modelPath, normalmode, scale, textures, *modelSlot(slot)).run();
+    return code == kOk ? slot : code;
+}
+
+int readPt3File(const std::string& utf8Path, int normalmode, double scale, TextureLoader& textures) {
+    if (firstFreeModelSlot() < 0) return -1;
+    if (utf8Path.size() > 511 || utf8Path.find('\0') != std::string::npos) return -2;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(utf8Path.c_str(), "rb"), &std::fclose);
+    if (!file) return -3;
+    std::string bytes;
+    char chunk[1 << 16];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) bytes.append(chunk, got);
+    if (std::ferror(file.get())) return -3;
+    file.reset();
+    return readPt3Bytes(bytes, utf8Path, normalmode, scale, textures);
+}
+
+}  // namespace korvel::model

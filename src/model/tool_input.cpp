@@ -1,0 +1,132 @@
+#include "model/tool_input.h"
+
+#include <algorithm>
+
+namespace korvel::model {
+namespace {
+
+template <class T>
+bool allocateCount(Table<T>& table, long long count) {
+    return count >= 0 && table.allocate(static_cast<size_t>(count));
+}
+
+// Records that both the header count and the table hold.
+template <class T>
+size_t writable(const Table<T>& table, int64_t count) {
+    return count > 0 ? std::min(static_cast<size_t>(count), table.size()) : 0;
+}
+
+int makeTables(Obj3dModel& model, const ToolCounts& c) {
+    Obj3dHeader& h = *model.head();
+    h.NumVertex = c.numvertex;
+    if (!allocateCount(model.vertex, c.numvertex)) return -2;
+    if (!allocateCount(model.normal, c.numvertex)) return -3;
+    h.normalmode = c.normalmode;
+    if (c.normalmode == 0) model.normal.release();
+    if (!allocateCount(model.weight, c.numvertex)) return -4;
+    if (c.hasweights == 0) model.weight.release();
+    h.NumFace = c.numface;
+    if (!allocateCount(model.face, c.numface)) return -5;
+    h.NumMaterial = c.nummaterial;
+    if (!allocateCount(model.material, c.nummaterial)) return -6;
+    h.NumJoint = c.numjoint;
+    if (c.numjoint < 0 || !model.joint.allocate(static_cast<size_t>(std::max(c.numjoint, 1)))) return -7;
+    if (c.numjoint == 0) model.joint.release();
+    h.NumMotion = c.nummotion;
+    if (c.nummotion < 0 || !model.motion.allocate(static_cast<size_t>(std::max(c.nummotion, 1)))) return -9;
+    h.NumTotalFrame = c.numtotalframe;
+    if (c.numtotalframe < 0 || !model.frameno.allocate(static_cast<size_t>(std::max(c.numtotalframe, 1))))
+        return -10;
+    const int64_t keys = keyRecordCount(h);
+    if (keys > INT32_MAX || !model.keyframe.allocate(static_cast<size_t>(std::max<int64_t>(keys, 1)))) return -8;
+    if (c.nummotion == 0) {
+        model.keyframe.release();
+        model.motion.release();
+        model.frameno.release();
+    }
+    return 0;
+}
+
+}  // namespace
+
+int toolMakeObj3d(const ToolCounts& counts) {
+    const int slot = firstFreeModelSlot();
+    if (slot < 0) return -11;
+    Obj3dModel& model = *modelSlot(slot);
+    if (!model.header.allocate(1)) return -1;
+    if (const int code = makeTables(model, counts); code != 0) return code;
+    model.complete = true;
+    return slot;
+}
+
+void toolVertexData(Obj3dModel& model, const int32_t* partno, const int32_t* matno, const int32_t* originalvertexno,
+                    const double* texu, const double* texv, const double* posx, const double* posy,
+                    const double* posz) {
+    if (!partno || !matno || !originalvertexno || !texu || !texv || !posx || !posy || !posz) return;
+    for (size_t i = 0; i < writable(model.vertex, model.head()->NumVertex); ++i) {
+        Obj3dVertex& v = model.vertex[i];
+        v.partno = partno[i];
+        v.matno = matno[i];
+        v.originalvertexno = originalvertexno[i];
+        v.texu = static_cast<float>(texu[i]);
+        v.texv = static_cast<float>(texv[i]);
+        v.posx = static_cast<float>(posx[i]);
+        v.posy = static_cast<float>(posy[i]);
+        v.posz = static_cast<float>(posz[i]);
+    }
+}
+
+void toolVertexNorm(Obj3dModel& model, const double* normx, const double* normy, const double* normz) {
+    if (!normx || !normy || !normz) return;
+    for (size_t i = 0; i < writable(model.normal, model.head()->NumVertex); ++i)
+        model.normal[i] = {static_cast<float>(normx[i]), static_cast<float>(normy[i]), static_cast<float>(normz[i])};
+}
+
+void toolVertexJointWeight(Obj3dModel& model, const int32_t* jointno0, const double* weight0,
+                           const int32_t* jointno1, const double* weight1) {
+    if (!jointno0 || !weight0 || !jointno1 || !weight1) return;
+    for (size_t i = 0; i < writable(model.weight, model.head()->NumVertex); ++i)
+        model.weight[i] = {jointno0[i], jointno1[i], static_cast<float>(weight0[i]), static_cast<float>(weight1[i])};
+}
+
+void toolFaceData(Obj3dModel& model, const int32_t* partno, const int32_t* matno, const int32_t* vertexno0,
+                  const int32_t* vertexno1, const int32_t* vertexno2) {
+    if (!partno || !matno || !vertexno0 || !vertexno1 || !vertexno2) return;
+    for (size_t i = 0; i < writable(model.face, model.head()->NumFace); ++i)
+        model.face[i] = {partno[i], {vertexno0[i], vertexno1[i], vertexno2[i]}, matno[i]};
+}
+
+void toolJointData(Obj3dModel& model, const int32_t* parentjointno, const double* parentposx,
+                   const double* parentposy, const double* parentposz) {
+    if (!parentjointno || !parentposx || !parentposy || !parentposz) return;
+    for (size_t i = 0; i < writable(model.joint, model.head()->NumJoint); ++i)
+        model.joint[i] = {parentjointno[i], static_cast<float>(parentposx[i]), static_cast<float>(parentposy[i]),
+                          static_cast<float>(parentposz[i])};
+}
+
+void toolFrameData(Obj3dModel& model, const int32_t* frameno) {
+    if (!frameno) return;
+    for (size_t i = 0; i < writable(model.frameno, model.head()->NumTotalFrame); ++i) model.frameno[i] = frameno[i];
+}
+
+void toolMotionData(Obj3dModel& model, const ToolKeyArrays& a) {
+    if (!a.scalex || !a.scaley || !a.scalez || !a.rot4w || !a.rot4x || !a.rot4y || !a.rot4z || !a.transx ||
+        !a.transy || !a.transz)
+        return;
+    const size_t count = writable(model.keyframe, keyRecordCount(*model.head()));
+    for (size_t i = 0; i < count; ++i) {
+        Obj3dKeyframe& k = model.keyframe[i];
+        k.scalex = static_cast<float>(a.scalex[i]);
+        k.scaley = static_cast<float>(a.scaley[i]);
+        k.scalez = static_cast<float>(a.scalez[i]);
+        k.rot4w = static_cast<float>(a.rot4w[i]);
+        k.rot4x = static_cast<float>(a.rot4x[i]);
+        k.rot4y = static_cast<float>(a.rot4y[i]);
+        k.rot4z = static_cast<float>(a.rot4z[i]);
+        k.transx = static_cast<float>(a.transx[i]);
+        k.transy = static_cast<float>(a.transy[i]);
+        k.transz = static_cast<float>(a.transz[i]);
+    }
+}
+
+}  // namespace korvel::model
