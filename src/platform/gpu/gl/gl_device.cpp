@@ -1,0 +1,82 @@
+#include "platform/gpu/gl/gl_device.h"
+
+#include "platform/gpu/gl/gl_context.h"
+#include "platform/gpu/gl/gl_device_impl.h"
+
+namespace korvel::gpu::gl {
+
+namespace {
+constexpr uint32_t kFeatureLevel11 = 0xB000;  // GL 4.5 core covers Direct3D 11.0
+}  // namespace
+
+DeviceStatus GlDevice::status() {
+    if (core_->lostStatus != DeviceStatus::Ok) return core_->lostStatus;
+    core_->makeCurrent();
+    switch (glGetGraphicsResetStatus()) {
+        case GL_NO_ERROR: return DeviceStatus::Ok;
+        case GL_GUILTY_CONTEXT_RESET: core_->lostStatus = DeviceStatus::Hung; break;
+        case GL_INNOCENT_CONTEXT_RESET:
+        case GL_UNKNOWN_CONTEXT_RESET: core_->lostStatus = DeviceStatus::Reset; break;
+        default: core_->lostStatus = DeviceStatus::Removed; break;
+    }
+    return core_->lostStatus;
+}
+
+GlSwapChain::GlSwapChain(std::shared_ptr<GlCore> core, std::unique_ptr<GlTexture> backBuffer)
+    : core_(std::move(core)), backBuffer_(std::move(backBuffer)) {
+    core_->makeCurrent();
+    glCreateFramebuffers(1, &readFbo_);
+    glNamedFramebufferTexture(readFbo_, GL_COLOR_ATTACHMENT0, backBuffer_->storage->name, 0);
+    glNamedFramebufferReadBuffer(readFbo_, GL_COLOR_ATTACHMENT0);
+}
+
+GlSwapChain::~GlSwapChain() {
+    core_->makeCurrent();
+    glDeleteFramebuffers(1, &readFbo_);
+}
+
+void GlSwapChain::present() {
+    core_->makeCurrent();
+    EglTarget& target = core_->target();
+    if (!target.windowed()) {
+        glFlush();
+        return;
+    }
+    // Back-buffer row 0 is the top row; the window's framebuffer counts rows
+    // from the bottom, so the copy flips. It stretches to the window's size.
+    const auto& desc = backBuffer_->desc();
+    int32_t width = 0, height = 0;
+    target.windowSize(width, height);
+    glBlitNamedFramebuffer(readFbo_, 0, 0, 0, static_cast<GLint>(desc.width), static_cast<GLint>(desc.height), 0,
+                           height, width, 0, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    if (!target.swapBuffers() && core_->lostStatus == DeviceStatus::Ok) core_->lostStatus = DeviceStatus::Removed;
+}
+
+std::optional<DeviceBundle> createOpenGLDevice(DriverType type, const SwapChainDesc& desc) {
+    if (desc.width == 0 || desc.height == 0) return std::nullopt;
+    std::unique_ptr<EglTarget> target = EglTarget::create(type, desc.window);
+    if (!target) return std::nullopt;
+    auto core = std::make_shared<GlCore>(std::move(target));
+
+    DeviceBundle bundle;
+    bundle.context = std::make_unique<GlContext>(core);
+    bundle.device = std::make_unique<GlDevice>(core);
+    Texture2DDesc backBufferDesc;
+    backBufferDesc.width = desc.width;
+    backBufferDesc.height = desc.height;
+    backBufferDesc.format = Format::R8G8B8A8_UNorm;
+    backBufferDesc.bindFlags = BindRenderTarget | BindShaderResource;
+    auto texture = bundle.device->createTexture2D(backBufferDesc, nullptr);
+    if (!texture) return std::nullopt;
+    bundle.swapChain = std::make_unique<GlSwapChain>(
+        core, std::unique_ptr<GlTexture>(static_cast<GlTexture*>(texture.release())));
+    bundle.featureLevel = kFeatureLevel11;
+    return bundle;
+}
+
+uint64_t stateChangeCount(const Context& context) {
+    const auto* gl = dynamic_cast<const GlContext*>(&context);
+    return gl ? gl->stateChangeCount() : 0;
+}
+
+}  // namespace korvel::gpu::gl

@@ -1,0 +1,137 @@
+#include "gpu_test_support.h"
+
+#include <cstdlib>
+#include <ostream>
+
+#include "platform/gpu/gl/gl_device.h"
+
+namespace korvel::gpu::test {
+
+const char* const kShaders = R"(
+cbuffer Quad : register(b3) { float4 Rect; float4 QuadColor; float QuadDepth; };
+cbuffer Transform : register(b2) { matrix World; };
+cbuffer Tint : register(b4) { float4 TintColor; };
+Texture2D Tex : register(t0);
+SamplerState Smp : register(s0);
+
+struct PSIn { float4 pos : SV_POSITION; float2 uv : TEXCOORD0; float4 color : COLOR0; };
+
+// Triangle strip 0..3: top-left, top-right, bottom-left, bottom-right (clockwise).
+PSIn VSQuad(uint id : SV_VertexID) {
+    float2 t = float2(id & 1, id >> 1);
+    PSIn o;
+    o.pos = float4(lerp(Rect.x, Rect.z, t.x), lerp(Rect.y, Rect.w, t.y), QuadDepth, 1);
+    o.uv = t;
+    o.color = QuadColor;
+    return o;
+}
+
+struct VSIn { float3 pos : POSITION; float2 uv : TEXCOORD; };
+PSIn VSMesh(VSIn i) {
+    PSIn o;
+    o.pos = mul(float4(i.pos, 1), World);
+    o.uv = i.uv;
+    o.color = TintColor;
+    return o;
+}
+
+float4 PSColor(PSIn i) : SV_Target { return i.color; }
+float4 PSTexture(PSIn i) : SV_Target { return Tex.Sample(Smp, i.uv); }
+)";
+
+std::ostream& operator<<(std::ostream& out, const Rgba& c) {
+    return out << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
+}
+
+bool near(Rgba a, Rgba b, int tolerance) {
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance &&
+           std::abs(a.a - b.a) <= tolerance;
+}
+
+Rgba pixel(const Image& image, uint32_t x, uint32_t y) {
+    const uint8_t* p = &image.rgba[(size_t(y) * image.width + x) * 4];
+    return {p[0], p[1], p[2], p[3]};
+}
+
+void GpuTest::SetUp() {
+    auto created = gl::createOpenGLDevice(DriverType::Hardware, SwapChainDesc{kSize, kSize, nullptr});
+    if (!created) created = gl::createOpenGLDevice(DriverType::Software, SwapChainDesc{kSize, kSize, nullptr});
+    ASSERT_TRUE(created) << "no OpenGL 4.5 device";
+    bundle = std::move(*created);
+    device = bundle.device.get();
+    context = bundle.context.get();
+    target = makeTarget(kSize, kSize);
+    bindTarget(target);
+}
+
+std::unique_ptr<ShaderCode> GpuTest::compile(const std::string& source, const char* entry, const char* profile) {
+    std::string errors;
+    auto code = device->compileShader(source, "test.hlsl", entry, profile, errors);
+    EXPECT_TRUE(code) << entry << ": " << errors;
+    return code;
+}
+
+std::unique_ptr<VertexShader> GpuTest::vertexShader(const std::string& source, const char* entry) {
+    auto code = compile(source, entry, "vs_4_0");
+    return code ? device->createVertexShader(*code) : nullptr;
+}
+
+std::unique_ptr<GeometryShader> GpuTest::geometryShader(const std::string& source, const char* entry) {
+    auto code = compile(source, entry, "gs_4_0");
+    return code ? device->createGeometryShader(*code) : nullptr;
+}
+
+std::unique_ptr<PixelShader> GpuTest::pixelShader(const std::string& source, const char* entry) {
+    auto code = compile(source, entry, "ps_4_0");
+    return code ? device->createPixelShader(*code) : nullptr;
+}
+
+std::unique_ptr<Buffer> GpuTest::constantBuffer(uint32_t bytes, const void* data) {
+    BufferDesc desc{bytes, Usage::Default, BindConstantBuffer, false};
+    return device->createBuffer(desc, data);
+}
+
+std::unique_ptr<Texture2D> GpuTest::rgbaTexture(uint32_t width, uint32_t height, const std::vector<uint32_t>& texels) {
+    Texture2DDesc desc;
+    desc.width = width;
+    desc.height = height;
+    desc.bindFlags = BindShaderResource;
+    SubresourceData data{texels.data(), width * 4};
+    return device->createTexture2D(desc, &data);
+}
+
+Target GpuTest::makeTarget(uint32_t width, uint32_t height) {
+    Target t;
+    Texture2DDesc color;
+    color.width = width;
+    color.height = height;
+    color.bindFlags = BindRenderTarget | BindShaderResource;
+    t.color = device->createTexture2D(color, nullptr);
+    Texture2DDesc depth = color;
+    depth.format = Format::D24_UNorm_S8_UInt;
+    depth.bindFlags = BindDepthStencil;
+    t.depth = device->createTexture2D(depth, nullptr);
+    if (t.color) t.rtv = device->createRenderTargetView(*t.color);
+    if (t.depth) t.dsv = device->createDepthStencilView(*t.depth);
+    EXPECT_TRUE(t.rtv && t.dsv);
+    return t;
+}
+
+void GpuTest::bindTarget(Target& t) {
+    context->omSetRenderTargets(t.rtv.get(), t.dsv.get());
+    const auto& desc = t.color->desc();
+    context->rsSetViewport(Viewport{0, 0, float(desc.width), float(desc.height), 0, 1});
+}
+
+void GpuTest::clear(const std::array<float, 4>& color, float depth) {
+    context->clearRenderTargetView(*target.rtv, color.data());
+    context->clearDepthStencilView(*target.dsv, depth);
+}
+
+Image GpuTest::read() {
+    Image image;
+    EXPECT_TRUE(context->readPixels(*target.rtv, image));
+    return image;
+}
+
+}  // namespace korvel::gpu::test
