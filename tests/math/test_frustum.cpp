@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -90,24 +90,26 @@ struct HalfSpace {
     double d;
 };
 
+double det3(const double a[3][3]) {
+    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+}
+
+double normLength(const HalfSpace& h) { return std::sqrt(h.n[0] * h.n[0] + h.n[1] * h.n[1] + h.n[2] * h.n[2]); }
+
 bool intersectionHasVertex(const std::vector<HalfSpace>& h, double margin) {
     const size_t count = h.size();
     for (size_t i = 0; i < count; ++i) {
         for (size_t j = i + 1; j < count; ++j) {
             for (size_t k = j + 1; k < count; ++k) {
+                // The point where the three shifted planes meet, by Cramer's rule.
                 const HalfSpace* s[3] = {&h[i], &h[j], &h[k]};
                 double a[3][3], b[3];
                 for (int r = 0; r < 3; ++r) {
-                    const double len = std::sqrt(s[r]->n[0] * s[r]->n[0] + s[r]->n[1] * s[r]->n[1] +
-                                                 s[r]->n[2] * s[r]->n[2]);
-                    for (int c = 0; c < 3; ++c) {
-                        a[r][c] = s[r]->n[c];
-                    }
-                    b[r] = -s[r]->d - margin * len;
+                    std::copy(s[r]->n, s[r]->n + 3, a[r]);
+                    b[r] = -s[r]->d - margin * normLength(*s[r]);
                 }
-                const double det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-                                   a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-                                   a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+                const double det = det3(a);
                 if (std::fabs(det) < 1e-12) {
                     continue;
                 }
@@ -115,23 +117,15 @@ bool intersectionHasVertex(const std::vector<HalfSpace>& h, double margin) {
                 for (int c = 0; c < 3; ++c) {
                     double m[3][3];
                     for (int r = 0; r < 3; ++r) {
-                        for (int cc = 0; cc < 3; ++cc) {
-                            m[r][cc] = cc == c ? b[r] : a[r][cc];
-                        }
+                        std::copy(a[r], a[r] + 3, m[r]);
+                        m[r][c] = b[r];
                     }
-                    p[c] = (m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-                            m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-                            m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0])) /
-                           det;
+                    p[c] = det3(m) / det;
                 }
-                bool inside = true;
-                for (const HalfSpace& q : h) {
-                    const double len = std::sqrt(q.n[0] * q.n[0] + q.n[1] * q.n[1] + q.n[2] * q.n[2]);
-                    if (q.n[0] * p[0] + q.n[1] * p[1] + q.n[2] * p[2] + q.d + margin * len > 1e-9 * (1 + len)) {
-                        inside = false;
-                        break;
-                    }
-                }
+                const bool inside = std::all_of(h.begin(), h.end(), [&](const HalfSpace& q) {
+                    const double len = normLength(q);
+                    return q.n[0] * p[0] + q.n[1] * p[1] + q.n[2] * p[2] + q.d + margin * len <= 1e-9 * (1 + len);
+                });
                 if (inside) {
                     return true;
                 }
@@ -183,8 +177,7 @@ TEST(FrustumTest, AgreesWithExactReferenceOnRandomBoxes) {
                                   Float3{r.m[1][0], r.m[1][1], r.m[1][2]} * (c & 2 ? e[1] : -e[1]) +
                                   Float3{r.m[2][0], r.m[2][1], r.m[2][2]} * (c & 4 ? e[2] : -e[2]);
             for (const HalfSpace& h : planes) {
-                const double len = std::sqrt(h.n[0] * h.n[0] + h.n[1] * h.n[1] + h.n[2] * h.n[2]);
-                const double value = (h.n[0] * corner.x + h.n[1] * corner.y + h.n[2] * corner.z + h.d) / len;
+                const double value = (h.n[0] * corner.x + h.n[1] * corner.y + h.n[2] * corner.z + h.d) / normLength(h);
                 surelyInside = surelyInside && value < -margin;
                 surelyNotInside = surelyNotInside || value > margin;
             }

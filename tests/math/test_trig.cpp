@@ -56,21 +56,5 @@ TEST(Trig, ArcTangentSpecialValues) {
     EXPECT_FLOAT_EQ(scalarATan(kInf), kPi / 2);
 }
 
-TEST(Trig, SineAndCosineEachLane) {
-    const Float4 angles{0.5f, -2.0f, 100.0f, 3 * kPi};
-    Float4 s, c;
-    sinCosEach(angles, &s, &c);
-    const float in[4] = {angles.x, angles.y, angles.z, angles.w};
-    const float sines[4] = {s.x, s.y, s.z, s.w};
-    const float cosines[4] = {c.x, c.y, c.z, c.w};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(sines[i], std::sin(static_cast<double>(in[i])), 2e-6);
-        EXPECT_NEAR(cosines[i], std::cos(static_cast<double>(in[i])), 2e-6);
-        EXPECT_NEAR(sines[i] * sines[i] + cosines[i] * cosines[i], 1.0f, 1e-6f);
-    }
-    EXPECT_EQ(sinEach(angles).z, s.z);
-    EXPECT_EQ(cosEach(angles).y, c.y);
-}
-
 }  // namespace
 }  // namespace korvel::math
