@@ -17,8 +17,8 @@ for e in vert:VSsprite vert:VSpoint vert:VSline vert:VSparticle \
          frag:PS frag:PSpoint frag:PSddsalpha frag:PSshade0; do
     stage=${e%%:*}
     entry=${e#*:}
-    if glslc -x hlsl -fshader-stage="$stage" -fentry-point="$entry" -fhlsl-iomap \
-            -fhlsl-functionality1 -fauto-bind-uniforms -o "$tmp/$entry.spv" "$fx" 2>"$tmp/err" &&
+    if glslc -x hlsl --target-env=opengl4.5 -fshader-stage="$stage" -fentry-point="$entry" -fhlsl-iomap -fhlsl-offsets \
+            -fhlsl-functionality1 -fauto-bind-uniforms -fauto-map-locations -o "$tmp/$entry.spv" "$fx" 2>"$tmp/err" &&
        spirv-cross --version 450 --separate-shader-objects --output "$tmp/$entry.glsl" \
             "$tmp/$entry.spv" 2>>"$tmp/err" &&
        glslc -fshader-stage="$stage" --target-env=opengl4.5 -o /dev/null "$tmp/$entry.glsl" 2>>"$tmp/err"; then
