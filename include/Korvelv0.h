@@ -180,8 +180,113 @@ KORVEL_API void ToolDataInputMotionData(int model, const double* scalex, const d
                                         const double* rot4z, const double* transx, const double* transy,
                                         const double* transz);
 
+/* ---------------------------------------------------------------- model instances and material parameters
+ * 200 instance slots. CreateImage3d returns the slot, -1 when all are in use,
+ * -2 when the model slot is out of range, empty or still loading, -3 when its
+ * record cannot be allocated. Reals are rounded to float; alpha is rounded to
+ * float and kept as double. Image3dSetRendarparam stores the low byte of each
+ * switch: boxmode (0 none, 1 aabox, 2 part oboxes, other both), cullmode
+ * (1 on aabox, 2 on part oboxes, other none), partmode (1 per-part
+ * transforms), hairmode (1 draw particle hair; the default follows the
+ * model's hair). Empty slots and part or material numbers outside the model
+ * change nothing; Obj3dGetMaterialParamTexsrvno then returns -1. */
+KORVEL_API int CreateImage3d(int model);
+KORVEL_API void ClearImage3d(int image);
+KORVEL_API void ImageSetScaleRotTransAlpha(int image, double sx, double sy, double sz, double rx, double ry,
+                                           double rz, double tx, double ty, double tz, double alpha);
+KORVEL_API void Image3dPartinfoSet(int image, int part, double sx, double sy, double sz, double rx, double ry,
+                                   double rz, double tx, double ty, double tz, double alpha);
+KORVEL_API void Image3dSetRendarparam(int image, int boxmode, int cullmode, int partmode, int hairmode);
+KORVEL_API void Obj3dSetMaterialParam(int model, int material, int blendmode, int r, int g, int b, double alpha,
+                                      double power, int specularR, int specularG, int specularB, int emissiveR,
+                                      int emissiveG, int emissiveB, int texsrvno);
+KORVEL_API int Obj3dGetMaterialParamTexsrvno(int model, int material);
+KORVEL_API void SetWorldParticlehairRotMatrix(double ax, double ay, double az, double angle);
+
+/* ---------------------------------------------------------------- CPU evaluation and bounding boxes
+ * Box selector: 1 aabox only, 2 part oboxes only, other both. A box is present
+ * when its x extent is above 0. Negative motion: unposed; negative shapekey:
+ * none. An empty instance or model slot, a motion or shape key the model does
+ * not have, or a model whose tables disagree: nothing is written. A vertex
+ * number outside the model leaves its x, y, z entries unwritten. Per-part
+ * arrays hold the instance's part count (the model's NumPart at creation). */
+KORVEL_API void Image3dCalcAaboxOboxVtxCpu(int image, int motion, int frame, int boxselector);
+KORVEL_API void Image3dCalcAaboxOboxVtxCpu1(int image, int motion, int frame, int boxselector, double centerx[],
+                                            double centery[], double centerz[], double extentx[], double extenty[],
+                                            double extentz[]);
+KORVEL_API void Image3dAaboxOboxTranslate(int image, const double offset[3]);
+KORVEL_API void GetImage3dAabox(int image, double center[3], double extents[3]);
+KORVEL_API void GetImage3dObox(int image, double centerx[], double centery[], double centerz[], double extentx[],
+                               double extenty[], double extentz[], double orientx[], double orienty[],
+                               double orientz[], double orientw[]);
+KORVEL_API void Image3dVertexPosGet(int image, int shapekey, int shapekeyframe, int motion, int frame, int count,
+                                    const int vertexno[], double x[], double y[], double z[]);
+
+/* ---------------------------------------------------------------- intersection tests
+ * Box tests: 1 overlap (touching counts), 0 apart, -1 when either box is
+ * absent or the instance or part does not exist. The ray test writes the
+ * nearest front-facing face hit and its ray parameter, or -1 and 1e10; it
+ * writes nothing when the instance, its model, the motion or the shape key
+ * does not exist. */
+KORVEL_API int IntersectImage3dAabox(int imageA, int imageB);
+KORVEL_API int IntersectImage3dObox(int imageA, int partA, int imageB, int partB);
+KORVEL_API void IntersectRayTriangleOfImage3d(const double origin[3], const double direction[3], int image,
+                                              int shapekey, int shapekeyframe, int motion, int frame, int* face,
+                                              double* distance);
+
+/* ---------------------------------------------------------------- picking and screen projection
+ * Through the current camera and screen size. Picks work on the model's own
+ * stored positions (no instance transform, no pose) and return a vertex or
+ * face number, or -1; segment vertex pick within 0.05 model units of the
+ * line, screen vertex pick within 18 square pixels. GetObj3dSphere writes
+ * nothing for an empty model slot or a model without vertices. */
+KORVEL_API void PosFromWorldToScreen(const double world[3], int screen[2], double* depth);
+KORVEL_API void PosFromScreenToWorld(const int screen[2], double nearpoint[3], double farpoint[3]);
+KORVEL_API void GetObj3dSphere(int model, double sphere[4]);
+KORVEL_API int LineNZObj3dPointCheck(const double start[3], const double end[3], int model);
+KORVEL_API int LineNZObj3dTriangleCheck(const double start[3], const double end[3], int model);
+KORVEL_API int ScreenxyObj3dPointCheck(int x, int y, int model, int shapekey, int shapekeyframe);
+
 /* ---------------------------------------------------------------- math-only exports end here;
  * the families below are added by their modules. */
+
+/* ---------------------------------------------------------------- text
+ * Five font slots (0 to 4). myCreateFont returns the slot or -1 when all
+ * are taken. height > 0 is the cell height in pixels, < 0 the character
+ * height, 0 a default size; width 0 keeps the natural proportions, else the
+ * average character width; weight 0 to 1000 (400 regular, 700 bold); face is
+ * a font family name (fonts covering Japanese are preferred when the name
+ * does not decide). Missing bold and italic faces are synthesised.
+ * WriteTextTexture draws text into the library's 1024 x 1024 text bitmap in
+ * the rectangle (x, y, width, height) from its top-left corner (lines broken
+ * at CR, LF and CR LF, no wrapping, clipped; "&" underlines the next
+ * character, "&&" draws "&"; character cells are filled opaque black), then
+ * copies the rectangle into the text texture (texture number 100) with
+ * opacity alpha * 255. clear 1 blacks the rectangle out first. The colour
+ * arguments are stored blue-first, so the text shows with red = c3, green =
+ * c2, blue = c1. Only the rectangle's texels are defined afterwards: show
+ * each rectangle with RenderText before writing the next. A free font slot
+ * or a rectangle not inside 1024 x 1024 does nothing.
+ * RenderText shows the text-texture rectangle (srcx, srcy, width, height)
+ * one texel per pixel at screen pixel (dstx, dsty), alpha-blended, depth 0. */
+KORVEL_API int myCreateFont(int height, int width, int weight, int italic, int underline, int strikeout,
+                            int fixedpitch, const wchar_t* face);
+KORVEL_API void myDleteFont(int slot);
+KORVEL_API void WriteTextTexture(const wchar_t* text, int font, int c1, int c2, int c3, double alpha, int x, int y,
+                                 int width, int height, int clear);
+KORVEL_API void RenderText(int srcx, int srcy, int width, int height, int dstx, int dsty);
+
+/* ---------------------------------------------------------------- points and lines
+ * Colours 0 to 255 with an opacity per point or end; lines are shaded from
+ * end 0 to end 1 and anti-aliased. Blend modes: points 0 to 4 (4 uses the
+ * opacity as the blend factor), lines 0 to 3; another mode keeps the blend
+ * state of the previous draw. RenderLine3d takes world points, transformed
+ * by the current view and projection. */
+KORVEL_API void RenderPoint2d(int x, int y, int red, int green, int blue, double opacity, int blendmode);
+KORVEL_API void RenderLine2d(int x0, int y0, int red0, int green0, int blue0, double opacity0, int x1, int y1,
+                             int red1, int green1, int blue1, double opacity1, int blendmode);
+KORVEL_API void RenderLine3d(const double p0[3], const int color0[3], double opacity0, const double p1[3],
+                             const int color1[3], double opacity1, int blendmode);
 
 /* ---------------------------------------------------------------- particle groups
  * Up to 20 groups (slots 0 to 19). Each ParticleMoveandRender call is one

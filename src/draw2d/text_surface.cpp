@@ -1,0 +1,85 @@
+#include "draw2d/text_surface.h"
+
+#include <new>
+
+#include "device/current.h"
+#include "draw2d/font_table.h"
+#include "draw2d/text_texels.h"
+#include "draw2d/texture_numbers.h"
+
+namespace korvel::draw2d {
+namespace {
+
+bool insideSurface(const TextWrite& r) {
+    return r.x >= 0 && r.y >= 0 && r.width >= 0 && r.height >= 0 && r.width <= kTextSurfaceSize - r.x &&
+           r.height <= kTextSurfaceSize - r.y;
+}
+
+char32_t scalarValue(wchar_t c) {
+    const auto value = static_cast<uint32_t>(c);
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return U'\uFFFD';
+    return static_cast<char32_t>(value);
+}
+
+}  // namespace
+
+int TextSurface::create(gpu::Device& device) {
+    gpu::Texture2DDesc desc;
+    desc.width = kTextSurfaceSize;
+    desc.height = kTextSurfaceSize;
+    desc.mipLevels = 1;
+    desc.format = gpu::Format::R8G8B8A8_UNorm;
+    desc.usage = gpu::Usage::Dynamic;
+    desc.bindFlags = gpu::BindShaderResource;
+    desc.cpuWrite = true;
+    texture_ = device.createTexture2D(desc, nullptr);
+    if (!texture_) return -36;
+    view_ = device.createShaderResourceView(*texture_);
+    if (!view_) return -37;
+    setTextTextureView(view_.get());
+    bitmap_.reset(new (std::nothrow) uint8_t[kTextBitmapRowBytes * kTextSurfaceSize]());
+    return 0;
+}
+
+void TextSurface::releaseTexture() {
+    setTextTextureView(nullptr);
+    view_.reset();
+    texture_.reset();
+}
+
+void TextSurface::releaseBitmap() { bitmap_.reset(); }
+
+void TextSurface::write(const TextWrite& r) {
+    platform::text::Font* font = fontTable().font(r.font);
+    if (!bitmap_ || !font || !insideSurface(r)) return;
+
+    platform::text::BgrSurface bitmap{bitmap_.get(), kTextSurfaceSize, kTextSurfaceSize, kTextBitmapRowBytes};
+    const platform::text::PixelRect rect{r.x, r.y, r.x + r.width, r.y + r.height};
+    if (r.clear == 1) platform::text::fillRect(bitmap, rect, {});
+    if (r.text) {
+        text_.clear();
+        for (const wchar_t* c = r.text; *c != 0; ++c) text_.push_back(scalarValue(*c));
+        const platform::text::TextColor color{static_cast<uint8_t>(r.c1), static_cast<uint8_t>(r.c2),
+                                              static_cast<uint8_t>(r.c3)};
+        font->drawText(text_.c_str(), bitmap, rect, color);
+    }
+
+    gpu::Context* context = device::currentContext();
+    gpu::MappedSubresource mapped;
+    if (!context || !texture_ || !context->mapDiscard(*texture_, mapped)) return;
+    copyTextTexels(bitmap_.get(), kTextBitmapRowBytes, static_cast<uint8_t*>(mapped.data), mapped.rowPitch, r.x, r.y,
+                   r.width, r.height, opacityByte(r.alpha));
+    context->unmap(*texture_);
+}
+
+const uint8_t* TextSurface::bitmapPixel(int column, int row) const {
+    if (!bitmap_ || column < 0 || row < 0 || column >= kTextSurfaceSize || row >= kTextSurfaceSize) return nullptr;
+    return bitmap_.get() + static_cast<size_t>(row) * kTextBitmapRowBytes + static_cast<size_t>(column) * 3;
+}
+
+TextSurface& textSurface() {
+    static TextSurface surface;
+    return surface;
+}
+
+}  // namespace korvel::draw2d

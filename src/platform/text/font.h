@@ -1,0 +1,75 @@
+// A font as the text surface uses it: matched by fontconfig, rasterised by
+// FreeType with grayscale anti-aliasing, each line shaped by HarfBuzz, and
+// drawn with the rules of the Windows DrawText call in its default format.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/text/bgr_surface.h"
+#include "platform/text/font_request.h"
+#include "platform/text/sized_face.h"
+
+struct hb_buffer_t;
+
+namespace korvel::platform::text {
+
+struct FontMetrics {
+    int cellHeight = 0;  // line advance: ascent + descent
+    int ascent = 0;      // from the top of the cell to the baseline
+    int underlineOffset = 0;     // first underline row below the baseline
+    int underlineThickness = 1;
+    int strikeoutOffset = 0;     // first strikeout row above the baseline
+    int strikeoutThickness = 1;
+};
+
+class Font {
+public:
+    // Null when no font file could be matched and opened.
+    static std::unique_ptr<Font> create(const FontRequest& request);
+    ~Font();
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+
+    const FontMetrics& metrics() const { return metrics_; }
+
+    // Draws text (null-terminated, UTF-32) into rect of the surface: lines
+    // from the top-left corner, one cell height apart, broken at CR, LF and
+    // CR LF and never wrapped; "&" underlines the next character and "&&"
+    // draws "&"; each line's character cells are first filled with opaque
+    // black; nothing is drawn outside rect.
+    void drawText(const char32_t* text, BgrSurface& surface, const PixelRect& rect, TextColor color);
+
+private:
+    struct Placement {
+        uint8_t face;  // 0 primary, 1 fallback
+        unsigned glyph;
+        int x;         // pen position from the line's left edge
+        int yOffset;   // upwards from the baseline
+        int advance;
+        uint32_t cluster;
+    };
+
+    Font(std::unique_ptr<SizedFace> primary, std::unique_ptr<SizedFace> fallback, const FontMetrics& metrics,
+         bool underline, bool strikeout);
+    const SizedFace& faceFor(uint8_t index) const { return index == 0 ? *primary_ : *fallback_; }
+    uint8_t faceIndexFor(char32_t character) const;
+    // Shapes shown_ into placements_; returns the line's width in pixels.
+    int layoutLine();
+    void drawLine(BgrSurface& surface, const PixelRect& clip, int left, int top, int width, TextColor color);
+
+    std::unique_ptr<SizedFace> primary_;
+    std::unique_ptr<SizedFace> fallback_;  // may be null
+    FontMetrics metrics_;
+    bool underline_;
+    bool strikeout_;
+    hb_buffer_t* buffer_;
+    // Working storage reused by every call.
+    std::u32string shown_;
+    std::vector<uint32_t> underlined_;
+    std::vector<Placement> placements_;
+};
+
+}  // namespace korvel::platform::text
