@@ -9,9 +9,10 @@
 //    row-vector transform p x M;
 //  - clip space is Direct3D's: y up, depth 0 (near) to 1 (far); clockwise
 //    triangles as seen on screen are front faces;
-//  - every constant-buffer field is a 4-byte scalar, a float4 or a float3
-//    that starts a 16-byte row, so the byte offsets below are the same under
-//    HLSL packing and under std140.
+//  - every constant-buffer field is a 4-byte scalar, a float2 at an 8-byte
+//    offset, or a float3, float4 or matrix that starts a 16-byte row, so the
+//    byte offsets below are the same under HLSL packing and under std140.
+//    Bytes after the last field a shader reads are not declared.
 
 // ---------------------------------------------------------------------------
 // Camera and placement
@@ -93,11 +94,12 @@ struct ColorVertex
 // world, view and projection, clip-space corners pass unchanged.
 SpriteVertex VSsprite(uint id : SV_VertexID)
 {
+    float4 pick = float4(id == uint4(0, 1, 2, 3));  // dot(row, pick) = entry id of a row
     SpriteVertex o;
-    o.Pos = float4(SpriteX[id], SpriteY[id], SpriteZ[id], 1.0);
+    o.Pos = float4(dot(SpriteX, pick), dot(SpriteY, pick), dot(SpriteZ, pick), 1.0);
     if (SpriteSpace == 1)
         o.Pos = mul(mul(mul(o.Pos, World), View), Projection);
-    o.Tex = float2(SpriteU[id], SpriteV[id]);
+    o.Tex = float2(dot(SpriteU, pick), dot(SpriteV, pick));
     return o;
 }
 
@@ -202,10 +204,13 @@ cbuffer cbMaterial : register(b7)
     float  Mparam1;             // 108: quadratic light attenuation (tool markers: screen height)
 };
 
+#define MAX_JOINTS            120
+#define MAX_SHAPEKEY_VERTICES 64
+
 // Joint palette, 7680 bytes: the posed matrix of each joint, transposed.
 cbuffer cbPalette : register(b8)
 {
-    float4x4 Palette[120];
+    float4x4 Palette[MAX_JOINTS];
 };
 
 // Shape-key switch, read from the first 4 bytes of its 256-byte buffer.
@@ -217,17 +222,17 @@ cbuffer cbShapekeyFlag : register(b9)
 // Shape-key displacements, 1024 bytes: (dx, dy, dz, 0) per shape-key vertex.
 cbuffer cbShapekeyOffset : register(b10)
 {
-    float4 ShapekeyOffset[64];
+    float4 ShapekeyOffset[MAX_SHAPEKEY_VERTICES];
 };
 
 // Particle hair of one hair face, 112 bytes.
 cbuffer cbHair : register(b11)
 {
-    int      HairCount;         //  0: strands per drawing of the face (the face is drawn 3 times)
-    float    HairLength;        //  4: strand length, model units
+    int      HairCount;         //  0: strands per drawing of the face (drawn 3 times), at most 64
+    float    HairLength;        //  4: strand length, world units
     float    HairSpread;        //  8: strand lengths vary down to (100 - this) percent of HairLength
     int      HairSeed;          // 12: varies where strands grow between faces
-    float4   HairVec;           // 16: xyz = bias added to the surface normal (w unused)
+    float4   HairVec;           // 16: xyz = world-space bias added to the surface normal (w unused)
     float4x4 HairRot;           // 32: rotation applied to every strand direction
     int      HairColorMode;     // 96: 2 texture, 1 HairColor, 0 material diffuse
     float    HairColorR;        // 100: strand colour for mode 1
@@ -308,7 +313,7 @@ PosedVertex Morph(float3 pos, float3 normal, float2 tex, int ski)
 {
     PosedVertex v;
     v.Pos = float4(pos, 1.0);
-    if (ShapekeyOn != 0 && ski >= 0 && ski < 64)
+    if (ShapekeyOn != 0 && ski >= 0 && ski < MAX_SHAPEKEY_VERTICES)
         v.Pos.xyz += ShapekeyOffset[ski].xyz;
     v.Normal = normal;
     v.Tex = tex;
@@ -449,9 +454,8 @@ float4 PSshade0(ShadeVertex i) : SV_Target
     float3 diffuse = MatDiffuse.rgb;
     float3 specular = float3(MatSpecularR, MatSpecularG, MatSpecularB);
     float3 emissive = float3(MatEmissiveR, MatEmissiveG, MatEmissiveB);
-    float4 texel = 1.0;
-    if (MatTexNo >= 0)
-        texel = lerp(1.0, Tex.Sample(Samp, i.Surface[2].xy), Ktex);
+    float4 sampled = Tex.Sample(Samp, i.Surface[2].xy);    // outside flow control: it needs gradients
+    float4 texel = MatTexNo >= 0 ? lerp((float4)1.0, sampled, Ktex) : (float4)1.0;
 
     float3 lit = AmbientColor * diffuse + Kdif * diffuse * ndotl * att + Kemi * emissive;
     float3 rgb = lit * texel.rgb + Kspc * specular * spec * att;
@@ -461,9 +465,10 @@ float4 PSshade0(ShadeVertex i) : SV_Target
 // ---------------------------------------------------------------------------
 // Particle hair and tool overlays
 
-// Most strands one drawing of a hair face emits: 2 vertices of 8 floats each
-// stay within the 1024 output floats of a shader model 4 geometry shader.
-#define MAX_HAIR_STRANDS 64
+// Most vertices one drawing of a hair face emits: 128 vertices of 8 floats
+// use all 1024 output floats of a shader model 4 geometry shader; a strand
+// takes two.
+#define MAX_HAIR_VERTICES 128
 
 // Pseudo-random number in [0, 1) from an integer (PCG hash).
 float Random(uint seed)
@@ -494,12 +499,12 @@ float4 Project(float3 worldPos)
 // random share of up to HairSpread percent. Its colour is the texel under
 // its root, HairColor or the material diffuse by HairColorMode, with the
 // effective alpha of the material.
-[maxvertexcount(2 * MAX_HAIR_STRANDS)]
+[maxvertexcount(MAX_HAIR_VERTICES)]
 void GSparticlehair(triangle WorldVertex v[3], inout LineStream<ColorVertex> strands)
 {
     float3 faceNormal = SafeNormalize(FaceNormal(v[0].WorldPos, v[1].WorldPos, v[2].WorldPos));
-    uint count = (uint)clamp(HairCount, 0, MAX_HAIR_STRANDS);
-    uint seed = ((uint)HairSeed * 3u + v[0].Instance) * MAX_HAIR_STRANDS;
+    uint count = (uint)clamp(HairCount, 0, MAX_HAIR_VERTICES / 2);
+    uint seed = ((uint)HairSeed * 3u + v[0].Instance) * (MAX_HAIR_VERTICES / 2);
     ColorVertex o;
     for (uint k = 0; k < count; ++k)
     {

@@ -546,13 +546,13 @@ TEST_F(Effect, ParticleIsACameraFacingQuadOfItsSize) {
     EXPECT_TRUE(near(at(p, 38, 34), 1, 1, 1));   // bottom-right: white texel
 }
 
-// Diffuse-only material lit from the camera position.
+// Diffuse-only material without a texture (the bound one must not show),
+// lit from far behind the camera.
 Material diffuseMaterial(float r, float g, float b) {
     Material m;
     m.diffuse[0] = r;
     m.diffuse[1] = g;
     m.diffuse[2] = b;
-    m.ktex = 0;
     m.kemi = 0;
     m.kspc = 0;
     m.lightPos[2] = -100;
