@@ -14,6 +14,8 @@
 #include "draw2d/text_surface.h"
 #include "draw2d/texture_table.h"
 #include "input/keyboard.h"
+#include "instance/hair_rotation.h"
+#include "instance/image3d.h"
 #include "model/library_textures.h"
 #include "model/model_buffers.h"
 #include "particle/particle_table.h"
@@ -49,6 +51,7 @@ void releaseAll() {
     // 7. The models, releasing their textures (model module).
     model::releaseAllModels();
     // 8. The model instances (instance module).
+    instance::clearAllImage3d();
 }
 
 int initDevice(void* window) {
@@ -74,6 +77,7 @@ int initDevice(void* window) {
     // 12. The wireframe rasterizer state.
     if (const int code = device::createWireframeState(); code != 0) return code;
     // 13. The particle-hair rotation matrix (instance module).
+    instance::resetWorldParticlehairRotMatrix();
     // 14. The default projection, which also builds the first view frustum.
     device::installDefaultProjection();
     // 15.

@@ -1,0 +1,136 @@
+// Shape-key offsets for drawing and single-vertex displacements for the CPU
+// evaluation: activation, blending, and rows that reach outside the tables.
+#include <gtest/gtest.h>
+
+#include "instance/shapekey.h"
+#include "instance/store_fixture.h"
+
+namespace korvel::testing {
+namespace {
+
+using instance::PoseOutcome;
+using instance::ShapekeyOffsets;
+using instance::ShapekeySampler;
+
+// Ten vertices, list entry i names vertex i. Kind 0 moves one row (entry 7)
+// with keys at frames 0 and 10; kind 1 moves rows 0..2 with keys at 4, 8, 12.
+ModelSpec shapekeyModel() {
+    ModelSpec spec;
+    for (int v = 0; v < 10; ++v) spec.vertices.push_back(vertexAt(0, static_cast<float>(v), 0, 0));
+    for (int v = 0; v < 10; ++v) spec.shapekeyvertex.push_back(v);
+    spec.shapekeyinfo = {{1, 2, 0}, {3, 3, 2}};
+    spec.shapekeytrans = {{7, 0, 1, 2, 3}, {7, 10, 3, 2, 1}};
+    for (int row = 0; row < 3; ++row)
+        for (int f = 0; f < 3; ++f)
+            spec.shapekeytrans.push_back({row, 4 + 4 * f, static_cast<float>(row), static_cast<float>(f), 0});
+    return spec;
+}
+
+class Shapekey : public StoreTest {
+protected:
+    model::Obj3dModel& install(const ModelSpec& spec) { return *model::completeModel(installModel(spec)); }
+};
+
+TEST_F(Shapekey, InactiveWithoutKeysOrForANegativeNumber) {
+    ShapekeyOffsets out;
+    out.flag = 7;
+    out.count = 9;
+    out.offset[0] = {5, 5, 5, 5};
+    EXPECT_EQ(instance::shapekeyOffsets(install(shapekeyModel()), -1, 5, out), PoseOutcome::Written);
+    EXPECT_EQ(out.flag, 0);
+    EXPECT_EQ(out.count, 1);
+    EXPECT_EQ(out.offset[0].x, 0.0f);
+    EXPECT_EQ(out.offset[0].w, 0.0f);
+
+    ModelSpec plain;
+    plain.vertices = {vertexAt(0, 0, 0, 0)};
+    out.flag = 7;
+    EXPECT_EQ(instance::shapekeyOffsets(install(plain), 0, 5, out), PoseOutcome::Written);
+    EXPECT_EQ(out.flag, 0);
+}
+
+TEST_F(Shapekey, OnlyTheNamedEntryMovesAndBlendsBetweenKeys) {
+    const model::Obj3dModel& model = install(shapekeyModel());
+    ShapekeyOffsets out;
+    ASSERT_EQ(instance::shapekeyOffsets(model, 0, 5, out), PoseOutcome::Written);
+    EXPECT_EQ(out.flag, 1);
+    EXPECT_EQ(out.count, 10);
+    for (int i = 0; i < 10; ++i) {
+        if (i == 7) continue;
+        EXPECT_EQ(out.offset[i].x, 0.0f);
+        EXPECT_EQ(out.offset[i].y, 0.0f);
+        EXPECT_EQ(out.offset[i].z, 0.0f);
+    }
+    EXPECT_EQ(out.offset[7].x, 2.0f);
+    EXPECT_EQ(out.offset[7].y, 2.0f);
+    EXPECT_EQ(out.offset[7].z, 2.0f);
+    EXPECT_EQ(out.offset[7].w, 0.0f);
+
+    ASSERT_EQ(instance::shapekeyOffsets(model, 0, -3, out), PoseOutcome::Written);
+    EXPECT_EQ(out.offset[7].x, 1.0f);
+    ASSERT_EQ(instance::shapekeyOffsets(model, 0, 99, out), PoseOutcome::Written);
+    EXPECT_EQ(out.offset[7].z, 1.0f);
+}
+
+TEST_F(Shapekey, EveryRowOfAKindIsWritten) {
+    ShapekeyOffsets out;
+    ASSERT_EQ(instance::shapekeyOffsets(install(shapekeyModel()), 1, 10, out), PoseOutcome::Written);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(out.offset[row].x, static_cast<float>(row));
+        EXPECT_EQ(out.offset[row].y, 1.5f);  // between keys 1 (frame 8) and 2 (frame 12)
+    }
+    EXPECT_EQ(out.offset[7].x, 0.0f);  // kind 0's entry is not carried over
+}
+
+TEST_F(Shapekey, RefusesListsBeyondTheBufferAndKindsOutsideTheTables) {
+    ShapekeyOffsets out;
+    ModelSpec big = shapekeyModel();
+    big.shapekeyvertex.resize(65, 0);
+    EXPECT_EQ(instance::shapekeyOffsets(install(big), 0, 5, out), PoseOutcome::Refused);
+    big.shapekeyvertex.resize(64);
+    EXPECT_EQ(instance::shapekeyOffsets(install(big), 0, 5, out), PoseOutcome::Written);
+
+    const model::Obj3dModel& model = install(shapekeyModel());
+    EXPECT_EQ(instance::shapekeyOffsets(model, 2, 5, out), PoseOutcome::Refused);
+
+    ModelSpec outside = shapekeyModel();
+    outside.shapekeyinfo[1].firstdata = 10;  // key frames at records 10..12 of 11
+    EXPECT_EQ(instance::shapekeyOffsets(install(outside), 1, 5, out), PoseOutcome::Refused);
+    EXPECT_FALSE(ShapekeySampler::make(*model::completeModel(3), 1, 5).has_value());
+}
+
+TEST_F(Shapekey, RowsOutsideTheTablesOrNamingMissingEntriesAreSkipped) {
+    ModelSpec spec = shapekeyModel();
+    spec.shapekeyinfo[1].numvertex = 5;  // rows 3 and 4 would lie beyond the records
+    spec.shapekeytrans[2].skvertexindex = 10;  // row 0 names entry 10 of 10
+    spec.shapekeytrans[5].skvertexindex = -1;  // row 1 names no entry
+    ShapekeyOffsets out;
+    ASSERT_EQ(instance::shapekeyOffsets(install(spec), 1, 4, out), PoseOutcome::Written);
+    EXPECT_EQ(out.offset[0].x, 0.0f);
+    EXPECT_EQ(out.offset[1].x, 0.0f);
+    EXPECT_EQ(out.offset[2].x, 2.0f);
+}
+
+TEST_F(Shapekey, SamplerReadsTheRowAtTheLastListPosition) {
+    ModelSpec spec = shapekeyModel();
+    spec.shapekeyvertex = {4, 9, 4};  // vertex 4 at positions 0 and 2: 2 counts
+    const model::Obj3dModel& model = install(spec);
+    const auto sampler = ShapekeySampler::make(model, 1, 12);
+    ASSERT_TRUE(sampler.has_value());
+    EXPECT_EQ(sampler->displacement(4).x, 2.0f);
+    EXPECT_EQ(sampler->displacement(4).y, 2.0f);
+    EXPECT_EQ(sampler->displacement(9).x, 1.0f);
+    EXPECT_EQ(sampler->displacement(3).x, 0.0f);   // not in the list
+    EXPECT_EQ(sampler->displacement(-1).x, 0.0f);  // no such vertex
+    EXPECT_EQ(sampler->displacement(10).x, 0.0f);
+
+    // Kind 0 has one row: list position 1 is not one of its rows.
+    const auto single = ShapekeySampler::make(model, 0, 10);
+    ASSERT_TRUE(single.has_value());
+    EXPECT_EQ(single->displacement(9).x, 0.0f);
+    EXPECT_FALSE(ShapekeySampler::make(model, 2, 0).has_value());
+    EXPECT_FALSE(ShapekeySampler::make(model, -1, 0).has_value());
+}
+
+}  // namespace
+}  // namespace korvel::testing
