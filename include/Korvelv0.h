@@ -247,29 +247,6 @@ KORVEL_API int LineNZObj3dPointCheck(const double start[3], const double end[3],
 KORVEL_API int LineNZObj3dTriangleCheck(const double start[3], const double end[3], int model);
 KORVEL_API int ScreenxyObj3dPointCheck(int x, int y, int model, int shapekey, int shapekeyframe);
 
-/* ---------------------------------------------------------------- model instances and material parameters
- * 200 instance slots. CreateImage3d returns the slot, -1 when all are in use,
- * -2 when the model slot is out of range, empty or still loading, -3 when its
- * record cannot be allocated. Reals are rounded to float; alpha is rounded to
- * float and kept as double. Image3dSetRendarparam stores the low byte of each
- * switch: boxmode (0 none, 1 aabox, 2 part oboxes, other both), cullmode
- * (1 on aabox, 2 on part oboxes, other none), partmode (1 per-part
- * transforms), hairmode (1 draw particle hair; the default follows the
- * model's hair). Empty slots and part or material numbers outside the model
- * change nothing; Obj3dGetMaterialParamTexsrvno then returns -1. */
-KORVEL_API int CreateImage3d(int model);
-KORVEL_API void ClearImage3d(int image);
-KORVEL_API void ImageSetScaleRotTransAlpha(int image, double sx, double sy, double sz, double rx, double ry,
-                                           double rz, double tx, double ty, double tz, double alpha);
-KORVEL_API void Image3dPartinfoSet(int image, int part, double sx, double sy, double sz, double rx, double ry,
-                                   double rz, double tx, double ty, double tz, double alpha);
-KORVEL_API void Image3dSetRendarparam(int image, int boxmode, int cullmode, int partmode, int hairmode);
-KORVEL_API void Obj3dSetMaterialParam(int model, int material, int blendmode, int r, int g, int b, double alpha,
-                                      double power, int specularR, int specularG, int specularB, int emissiveR,
-                                      int emissiveG, int emissiveB, int texsrvno);
-KORVEL_API int Obj3dGetMaterialParamTexsrvno(int model, int material);
-KORVEL_API void SetWorldParticlehairRotMatrix(double ax, double ay, double az, double angle);
-
 /* ---------------------------------------------------------------- math-only exports end here;
  * the families below are added by their modules. */
 
