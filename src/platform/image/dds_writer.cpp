@@ -1,5 +1,7 @@
 #include "platform/image/dds_writer.h"
 
+#include <algorithm>
+
 #include "platform/image/dds_format.h"
 
 namespace korvel::image {
@@ -7,7 +9,7 @@ namespace korvel::image {
 std::vector<uint8_t> encodeDds(const gpu::Image& image) {
     using namespace dds;
     const size_t headerEnd = kMagicBytes + kHeaderBytes;
-    std::vector<uint8_t> bytes(headerEnd, 0);
+    std::vector<uint8_t> bytes(headerEnd + image.rgba.size(), 0);
     writeWord(bytes.data(), kMagic);
     uint8_t* header = bytes.data() + kMagicBytes;
     auto set = [header](size_t index, uint32_t value) { writeWord(header + 4 * index, value); };
@@ -24,7 +26,7 @@ std::vector<uint8_t> encodeDds(const gpu::Image& image) {
     set(BlueMask, 0x00FF0000);
     set(AlphaMask, 0xFF000000);
     set(Caps, kCapsTexture);
-    bytes.insert(bytes.end(), image.rgba.begin(), image.rgba.end());
+    std::copy(image.rgba.begin(), image.rgba.end(), bytes.begin() + headerEnd);
     return bytes;
 }
 
