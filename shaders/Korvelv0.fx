@@ -12,7 +12,8 @@
 //  - every constant-buffer field is a 4-byte scalar, a float2 at an 8-byte
 //    offset, or a float3, float4 or matrix that starts a 16-byte row, so the
 //    byte offsets below are the same under HLSL packing and under std140.
-//    Bytes after the last field a shader reads are not declared.
+//    Bytes after the last field a shader reads are not declared;
+//  - every geometry shader emits a vertex of two members (see ShadeVertex).
 
 // ---------------------------------------------------------------------------
 // Camera and placement
