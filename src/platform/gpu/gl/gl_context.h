@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/gpu/gl/gl_core.h"
+#include "platform/gpu/gl/gl_formats.h"
 #include "platform/gpu/gl/gl_objects.h"
 #include "platform/gpu/gl/gl_pipeline_objects.h"
 #include "platform/gpu/gpu.h"
@@ -143,7 +144,7 @@ private:
     GLenum indexType_ = GL_UNSIGNED_SHORT;
     uint32_t indexSize_ = 2;
     uint32_t indexOffset_ = 0;
-    GLenum mode_ = 0;
+    GLenum mode_ = kNoPrimitive;
     std::vector<GlInputLayout*> layouts_;
 
     // shaders

@@ -94,7 +94,7 @@ void GlContext::bindSamplers() {
 }
 
 bool GlContext::prepareDraw(bool indexed) {
-    if (!programs_[0] || !mode_ || (indexed && !indexBuffer_)) return false;
+    if (!programs_[0] || mode_ == kNoPrimitive || (indexed && !indexBuffer_)) return false;
     makeCurrent();
     if (pipelineDirty_) bindPipeline();
     bindVertexArray(indexed);

@@ -100,9 +100,9 @@ GLenum primitiveMode(Topology topology) {
         case Topology::LineStrip: return GL_LINE_STRIP;
         case Topology::TriangleList: return GL_TRIANGLES;
         case Topology::TriangleStrip: return GL_TRIANGLE_STRIP;
-        case Topology::Undefined: return 0;
+        case Topology::Undefined: return kNoPrimitive;
     }
-    return 0;
+    return kNoPrimitive;
 }
 
 GLenum addressMode(AddressMode mode) { return mode == AddressMode::Wrap ? GL_REPEAT : GL_CLAMP_TO_EDGE; }

@@ -36,7 +36,9 @@ bool indexFormat(Format format, GLenum& type, uint32_t& size);
 GLenum comparisonFunc(Comparison comparison);
 GLenum blendFactor(Blend blend, bool alpha);
 GLenum blendEquation(BlendOp op);
-GLenum primitiveMode(Topology topology);  // 0 for Undefined
+// GL_POINTS is 0, so an undefined topology has its own value.
+constexpr GLenum kNoPrimitive = 0xFFFF;
+GLenum primitiveMode(Topology topology);  // kNoPrimitive for Undefined
 GLenum addressMode(AddressMode mode);
 
 }  // namespace korvel::gpu::gl
