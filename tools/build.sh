@@ -14,7 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   libx11-dev libxtst-dev xvfb xauth
-  libshaderc-dev libspirv-cross-c-shared-dev libstb-dev
+  libshaderc-dev glslang-dev spirv-tools libspirv-cross-c-shared-dev libstb-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev
   fonts-dejavu-core fonts-noto-cjk
 )
