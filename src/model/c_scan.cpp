@@ -53,8 +53,10 @@ const char* floatSpan(const char* p, bool& special) {
     if (hex) p += 2;
     bool digits = false;
     p = skipDigits(p, hex, digits);
-    if (*p == '.') p = skipDigits(p + 1, hex, digits);
-    if (!digits) return nullptr;
+    const bool dot = *p == '.';
+    if (dot) p = skipDigits(p + 1, hex, digits);
+    // glibc takes "0x." (as 0) but not a bare "0x" or ".".
+    if (!digits) return hex && dot ? p : nullptr;
     if (lower(*p) == (hex ? 'p' : 'e')) {
         ++p;
         if (*p == '+' || *p == '-') ++p;

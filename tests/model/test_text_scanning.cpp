@@ -1,0 +1,126 @@
+// Line splitting and number scanning: the reader's two text primitives,
+// checked against the C library they imitate.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/c_scan.h"
+#include "model/line_reader.h"
+
+namespace korvel::model {
+namespace {
+
+std::vector<std::string> allLines(const std::string& text) {
+    LineReader reader(text);
+    std::vector<std::string> lines;
+    while (reader.next()) lines.emplace_back(reader.line());
+    return lines;
+}
+
+TEST(LineReaderTest, SplitsLikeFgetsWithA512ByteBuffer) {
+    EXPECT_EQ(allLines("a;\nb;\n"), (std::vector<std::string>{"a;\n", "b;\n"}));
+    EXPECT_EQ(allLines("a;\r\nb;"), (std::vector<std::string>{"a;\n", "b;"}));
+    // A lone carriage return is kept, as text mode keeps it.
+    EXPECT_EQ(allLines("a\rb\n"), (std::vector<std::string>{"a\rb\n"}));
+    EXPECT_EQ(allLines(""), std::vector<std::string>{});
+    // 510 characters and the line end fit; 511 do not.
+    EXPECT_EQ(allLines(std::string(510, 'x') + "\r\ny").size(), 2u);
+    const auto split = allLines(std::string(511, 'x') + "\ny");
+    ASSERT_EQ(split.size(), 3u);
+    EXPECT_EQ(split[0].size(), 511u);
+    EXPECT_EQ(split[1], "\n");
+    // A CRLF straddling the split still counts as one line end.
+    const auto straddle = allLines(std::string(510, 'x') + "\r\n");
+    ASSERT_EQ(straddle.size(), 1u);
+    EXPECT_EQ(straddle[0].back(), '\n');
+}
+
+TEST(LineReaderTest, KeepsTheLastLineAtTheEnd) {
+    LineReader reader("first\nlast");
+    ASSERT_TRUE(reader.next());
+    ASSERT_TRUE(reader.next());
+    EXPECT_FALSE(reader.next());
+    EXPECT_STREQ(reader.line(), "last");
+    reader.skip(3);
+    EXPECT_STREQ(reader.line(), "last");
+}
+
+TEST(LineReaderTest, AnEmbeddedNulEndsTheScannedText) {
+    const std::string text("12\0;34;\n", 8);
+    LineReader reader(text);
+    ASSERT_TRUE(reader.next());
+    int32_t a = 0, b = 0;
+    CScan scan(reader.line());
+    scan.intField(a).intField(b);
+    EXPECT_EQ(a, 12);
+    EXPECT_EQ(scan.converted(), 1);
+}
+
+// Random fields built from number-like pieces, scanned both ways.
+std::string randomField(std::mt19937& rng) {
+    static const char* const pieces[] = {"0",  "1",   "7",     "42",  "-",   "+",   ".",  "e",   "E",
+                                         "-3", "x",   "X",     "0x",  "p",   "P",   "inf", "INF", "inity",
+                                         "nan", "NaN", "(1)",  " ",   "\t",  "\n",  "9999999999", "1e40",
+                                         "1e-50", ";", "a",    "f",   "2.5", "00",  "5e",  "0.",  ".5"};
+    std::string field;
+    const int n = 1 + static_cast<int>(rng() % 4);
+    for (int i = 0; i < n; ++i) field += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+    return field + ";";
+}
+
+bool sameFloat(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b)); }
+
+TEST(CScanTest, AgreesWithSscanfOnRandomFields) {
+    ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    std::mt19937 rng(20261206);
+    for (int round = 0; round < 50000; ++round) {
+        const std::string text = randomField(rng) + randomField(rng) + randomField(rng);
+        float f1 = -7, f2 = -7;
+        int d = -7, consumed = -1;
+        const int expected = std::sscanf(text.c_str(), "%f;%d;%f;%n", &f1, &d, &f2, &consumed);
+        float g1 = -7, g2 = -7;
+        int32_t e = -7;
+        CScan scan(text.c_str());
+        scan.realField(g1).intField(e).realField(g2);
+        SCOPED_TRACE(text);
+        ASSERT_EQ(scan.converted(), std::max(expected, 0));
+        ASSERT_TRUE(sameFloat(f1, g1));
+        ASSERT_EQ(d, e);
+        ASSERT_TRUE(sameFloat(f2, g2));
+        if (consumed >= 0) {
+            ASSERT_TRUE(scan.ok());
+            ASSERT_EQ(scan.rest() - text.c_str(), consumed);
+        }
+    }
+}
+
+TEST(CScanTest, IntegersWrapAsTheCLibraryDoes) {
+    for (const char* text : {"2147483647", "2147483648", "-2147483649", "9999999999", "-99999999999999999999999",
+                             "99999999999999999999", "00012", "-0"}) {
+        int expected = 0;
+        ASSERT_EQ(std::sscanf(text, "%d", &expected), 1);
+        int32_t actual = 0;
+        CScan(text).integer(actual);
+        EXPECT_EQ(actual, expected) << text;
+    }
+}
+
+TEST(CScanTest, ALiteralMustMatchExactly) {
+    int32_t value = 0;
+    CScan scan("NumVertex;12;NumFace ;3;");
+    int32_t faces = -1;
+    scan.literal("NumVertex;").intField(value).literal("NumFace;").intField(faces);
+    EXPECT_EQ(value, 12);
+    EXPECT_EQ(faces, -1);
+    EXPECT_FALSE(scan.ok());
+    EXPECT_EQ(scan.converted(), 1);
+}
+
+}  // namespace
+}  // namespace korvel::model
