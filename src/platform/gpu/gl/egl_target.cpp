@@ -84,6 +84,30 @@ private:
     std::optional<std::string> old_;
 };
 
+// Xlib's default error handler ends the process; a bad window id must only
+// make device creation fail.
+class XErrorTrap {
+public:
+    explicit XErrorTrap(::Display* display) : display_(display) {
+        failed_ = false;
+        previous_ = XSetErrorHandler(&XErrorTrap::record);
+    }
+    ~XErrorTrap() { XSetErrorHandler(previous_); }
+    bool failed() {
+        XSync(display_, False);
+        return failed_;
+    }
+
+private:
+    static int record(::Display*, XErrorEvent*) {
+        failed_ = true;
+        return 0;
+    }
+    static inline bool failed_ = false;
+    ::Display* display_;
+    int (*previous_)(::Display*, XErrorEvent*) = nullptr;
+};
+
 EGLContext createCoreContext(EGLDisplay display, EGLConfig config) {
     if (!eglBindAPI(EGL_OPENGL_API)) return EGL_NO_CONTEXT;
     const bool robust = hasExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_EXT_create_context_robustness");
@@ -128,7 +152,8 @@ std::unique_ptr<EglTarget> EglTarget::create(DriverType type, void* window) {
         if (!x11) return nullptr;
         target->x11Display_ = x11;
         XWindowAttributes attributes;
-        if (!XGetWindowAttributes(x11, xWindow, &attributes)) return nullptr;
+        XErrorTrap trap(x11);
+        if (!XGetWindowAttributes(x11, xWindow, &attributes) || trap.failed()) return nullptr;
         visualId = static_cast<EGLint>(XVisualIDFromVisual(attributes.visual));
         display = eglGetPlatformDisplay(EGL_PLATFORM_X11_KHR, x11, nullptr);
         if (display == EGL_NO_DISPLAY) return nullptr;
