@@ -1,0 +1,58 @@
+// An instance posed for one (motion, frame): its world matrix, part matrices
+// and joint matrices with the world matrix folded in, ready to carry
+// model-space vertex positions to world space on the CPU.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "instance/image3d.h"
+#include "math/types.h"
+#include "model/store.h"
+
+namespace korvel::query {
+
+// Records of the model's tables that exist: the header's count, limited to
+// what the table holds.
+int vertexCount(const model::Obj3dModel& model);
+int faceCount(const model::Obj3dModel& model);
+
+// A vertex with a negative originalvertexno is unsplit; one with 0 or more is
+// a split copy of that vertex.
+inline bool isUnsplit(const model::Obj3dVertex& v) { return v.originalvertexno < 0; }
+
+// The three corners of face f (below faceCount), or null when one of them is
+// not a vertex below `vertices`.
+const int32_t* faceCorners(const model::Obj3dModel& model, int f, int vertices);
+
+class InstancePose {
+public:
+    // The pose of instance `image` at (motion, frame). A motion is evaluated
+    // when the model has motions and motion is 0 or more; otherwise the model
+    // is taken unposed. None when the instance or its model is missing, when
+    // the motion is not one the model's tables can give, or when a motion is
+    // evaluated and the weight table is shorter than the vertex table.
+    static std::optional<InstancePose> make(int image, int motion, int frame);
+
+    const model::Obj3dModel& model() const { return *model_; }
+    instance::Image3dInstance& image() const { return *image_; }
+
+    // World position of model-space point p carried by vertex v (its weights
+    // when a motion is evaluated, else its part's matrix when partmode is 1,
+    // else the world matrix). A weight term whose joint does not exist adds
+    // nothing; a vertex whose part is not one of the instance's parts moves
+    // with the world matrix. v must be below vertexCount.
+    math::Float3 evaluate(int v, math::Float3 p) const;
+
+private:
+    InstancePose(const model::Obj3dModel& model, instance::Image3dInstance& image) : model_(&model), image_(&image) {}
+
+    const model::Obj3dModel* model_;
+    instance::Image3dInstance* image_;
+    math::Matrix world_{};
+    std::vector<math::Matrix> parts_;   // when partmode is 1 and no motion is evaluated
+    std::vector<math::Matrix> joints_;  // when a motion is evaluated
+    bool skinned_ = false;
+};
+
+}  // namespace korvel::query
