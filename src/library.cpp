@@ -7,6 +7,7 @@
 
 #include "Korvelv0.h"
 #include "device/camera.h"
+#include "device/current.h"
 #include "device/lifecycle.h"
 #include "device/pipeline.h"
 #include "device/render_target.h"

@@ -72,11 +72,6 @@ void TextSurface::write(const TextWrite& r) {
     context->unmap(*texture_);
 }
 
-const uint8_t* TextSurface::bitmapPixel(int column, int row) const {
-    if (!bitmap_ || column < 0 || row < 0 || column >= kTextSurfaceSize || row >= kTextSurfaceSize) return nullptr;
-    return bitmap_.get() + static_cast<size_t>(row) * kTextBitmapRowBytes + static_cast<size_t>(column) * 3;
-}
-
 TextSurface& textSurface() {
     static TextSurface surface;
     return surface;

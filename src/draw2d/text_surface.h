@@ -38,9 +38,6 @@ public:
     // a rectangle not inside the 1024 x 1024 surface.
     void write(const TextWrite& request);
 
-    // The bitmap pixel (column, row): blue, green, red; null without one.
-    const uint8_t* bitmapPixel(int column, int row) const;
-
 private:
     std::unique_ptr<gpu::Texture2D> texture_;
     std::unique_ptr<gpu::ShaderResourceView> view_;

@@ -1,0 +1,97 @@
+// Points and lines on the headless 800 x 600 device.
+#include <gtest/gtest.h>
+
+#include "Korvelv0.h"
+#include "device/device_fixture.h"
+#include "draw2d/points_lines.h"
+
+namespace korvel::testing {
+namespace {
+
+// The brightest red among the pixels of a small box.
+int maxRed(const gpu::Image& image, uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1) {
+    int best = 0;
+    for (uint32_t y = y0; y <= y1; ++y)
+        for (uint32_t x = x0; x <= x1; ++x) best = std::max(best, pixelAt(image, x, y).r);
+    return best;
+}
+
+TEST(PointLineConstants, PixelsMapToClipSpaceAnd3dEndsStayUndivided) {
+    const draw2d::PointConstants p = draw2d::pointConstants(400, 300, {255, 0, 0, 1.0}, 800, 600);
+    EXPECT_EQ(p.position[0], 0.0f);
+    EXPECT_EQ(p.position[1], 0.0f);
+    const draw2d::LineConstants l = draw2d::line2dConstants(0, 0, {510, 0, 0, 0.5}, 800, 600, {}, 800, 600);
+    EXPECT_EQ(l.position0[0], -1.0f);
+    EXPECT_EQ(l.position0[1], 1.0f);
+    EXPECT_EQ(l.position1[0], 1.0f);
+    EXPECT_EQ(l.position1[1], -1.0f);
+    EXPECT_EQ(l.color0[0], 2.0f);  // not clamped
+    EXPECT_EQ(l.color0[3], 0.5f);
+
+    math::Matrix view{};
+    math::Matrix projection{};
+    for (int i = 0; i < 4; ++i) view.m[i][i] = 1.0f;
+    projection.m[0][0] = 2.0f;
+    projection.m[1][1] = 3.0f;
+    projection.m[2][3] = 1.0f;  // w = z
+    const double a[3] = {1.0, 1.0, -2.0};  // behind the eye
+    const double b[3] = {0.5, 0.0, 4.0};
+    const draw2d::LineConstants l3 = draw2d::line3dConstants(a, {}, b, {}, view, projection);
+    EXPECT_EQ(l3.position0[0], 2.0f);
+    EXPECT_EQ(l3.position0[1], 3.0f);
+    EXPECT_EQ(l3.position0[3], -2.0f);
+    EXPECT_EQ(l3.position1[0], 1.0f);
+    EXPECT_EQ(l3.position1[3], 4.0f);
+}
+
+using PointsLines = DeviceTest;
+
+TEST_F(PointsLines, RedPointAtTheScreenCentre) {
+    ClearColorZ(1, 0, 0, 1.0);
+    RenderPoint2d(400, 300, 255, 0, 0, 1.0, 0);
+    const gpu::Image image = captureBackBuffer();
+    EXPECT_GT(maxRed(image, 399, 299, 400, 300), 250);
+    EXPECT_LT(maxRed(image, 390, 290, 395, 295), 5);
+}
+
+TEST_F(PointsLines, AlphaLineFadesTowardsItsTransparentEnd) {
+    ClearColorZ(1, 0, 0, 1.0);
+    RenderLine2d(100, 200, 255, 255, 255, 1.0, 700, 200, 255, 255, 255, 0.0, 3);
+    const gpu::Image image = captureBackBuffer();
+    // The line runs along the border of rows 199 and 200: anti-aliasing
+    // shares it between them.
+    const auto at = [&](uint32_t x) { return pixelAt(image, x, 199).r + pixelAt(image, x, 200).r; };
+    EXPECT_GT(at(110), 220);
+    EXPECT_NEAR(at(400), 128, 30);
+    EXPECT_LT(at(690), 30);
+    EXPECT_LT(maxRed(image, 400, 190, 400, 195), 5);
+}
+
+TEST_F(PointsLines, LineModeFourKeepsThePreviousBlendState) {
+    ClearColorZ(1, 0, 0, 1.0);
+    RenderPoint2d(10, 10, 255, 0, 0, 0.25, 4);  // leaves the factor blend at 0.25
+    RenderLine2d(100, 300, 255, 0, 0, 1.0, 700, 300, 255, 0, 0, 1.0, 4);
+    const gpu::Image image = captureBackBuffer();
+    EXPECT_NEAR(maxRed(image, 400, 299, 400, 300), 64, 12);
+}
+
+TEST_F(PointsLines, WorldLineLandsWhereTheCameraProjectsIt) {
+    ViewMatrixValueSet(0, 0, -5, 0, 0, 0, 0, 1, 0);
+    ProjectionMatrixValueSet(0, 0.785, 800.0 / 600.0, 1.0, 11.0);
+    ClearColorZ(1, 0, 0, 1.0);
+    const double a[3] = {-1.0, 1.0, 0.0};
+    const double b[3] = {1.0, 1.0, 0.0};
+    const int red[3] = {255, 0, 0};
+    RenderLine3d(a, red, 1.0, b, red, 1.0, 0);
+    const gpu::Image image = captureBackBuffer();
+    // y = 1 at distance 5 with a vertical field of view of 0.785: clip y =
+    // 1 / (5 tan(0.3925)) = 0.4830, pixel row 300 * (1 - 0.4830) = 155.1;
+    // x = 1: clip 0.3623, column 400 * (1 + 0.3623) = 544.9.
+    EXPECT_GT(maxRed(image, 400, 154, 400, 156), 200);
+    EXPECT_GT(maxRed(image, 540, 154, 540, 156), 200);
+    EXPECT_LT(maxRed(image, 550, 150, 560, 160), 5);
+    EXPECT_LT(maxRed(image, 400, 170, 400, 175), 5);
+}
+
+}  // namespace
+}  // namespace korvel::testing
