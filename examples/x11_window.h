@@ -3,6 +3,10 @@
 
 #include <cstdint>
 
+// Xlib's display type, declared here so that the header does not pull in
+// Xlib's macros.
+struct _XDisplay;
+
 namespace demo {
 
 class X11Window {
@@ -23,7 +27,7 @@ public:
     bool pump();
 
 private:
-    struct _XDisplay* display_ = nullptr;
+    ::_XDisplay* display_ = nullptr;
     unsigned long window_ = 0;
     unsigned long deleteAtom_ = 0;
 };
