@@ -1,24 +1,27 @@
-// Shared helpers for the image tests: synthetic images and a scratch folder.
+// Shared helpers for the image tests: synthetic images, pixel access and a
+// scratch folder.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/gpu/gpu.h"
+#include "platform/image/image.h"
 
 namespace korvel::image::test {
+
+using Pixel = std::array<uint8_t, 4>;
 
 // A width x height image whose every channel varies across the image, with
 // alpha never all zero or all 255.
 inline gpu::Image gradientImage(uint32_t width, uint32_t height) {
-    gpu::Image image;
-    image.width = width;
-    image.height = height;
-    image.rgba.resize(size_t{width} * height * 4);
+    gpu::Image image{width, height, std::vector<uint8_t>(size_t{width} * height * 4)};
     for (uint32_t y = 0; y < height; ++y) {
         for (uint32_t x = 0; x < width; ++x) {
             uint8_t* p = &image.rgba[(size_t{y} * width + x) * 4];
@@ -29,6 +32,17 @@ inline gpu::Image gradientImage(uint32_t width, uint32_t height) {
         }
     }
     return image;
+}
+
+inline std::vector<Pixel> pixelsOf(const MipLevel& level) {
+    std::vector<Pixel> pixels;
+    for (size_t i = 0; i + 3 < level.rgba.size(); i += 4)
+        pixels.push_back({level.rgba[i], level.rgba[i + 1], level.rgba[i + 2], level.rgba[i + 3]});
+    return pixels;
+}
+
+inline bool loadBytes(const std::vector<uint8_t>& bytes, TextureImage& image) {
+    return loadTextureMemory(bytes.data(), bytes.size(), image);
 }
 
 // Gives each test its own empty folder under the test temp directory.

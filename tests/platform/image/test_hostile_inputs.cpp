@@ -1,7 +1,5 @@
 // Truncated, corrupt and hostile inputs: every one must be refused without
-// crashing, reading out of bounds or allocating for sizes the file lacks.
-#include <gtest/gtest.h>
-
+// crashing, reading out of bounds or allocating for data the file lacks.
 #include <functional>
 #include <random>
 #include <string>
@@ -10,19 +8,13 @@
 #include "dds_builder.h"
 #include "image_test_support.h"
 #include "platform/image/file_bytes.h"
-#include "platform/image/image.h"
 
 namespace korvel::image {
 namespace {
 
 using test::DdsBuilder;
 
-struct HostileCase {
-    std::string name;
-    std::vector<uint8_t> bytes;
-};
-
-// A valid 4 x 4 A8B8G8R8 file, altered by each DDS case.
+// A valid width x height A8B8G8R8 file.
 DdsBuilder validRgba(uint32_t width = 4, uint32_t height = 4) {
     DdsBuilder file(width, height);
     file.masks(dds::kPixelRgb | dds::kPixelAlphaPixels, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
@@ -30,9 +22,14 @@ DdsBuilder validRgba(uint32_t width = 4, uint32_t height = 4) {
 }
 
 std::vector<uint8_t> dxt1(uint32_t width, uint32_t height, uint32_t mips, size_t dataBytes) {
-    DdsBuilder file(width, height);
-    file.fourCC(dds::fourCC('D', 'X', 'T', '1')).set(dds::MipMapCount, mips);
-    return file.data(std::vector<uint8_t>(dataBytes, 0)).bytes();
+    return DdsBuilder(width, height).fourCC('D', 'X', 'T', '1').set(dds::MipMapCount, mips)
+        .data(std::vector<uint8_t>(dataBytes, 0)).bytes();
+}
+
+std::vector<uint8_t> altered(const std::function<void(DdsBuilder&)>& change) {
+    DdsBuilder file = validRgba();
+    change(file);
+    return file.bytes();
 }
 
 std::vector<uint8_t> truncated(std::vector<uint8_t> bytes, size_t size) {
@@ -40,32 +37,55 @@ std::vector<uint8_t> truncated(std::vector<uint8_t> bytes, size_t size) {
     return bytes;
 }
 
-std::vector<HostileCase> ddsCases() {
-    const std::vector<uint8_t> good = validRgba().bytes();
-    auto altered = [](const std::function<void(DdsBuilder&)>& change) {
-        DdsBuilder file = validRgba();
-        change(file);
-        return file.bytes();
-    };
-    return {
-        {"magic only", {'D', 'D', 'S', ' '}},
-        {"header cut short", truncated(good, 100)},
-        {"header without pixels", truncated(good, 128)},
-        {"pixels one byte short", truncated(good, good.size() - 1)},
+// Overwrites the big-endian IHDR width of a PNG (the decoder skips CRCs).
+std::vector<uint8_t> withPngWidth(std::vector<uint8_t> png, uint32_t width) {
+    for (int i = 0; i < 4; ++i) png[16 + i] = static_cast<uint8_t>(width >> (24 - 8 * i));
+    return png;
+}
+
+std::vector<uint8_t> garbage(size_t size) {
+    std::mt19937 random(1);
+    std::vector<uint8_t> bytes(size);
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>(random() >> 24);
+    bytes[0] = 0xA5;  // not the first byte of any accepted format
+    return bytes;
+}
+
+class HostileInputs : public test::ScratchFolder {
+protected:
+    std::vector<uint8_t> validPng() {
+        EXPECT_TRUE(saveImageFile(3, pathOf("valid.png"), test::gradientImage(8, 8)));
+        std::vector<uint8_t> bytes;
+        EXPECT_TRUE(readFileBytes(pathOf("valid.png"), bytes));
+        return bytes;
+    }
+};
+
+TEST_F(HostileInputs, AreRefusedWithEmptyOutput) {
+    const std::vector<uint8_t> dds = validRgba().bytes();
+    const std::vector<uint8_t> png = validPng();
+    const std::string text = "this is not an image file at all";
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> cases = {
+        {"empty", {}},
+        {"text", std::vector<uint8_t>(text.begin(), text.end())},
+        {"garbage", garbage(4096)},
+        {"dds magic only", {'D', 'D', 'S', ' '}},
+        {"dds header cut short", truncated(dds, 100)},
+        {"dds header without pixels", truncated(dds, 128)},
+        {"dds pixels one byte short", truncated(dds, dds.size() - 1)},
         {"wrong header size", altered([](DdsBuilder& f) { f.set(dds::Size, 100); })},
         {"wrong pixel format size", altered([](DdsBuilder& f) { f.set(dds::PixelFormatSize, 0); })},
         {"zero width", altered([](DdsBuilder& f) { f.set(dds::Width, 0); })},
         {"width above limit", altered([](DdsBuilder& f) { f.set(dds::Width, kMaxDimension + 1); })},
-        {"32-bit overflowing size", dxt1(0xFFFFFFFF, 0xFFFFFFFF, 1, 64)},
-        {"largest size without data", dxt1(kMaxDimension, kMaxDimension, 15, 64)},
+        {"sizes overflowing 32 bits", dxt1(0xFFFFFFFF, 0xFFFFFFFF, 1, 64)},
+        {"largest size without its data", dxt1(kMaxDimension, kMaxDimension, 15, 64)},
         {"mip count beyond the chain", altered([](DdsBuilder& f) { f.set(dds::MipMapCount, 4); })},
         {"mip count huge", altered([](DdsBuilder& f) { f.set(dds::MipMapCount, 0xFFFFFFFF); })},
         {"mips declared but missing", altered([](DdsBuilder& f) { f.set(dds::MipMapCount, 3); })},
         {"volume texture", altered([](DdsBuilder& f) { f.set(dds::Caps2, dds::kCaps2Volume); })},
-        {"unknown four-character code", altered([](DdsBuilder& f) { f.fourCC(dds::fourCC('A', 'T', 'I', '2')); })},
+        {"unknown four-character code", altered([](DdsBuilder& f) { f.fourCC('A', 'T', 'I', '2'); })},
         {"no pixel format flags", altered([](DdsBuilder& f) { f.set(dds::PixelFormatFlags, 0); })},
         {"bit count 12", altered([](DdsBuilder& f) { f.set(dds::RgbBitCount, 12); })},
-        {"bit count 0", altered([](DdsBuilder& f) { f.set(dds::RgbBitCount, 0); })},
         {"mask outside the pixel", altered([](DdsBuilder& f) { f.set(dds::RgbBitCount, 16); })},
         {"split mask", altered([](DdsBuilder& f) { f.set(dds::RedMask, 0x0F0F); })},
         {"all masks zero", altered([](DdsBuilder& f) { f.masks(dds::kPixelRgb, 32, 0, 0, 0, 0); })},
@@ -73,62 +93,20 @@ std::vector<HostileCase> ddsCases() {
         {"extension unknown format", DdsBuilder(1, 1).extension(2).data({1, 2, 3, 4}).bytes()},
         {"extension 3D texture", DdsBuilder(1, 1).extension(28, 4).data({1, 2, 3, 4}).bytes()},
         {"extension empty array", DdsBuilder(1, 1).extension(28, 3, 0).data({1, 2, 3, 4}).bytes()},
-        {"extension without pixels", DdsBuilder(4, 4).extension(71).bytes()},
-    };
-}
-
-// A small valid PNG, written once to the scratch folder and read back.
-std::vector<uint8_t> pngBytes(const std::string& path) {
-    EXPECT_TRUE(saveImageFile(3, path, test::gradientImage(8, 8)));
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(readFileBytes(path, bytes));
-    return bytes;
-}
-
-// Overwrites the big-endian IHDR width of a PNG (stb does not check CRCs).
-std::vector<uint8_t> withPngWidth(std::vector<uint8_t> png, uint32_t width) {
-    for (int i = 0; i < 4; ++i) png[16 + i] = static_cast<uint8_t>(width >> (24 - 8 * i));
-    return png;
-}
-
-std::vector<uint8_t> garbage(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(size);
-    for (uint8_t& b : bytes) b = static_cast<uint8_t>(random() >> 24);
-    bytes[0] = 0xA5;  // not the first byte of any accepted format
-    return bytes;
-}
-
-class HostileInputs : public test::ScratchFolder {};
-
-TEST_F(HostileInputs, AreRefusedWithoutOutput) {
-    const std::vector<uint8_t> png = pngBytes(pathOf("valid.png"));
-    std::vector<HostileCase> cases = ddsCases();
-    const std::string text = "this is not an image file at all";
-    cases.insert(cases.end(), {
-        {"empty", {}},
-        {"one byte", {0x89}},
-        {"text", std::vector<uint8_t>(text.begin(), text.end())},
-        {"garbage", garbage(4096, 1)},
         {"png signature only", truncated(png, 8)},
-        {"png half", truncated(png, png.size() / 2)},
         {"png width above limit", withPngWidth(png, kMaxDimension + 1)},
         {"png width negative as int", withPngWidth(png, 0x80000000)},
-        {"jpeg start marker only", {0xFF, 0xD8, 0xFF}},
+        {"jpg start marker only", {0xFF, 0xD8, 0xFF}},
         {"bmp header only", {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0}},
         {"gif header only", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}},
-    });
-    for (const HostileCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        TextureImage image;
-        image.width = 99;
-        EXPECT_FALSE(loadTextureMemory(c.bytes.data(), c.bytes.size(), image));
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        TextureImage image{99, 99, {}};
+        EXPECT_FALSE(test::loadBytes(bytes, image));
         EXPECT_EQ(image.width, 0u);
         EXPECT_TRUE(image.mips.empty());
     }
-}
-
-TEST_F(HostileInputs, NullDataIsRefused) {
     TextureImage image;
     EXPECT_FALSE(loadTextureMemory(nullptr, 128, image));
 }
@@ -136,13 +114,12 @@ TEST_F(HostileInputs, NullDataIsRefused) {
 TEST_F(HostileInputs, EveryTruncationOfValidFilesIsRefused) {
     // The PNG decoder needs no end chunk (12 bytes) after the pixel data.
     const std::vector<std::pair<std::vector<uint8_t>, size_t>> files = {
-        {pngBytes(pathOf("valid.png")), 12}, {validRgba(3, 3).bytes(), 0}, {dxt1(8, 8, 4, 4 * 8 + 8 + 8 + 8), 0}};
+        {validPng(), 12}, {validRgba(3, 3).bytes(), 0}, {dxt1(8, 8, 4, 4 * 8 + 8 + 8 + 8), 0}};
     for (const auto& [file, optionalTail] : files) {
         TextureImage image;
-        ASSERT_TRUE(loadTextureMemory(file.data(), file.size(), image));
-        for (size_t size = 0; size < file.size() - optionalTail; ++size) {
-            EXPECT_FALSE(loadTextureMemory(file.data(), size, image)) << "size " << size << " of " << file.size();
-        }
+        ASSERT_TRUE(test::loadBytes(file, image));
+        for (size_t size = 0; size < file.size() - optionalTail; ++size)
+            EXPECT_FALSE(loadTextureMemory(file.data(), size, image)) << size << " of " << file.size();
     }
 }
 
