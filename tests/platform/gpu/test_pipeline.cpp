@@ -141,6 +141,69 @@ TEST_F(PipelineTest, GeometryShaderExpandsAPointIntoAQuad) {
     EXPECT_EQ(pixel(image, 10, 21), kBlack);
 }
 
+const char* const kStreamShaders = R"(
+struct VSOut { float4 pos : SV_POSITION; float4 color : COLOR; };
+VSOut VSOrigin() {
+    VSOut o;
+    o.pos = float4(0, 0, 0.5, 1);
+    o.color = float4(0, 1, 0, 1);
+    return o;
+}
+// A horizontal line through the middle of the target.
+[maxvertexcount(2)]
+void GSLine(point VSOut p[1], inout LineStream<VSOut> strip) {
+    VSOut v = p[0];
+    v.pos.x = -1;
+    strip.Append(v);
+    v.pos.x = 1;
+    strip.Append(v);
+}
+// Two points, a quarter of the target left and right of the centre.
+[maxvertexcount(2)]
+void GSPoints(point VSOut p[1], inout PointStream<VSOut> points) {
+    VSOut v = p[0];
+    v.pos.x = -0.5;
+    points.Append(v);
+    v.pos.x = 0.5;
+    points.Append(v);
+}
+float4 PSStream(VSOut i) : SV_Target { return i.color; }
+)";
+
+TEST_F(PipelineTest, GeometryShadersEmitLinesAndPoints) {
+    auto vs = vertexShader(kStreamShaders, "VSOrigin");
+    auto lines = geometryShader(kStreamShaders, "GSLine");
+    auto points = geometryShader(kStreamShaders, "GSPoints");
+    auto ps = pixelShader(kStreamShaders, "PSStream");
+    ASSERT_TRUE(vs && lines && points && ps);
+    context->vsSetShader(vs.get());
+    context->psSetShader(ps.get());
+    context->iaSetPrimitiveTopology(Topology::PointList);
+
+    clear({0, 0, 0, 1});
+    context->gsSetShader(lines.get());
+    context->draw(1, 0);
+    Image image = read();
+    int lit = 0;
+    for (uint32_t x = 0; x < kSize; ++x) lit += pixel(image, x, kSize / 2) == kGreen || pixel(image, x, kSize / 2 - 1) == kGreen;
+    EXPECT_GE(lit, int(kSize) - 2);
+    EXPECT_EQ(pixel(image, 5, 5), kBlack);
+
+    clear({0, 0, 0, 1});
+    context->gsSetShader(points.get());
+    context->draw(1, 0);
+    image = read();
+    auto litNear = [&](uint32_t cx, uint32_t cy) {
+        for (uint32_t y = cy - 1; y <= cy; ++y)
+            for (uint32_t x = cx - 1; x <= cx; ++x)
+                if (pixel(image, x, y) == kGreen) return true;
+        return false;
+    };
+    EXPECT_TRUE(litNear(16, 32));
+    EXPECT_TRUE(litNear(48, 32));
+    EXPECT_FALSE(litNear(32, 32));
+}
+
 TEST_F(PipelineTest, InstanceIdCountsFromZeroWhateverTheStartInstance) {
     auto vs = vertexShader(kExpandShaders, "VSPoint");
     auto gs = geometryShader(kExpandShaders, "GSQuad");
@@ -413,6 +476,32 @@ TEST_F(GpuTest, FullMipChainsComeFromInitialData) {
     clear({0, 0, 0, 1});
     context->draw(4, 0);
     EXPECT_EQ(pixel(read(), 32, 32), kBlue);
+}
+
+TEST_F(GpuTest, BlockCompressedTexturesSample) {
+    // One BC1 block: colour 0 pure red (RGB565 0xF800), every texel index 0.
+    const uint8_t block[8] = {0x00, 0xF8, 0x00, 0x00, 0, 0, 0, 0};
+    SubresourceData data{block, 8};
+    Texture2DDesc desc;
+    desc.width = desc.height = 4;
+    desc.format = Format::BC1_UNorm;
+    desc.usage = Usage::Immutable;
+    desc.bindFlags = BindShaderResource;
+    auto texture = device->createTexture2D(desc, &data);
+    if (!texture) GTEST_SKIP() << "the driver has no S3TC support";
+    auto view = device->createShaderResourceView(*texture);
+    auto vs = vertexShader(kShaders, "VSQuad");
+    auto ps = pixelShader(kShaders, "PSTexture");
+    QuadConstants whole{{-1, 1, 1, -1}, {}, 0.5f, {}};
+    auto cb = constantBuffer(sizeof whole, &whole);
+    context->vsSetShader(vs.get());
+    context->psSetShader(ps.get());
+    context->setConstantBuffer(ShaderStage::Vertex, 3, cb.get());
+    context->setShaderResource(ShaderStage::Pixel, 0, view.get());
+    context->iaSetPrimitiveTopology(Topology::TriangleStrip);
+    clear({0, 0, 0, 1});
+    context->draw(4, 0);
+    EXPECT_EQ(pixel(read(), 32, 32), kRed);
 }
 
 TEST_F(GpuTest, ObjectsOutliveTheirDeviceAndContext) {
