@@ -94,6 +94,23 @@ uint8_t Font::faceIndexFor(char32_t character) const {
     return fallback_->hasCharacter(character) ? 1 : 0;
 }
 
+GlyphImage Font::cachedGlyph(uint8_t face, unsigned glyph) {
+    const uint64_t key = (static_cast<uint64_t>(face) << 32) | glyph;
+    auto found = glyphs_.find(key);
+    if (found == glyphs_.end()) {
+        GlyphImage image;
+        if (!faceFor(face).render(glyph, image)) image = GlyphImage{};
+        const CachedGlyph cached{glyphPixels_.size(), image.width, image.rows, image.left, image.top};
+        for (int row = 0; row < image.rows; ++row) {
+            const unsigned char* src = image.coverage + static_cast<ptrdiff_t>(row) * image.pitch;
+            glyphPixels_.insert(glyphPixels_.end(), src, src + image.width);
+        }
+        found = glyphs_.emplace(key, cached).first;
+    }
+    const CachedGlyph& g = found->second;
+    return GlyphImage{glyphPixels_.data() + g.offset, g.width, g.width, g.rows, g.left, g.top};
+}
+
 int Font::layoutLine() {
     placements_.clear();
     int pen = 0;
@@ -127,8 +144,7 @@ void Font::drawLine(BgrSurface& surface, const PixelRect& clip, int left, int to
     fillRect(surface, PixelRect{left, top, left + width, top + metrics_.cellHeight}.intersect(clip), TextColor{});
     const int baseline = top + metrics_.ascent;
     for (const Placement& placement : placements_) {
-        GlyphImage image;
-        if (!faceFor(placement.face).render(placement.glyph, image)) continue;
+        const GlyphImage image = cachedGlyph(placement.face, placement.glyph);
         const int x0 = left + placement.x + image.left;
         const int y0 = baseline - placement.yOffset - image.top;
         const PixelRect area = PixelRect{x0, y0, x0 + image.width, y0 + image.rows}.intersect(clip);

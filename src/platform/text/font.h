@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/text/bgr_surface.h"
@@ -56,6 +57,9 @@ private:
          bool underline, bool strikeout);
     const SizedFace& faceFor(uint8_t index) const { return index == 0 ? *primary_ : *fallback_; }
     uint8_t faceIndexFor(char32_t character) const;
+    // The rasterised glyph of a face, rendered on first use and kept (an
+    // empty image when it cannot be rendered). Valid until the next call.
+    GlyphImage cachedGlyph(uint8_t face, unsigned glyph);
     // Shapes shown_ into placements_; returns the line's width in pixels.
     int layoutLine();
     void drawLine(BgrSurface& surface, const PixelRect& clip, int left, int top, int width, TextColor color);
@@ -70,6 +74,14 @@ private:
     std::u32string shown_;
     std::vector<uint32_t> underlined_;
     std::vector<Placement> placements_;
+    // Rendered glyphs by face and glyph id, their coverage rows packed
+    // (pitch = width) in glyphPixels_ from offset.
+    struct CachedGlyph {
+        size_t offset;
+        int width, rows, left, top;
+    };
+    std::unordered_map<uint64_t, CachedGlyph> glyphs_;
+    std::vector<unsigned char> glyphPixels_;
 };
 
 }  // namespace korvel::platform::text
