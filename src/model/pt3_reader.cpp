@@ -1,5 +1,7 @@
 #include "model/pt3_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -397,7 +399,13 @@ int readPt3File(const std::string& utf8Path, int normalmode, double scale, Textu
     if (utf8Path.size() > 511 || utf8Path.find('\0') != std::string::npos) return -2;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(utf8Path.c_str(), "rb"), &std::fclose);
     if (!file) return -3;
+    // Read straight into the buffer when the size is known, then whatever follows.
     std::string bytes;
+    struct stat info {};
+    if (fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        bytes.resize(static_cast<size_t>(info.st_size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    }
     char chunk[1 << 16];
     for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) bytes.append(chunk, got);
     if (std::ferror(file.get())) return -3;

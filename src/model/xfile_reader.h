@@ -1,0 +1,45 @@
+// Importing a text X file of the paired exporter's layout into the lowest
+// free model slot, optionally writing the model as a PT3 file next to it.
+//
+// normalmode 1 computes normals; scale multiplies positions, joint positions
+// and key translations; skinmode 1 also reads skin weights and joints, 2 (or
+// more) also animation sets; writept3 1 writes the PT3 file and keeps the
+// model, 2 or more writes it and then releases the model (with its textures)
+// and returns -1.
+//
+// Result: the model number, or -1 no free slot (or PT3 written with
+// writept3 2), -2 path longer than 511 bytes or holding a NUL, -3 the file
+// cannot be opened or read, -4 header, -5 face, -6 vertex, -7 material,
+// -8 normal, -10 weight, -11 joint table cannot be allocated, -9 the PT3 name
+// is longer than 511 bytes, -13 the file cannot make a consistent model (a
+// negative or oversized count, counts that change between passes, an index
+// outside its mesh, fewer joints than joint lines, animation sets without
+// joints or with key counts that differ between animations). Failures found
+// by the counting passes (-13 before any table) leave the slot free; later
+// ones leave the slot taken, not complete, with what was built so far.
+// A PT3 file that cannot be created leaves the model loaded: its number is
+// returned, also with writept3 2.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/texture_loader.h"
+
+namespace korvel::model {
+
+inline constexpr int kXfileUnsafe = -13;
+
+struct XfileOptions {
+    int normalmode = 0;
+    double scale = 1.0;
+    int skinmode = 0;
+    int writept3 = 0;
+};
+
+int readXfile(const std::string& utf8Path, const XfileOptions& options, TextureLoader& textures);
+// The same from the file's bytes; xPath locates textures and names the PT3.
+int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOptions& options,
+                   TextureLoader& textures);
+
+}  // namespace korvel::model
