@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "overlay.h"
+
 namespace demo {
 
 struct SceneTextures {
@@ -11,6 +13,7 @@ struct SceneTextures {
     int disc = -1;
     int arrow = -1;
     int target = -1;  // the off-screen render target, texture number 101
+    Overlay overlay;  // text, lines and particles
 };
 
 // Loads the generated textures (paths from writeDemoTextures) and creates the
