@@ -16,6 +16,10 @@ TEST_F(Capture, KindsZeroOneThreeFourWriteImagesOthersNothing) {
     ClearColorZ(255, 128, 0, 1.0);
     const int blue = loadSolidTexture(16, 16, Rgba{0, 0, 255});
     RenderSprite(blue, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 0, 0, 0.5, 1);
+    // Blending writes the texels' alpha into the back buffer; captures are
+    // opaque all the same, like the screen.
+    const int clearTexels = loadSolidTexture(16, 16, Rgba{0, 0, 0, 0});
+    RenderSprite(clearTexels, 400, 300, 1, 1, 0, 0, 1, 1, 3, 0, 0, 0, 0.4, 1);
     // Captures always read the back buffer, even with the off-screen target bound.
     ASSERT_EQ(CreateTextureforRTandSRV(32, 32), 101);
     SetViewportsandRenderTargets(101);
@@ -41,6 +45,7 @@ TEST_F(Capture, KindsZeroOneThreeFourWriteImagesOthersNothing) {
         EXPECT_NEAR(px[far + 0], 255, k.tolerance + 1);
         EXPECT_NEAR(px[far + 1], 128, k.tolerance + 1);
         EXPECT_NEAR(px[far + 2], 0, k.tolerance + 1);
+        EXPECT_EQ(px[far + 3], 255);
     }
     for (const int kind : {2, 5, -1}) {
         const std::string path = tempPath("none" + std::to_string(kind) + ".png");

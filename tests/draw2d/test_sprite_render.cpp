@@ -66,6 +66,8 @@ TEST_F(SpriteRender, BlendModesAndOutOfRangeModesKeepingThePreviousOne) {
     sprite(blue, 300, 0, -1, 0.0, 0.0, 0.25); // mode -1: still opaque
     sprite(blue, 400, 0, 1);                  // add
     sprite(blue, 500, 0, 2);                  // red minus blue
+    const int halfBlue = loadSolidTexture(32, 32, Rgba{0, 0, 255, 128});
+    sprite(halfBlue, 600, 0, 3);              // alpha: half over the red
     const gpu::Image image = captureBackBuffer();
     const Rgba quarter{150, 0, 64};
     EXPECT_PIXEL(image, 16, 16, quarter);
@@ -74,6 +76,7 @@ TEST_F(SpriteRender, BlendModesAndOutOfRangeModesKeepingThePreviousOne) {
     EXPECT_PIXEL(image, 316, 16, kBlue);
     EXPECT_PIXEL(image, 416, 16, (Rgba{200, 0, 255}));
     EXPECT_PIXEL(image, 516, 16, (Rgba{200, 0, 0}));
+    EXPECT_PIXEL(image, 616, 16, (Rgba{100, 0, 128}));
 }
 
 TEST_F(SpriteRender, DepthTestKeepsNearerSprites) {
