@@ -247,6 +247,48 @@ KORVEL_API int LineNZObj3dPointCheck(const double start[3], const double end[3],
 KORVEL_API int LineNZObj3dTriangleCheck(const double start[3], const double end[3], int model);
 KORVEL_API int ScreenxyObj3dPointCheck(int x, int y, int model, int shapekey, int shapekeyframe);
 
+/* ---------------------------------------------------------------- X files
+ * ReadXfile imports a text X file of the paired exporter's layout (see
+ * docs/xfile.md) into the lowest free model slot. normalmode 1 computes
+ * normals; scale multiplies positions, joint positions and key
+ * translations; skinmode 1 reads skin weights and joints, 2 also animation
+ * sets; writept3 1 writes "<name>.pt3" next to the file (the last ".x"
+ * replaced, else ".pt3" appended) and keeps the model, 2 writes it and
+ * releases the model. Returns the model number or: -1 no free slot (also
+ * after a PT3 written with writept3 2), -2 path longer than 511 bytes in
+ * UTF-8 (or null), -3 cannot open, -4 header (or working memory), -5 face,
+ * -6 vertex, -7 material, -8 normal, -10 weight, -11 joint table, -9 PT3
+ * name too long, -13 the file cannot make a consistent model (bad counts or
+ * indices; the slot is then free when the counting found it, else taken
+ * until ClearObj3d). A PT3 file that cannot be created leaves the model
+ * loaded and returns its number whatever writept3 is. */
+KORVEL_API int ReadXfile(const wchar_t* path, int normalmode, double scale, int skinmode, int writept3);
+
+/* ---------------------------------------------------------------- model drawing
+ * RenderImage draws an instance with the current camera: pass 1 the
+ * materials whose effective alpha (instance or part alpha x material alpha)
+ * is 1 or more, pass 0 those not exactly 1, any other pass all; particle
+ * hair whatever the pass. shapekey and motion -1 select none. Nothing is
+ * drawn for an empty slot, an instance whose model was cleared or reloaded
+ * with another part count, a model whose layout group was not built after
+ * it was loaded, or a pose the constant buffers cannot hold; draw ranges
+ * outside the shared buffers are skipped (see docs/model-drawing.md). */
+KORVEL_API void RenderImage(int image, int pass, int shapekey, int shapekeyframe, int motion, int frame);
+
+/* ---------------------------------------------------------------- tool drawing and selection
+ * ToolSelectPreparation makes zero-filled selection arrays for the model's
+ * vertices and faces (counts[0], counts[1] receive the two counts); the
+ * setters store the low byte of flag (1 selected). ToolRenderImage draws as
+ * RenderImage passes 1 and 0 do, then with linemode 1 the edges of opaque
+ * parts and the selected faces tinted, with pointmode 1 one marker per
+ * unsplit vertex of opaque parts. Overlays need arrays prepared for a model
+ * of the same vertex and face counts; otherwise they are not drawn. */
+KORVEL_API void ToolSelectPreparation(int model, int* counts);
+KORVEL_API void ToolPointSetSelect(int vertex, int flag);
+KORVEL_API void ToolFaceSetSelect(int face, int flag);
+KORVEL_API void ToolRenderImage(int image, int shapekey, int shapekeyframe, int motion, int frame, int pointmode,
+                                int linemode);
+
 /* ---------------------------------------------------------------- math-only exports end here;
  * the families below are added by their modules. */
 
