@@ -14,6 +14,7 @@ namespace korvel::platform::text {
 namespace {
 
 constexpr int kDefaultCellHeight = 16;
+constexpr int kLargestSize = 4096;  // heights and widths are clamped to this many pixels
 
 int roundToInt(double value) { return static_cast<int>(std::lround(value)); }
 
@@ -38,17 +39,18 @@ Sizing sizeFor(FT_Face face, const FontRequest& request) {
 
     Sizing sizing;
     FontMetrics& m = sizing.metrics;
-    if (request.height < 0) {
-        sizing.emY = -static_cast<double>(request.height);
+    const int height = std::clamp(request.height, -kLargestSize, kLargestSize);
+    if (height < 0) {
+        sizing.emY = -height;
         m.cellHeight = std::max(1, roundToInt(sizing.emY * cellUnits / unitsPerEm));
     } else {
-        m.cellHeight = request.height > 0 ? request.height : kDefaultCellHeight;
+        m.cellHeight = height > 0 ? height : kDefaultCellHeight;
         sizing.emY = m.cellHeight * unitsPerEm / cellUnits;
     }
     m.ascent = roundToInt(m.cellHeight * ascent / cellUnits);
     sizing.emX = sizing.emY;
     if (request.width > 0 && os2 && os2->xAvgCharWidth > 0) {
-        sizing.emX = request.width * unitsPerEm / os2->xAvgCharWidth;
+        sizing.emX = std::min(request.width, kLargestSize) * unitsPerEm / os2->xAvgCharWidth;
     }
 
     const double scale = sizing.emY / unitsPerEm;

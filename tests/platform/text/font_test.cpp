@@ -58,6 +58,19 @@ TEST(Font, HeightSelectsCellOrCharacterHeightAndZeroADefault) {
     EXPECT_GT(font(0)->metrics().cellHeight, 8);
 }
 
+TEST(Font, ExtremeSizesAreClampedAndStillDraw) {
+    FontRequest r;
+    r.height = -2147483647 - 1;
+    r.width = 2147483647;
+    r.face = "DejaVu Sans";
+    auto huge = Font::create(r);
+    ASSERT_TRUE(huge);
+    EXPECT_LE(huge->metrics().cellHeight, 8192);
+    Canvas c;
+    huge->drawText(U"W", c.surface, {0, 0, kW, kH}, kWhite);
+    EXPECT_TRUE(c.black(0, 0));
+}
+
 TEST(Font, CellsAreFilledBlackFromTheTopLeftAndNothingIsDrawnOutsideTheRectangle) {
     Canvas c;
     auto f = font(20);
