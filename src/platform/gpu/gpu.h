@@ -7,11 +7,15 @@
 //  - clip space x, y in [-1, 1], depth in [0, 1]; row 0 of every texture,
 //    render target and read-back image is the top row;
 //  - front faces are clockwise; the default rasterizer state culls back faces;
-//  - constant-buffer register n is binding n in every stage;
+//  - constant-buffer register bN, texture tN and sampler sN of a stage are
+//    slot N of that stage; each stage has its own slots, as in Direct3D
+//    (slots per stage: 14 constant buffers, 16 textures, 16 samplers; 16
+//    vertex-buffer slots);
 //  - all bindings are context state; redundant changes are filtered and no
 //    call allocates per draw.
 // Objects are owned by whoever created them (std::unique_ptr); the context
-// only borrows raw pointers, which must outlive their binding.
+// only borrows raw pointers. Objects may be destroyed in any order, also after
+// the device and context: destroying a bound object unbinds it.
 #pragma once
 
 #include <cstddef>
@@ -95,7 +99,8 @@ public:
     virtual const Texture2DDesc& desc() const = 0;
 };
 
-// Views refer to their texture; the texture must outlive them.
+// Views keep their texture's GPU storage alive, but texture() may be called
+// only while the Texture2D object exists.
 class ShaderResourceView : public Object {
 public:
     virtual Texture2D& texture() const = 0;
