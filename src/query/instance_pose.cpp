@@ -14,11 +14,6 @@ int limited(int32_t count, size_t records) {
     return static_cast<size_t>(count) <= records ? count : static_cast<int>(records);
 }
 
-math::Float3 affine(math::Float3 p, const math::Matrix& m) {
-    const math::Float4 h = math::transformPoint(p, m);
-    return {h.x, h.y, h.z};
-}
-
 }  // namespace
 
 int vertexCount(const model::Obj3dModel& model) { return limited(model.head()->NumVertex, model.vertex.size()); }
@@ -52,22 +47,6 @@ std::optional<InstancePose> InstancePose::make(int image, int motion, int frame)
         for (int p = 0; p < record->numpart; ++p) pose.parts_.push_back(instance::partMatrix(*record->part(p), pose.world_));
     }
     return pose;
-}
-
-math::Float3 InstancePose::evaluate(int v, math::Float3 p) const {
-    if (skinned_) {
-        const model::Obj3dWeight& w = model_->weight[v];
-        const long long joints = static_cast<long long>(joints_.size());
-        math::Float3 result{0.0f, 0.0f, 0.0f};
-        if (w.jointno0 >= 0 && w.jointno0 < joints) result = affine(p, joints_[w.jointno0]) * w.weight0;
-        if (w.jointno1 >= 0 && w.jointno1 < joints) result = result + affine(p, joints_[w.jointno1]) * w.weight1;
-        return result;
-    }
-    if (!parts_.empty()) {
-        const int part = model_->vertex[v].partno;
-        if (part >= 0 && static_cast<size_t>(part) < parts_.size()) return affine(p, parts_[part]);
-    }
-    return affine(p, world_);
 }
 
 }  // namespace korvel::query

@@ -8,6 +8,7 @@
 
 #include "instance/image3d.h"
 #include "math/types.h"
+#include "math/vector.h"
 #include "model/store.h"
 
 namespace korvel::query {
@@ -24,6 +25,12 @@ inline bool isUnsplit(const model::Obj3dVertex& v) { return v.originalvertexno <
 // The three corners of face f (below faceCount), or null when one of them is
 // not a vertex below `vertices`.
 const int32_t* faceCorners(const model::Obj3dModel& model, int f, int vertices);
+
+// p x m for an affine m (w = 1, no divide).
+inline math::Float3 affine(math::Float3 p, const math::Matrix& m) {
+    const math::Float4 h = math::transformPoint(p, m);
+    return {h.x, h.y, h.z};
+}
 
 class InstancePose {
 public:
@@ -54,5 +61,21 @@ private:
     std::vector<math::Matrix> joints_;  // when a motion is evaluated
     bool skinned_ = false;
 };
+
+inline math::Float3 InstancePose::evaluate(int v, math::Float3 p) const {
+    if (skinned_) {
+        const model::Obj3dWeight& w = model_->weight[v];
+        const long long joints = static_cast<long long>(joints_.size());
+        math::Float3 result{0.0f, 0.0f, 0.0f};
+        if (w.jointno0 >= 0 && w.jointno0 < joints) result = affine(p, joints_[w.jointno0]) * w.weight0;
+        if (w.jointno1 >= 0 && w.jointno1 < joints) result = result + affine(p, joints_[w.jointno1]) * w.weight1;
+        return result;
+    }
+    if (!parts_.empty()) {
+        const int part = model_->vertex[v].partno;
+        if (part >= 0 && static_cast<size_t>(part) < parts_.size()) return affine(p, parts_[part]);
+    }
+    return affine(p, world_);
+}
 
 }  // namespace korvel::query
