@@ -77,6 +77,9 @@ struct Pipeline {
     std::array<std::unique_ptr<gpu::Buffer>, ConstantBufferCount> constantBuffers;
     std::unique_ptr<gpu::SamplerState> samplerLinearWrap;
     std::unique_ptr<gpu::DepthStencilState> depthStateLess;
+    // Less-or-equal twin of depthStateLess (same step, same code): overlays
+    // that redraw a surface's own triangles pass the depth test with it.
+    std::unique_ptr<gpu::DepthStencilState> depthStateLessEqual;
     std::unique_ptr<gpu::BlendState> blendAdd;
     std::unique_ptr<gpu::BlendState> blendSubtract;
     std::unique_ptr<gpu::BlendState> blendAlpha;

@@ -75,6 +75,9 @@ int createStates() {
     depth.stencilEnable = false;
     target.depthStateLess = device->createDepthStencilState(depth);
     if (!target.depthStateLess) return -31;
+    depth.depthFunc = gpu::Comparison::LessEqual;
+    target.depthStateLessEqual = device->createDepthStencilState(depth);
+    if (!target.depthStateLessEqual) return -31;
 
     target.blendAdd = device->createBlendState(
         blendDesc(Blend::One, Blend::One, BlendOp::Add, Blend::One, Blend::Zero, BlendOp::Add));

@@ -1,0 +1,78 @@
+// The constant-buffer records of model drawing, byte for byte as the effect
+// file declares them: b7 (material and lighting, 112 bytes) and b11 (one
+// particle-hair face, 112 bytes). Pure functions: no device needed.
+#pragma once
+
+#include <cstdint>
+
+#include "device/lighting.h"
+#include "math/types.h"
+#include "model/records.h"
+
+namespace korvel::instance {
+
+struct MaterialConstants {
+    float diffuse[3];   //  0
+    float alpha;        // 12: effective alpha
+    float power;        // 16
+    float specular[3];  // 20
+    int32_t texsrvno;   // 32 (vertex markers: 0 selected, -1 not)
+    float emissive[3];  // 36
+    float ktex, kdif, kemi, kspc;  // 48
+    float lightPos[3];  // 64
+    int32_t zero;       // 76
+    float eye[3];       // 80
+    float mparam0;      // 92 (vertex markers: screen width)
+    float ambient[3];   // 96
+    float mparam1;      // 108 (vertex markers: screen height)
+};
+static_assert(sizeof(MaterialConstants) == 112);
+
+struct HairConstants {
+    int32_t hairparam0;   //  0
+    float hairlength;     //  4
+    float hairparam1;     //  8: converted to float
+    int32_t hairparam2;   // 12
+    float hairvec[3];     // 16
+    int32_t zero;         // 28
+    math::Matrix rot;     // 32: transposed WorldParticlehairRotMatrix
+    int32_t colormode;    // 96: 2 texture, 1 hair colour, 0 material diffuse
+    float color[3];       // 100
+};
+static_assert(sizeof(HairConstants) == 112);
+
+// The scene values every b7 carries: light, eye, ambient and coefficients.
+struct SceneValues {
+    const device::SceneLighting& lighting;
+    math::Float3 eye;
+};
+
+// Effective alpha for the pass filter, in double precision: the instance (or
+// part) alpha times the material alpha.
+inline double effectiveAlpha(double alpha, const model::Obj3dMaterial& material) {
+    return alpha * static_cast<double>(material.alpha);
+}
+
+// Pass 1 takes effective alphas of 1 or more, pass 0 those not exactly 1,
+// any other pass every material.
+inline bool passAccepts(int pass, double effective) {
+    if (pass == 1) return effective >= 1.0;
+    if (pass == 0) return effective != 1.0;
+    return true;
+}
+
+// b7 for a model material drawn with instance or part alpha `alpha`.
+MaterialConstants materialConstants(const model::Obj3dMaterial& material, double alpha, const SceneValues& scene);
+
+// b7 of the tool's selected-face overlay.
+MaterialConstants selectedFaceConstants(const SceneValues& scene);
+
+// b7 of the tool's vertex markers; the screen size replaces Mparam0 and 1.
+MaterialConstants vertexMarkerConstants(const SceneValues& scene, bool selected, uint32_t screenWidth,
+                                        uint32_t screenHeight);
+
+// b11 for one hair face whose face uses `material`.
+HairConstants hairConstants(const model::ParticlehairFace& hair, const model::Obj3dMaterial& material,
+                            const math::Matrix& hairRotation);
+
+}  // namespace korvel::instance

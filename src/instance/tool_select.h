@@ -1,0 +1,26 @@
+// The tool's selection: one library-wide byte per vertex and per face of the
+// model last prepared. Kept until the next preparation (device clean-up does
+// not touch it).
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace korvel::instance {
+
+// Replaces both arrays with zero-filled ones of the model's NumVertex and
+// NumFace bytes and writes the two counts to counts[0] and counts[1] (when
+// counts is not null). An empty or out-of-range model slot changes nothing.
+// Throws std::bad_alloc when the arrays cannot be allocated (the old ones
+// are then kept).
+void prepareSelection(int model, int* counts);
+
+// Stores the low byte of flag; an index outside the prepared array is ignored.
+void setPointSelect(int vertex, int flag);
+void setFaceSelect(int face, int flag);
+
+// The prepared arrays (1 = selected).
+std::span<const uint8_t> pointSelection();
+std::span<const uint8_t> faceSelection();
+
+}  // namespace korvel::instance
