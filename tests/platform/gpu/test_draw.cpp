@@ -195,6 +195,38 @@ TEST_F(DrawTest, RenderTargetTexturesKeepTheirOrientationWhenSampled) {
     EXPECT_EQ(pixel(image, 10, kSize - 5), kBlack);
 }
 
+TEST_F(DrawTest, TexturesBoundForOutputAreNotReadAsInputs) {
+    // Direct3D unbinds an input that becomes an output and refuses to bind an
+    // output as an input; an empty slot reads transparent black.
+    const Rgba kTransparent{0, 0, 0, 0};
+    Target offscreen = makeTarget(16, 16);
+    auto view = device->createShaderResourceView(*offscreen.color);
+    auto texturedPs = pixelShader(kShaders, "PSTexture");
+    ASSERT_TRUE(view && texturedPs);
+    const float red[4] = {1, 0, 0, 1};
+    context->clearRenderTargetView(*offscreen.rtv, red);
+    context->psSetShader(texturedPs.get());
+
+    context->setShaderResource(ShaderStage::Pixel, 0, view.get());
+    clear({0, 0, 1, 1});
+    quad({-1, 1, 1, -1}, {0, 0, 0, 0});
+    EXPECT_EQ(pixel(read(), 8, 8), kRed) << "bound while not an output";
+
+    bindTarget(offscreen);  // unbinds the view
+    bindTarget(target);
+    clear({0, 0, 1, 1});
+    quad({-1, 1, 1, -1}, {0, 0, 0, 0});
+    EXPECT_EQ(pixel(read(), 8, 8), kTransparent);
+
+    bindTarget(offscreen);
+    context->setShaderResource(ShaderStage::Pixel, 0, view.get());  // refused: it is the output
+    context->clearDepthStencilView(*offscreen.dsv, 1.0f);
+    quad({-1, 1, 1, -1}, {0, 0, 0, 0});
+    Image image;
+    ASSERT_TRUE(context->readPixels(*offscreen.rtv, image));
+    EXPECT_EQ(pixel(image, 8, 8), kTransparent);
+}
+
 TEST_F(DrawTest, TransposedRowVectorMatrixPlacesGeometryAsDirect3DDoes) {
     const char* source = kShaders;
     auto meshVs = compile(source, "VSMesh", "vs_4_0");

@@ -46,6 +46,12 @@ GlContext::GlContext(std::shared_ptr<GlCore> core) : core_(std::move(core)) {
     glBindVertexArray(emptyVao_);
     boundVao_ = emptyVao_;
     defaultSampler_ = createSampler(defaultSamplerDesc());
+    const uint32_t transparentBlack = 0;
+    glCreateTextures(GL_TEXTURE_2D, 1, &nullTexture_);
+    glTextureStorage2D(nullTexture_, 1, GL_RGBA8, 1, 1);
+    glTextureSubImage2D(nullTexture_, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &transparentBlack);
+    for (uint32_t unit = 0; unit < unitTexture_.size(); ++unit) glBindTextureUnit(unit, nullTexture_);
+    unitTexture_.fill(nullTexture_);
     for (StageState& stage : stages_) stage.boundOffset.fill(-1);
 
     applyRasterizer();
@@ -58,6 +64,7 @@ GlContext::~GlContext() {
     makeCurrent();
     for (auto& entry : pipelines_) glDeleteProgramPipelines(1, &entry.second);
     glDeleteSamplers(1, &defaultSampler_);
+    glDeleteTextures(1, &nullTexture_);
     glDeleteVertexArrays(1, &emptyVao_);
     glDeleteFramebuffers(1, &scratchFbo_);
     glDeleteFramebuffers(1, &drawFbo_);
@@ -156,9 +163,23 @@ void GlContext::setShaderResource(ShaderStage stage, uint32_t slot, ShaderResour
     if (slot >= hlsl::kTextureSlots) return;
     auto* gl = static_cast<GlShaderResourceView*>(view);
     StageState& state = stages_[stageIndex(stage)];
+    // Direct3D never reads a texture that is bound for output: it binds null.
+    if (gl && boundAsOutput(*gl->storage)) gl = nullptr;
     if (state.views[slot] == gl) return;
     state.views[slot] = gl;
-    bindTextureUnit(hlsl::textureUnit(stage, slot), gl ? gl->storage->name : 0);
+    bindTextureUnit(hlsl::textureUnit(stage, slot), gl ? gl->storage->name : nullTexture_);
+}
+
+bool GlContext::boundAsOutput(const GlTextureStorage& storage) const {
+    return (renderTarget_ && renderTarget_->storage.get() == &storage) ||
+           (depthTarget_ && depthTarget_->storage.get() == &storage);
+}
+
+void GlContext::unbindViewsOf(const GlTextureStorage& storage) {
+    for (size_t s = 0; s < 3; ++s)
+        for (uint32_t slot = 0; slot < hlsl::kTextureSlots; ++slot)
+            if (const GlShaderResourceView* view = stages_[s].views[slot]; view && view->storage.get() == &storage)
+                setShaderResource(static_cast<ShaderStage>(s), slot, nullptr);
 }
 
 void GlContext::setSampler(ShaderStage stage, uint32_t slot, SamplerState* sampler) {
@@ -337,12 +358,15 @@ void GlContext::omSetRenderTargets(RenderTargetView* target, DepthStencilView* d
         glNamedFramebufferDrawBuffer(drawFbo_, color ? GL_COLOR_ATTACHMENT0 : GL_NONE);
         renderTarget_ = color;
         stateChanges_ += 2;
+        // As Direct3D does, a texture becoming an output leaves every input slot.
+        if (color) unbindViewsOf(*color->storage);
     }
     if (depthView != depthTarget_) {
         makeCurrent();
         glNamedFramebufferTexture(drawFbo_, GL_DEPTH_STENCIL_ATTACHMENT, depthView ? depthView->storage->name : 0, 0);
         depthTarget_ = depthView;
         ++stateChanges_;
+        if (depthView) unbindViewsOf(*depthView->storage);
     }
 }
 

@@ -119,6 +119,8 @@ private:
     void applyViewport();
     void bindTextureUnit(uint32_t unit, GLuint texture);
     void bindSamplerUnit(uint32_t unit, GLuint sampler);
+    bool boundAsOutput(const GlTextureStorage& storage) const;
+    void unbindViewsOf(const GlTextureStorage& storage);
     void setProgram(ShaderStage stage, GLuint program, const hlsl::TranslatedShader* shader);
 
     bool prepareDraw(bool indexed);
@@ -133,6 +135,7 @@ private:
     GLuint drawFbo_ = 0;
     GLuint scratchFbo_ = 0;  // depth clears
     GLuint emptyVao_ = 0;
+    GLuint nullTexture_ = 0;  // what an empty texture slot reads: (0, 0, 0, 0), as in Direct3D
     GLuint emptyVaoIndexBuffer_ = 0;
     GLuint boundVao_ = 0;
     GLuint defaultSampler_ = 0;
