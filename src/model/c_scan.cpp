@@ -36,7 +36,7 @@ const char* skipDigits(const char* p, bool hex, bool& any) {
 
 // The end of the text glibc's %f takes from p (after white space), or null
 // when it converts nothing; special is set for inf and nan.
-const char* floatSpan(const char* p, bool& special) {
+const char* floatSpan(const char* p, bool& special, bool& hex) {
     special = false;
     if (*p == '+' || *p == '-') ++p;
     if (startsWithNoCase(p, "nan")) {
@@ -49,7 +49,7 @@ const char* floatSpan(const char* p, bool& special) {
         if (lower(*p) != 'i') return p;
         return startsWithNoCase(p, "inity") ? p + 5 : nullptr;
     }
-    const bool hex = p[0] == '0' && lower(p[1]) == 'x';
+    hex = p[0] == '0' && lower(p[1]) == 'x';
     if (hex) p += 2;
     bool digits = false;
     p = skipDigits(p, hex, digits);
@@ -64,6 +64,59 @@ const char* floatSpan(const char* p, bool& special) {
         p = skipDigits(p, false, exponentDigits);
     }
     return p;
+}
+
+// Powers of ten that a double holds exactly.
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of a short decimal number, converted without strtof: the
+// digits (at most 2^53) and a power of ten up to 10^22 are exact doubles, so
+// one IEEE multiplication or division rounds the exact value to the nearest
+// double d. Rounding d to float then gives the correctly rounded float,
+// unless d lies exactly halfway between two floats; that case, and every
+// number outside this range, is left to strtof.
+bool fastDecimal(const char* p, const char* end, float& out) {
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    uint64_t digits = 0;
+    int significant = 0, scale = 0;
+    bool fraction = false;
+    for (; p < end && (isDigit(*p) || (*p == '.' && !fraction)); ++p) {
+        if (*p == '.') {
+            fraction = true;
+            continue;
+        }
+        if (fraction) --scale;
+        if (digits == 0 && *p == '0') continue;
+        if (++significant > 16) return false;
+        digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    if (p < end) {  // the exponent: 'e', a sign, digits (all optional after 'e')
+        ++p;
+        const bool negativeExponent = *p == '-';
+        if (*p == '+' || *p == '-') ++p;
+        int exponent = 0;
+        for (; p < end; ++p) {
+            if (exponent > 1000) return false;
+            exponent = exponent * 10 + (*p - '0');
+        }
+        scale += negativeExponent ? -exponent : exponent;
+    }
+    if (digits == 0) {
+        out = negative ? -0.0f : 0.0f;
+        return true;
+    }
+    if (digits > (uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
+    const double value = scale < 0 ? static_cast<double>(digits) / kPow10[-scale]
+                                   : static_cast<double>(digits) * kPow10[scale];
+    if (value < 0x1p-125 || value > 0x1p127) return false;  // float subnormals and overflow
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if ((bits & 0x1FFFFFFF) == 0x10000000) return false;  // halfway between two floats
+    const float f = static_cast<float>(value);
+    out = negative ? -f : f;
+    return true;
 }
 
 }  // namespace
@@ -113,22 +166,22 @@ CScan& CScan::real(float& out) {
     if (!ok_) return *this;
     const char* p = p_;
     while (isSpace(*p)) ++p;
-    bool special = false;
-    const char* end = floatSpan(p, special);
+    bool special = false, hex = false;
+    const char* end = floatSpan(p, special, hex);
     if (end == nullptr) {
         ok_ = false;
         return *this;
     }
-    char text[512];
-    const size_t n = std::min(static_cast<size_t>(end - p), sizeof text - 1);
-    std::memcpy(text, p, n);
-    text[n] = '\0';
     if (special) {
-        const bool negative = text[0] == '-';
-        const bool nan = startsWithNoCase(text + (text[0] == '+' || negative ? 1 : 0), "nan");
+        const bool negative = *p == '-';
+        const bool nan = startsWithNoCase(p + (*p == '+' || negative ? 1 : 0), "nan");
         const float value = nan ? std::numeric_limits<float>::quiet_NaN() : std::numeric_limits<float>::infinity();
         out = negative ? -value : value;
-    } else {
+    } else if (hex || !fastDecimal(p, end, out)) {
+        char text[512];
+        const size_t n = std::min(static_cast<size_t>(end - p), sizeof text - 1);
+        std::memcpy(text, p, n);
+        text[n] = '\0';
         out = strtof_l(text, nullptr, cLocale());
     }
     p_ = end;

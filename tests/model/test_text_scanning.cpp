@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -39,6 +40,35 @@ TEST(LineReaderTest, SplitsLikeFgetsWithA512ByteBuffer) {
     const auto straddle = allLines(std::string(510, 'x') + "\r\n");
     ASSERT_EQ(straddle.size(), 1u);
     EXPECT_EQ(straddle[0].back(), '\n');
+}
+
+// C fgets with a 512-byte buffer on the text with "\r\n" made "\n", as a
+// text-mode stream delivers it.
+std::vector<std::string> fgetsLines(const std::string& text) {
+    std::string translated;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) translated += text[i];
+    std::vector<std::string> lines;
+    if (translated.empty()) return lines;
+    std::FILE* file = fmemopen(translated.data(), translated.size(), "r");
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, file) != nullptr) lines.emplace_back(buffer);
+    std::fclose(file);
+    return lines;
+}
+
+TEST(LineReaderTest, AgreesWithFgetsOnRandomText) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int pieces = static_cast<int>(rng() % 6);
+        for (int i = 0; i < pieces; ++i) {
+            text += std::string(rng() % 3 == 0 ? 505 + rng() % 12 : rng() % 40, 'a' + static_cast<char>(rng() % 3));
+            const char* const ends[] = {"\n", "\r\n", "\r", "\r\r\n", ""};
+            text += ends[rng() % 5];
+        }
+        ASSERT_EQ(allLines(text), fgetsLines(text)) << round;
+    }
 }
 
 TEST(LineReaderTest, KeepsTheLastLineAtTheEnd) {
@@ -96,6 +126,29 @@ TEST(CScanTest, AgreesWithSscanfOnRandomFields) {
         if (consumed >= 0) {
             ASSERT_TRUE(scan.ok());
             ASSERT_EQ(scan.rest() - text.c_str(), consumed);
+        }
+    }
+}
+
+// Printed floats and the exact midpoints between neighbours, in several
+// formats: the short-decimal conversion must round exactly as strtof does.
+TEST(CScanTest, RealsRoundLikeStrtofAtFloatsAndHalfwayBetweenThem) {
+    std::mt19937 rng(41);
+    const char* const formats[] = {"%.6f", "%.9g", "%.8e", "%.17g", "%.16g", "%.15g", "%.12f", "%.1f"};
+    for (int round = 0; round < 20000; ++round) {
+        const uint32_t bits = rng();
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        if (!std::isfinite(f)) continue;
+        const double values[2] = {f, (static_cast<double>(f) + std::nextafter(f, INFINITY)) / 2};
+        for (const double value : values) {
+            for (const char* format : formats) {
+                char text[400];
+                std::snprintf(text, sizeof text, format, value);
+                float scanned = 0;
+                CScan(text).real(scanned);
+                ASSERT_TRUE(sameFloat(scanned, std::strtof(text, nullptr))) << text;
+            }
         }
     }
 }
