@@ -1,0 +1,66 @@
+// Shared pieces of the X importer tests: a texture loader without a device,
+// a fixture that empties the model store around each test, the 212-line
+// header that precedes every hand-written body, and random raw meshes for
+// the equivalence properties.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/store.h"
+#include "model/texture_loader.h"
+#include "model/xfile_raw.h"
+#include "model/xfile_reader.h"
+#include "model/xfile_samples.h"
+#include "model/xfile_writer.h"
+
+namespace korvel::model::xfile::testing {
+
+using xfile::sampleScene;
+
+// Loads succeed for the paths in `existing`, each into the next slot from 0.
+class FakeTextures : public TextureLoader {
+public:
+    std::vector<std::string> existing;
+    std::vector<std::string> loads;
+    std::vector<int> released;
+    int load(const std::string& utf8Path) override;
+    void release(int slot) override { released.push_back(slot); }
+
+private:
+    int nextSlot_ = 0;
+};
+
+class XfileTest : public ::testing::Test {
+protected:
+    void SetUp() override { clearAllModels(textures); }
+    void TearDown() override { clearAllModels(textures); }
+    int import(const std::string& text, const XfileOptions& options, const std::string& path = "models/model.x") {
+        return readXfileBytes(text, path, options, textures);
+    }
+    Obj3dModel& model(int m) { return *modelSlot(m); }
+    FakeTextures textures;
+};
+
+// The exporter's 212 header lines followed by body.
+std::string withHeader(const std::string& body);
+
+// Records compared byte for byte (so NaN and -0 count).
+template <class T>
+bool sameBytes(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
+
+// A raw model of several parts with repeated positions (+0, -0 and NaN among
+// them), repeated texture coordinates, materials repeated across parts and
+// skin entries; corners and materials stay within their part.
+RawModel randomRawModel(std::mt19937& rng, int parts, int verticesPerPart, int facesPerPart);
+
+std::string readFile(const std::string& path);
+std::string tempDir();
+
+}  // namespace korvel::model::xfile::testing
