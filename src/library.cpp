@@ -3,7 +3,7 @@
 // module that adds a step puts its call at the numbered place below.
 #include <cstdlib>
 #include <ctime>
-#include <new>
+#include <exception>
 
 #include "Korvelv0.h"
 #include "device/camera.h"
@@ -92,7 +92,7 @@ extern "C" {
 KORVEL_API int InitDevice(void* window) {
     try {
         return initDevice(window);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return -1;
     }
 }

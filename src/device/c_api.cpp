@@ -1,6 +1,6 @@
 // C exports of the device, render-target and camera calls: argument
 // conversion only. InitDevice and CleanupDevice live in library.cpp.
-#include <new>
+#include <exception>
 
 #include "Korvelv0.h"
 #include "device/camera.h"
@@ -26,7 +26,7 @@ KORVEL_API void ClearColorZ(int red, int green, int blue, double depth) {
 KORVEL_API int CreateTextureforRTandSRV(int width, int height) {
     try {
         return device::createOffscreenTarget(width, height);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return -1;
     }
 }
@@ -37,7 +37,7 @@ KORVEL_API void BackBufferToFile(int kind, const wchar_t* path) {
     if (!path) return;
     try {
         device::saveBackBuffer(kind, platform::utf8FromWide(path));
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         // The outcome of a capture is not reported.
     }
 }

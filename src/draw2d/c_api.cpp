@@ -1,5 +1,5 @@
 // C exports of the texture table and sprites: argument conversion only.
-#include <new>
+#include <exception>
 
 #include "Korvelv0.h"
 #include "draw2d/sprite.h"
@@ -14,7 +14,7 @@ KORVEL_API int readtexture(const wchar_t* path) {
     if (!path) return -1;
     try {
         return draw2d::textureTable().read(platform::utf8FromWide(path));
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return -1;
     }
 }

@@ -8,6 +8,7 @@
 #include "device/injected_backend.h"
 #include "device/pipeline.h"
 #include "draw2d/sprite_constants.h"
+#include "draw2d/texture_numbers.h"
 #include "draw2d/texture_table.h"
 #include "math/matrix.h"
 
@@ -84,6 +85,18 @@ TEST_F(SpriteBindings, ScreenSpriteBindsTheSpritePipeline) {
     EXPECT_NEAR(c.y[3], 0.573333f, 1e-6);
     EXPECT_EQ(c.z[2], 0.25f);
     EXPECT_EQ(c.spaceFlag, 0);
+}
+
+TEST_F(SpriteBindings, TextTextureIsNumber100At1024Texels) {
+    draw2d::TextureBinding text;
+    ASSERT_TRUE(draw2d::resolveTexture(100, text));
+    ASSERT_NE(text.view, nullptr);
+    backend.log->clear();
+    RenderSprite(100, 0, 0, 1, 1, 0, 0, 0.25, 0.25, 3, 0, 0, 0, 0, 1);
+    EXPECT_EQ(find(Call::SetShaderResource, ShaderStage::Pixel, 0)->object, text.view);
+    const draw2d::SpriteConstants c = cornersAtDraw();
+    EXPECT_FLOAT_EQ(c.x[1], (256.0f - 400.0f) / 400.0f);
+    EXPECT_FLOAT_EQ(c.y[2], -(256.0f - 300.0f) / 300.0f);
 }
 
 TEST_F(SpriteBindings, BlendModesFactorAndPixelShaders) {
