@@ -9,10 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "Korvelv0.h"
 #include "input/keyboard.h"
@@ -21,27 +19,36 @@ namespace {
 
 class X11Keyboard : public ::testing::Test {
 protected:
+    // Xvfb picks a free display number and writes it to a pipe, so that
+    // tests running in parallel each get a server of their own.
     static void SetUpTestSuite() {
-        for (int number = 73; number < 90 && display_ == nullptr; ++number) {
-            std::string name = ":" + std::to_string(number);
-            std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-            if (access(lock.c_str(), F_OK) == 0) continue;
-            server_ = fork();
-            if (server_ == 0) {
-                execl(KORVEL_XVFB, "Xvfb", name.c_str(), "-screen", "0", "64x64x24", "-nolisten", "tcp",
-                      static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            for (int tries = 0; tries < 100 && display_ == nullptr; ++tries) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                display_ = XOpenDisplay(name.c_str());
-            }
-            if (display_ != nullptr) {
-                setenv("DISPLAY", name.c_str(), 1);
-            } else {
-                stopServer();
-            }
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        server_ = fork();
+        if (server_ == 0) {
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execl(KORVEL_XVFB, "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "64x64x24", "-nolisten", "tcp",
+                  static_cast<char*>(nullptr));
+            _exit(127);
         }
+        close(fds[1]);
+        char number[32] = {};
+        size_t length = 0;
+        while (length + 1 < sizeof number) {
+            const ssize_t got = read(fds[0], number + length, 1);
+            if (got <= 0 || number[length] == '\n') break;
+            ++length;
+        }
+        close(fds[0]);
+        number[length] = 0;
+        if (length == 0) {
+            stopServer();
+            return;
+        }
+        const std::string name = std::string(":") + number;
+        display_ = XOpenDisplay(name.c_str());
+        setenv("DISPLAY", name.c_str(), 1);
     }
     static void TearDownTestSuite() {
         korvel::input::releaseKeyboard();
