@@ -1,7 +1,7 @@
 // Text exports: fonts, writing text into the text texture, and showing a
 // rectangle of it.
 #include <algorithm>
-#include <new>
+#include <exception>
 
 #include "Korvelv0.h"
 #include "draw2d/font_table.h"
@@ -28,7 +28,7 @@ KORVEL_API int myCreateFont(int height, int width, int weight, int italic, int u
         request.preferJapanese = true;
         request.face = platform::utf8FromWide(face);
         return draw2d::fontTable().create(request);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return -1;
     }
 }
@@ -39,7 +39,7 @@ KORVEL_API void WriteTextTexture(const wchar_t* text, int font, int c1, int c2, 
                                  int width, int height, int clear) {
     try {
         draw2d::textSurface().write({text, font, c1, c2, c3, alpha, x, y, width, height, clear});
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
     }
 }
 
