@@ -13,7 +13,7 @@ XScene sampleScene() {
     red.diffuse = {1.0f, 0.0f, 0.0f, 1.0f};
     red.power = 8.0f;
     red.specular = {0.4f, 0.4f, 0.4f};
-    red.texture = "skin.png";
+    red.texture = "skin.tga";
     XMaterial plain;
     plain.diffuse = {0.2f, 0.4f, 0.6f, 0.5f};
     XMesh body;
@@ -68,7 +68,7 @@ XScene gridScene(int vertices, int parts, bool skin) {
     const int side = std::max(2, static_cast<int>(std::sqrt(static_cast<double>(perPart))));
     const int joints = 4;
     XMaterial textured;
-    textured.texture = "grid.png";
+    textured.texture = "grid.tga";
     XMaterial plain;
     plain.diffuse = {0.2f, 0.4f, 0.6f, 1.0f};
     for (int p = 0; p < parts; ++p) {

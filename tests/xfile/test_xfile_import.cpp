@@ -55,9 +55,9 @@ TEST_F(XfileTest, SampleSceneMergesVerticesAndMaterialsAcrossMeshes) {
     EXPECT_EQ(model(m).material[1].blendmode, 3);
     EXPECT_EQ(model(m).material[0].alpha, 0.5f);
     EXPECT_EQ(model(m).material[1].power, 8.0f);
-    EXPECT_EQ(model(m).material[1].texsrvno, -1);  // skin.png exists nowhere
+    EXPECT_EQ(model(m).material[1].texsrvno, -1);  // skin.tga exists nowhere
     EXPECT_EQ(model(m).material[0].texsrvno, -1);
-    EXPECT_EQ(textures.loads, (std::vector<std::string>{"skin.png", "models/skin.png"}));
+    EXPECT_EQ(textures.loads, (std::vector<std::string>{"skin.tga", "models/skin.tga"}));
 }
 
 TEST_F(XfileTest, SkinWeightsUpToTwoBonesAsReadAndThreeScaledToTheirTotal) {
