@@ -50,7 +50,10 @@ extern "C" {
  *   -1 no device, -2/-3 back buffer, -4/-5 depth buffer, -6 to -77 shader,
  *   layout, constant-buffer and state creation (see the docs), -36/-37 text
  *   texture, -58 wireframe state. After a failure call CleanupDevice.
- * IsDeviceRemoved: 1 device usable, 0 hung or reset, -1 removed otherwise.
+ * IsDeviceRemoved: 1 device usable, 0 hung or reset, -1 removed otherwise
+ *   (also when there is no device).
+ * Every other call does nothing (or returns its failure value) while no
+ * device exists.
  * ClearColorZ: a red value above 0 clears the colour too; 0 or less clears
  *   depth only.
  */
@@ -61,8 +64,13 @@ KORVEL_API void SwapChainPresent(void);
 KORVEL_API void ClearColorZ(int red, int green, int blue, double depth);
 
 /* ---------------------------------------------------------------- render targets and capture
- * Texture number 101 is the off-screen target. BackBufferToFile kinds:
- * 0 BMP, 1 JPG, 3 PNG, 4 DDS; any other kind writes nothing. */
+ * CreateTextureforRTandSRV: the off-screen target, used as texture number
+ *   101; returns 101, or -1 texture, -2 target view, -3 texture view,
+ *   -4 depth buffer, -5 depth view (width and height are kept either way).
+ * SetViewportsandRenderTargets: 101 draws into the off-screen target, 0 into
+ *   the screen; ClearColorZ then clears the selected one.
+ * BackBufferToFile kinds: 0 BMP, 1 JPG, 3 PNG, 4 DDS; any other kind writes
+ *   nothing. The file is opaque, as the screen shows the back buffer. */
 KORVEL_API int CreateTextureforRTandSRV(int width, int height);
 KORVEL_API void SetViewportsandRenderTargets(int target);
 KORVEL_API void BackBufferToFile(int kind, const wchar_t* path);
