@@ -1,0 +1,69 @@
+#include "render/render_fixture.h"
+
+#include "Korvelv0.h"
+#include "model/layout_group.h"
+
+namespace korvel::testing {
+
+ModelSpec quadModel(const std::vector<Quad>& quads, int numpart, int nummaterial) {
+    ModelSpec spec;
+    spec.numpart = numpart;
+    spec.nummaterial = nummaterial;
+    for (const Quad& q : quads) {
+        const int base = static_cast<int>(spec.vertices.size());
+        spec.vertices.push_back({q.part, q.material, -1, q.x0, q.y0, q.z, 0.0f, 1.0f});
+        spec.vertices.push_back({q.part, q.material, -1, q.x0, q.y1, q.z, 0.0f, 0.0f});
+        spec.vertices.push_back({q.part, q.material, -1, q.x1, q.y1, q.z, 1.0f, 0.0f});
+        spec.vertices.push_back({q.part, q.material, -1, q.x1, q.y0, q.z, 1.0f, 1.0f});
+        spec.faces.push_back({q.part, {base, base + 1, base + 2}, q.material});
+        spec.faces.push_back({q.part, {base, base + 2, base + 3}, q.material});
+    }
+    return spec;
+}
+
+void setEmissive(int model, int material, int blendmode, int r, int g, int b, double alpha, int texsrvno) {
+    Obj3dSetMaterialParam(model, material, blendmode, 0, 0, 0, alpha, 1.0, 0, 0, 0, r, g, b, texsrvno);
+}
+
+int installAndBuild(const ModelSpec& spec) {
+    const int slot = installModel(spec);
+    switch (model::groupOf(*model::modelSlot(slot)->head())) {
+        case model::LayoutGroup::Plain: MakeVertexIndexBuffer0(); break;
+        case model::LayoutGroup::Normal: MakeVertexIndexBuffer1(); break;
+        case model::LayoutGroup::PlainSkinned: MakeVertexIndexBuffer0ba(); break;
+        case model::LayoutGroup::NormalSkinned: MakeVertexIndexBuffer1ba(); break;
+    }
+    return slot;
+}
+
+void RenderTest::SetUp() {
+    ScreenSizeSet(1);
+    ASSERT_GE(InitDevice(nullptr), 0);
+    ViewMatrixValueSet(0, 0, -5, 0, 0, 0, 0, 1, 0);
+    ProjectionMatrixValueSet(0, 0.785, 800.0 / 600.0, 1.0, 50.0);
+    SetPointLightPos(0, 0, -5);
+    SceneAmbientColorSet(0, 0, 0);
+    SetktexkdifkemikspcMparam(1, 1, 1, 1, 0, 0);
+    clearFrame();
+}
+
+void RenderTest::TearDown() {
+    CleanupDevice();
+    clearStore();
+}
+
+void RenderTest::clearFrame() {
+    ClearColorZ(1, 0, 0, 1.0);
+    backend.log->clear();
+}
+
+void RenderTest::toScreen(double x, double y, double z, int& px, int& py) {
+    const double world[3] = {x, y, z};
+    int screen[2] = {0, 0};
+    double depth = 0;
+    PosFromWorldToScreen(world, screen, &depth);
+    px = screen[0];
+    py = screen[1];
+}
+
+}  // namespace korvel::testing

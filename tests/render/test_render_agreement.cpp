@@ -1,0 +1,134 @@
+// The GPU and the CPU pose agree: the silhouette a skinned, animated
+// instance draws is the one its CPU-evaluated vertices project to, and the
+// boxes RenderImage computes are those of the CPU evaluation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "Korvelv0.h"
+#include "device/camera.h"
+#include "instance/skinned_model.h"
+#include "math/matrix.h"
+#include "math/vector.h"
+#include "model/layout_group.h"
+#include "render/render_fixture.h"
+
+namespace korvel::testing {
+namespace {
+
+constexpr int kWidth = 800, kHeight = 600;
+
+struct Pixel {
+    double x, y;
+};
+
+// World point to pixel coordinates (not rounded), through the camera.
+Pixel project(double x, double y, double z) {
+    const device::CameraState& cam = device::camera();
+    const math::Matrix viewProjection = math::multiply(cam.viewMatrix, cam.projectionMatrix);
+    const math::Float4 clip = math::transformPoint({float(x), float(y), float(z)}, viewProjection);
+    return {(clip.x / clip.w + 1.0) * 0.5 * kWidth, (1.0 - clip.y / clip.w) * 0.5 * kHeight};
+}
+
+double edge(Pixel a, Pixel b, double px, double py) { return (b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x); }
+
+// The CPU silhouette of the front-facing (clockwise on screen) triangles, to
+// a pixel: `inner` marks pixel centres at least one pixel inside some
+// triangle, `outer` those at most one pixel outside one.
+struct Silhouette {
+    std::vector<uint8_t> inner = std::vector<uint8_t>(kWidth * kHeight, 0);
+    std::vector<uint8_t> outer = std::vector<uint8_t>(kWidth * kHeight, 0);
+};
+
+Silhouette cpuSilhouette(const model::Obj3dModel& m, const std::vector<Pixel>& screen) {
+    Silhouette out;
+    for (size_t f = 0; f < m.face.size(); ++f) {
+        const int32_t* v = m.face[f].vertexno;
+        const Pixel p[3] = {screen[v[0]], screen[v[1]], screen[v[2]]};
+        if (edge(p[0], p[1], p[2].x, p[2].y) <= 0) continue;  // counter-clockwise: culled
+        double length[3];
+        for (int i = 0; i < 3; ++i) length[i] = std::hypot(p[(i + 1) % 3].x - p[i].x, p[(i + 1) % 3].y - p[i].y);
+        const int x0 = std::max(0, int(std::floor(std::min({p[0].x, p[1].x, p[2].x}))) - 2);
+        const int x1 = std::min(kWidth - 1, int(std::ceil(std::max({p[0].x, p[1].x, p[2].x}))) + 2);
+        const int y0 = std::max(0, int(std::floor(std::min({p[0].y, p[1].y, p[2].y}))) - 2);
+        const int y1 = std::min(kHeight - 1, int(std::ceil(std::max({p[0].y, p[1].y, p[2].y}))) + 2);
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) {
+                double d = 1e9;  // signed distance inside the nearest edge
+                for (int i = 0; i < 3; ++i) d = std::min(d, edge(p[i], p[(i + 1) % 3], x + 0.5, y + 0.5) / length[i]);
+                const size_t at = size_t(y) * kWidth + x;
+                if (d >= 1.0) out.inner[at] = 1;
+                if (d >= -1.0) out.outer[at] = 1;
+            }
+    }
+    return out;
+}
+
+// GPU pixels outside the outer silhouette, and inner pixels the GPU missed.
+int disagreements(const Silhouette& cpu, const gpu::Image& shot) {
+    int bad = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const bool drawn = pixelAt(shot, x, y).r > 128;
+            const size_t at = size_t(y) * kWidth + x;
+            if (drawn ? !cpu.outer[at] : cpu.inner[at]) bad++;
+        }
+    return bad;
+}
+
+class RenderAgreement : public RenderTest {};
+
+TEST_F(RenderAgreement, SkinnedSilhouetteAndBoxesMatchTheCpuPose) {
+    SkinnedOptions options;
+    options.joints = 12;
+    options.vertices = 150;
+    options.parts = 3;
+    const int model = installAndBuild(skinnedModel(options));
+    ASSERT_EQ(model::groupOf(*model::modelSlot(model)->head()), model::LayoutGroup::PlainSkinned);
+    setEmissive(model, 0, 0, 255, 255, 255);
+    ViewMatrixValueSet(0, 0, -14, 0, 0, 0, 0, 1, 0);
+    const int drawn = CreateImage3d(model);
+    const int evaluated = CreateImage3d(model);
+    for (int image : {drawn, evaluated}) ImageSetScaleRotTransAlpha(image, 0.9, 1.1, 1, 0.3, -0.4, 0.2, 0.5, -0.3, 1, 1.0);
+    Image3dSetRendarparam(drawn, 3, 0, 0, 0);
+
+    const model::Obj3dModel& m = *model::modelSlot(model);
+    const int n = m.head()->NumVertex;
+    std::vector<int> all(static_cast<size_t>(n));
+    for (int v = 0; v < n; ++v) all[static_cast<size_t>(v)] = v;
+    std::vector<double> x(all.size()), y(all.size()), z(all.size());
+    for (int motion : {0, 1})
+        for (int frame : {0, 7, 25, 33, 60}) {
+            SCOPED_TRACE(::testing::Message() << "motion " << motion << ", frame " << frame);
+            clearFrame();
+            RenderImage(drawn, 2, -1, 0, motion, frame);
+            Image3dVertexPosGet(drawn, -1, 0, motion, frame, n, all.data(), x.data(), y.data(), z.data());
+            std::vector<Pixel> screen;
+            for (size_t v = 0; v < all.size(); ++v) screen.push_back(project(x[v], y[v], z[v]));
+            const Silhouette cpu = cpuSilhouette(m, screen);
+            const gpu::Image shot = capture();
+            EXPECT_GT(std::count(cpu.inner.begin(), cpu.inner.end(), 1), 2000);
+            EXPECT_EQ(disagreements(cpu, shot), 0);
+
+            Image3dCalcAaboxOboxVtxCpu(evaluated, motion, frame, 3);
+            double c0[3], e0[3], c1[3], e1[3];
+            GetImage3dAabox(drawn, c0, e0);
+            GetImage3dAabox(evaluated, c1, e1);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(c0[i], c1[i]);
+                EXPECT_EQ(e0[i], e1[i]);
+            }
+            double box[2][10][3];
+            for (int k : {0, 1}) {
+                auto& b = box[k];
+                GetImage3dObox(k == 0 ? drawn : evaluated, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9]);
+            }
+            for (int f = 0; f < 10; ++f)
+                for (int p = 0; p < 3; ++p) EXPECT_EQ(box[0][f][p], box[1][f][p]) << "field " << f << " part " << p;
+        }
+}
+
+}  // namespace
+}  // namespace korvel::testing
