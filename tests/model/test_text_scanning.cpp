@@ -24,24 +24,6 @@ std::vector<std::string> allLines(const std::string& text) {
     return lines;
 }
 
-TEST(LineReaderTest, SplitsLikeFgetsWithA512ByteBuffer) {
-    EXPECT_EQ(allLines("a;\nb;\n"), (std::vector<std::string>{"a;\n", "b;\n"}));
-    EXPECT_EQ(allLines("a;\r\nb;"), (std::vector<std::string>{"a;\n", "b;"}));
-    // A lone carriage return is kept, as text mode keeps it.
-    EXPECT_EQ(allLines("a\rb\n"), (std::vector<std::string>{"a\rb\n"}));
-    EXPECT_EQ(allLines(""), std::vector<std::string>{});
-    // 510 characters and the line end fit; 511 do not.
-    EXPECT_EQ(allLines(std::string(510, 'x') + "\r\ny").size(), 2u);
-    const auto split = allLines(std::string(511, 'x') + "\ny");
-    ASSERT_EQ(split.size(), 3u);
-    EXPECT_EQ(split[0].size(), 511u);
-    EXPECT_EQ(split[1], "\n");
-    // A CRLF straddling the split still counts as one line end.
-    const auto straddle = allLines(std::string(510, 'x') + "\r\n");
-    ASSERT_EQ(straddle.size(), 1u);
-    EXPECT_EQ(straddle[0].back(), '\n');
-}
-
 // C fgets with a 512-byte buffer on the text with "\r\n" made "\n", as a
 // text-mode stream delivers it.
 std::vector<std::string> fgetsLines(const std::string& text) {
@@ -69,16 +51,6 @@ TEST(LineReaderTest, AgreesWithFgetsOnRandomText) {
         }
         ASSERT_EQ(allLines(text), fgetsLines(text)) << round;
     }
-}
-
-TEST(LineReaderTest, KeepsTheLastLineAtTheEnd) {
-    LineReader reader("first\nlast");
-    ASSERT_TRUE(reader.next());
-    ASSERT_TRUE(reader.next());
-    EXPECT_FALSE(reader.next());
-    EXPECT_STREQ(reader.line(), "last");
-    reader.skip(3);
-    EXPECT_STREQ(reader.line(), "last");
 }
 
 TEST(LineReaderTest, AnEmbeddedNulEndsTheScannedText) {
