@@ -106,12 +106,18 @@ std::string samplePt3(const Sample& s) {
 }
 
 std::string tempDir() {
-    static const std::string dir = [] {
-        const auto path = std::filesystem::temp_directory_path() / ("korvel-model-" + std::to_string(getpid()));
-        std::filesystem::create_directories(path);
-        return path.string() + "/";
-    }();
-    return dir;
+    // Made on first use, removed with everything in it when the process ends.
+    struct Folder {
+        std::filesystem::path path =
+            std::filesystem::temp_directory_path() / ("korvel-model-" + std::to_string(getpid()));
+        Folder() { std::filesystem::create_directories(path); }
+        ~Folder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder folder;
+    return folder.path.string() + "/";
 }
 
 void writeFile(const std::string& path, const std::string& text) {
