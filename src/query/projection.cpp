@@ -41,8 +41,12 @@ void screenToWorld(const ScreenCamera& camera, int x, int y, math::Float3& nearP
     auto unproject = [&](math::Float4 clip) {
         return xyz(math::transform(math::transform(clip, inverseProjection), inverseView));
     };
-    const float n = camera.nearZ;
-    const float f = camera.farZ;
+    // The clip w of a view point at distance z: z for a perspective
+    // projection (the near and far distances themselves), 1 for an
+    // orthographic one.
+    const math::Matrix& p = camera.projection;
+    const float n = camera.nearZ * p.m[2][3] + p.m[3][3];
+    const float f = camera.farZ * p.m[2][3] + p.m[3][3];
     nearPoint = unproject({ndcX * n, ndcY * n, 0.0f, n});
     farPoint = unproject({ndcX * f, ndcY * f, f, f});
 }

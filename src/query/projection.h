@@ -36,10 +36,12 @@ struct ProjectedPoint {
 };
 ProjectedPoint project(const ScreenCamera& camera, math::Float3 world);
 
-// The world points under pixel (x, y) on the near and on the far plane of a
-// perspective projection whose clip w is the view z: the clip vectors
-// (ndc x, ndc y, 0, 1) x near and (ndc x, ndc y, 1, 1) x far through the
-// inverse projection and the inverse view, without a divide by w.
+// The world points under pixel (x, y) on the near and on the far plane: the
+// clip vectors (ndc x, ndc y, 0, 1) x wn and (ndc x, ndc y, 1, 1) x wf
+// through the inverse projection and the inverse view, without a divide by
+// w, where wn and wf are the clip w of view points at the near and the far
+// distance (near x m23 + m33, far x m23 + m33): the distances themselves
+// for a perspective projection (clip w = view z), 1 for an orthographic one.
 void screenToWorld(const ScreenCamera& camera, int x, int y, math::Float3& nearPoint, math::Float3& farPoint);
 
 }  // namespace korvel::query

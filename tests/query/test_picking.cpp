@@ -55,23 +55,26 @@ protected:
     }
 };
 
-TEST_F(CameraTest, ScreenToWorldAndBackRoundTrips) {
+TEST_F(CameraTest, ScreenToWorldAndBackRoundTripsInPerspectiveAndOrthographicModes) {
     std::mt19937 rng(5);
     std::uniform_int_distribution<int> px(0, 799), py(0, 599);
-    for (int round = 0; round < 300; ++round) {
-        const int screen[2] = {px(rng), py(rng)};
-        double nearPoint[3], farPoint[3];
-        PosFromScreenToWorld(screen, nearPoint, farPoint);
-        for (double fraction : {0.0, 0.3, 1.0}) {
-            double world[3];
-            for (int i = 0; i < 3; ++i) world[i] = nearPoint[i] + fraction * (farPoint[i] - nearPoint[i]);
-            int back[2];
-            double depth;
-            PosFromWorldToScreen(world, back, &depth);
-            EXPECT_NEAR(back[0], screen[0], 1) << round;
-            EXPECT_NEAR(back[1], screen[1], 1) << round;
-            if (fraction != 0.3) {
-                EXPECT_NEAR(depth, fraction, 1e-4);
+    for (int mode : {0, 2}) {
+        if (mode == 2) ProjectionMatrixValueSet(2, 16, 12, 0.5, 40);
+        for (int round = 0; round < 200; ++round) {
+            const int screen[2] = {px(rng), py(rng)};
+            double nearPoint[3], farPoint[3];
+            PosFromScreenToWorld(screen, nearPoint, farPoint);
+            for (double fraction : {0.0, 0.3, 1.0}) {
+                double world[3];
+                for (int i = 0; i < 3; ++i) world[i] = nearPoint[i] + fraction * (farPoint[i] - nearPoint[i]);
+                int back[2];
+                double depth;
+                PosFromWorldToScreen(world, back, &depth);
+                EXPECT_NEAR(back[0], screen[0], 1) << "mode " << mode;
+                EXPECT_NEAR(back[1], screen[1], 1) << "mode " << mode;
+                if (fraction != 0.3) {
+                    EXPECT_NEAR(depth, fraction, 1e-4) << "mode " << mode;
+                }
             }
         }
     }
