@@ -66,6 +66,7 @@ bool prepareScene(const std::vector<std::string>& texturePaths, SceneTextures& o
         return false;
     }
     ViewMatrixValueSet(0, 0, -5, 0, 0, 0, 0, 1, 0);
+    prepareModels(KORVEL_DEMO_ASSETS, out.models);
     return prepareOverlay(out.disc, out.overlay);
 }
 
@@ -80,6 +81,7 @@ void drawScene(const SceneTextures& t, int frame) {
     // The off-screen target, shown at half size.
     RenderSprite(t.target, 600, 380, 0.75, 0.75, 0, 0, 1, 1, 0, 0.0, 0, 0, kFrontZ, 1.0);
     draw3dSprite(t, frame);
+    drawModels(t.models, frame);
     drawOverlay(t.overlay, frame);
 }
 

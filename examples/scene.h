@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "models.h"
 #include "overlay.h"
 
 namespace demo {
@@ -14,6 +15,7 @@ struct SceneTextures {
     int arrow = -1;
     int target = -1;  // the off-screen render target, texture number 101
     Overlay overlay;  // text, lines and particles
+    DemoModels models;  // animated sample models
 };
 
 // Loads the generated textures (paths from writeDemoTextures) and creates the
