@@ -18,7 +18,8 @@ KORVEL_API void ClearImage3d(int image) { clearImage3d(image); }
 
 KORVEL_API void ImageSetScaleRotTransAlpha(int image, double sx, double sy, double sz, double rx, double ry,
                                            double rz, double tx, double ty, double tz, double alpha) {
-    if (Image3dInstance* record = image3d(image)) setPlacement(record->whole(), sx, sy, sz, rx, ry, rz, tx, ty, tz, alpha);
+    Image3dInstance* record = image3d(image);
+    if (record != nullptr) setPlacement(record->whole(), sx, sy, sz, rx, ry, rz, tx, ty, tz, alpha);
 }
 
 KORVEL_API void Image3dPartinfoSet(int image, int part, double sx, double sy, double sz, double rx, double ry,

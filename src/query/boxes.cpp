@@ -58,8 +58,9 @@ void fitBoxes(int image, int motion, int frame, int selector, const PartAaboxes*
     instance::Image3dInstance& record = pose->image();
 
     if (selector != kOboxesOnly) {
-        record.aabox = evaluated.points.empty() ? math::Aabox{{0, 0, 0}, {-1, -1, -1}}
-                                                : math::aaboxFromPoints(evaluated.points.size(), evaluated.points.data());
+        const std::vector<math::Float3>& points = evaluated.points;
+        record.aabox = points.empty() ? math::Aabox{{0, 0, 0}, {-1, -1, -1}}
+                                      : math::aaboxFromPoints(points.size(), points.data());
     }
     for (size_t p = 0; p < evaluated.runs.size(); ++p) {
         const Run& run = evaluated.runs[p];

@@ -44,7 +44,9 @@ std::optional<InstancePose> InstancePose::make(int image, int motion, int frame)
         pose.skinned_ = true;
     } else if (record->partmode == 1) {
         pose.parts_.reserve(static_cast<size_t>(record->numpart));
-        for (int p = 0; p < record->numpart; ++p) pose.parts_.push_back(instance::partMatrix(*record->part(p), pose.world_));
+        for (int p = 0; p < record->numpart; ++p) {
+            pose.parts_.push_back(instance::partMatrix(*record->part(p), pose.world_));
+        }
     }
     return pose;
 }
