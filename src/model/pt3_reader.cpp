@@ -81,9 +81,11 @@ void Pt3Reader::readCounts() {
     c.skinmode = c.NumJoint == 0 ? 0 : (c.NumMotion > 0 ? 2 : 1);
 }
 
-// Every count is at most the file size (each counted item takes at least one
-// byte of a well-formed file), so loading stays linear in the file size and
-// no product used to size or index a table overflows.
+// The counts must describe a file no larger than this one: every declared
+// line needs at least two bytes per field it is read for (a digit and its
+// semicolon). So loading stays linear in the file size, tables are at most a
+// few times larger than the file, and no product used to size or index a
+// table overflows.
 bool Pt3Reader::countsSafe() {
     const Obj3dHeader& c = h();
     const int32_t counts[] = {c.NumVertex,   c.NumFace,           c.NumMaterial,     c.NumPart,
@@ -91,11 +93,19 @@ bool Pt3Reader::countsSafe() {
                               c.NumShapekeyVertex, c.NumShapekeydata, c.NumParticlehairFace};
     for (const int32_t count : counts)
         if (count < 0 || static_cast<uint64_t>(count) > fileSize_) return false;
-    const uint64_t keys = uint64_t{static_cast<uint32_t>(c.NumTotalFrame)} * static_cast<uint32_t>(c.NumMotion) *
-                          static_cast<uint32_t>(c.NumJoint);
+    const uint64_t keys = static_cast<uint64_t>(keyRecordCount(c));
     if (keys > fileSize_ || keys > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return false;
     const uint64_t ranges = uint64_t{static_cast<uint32_t>(c.NumMaterial)} * static_cast<uint32_t>(c.NumPart);
-    return ranges <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
+    if (ranges > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return false;
+
+    const auto n = [](int32_t count) { return static_cast<uint64_t>(count); };
+    uint64_t bytes = 2 * (9 * n(c.NumVertex) + 6 * n(c.NumFace) + 12 * n(c.NumMaterial));
+    if (c.NumJoint > 0 || c.NumMotion > 0 || c.NumShapekey > 0 || c.NumParticlehairFace > 0)
+        bytes += 2 * (n(c.NumPart) + 5 * n(c.NumJoint));
+    if (c.NumMotion > 0) bytes += 2 * (2 * n(c.NumMotion) + 13 * keys);
+    if (c.NumShapekey > 0) bytes += 2 * (3 * n(c.NumShapekey) + n(c.NumShapekeyVertex) + 6 * n(c.NumShapekeydata));
+    bytes += 2 * 12 * n(c.NumParticlehairFace);
+    return bytes <= fileSize_;
 }
 
 int Pt3Reader::readVertices() {
@@ -218,7 +228,7 @@ int Pt3Reader::readJoints() {
 
 int Pt3Reader::readMotions() {
     const Obj3dHeader& c = h();
-    const size_t numKeys = static_cast<size_t>(int64_t{c.NumTotalFrame} * c.NumMotion * c.NumJoint);
+    const auto numKeys = static_cast<size_t>(keyRecordCount(c));
     if (!model_.keyframe.allocate(atLeastOne(static_cast<long long>(numKeys))) ||
         !model_.motion.allocate(atLeastOne(c.NumMotion)) || !model_.frameno.allocate(atLeastOne(c.NumTotalFrame)))
         return kPt3Unsafe;

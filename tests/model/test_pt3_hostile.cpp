@@ -69,15 +69,18 @@ TEST_F(HostileTest, NegativeAndOversizedCountsFailWithMinus13) {
     }
 }
 
-TEST_F(HostileTest, CountProductsThatOverflowFail) {
-    // Each count fits the (padded) file, their products do not.
-    const std::string padding(200000, '\n');
+TEST_F(HostileTest, CountsMustFitTheFile) {
+    // More vertex lines than the file could hold, at two bytes per field.
+    const std::string text = samplePt3({});
+    EXPECT_EQ(load(replaced(text, "NumVertex;4", "NumVertex;1000")), kPt3Unsafe);
+    // Each count fits the padded file, their products do not.
     std::string keys = replaced(samplePt3(everything()), "NumTotalFrame;5", "NumTotalFrame;60000");
     keys = replaced(keys, "NumMotion;2", "NumMotion;60000");
-    EXPECT_EQ(load(keys + padding, 1), kPt3Unsafe);
-    std::string ranges = replaced(samplePt3({}), "NumMaterial;2", "NumMaterial;100000");
-    ranges = replaced(ranges, "NumPart;2", "NumPart;100000");
-    EXPECT_EQ(load(ranges + padding), kPt3Unsafe);
+    EXPECT_EQ(load(keys + std::string(200000, '\n'), 1), kPt3Unsafe);
+    std::string ranges = replaced(text, "NumMaterial;2", "NumMaterial;50000");
+    ranges = replaced(ranges, "NumPart;2", "NumPart;50000");
+    EXPECT_EQ(load(ranges + std::string(1300000, '\n')), kPt3Unsafe);
+    EXPECT_GE(load(replaced(ranges, "NumPart;50000", "NumPart;40000") + std::string(1300000, '\n')), 0);
 }
 
 struct IndexCase {
