@@ -98,6 +98,8 @@ CleanModel cleanUp(RawModel& raw, float scale) {
     auto material = [&](int32_t m) { return m < 0 ? m : newMaterial[static_cast<size_t>(materialInto[static_cast<size_t>(m)])]; };
 
     std::vector<int32_t> newVertex(vertices.size(), -1);
+    clean.vertices.reserve(vertices.size());
+    clean.skin.reserve(raw.skin.size());
     for (size_t i = 0; i < vertices.size(); ++i) {
         if (mergedInto[i] != static_cast<int32_t>(i)) continue;
         newVertex[i] = static_cast<int32_t>(clean.vertices.size());

@@ -167,6 +167,17 @@ bool MeshReader::read() {
 }  // namespace
 
 bool readMeshes(XLines& lines, std::span<const MeshCounts> counts, bool skin, RawModel& raw) {
+    size_t vertices = 0, faces = 0, materials = 0, weights = 0;
+    for (const MeshCounts& c : counts) {
+        vertices += static_cast<size_t>(c.vertices);
+        faces += static_cast<size_t>(c.faces);
+        materials += static_cast<size_t>(c.materials);
+        weights += static_cast<size_t>(c.weights);
+    }
+    raw.vertices.reserve(vertices);
+    raw.faces.reserve(faces);
+    raw.materials.reserve(materials);
+    if (skin) raw.skin.reserve(weights);
     size_t mesh = 0;
     while (lines.next()) {
         if (!matchesPattern(lines.line(), pattern::kMesh)) continue;

@@ -13,7 +13,8 @@
 
 namespace korvel::model::xfile {
 
-// Reads from the current position on; false when the file disagrees with
+// Reads from the current position on, with counts already checked to be
+// non-negative and within the file size; false when the file disagrees with
 // the counts or an index lies outside its mesh.
 bool readMeshes(XLines& lines, std::span<const MeshCounts> counts, bool skin, RawModel& raw);
 
