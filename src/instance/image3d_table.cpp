@@ -1,7 +1,8 @@
+#include "instance/image3d.h"
+
 #include <array>
 #include <new>
 
-#include "instance/image3d.h"
 #include "model/store.h"
 
 namespace korvel::instance {

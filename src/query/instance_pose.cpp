@@ -3,7 +3,6 @@
 #include "instance/placement.h"
 #include "instance/pose.h"
 #include "math/matrix.h"
-#include "math/vector.h"
 
 namespace korvel::query {
 

@@ -1,6 +1,5 @@
 #include "query/projection.h"
 
-#include <cmath>
 #include <cstdint>
 
 #include "math/matrix.h"
