@@ -78,7 +78,7 @@ void BM_CleanUpLinear(benchmark::State& state) {
         orderFacesByMaterial(clean.faces);
     }
 }
-BENCHMARK(BM_CleanUpLinear)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CleanUpLinear)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_CleanUpPairwiseReference(benchmark::State& state) {
     const RawModel raw = rawGrid(static_cast<int>(state.range(0)));
