@@ -201,3 +201,25 @@ TEST_F(XfileTest, PathsFilesAndSlots) {
 
 }  // namespace
 }  // namespace korvel::model::xfile
+
+namespace korvel::model::xfile {
+namespace {
+
+using namespace testing;
+
+TEST_F(XfileTest, ShippedSamplesAreTheGeneratorsOutputAndImport) {
+    const std::string dir = KORVEL_SAMPLES_DIR "/";
+    const std::string skinned = readFile(dir + "sample_skinned.x");
+    EXPECT_EQ(skinned, writeXText(sampleScene()));
+    const std::string grid = readFile(dir + "sample_grid.x");
+    EXPECT_EQ(grid, writeXText(gridScene(400, 4, false)));
+    textures.existing = {dir + "skin.tga"};
+    ASSERT_EQ(import(skinned, {.normalmode = 1, .skinmode = 2}, dir + "sample_skinned.x"), 0);
+    EXPECT_EQ(model(0).material[1].texsrvno, 0);  // found next to the file
+    ASSERT_EQ(import(grid, {.normalmode = 1}, dir + "sample_grid.x"), 1);
+    EXPECT_EQ(model(1).head()->NumPart, 4);
+    EXPECT_EQ(model(1).head()->NumVertex, 400);
+}
+
+}  // namespace
+}  // namespace korvel::model::xfile
