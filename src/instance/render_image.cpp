@@ -21,7 +21,6 @@ namespace {
 using device::Pipeline;
 using gpu::ShaderStage;
 
-constexpr uint32_t kSampleMask = 0xFFFFFFFFu;
 
 struct Draw {
     gpu::Context& context;
