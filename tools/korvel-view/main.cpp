@@ -84,7 +84,7 @@ int runWindow(const view::Options& options, const view::Scene& scene, view::View
     bool paused = false;
     int frame = options.firstFrame;
     double angle = 0;
-    for (;;) {
+    for (int picture = 0; options.count < 0 || picture < options.count; ++picture) {
         for (view::Key key = window.nextKey(); key != view::Key::Nothing; key = window.nextKey()) {
             if (key == view::Key::Quit) return 0;
             applyKey(key, scene, state, paused);
@@ -99,6 +99,7 @@ int runWindow(const view::Options& options, const view::Scene& scene, view::View
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(16));
     }
+    return 0;
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ constexpr const char* kUsage =
     "  --out DIR        folder of the PNG frames (view-frames)\n"
     "  --window         show an X11 window instead of writing frames; keys:\n"
     "                   Left/Right motion, Up/Down shape key, P pass,\n"
-    "                   T overlays, Space pause, Escape quit\n";
+    "                   T overlays, Space pause, Escape quit\n"
+    "  --count N        with --window: quit after N pictures\n";
 
 bool toInt(const char* text, int& out) {
     char* end = nullptr;
@@ -67,6 +68,7 @@ bool parseOptions(int argc, char** argv, Options& out) {
         else if (arg == "--orbit") take([&](const char* v) { return toDouble(v, out.orbitDegrees); });
         else if (arg == "--distance") take([&](const char* v) { return toDouble(v, out.distance); });
         else if (arg == "--pass") take([&](const char* v) { return toInt(v, out.pass); });
+        else if (arg == "--count") take([&](const char* v) { return toInt(v, out.count) && out.count >= 0; });
         else if (arg == "--out") take([&](const char* v) { out.out = v; return !out.out.empty(); });
         else if (arg == "--tool") out.tool = true;
         else if (arg == "--window") out.window = true;

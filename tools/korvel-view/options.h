@@ -20,6 +20,7 @@ struct Options {
     bool tool = false;          // edges and vertex markers (ToolRenderImage)
     std::string out = "view-frames";
     bool window = false;
+    int count = -1;             // window: stop after this many pictures; -1 at Escape
 };
 
 // Parses argv into options; false (with usage on stderr) for a bad line.

@@ -14,4 +14,7 @@ test -s "$out/frame_0002.png"
 "$view" "$model" --tool --motion -1 --out "$out/tool" >/dev/null
 test -s "$out/tool/frame_0000.png"
 if "$view" 2>/dev/null; then exit 1; fi
+if command -v xvfb-run >/dev/null; then
+    xvfb-run -a -s "-screen 0 1024x768x24" "$view" "$model" --window --count 30 >/dev/null
+fi
 echo ok
