@@ -193,5 +193,67 @@ TEST(XfileAnimationPass, UnknownTargetsAreSkippedAndKeyCountsMustAgree) {
     EXPECT_FALSE(readAnimations(uneven, unevenCounts, joints, 1.0f, model));
 }
 
+// Lines placed by number, the rest filler: pins the line distances of the
+// joint and animation blocks independently of the X writer.
+std::string placed(const std::vector<std::pair<int, std::string>>& lines, int count) {
+    std::vector<std::string> text(static_cast<size_t>(count), "  //");
+    for (const auto& [at, line] : lines) text[static_cast<size_t>(at)] = line;
+    std::string out;
+    for (const std::string& line : text) out += line + "\n";
+    return withHeader(out);
+}
+
+TEST(XfileLineDistances, JointAndAnimationBlocksByLineNumber) {
+    // Root at 0; joints at 7 and 14 (matrix 4 lines after each); one set at
+    // 20 with one key per animation: counts 6 and 6 + 3 + 23 lines after
+    // it, keys right after each count, then 6 + 1 and 12 + 2 lines on.
+    const int set = 20, c0 = set + 6, c1 = c0 + 26;
+    const std::string text = placed(
+        {{0, " Frame ReplacedName2 {"},
+         {7, "  Frame P_Joint {"},
+         {11, "     1,0,0,0,0,1,0,0,0,0,1,0,1,2,3,1;;"},
+         {14, "  Frame Q_Joint {"},
+         {18, "     1,0,0,0,0,1,0,0,0,0,1,0,0,0,1,1;;"},
+         {set, "AnimationSet A {"},
+         {c0, "   1;"},
+         {c0 + 1, "     5;4;0.5,0.5,0,0;;;"},
+         {c0 + 8, "     5;3;2,2,2;;;"},
+         {c0 + 15, "     5;3;1,0,0;;;"},
+         {c0 + 3 * 1 + 15, "  { Q_Joint }"},
+         {c1, "   1;"},
+         {c1 + 1, "     5;4;0.25,0,0.5,0;;;"},
+         {c1 + 8, "     5;3;3,3,3;;;"},
+         {c1 + 15, "     5;3;0,1,0;;;"},
+         {c1 + 3 * 1 + 15, "  { P_Joint }"}},
+        c1 + 24);
+    XLines lines(text);
+    lines.skip(212);
+    const size_t start = lines.position();
+    EXPECT_EQ(countJoints(lines), 2);
+    lines.seek(start);
+    const MotionCounts counts = countMotions(lines, 2);
+    EXPECT_EQ(counts.frames, std::vector<int32_t>{1});
+    EXPECT_EQ(counts.targets, (std::vector<std::string>{"Q_Joint", "P_Joint"}));
+    lines.seek(start);
+    std::vector<RawJoint> joints;
+    ASSERT_TRUE(readJoints(lines, 2, 1.0f, joints));
+    EXPECT_EQ(joints[1].parent, 0);  // no closing brace between them
+    EXPECT_EQ(joints[1].pos[2], 4.0f);
+    Obj3dModel model;
+    ASSERT_TRUE(model.header.allocate(1));
+    model.head()->NumMotion = 1;
+    ASSERT_TRUE(model.keyframe.allocate(2) && model.motion.allocate(1) && model.frameno.allocate(1));
+    lines.seek(start);
+    ASSERT_TRUE(readAnimations(lines, counts, joints, 1.0f, model));
+    // Animation 0 targets Q (joint 1), animation 1 targets P (joint 0).
+    EXPECT_EQ(model.keyframe[1].rot4w, 0.5f);
+    EXPECT_EQ(model.keyframe[1].scalex, 2.0f);
+    EXPECT_EQ(model.keyframe[1].transx, 1.0f + 1.0f);  // plus P's position
+    EXPECT_EQ(model.keyframe[0].rot4y, -0.5f);
+    EXPECT_EQ(model.keyframe[0].scalez, 3.0f);
+    EXPECT_EQ(model.keyframe[0].transy, 1.0f);
+    EXPECT_EQ(model.frameno[0], 5);
+}
+
 }  // namespace
 }  // namespace korvel::model::xfile
