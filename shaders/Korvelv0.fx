@@ -450,7 +450,7 @@ float4 PSshade0(ShadeVertex i) : SV_Target
 
     float ndotl = max(dot(n, l), 0.0);
     float ndoth = max(dot(n, h), 0.0);
-    float spec = ndotl > 0.0 && ndoth > 0.0 ? pow(ndoth, MatPower) : 0.0;
+    float highlight = ndotl > 0.0 && ndoth > 0.0 ? pow(ndoth, MatPower) : 0.0;
 
     float3 diffuse = MatDiffuse.rgb;
     float3 specular = float3(MatSpecularR, MatSpecularG, MatSpecularB);
@@ -459,7 +459,7 @@ float4 PSshade0(ShadeVertex i) : SV_Target
     float4 texel = MatTexNo >= 0 ? lerp((float4)1.0, sampled, Ktex) : (float4)1.0;
 
     float3 lit = AmbientColor * diffuse + Kdif * diffuse * ndotl * att + Kemi * emissive;
-    float3 rgb = lit * texel.rgb + Kspc * specular * spec * att;
+    float3 rgb = lit * texel.rgb + Kspc * specular * highlight * att;
     return float4(rgb, MatDiffuse.a * texel.a);
 }
 
