@@ -1,6 +1,7 @@
-// The GPU and the CPU pose agree: the silhouette a skinned, animated
-// instance draws is the one its CPU-evaluated vertices project to, and the
-// boxes RenderImage computes are those of the CPU evaluation.
+// The GPU and the CPU pose agree: the silhouette a skinned, animated,
+// shape-keyed instance draws is the one its CPU-evaluated vertices project
+// to, in both skinned layouts, and the boxes RenderImage computes are those
+// of the CPU evaluation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -78,56 +79,89 @@ int disagreements(const Silhouette& cpu, const gpu::Image& shot) {
     return bad;
 }
 
-class RenderAgreement : public RenderTest {};
-
-TEST_F(RenderAgreement, SkinnedSilhouetteAndBoxesMatchTheCpuPose) {
+// The generated skinned model with one shape key moving its first 40
+// unsplit vertices between frames 0 and 10, and with normals (a constant
+// normal: only the positions matter here) when normalmode is 1.
+int installShapedSkinnedModel(int normalmode) {
     SkinnedOptions options;
     options.joints = 12;
     options.vertices = 150;
     options.parts = 3;
-    const int model = installAndBuild(skinnedModel(options));
-    ASSERT_EQ(model::groupOf(*model::modelSlot(model)->head()), model::LayoutGroup::PlainSkinned);
-    setEmissive(model, 0, 0, 255, 255, 255);
-    ViewMatrixValueSet(0, 0, -14, 0, 0, 0, 0, 1, 0);
-    const int drawn = CreateImage3d(model);
-    const int evaluated = CreateImage3d(model);
-    for (int image : {drawn, evaluated}) ImageSetScaleRotTransAlpha(image, 0.9, 1.1, 1, 0.3, -0.4, 0.2, 0.5, -0.3, 1, 1.0);
-    Image3dSetRendarparam(drawn, 3, 0, 0, 0);
+    options.seed = 7 + static_cast<unsigned>(normalmode);
+    ModelSpec spec = skinnedModel(options);
+    constexpr int kMoved = 40;
+    for (int v = 0; v < static_cast<int>(spec.vertices.size()) && spec.shapekeyvertex.size() < kMoved; ++v)
+        if (spec.vertices[static_cast<size_t>(v)].originalvertexno < 0) spec.shapekeyvertex.push_back(v);
+    spec.shapekeyinfo = {{kMoved, 2, 0}};
+    for (int k = 0; k < kMoved; ++k) {
+        spec.shapekeytrans.push_back({k, 0, 0.0f, 0.0f, 0.0f});
+        spec.shapekeytrans.push_back({k, 10, 0.02f * k, -0.5f, 0.3f});
+    }
+    const int model = installModel(spec);
+    model::Obj3dModel& m = *model::modelSlot(model);
+    m.head()->normalmode = normalmode;
+    if (normalmode == 1) {
+        m.normal.allocate(m.vertex.size());
+        for (size_t v = 0; v < m.vertex.size(); ++v) m.normal[v] = {0.0f, 0.0f, -1.0f};
+    }
+    normalmode == 1 ? MakeVertexIndexBuffer1ba() : MakeVertexIndexBuffer0ba();
+    return model;
+}
 
-    const model::Obj3dModel& m = *model::modelSlot(model);
-    const int n = m.head()->NumVertex;
-    std::vector<int> all(static_cast<size_t>(n));
-    for (int v = 0; v < n; ++v) all[static_cast<size_t>(v)] = v;
-    std::vector<double> x(all.size()), y(all.size()), z(all.size());
-    for (int motion : {0, 1})
-        for (int frame : {0, 7, 25, 33, 60}) {
-            SCOPED_TRACE(::testing::Message() << "motion " << motion << ", frame " << frame);
-            clearFrame();
-            RenderImage(drawn, 2, -1, 0, motion, frame);
-            Image3dVertexPosGet(drawn, -1, 0, motion, frame, n, all.data(), x.data(), y.data(), z.data());
-            std::vector<Pixel> screen;
-            for (size_t v = 0; v < all.size(); ++v) screen.push_back(project(x[v], y[v], z[v]));
-            const Silhouette cpu = cpuSilhouette(m, screen);
-            const gpu::Image shot = capture();
-            EXPECT_GT(std::count(cpu.inner.begin(), cpu.inner.end(), 1), 2000);
-            EXPECT_EQ(disagreements(cpu, shot), 0);
+class RenderAgreement : public RenderTest {};
 
-            Image3dCalcAaboxOboxVtxCpu(evaluated, motion, frame, 3);
-            double c0[3], e0[3], c1[3], e1[3];
-            GetImage3dAabox(drawn, c0, e0);
-            GetImage3dAabox(evaluated, c1, e1);
-            for (int i = 0; i < 3; ++i) {
-                EXPECT_EQ(c0[i], c1[i]);
-                EXPECT_EQ(e0[i], e1[i]);
+TEST_F(RenderAgreement, SkinnedSilhouetteAndBoxesMatchTheCpuPose) {
+    for (int normalmode : {0, 1}) {
+        SCOPED_TRACE(::testing::Message() << "normalmode " << normalmode);
+        const int model = installShapedSkinnedModel(normalmode);
+        ASSERT_EQ(model::groupOf(*model::modelSlot(model)->head()),
+                  normalmode == 1 ? model::LayoutGroup::NormalSkinned : model::LayoutGroup::PlainSkinned);
+        setEmissive(model, 0, 0, 255, 255, 255);
+        ViewMatrixValueSet(0, 0, -14, 0, 0, 0, 0, 1, 0);
+        const int drawn = CreateImage3d(model);
+        const int evaluated = CreateImage3d(model);
+        for (int image : {drawn, evaluated})
+            ImageSetScaleRotTransAlpha(image, 0.9, 1.1, 1, 0.3, -0.4, 0.2, 0.5, -0.3, 1, 1.0);
+        Image3dSetRendarparam(drawn, 3, 0, 0, 0);
+
+        const model::Obj3dModel& m = *model::modelSlot(model);
+        const int n = m.head()->NumVertex;
+        std::vector<int> all(static_cast<size_t>(n));
+        for (int v = 0; v < n; ++v) all[static_cast<size_t>(v)] = v;
+        std::vector<double> x(all.size()), y(all.size()), z(all.size());
+        for (int motion : {0, 1})
+            for (int frame : {0, 7, 25, 33, 60}) {
+                const int shapekey = frame % 2 == 1 ? 0 : -1;
+                SCOPED_TRACE(::testing::Message()
+                             << "motion " << motion << ", frame " << frame << ", shape key " << shapekey);
+                clearFrame();
+                RenderImage(drawn, 2, shapekey, 5, motion, frame);
+                Image3dVertexPosGet(drawn, shapekey, 5, motion, frame, n, all.data(), x.data(), y.data(), z.data());
+                std::vector<Pixel> screen;
+                for (size_t v = 0; v < all.size(); ++v) screen.push_back(project(x[v], y[v], z[v]));
+                const Silhouette cpu = cpuSilhouette(m, screen);
+                const gpu::Image shot = capture();
+                EXPECT_GT(std::count(cpu.inner.begin(), cpu.inner.end(), 1), 2000);
+                EXPECT_EQ(disagreements(cpu, shot), 0);
+
+                Image3dCalcAaboxOboxVtxCpu(evaluated, motion, frame, 3);
+                double c0[3], e0[3], c1[3], e1[3];
+                GetImage3dAabox(drawn, c0, e0);
+                GetImage3dAabox(evaluated, c1, e1);
+                for (int i = 0; i < 3; ++i) {
+                    EXPECT_EQ(c0[i], c1[i]);
+                    EXPECT_EQ(e0[i], e1[i]);
+                }
+                double box[2][10][3];
+                for (int k : {0, 1}) {
+                    auto& b = box[k];
+                    GetImage3dObox(k == 0 ? drawn : evaluated, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8],
+                                   b[9]);
+                }
+                for (int f = 0; f < 10; ++f)
+                    for (int p = 0; p < 3; ++p) EXPECT_EQ(box[0][f][p], box[1][f][p]) << "field " << f << " part " << p;
             }
-            double box[2][10][3];
-            for (int k : {0, 1}) {
-                auto& b = box[k];
-                GetImage3dObox(k == 0 ? drawn : evaluated, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9]);
-            }
-            for (int f = 0; f < 10; ++f)
-                for (int p = 0; p < 3; ++p) EXPECT_EQ(box[0][f][p], box[1][f][p]) << "field " << f << " part " << p;
-        }
+    }
 }
 
 }  // namespace
