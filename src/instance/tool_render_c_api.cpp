@@ -1,5 +1,6 @@
-// C exports of tool drawing and selection. Only ToolSelectPreparation
-// allocates; a failed allocation keeps the previous selection.
+// C exports of tool drawing and selection. ToolSelectPreparation and the
+// CPU boxes of a non-zero boxmode allocate; a failed allocation keeps the
+// previous selection, or ends the drawing call.
 #include <new>
 
 #include "Korvelv0.h"
@@ -12,7 +13,10 @@ extern "C" {
 
 KORVEL_API void ToolRenderImage(int image, int shapekey, int shapekeyframe, int motion, int frame, int pointmode,
                                 int linemode) {
-    toolRenderImage(image, {shapekey, shapekeyframe, motion, frame}, pointmode, linemode);
+    try {
+        toolRenderImage(image, {shapekey, shapekeyframe, motion, frame}, pointmode, linemode);
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 KORVEL_API void ToolSelectPreparation(int model, int* counts) {
