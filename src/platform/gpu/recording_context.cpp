@@ -117,7 +117,8 @@ void RecordingContext::updateTexture(Texture2D& texture, uint32_t x, uint32_t y,
                                      const void* data, uint32_t rowPitch) {
     Record& record = add(Call::UpdateTexture, &texture);
     record.args = {x, y, width, height, rowPitch};
-    record.bytes = copyBytes(data, size_t(rowPitch) * height);
+    // The last row ends after its own pixels, not after a whole pitch.
+    record.bytes = height ? copyBytes(data, size_t(rowPitch) * (height - 1) + size_t(width) * 4) : std::vector<uint8_t>{};
     inner_->updateTexture(texture, x, y, width, height, data, rowPitch);
 }
 

@@ -55,6 +55,25 @@ TEST_F(DrawTest, ViewportOriginIsTheTopLeftCorner) {
     EXPECT_EQ(pixel(image, 3, kSize - 3), kBlack);
 }
 
+TEST_F(DrawTest, PixelPositionsCountFromTheTopLeftAtPixelCentres) {
+    const std::string source = std::string(kShaders) + R"(
+float4 PSPosition(PSIn i) : SV_Target {
+    bool centre = frac(i.pos.x) == 0.5 && frac(i.pos.y) == 0.5;
+    return i.pos.y < 8 && i.pos.x < 4 && centre ? float4(1, 0, 0, 1) : float4(0, 0, 1, 1);
+}
+)";
+    auto positionPs = pixelShader(source, "PSPosition");
+    ASSERT_TRUE(positionPs);
+    context->psSetShader(positionPs.get());
+    clear({0, 0, 0, 1});
+    quad({-1, 1, 1, -1}, {0, 0, 0, 0});
+    Image image = read();
+    EXPECT_EQ(pixel(image, 3, 7), kRed);
+    EXPECT_EQ(pixel(image, 3, 8), kBlue);
+    EXPECT_EQ(pixel(image, 4, 0), kBlue);
+    EXPECT_EQ(pixel(image, 3, kSize - 1), kBlue);
+}
+
 TEST_F(DrawTest, ClockwiseTrianglesAreFrontFacing) {
     auto noCull = device->createRasterizerState(RasterizerDesc{FillMode::Solid, CullMode::None, false, true, false});
     auto ccwFront = device->createRasterizerState(RasterizerDesc{FillMode::Solid, CullMode::Back, true, true, false});

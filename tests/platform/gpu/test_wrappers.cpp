@@ -65,6 +65,25 @@ TEST_F(FactoryTest, RecordingLogsBindingsUploadsAndDraws) {
     EXPECT_STREQ(callName(Call::DrawIndexedInstanced), "DrawIndexedInstanced");
 }
 
+TEST_F(FactoryTest, RecordedTextureUploadsCopyOnlyTheRectangle) {
+    auto log = std::make_shared<CallLog>();
+    auto bundle = createDevice(DriverType::Software, headless());
+    ASSERT_TRUE(bundle);
+    DeviceBundle recorded = recordCalls(std::move(*bundle), log);
+    Texture2DDesc desc;
+    desc.width = desc.height = 8;
+    desc.bindFlags = BindShaderResource;
+    auto texture = recorded.device->createTexture2D(desc, nullptr);
+    ASSERT_TRUE(texture);
+    // Two rows of 2 pixels, 32 bytes apart: the data ends 8 bytes into the second row.
+    std::vector<uint8_t> pixels(40, 9);
+    recorded.context->updateTexture(*texture, 1, 1, 2, 2, pixels.data(), 32);
+    const Record* upload = log->last(Call::UpdateTexture);
+    ASSERT_TRUE(upload);
+    EXPECT_EQ(upload->bytes.size(), 40u);
+    EXPECT_EQ(upload->args, (std::array<int64_t, 5>{1, 1, 2, 2, 32}));
+}
+
 TEST_F(FactoryTest, FaultsHitTheChosenAttemptOfEachKind) {
     auto plan = std::make_shared<FaultPlan>();
     plan->failNth(FaultKind::Device, 1);

@@ -62,9 +62,12 @@ EGLDisplay openHeadlessDisplay(DriverType type) {
 // Headless displays are initialised once per driver type and shared by every
 // headless device of the process: terminating one would end the others.
 EGLDisplay headlessDisplay(DriverType type) {
+    if (type == DriverType::Software) {
+        static EGLDisplay software = openHeadlessDisplay(DriverType::Software);
+        return software;
+    }
     static EGLDisplay hardware = openHeadlessDisplay(DriverType::Hardware);
-    static EGLDisplay software = openHeadlessDisplay(DriverType::Software);
-    return type == DriverType::Software ? software : hardware;
+    return hardware;
 }
 
 // Sets an environment variable for the lifetime of the guard.
