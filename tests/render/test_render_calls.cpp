@@ -195,5 +195,27 @@ TEST_F(RenderCalls, SkinnedModelWithoutMotionsGetsIdentityPalette) {
     EXPECT_EQ(calls(Call::DrawIndexed).size(), 2u);
 }
 
+// partmode 2: hair faces are placed by their part's matrix, the triangles
+// by the world matrix, uploaded again after the hair.
+TEST_F(RenderCalls, TrianglesAfterPartPlacedHairUseTheWorldMatrix) {
+    const int model = installModel(quadModel({{}}, 1, 1));
+    setEmissive(model, 0, 3, 0, 0, 0);
+    Obj3dAllocParticlehairFace(model, 1);
+    MakeVertexIndexBuffer0();
+    ASSERT_EQ(MakeParticleHairIndexBuffer(), 1);
+    const int image = CreateImage3d(model);
+    ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 1, 2, 3, 1.0);
+    Image3dPartinfoSet(image, 0, 1, 1, 1, 0, 0, 0, 5, 0, 0, 1.0);
+    Image3dSetRendarparam(image, 0, 0, 2, 1);
+    RenderImage(image, 2, -1, 0, -1, 0);
+
+    auto translationAt = [&](Call call) {
+        const std::vector<uint8_t> b2 = bufferAtDraw(device::CbWorld, call, 0);
+        return std::array<float, 3>{read<float>(b2, 12), read<float>(b2, 28), read<float>(b2, 44)};
+    };
+    EXPECT_EQ(translationAt(Call::DrawIndexedInstanced), (std::array<float, 3>{6, 2, 3}));
+    EXPECT_EQ(translationAt(Call::DrawIndexed), (std::array<float, 3>{1, 2, 3}));
+}
+
 }  // namespace
 }  // namespace korvel::testing
