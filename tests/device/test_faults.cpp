@@ -43,7 +43,7 @@ TEST(InitDeviceFaults, EveryCreationStepReturnsItsCode) {
         // b0 to b7, b11, b8, b9, b10 in creation order
         {FaultKind::Buffer, {-23, -24, -25, -26, -27, -28, -29, -44, -71, -49, -56, -57}},
         {FaultKind::Sampler, {-30}},
-        {FaultKind::DepthStencilState, {-31}},
+        {FaultKind::DepthStencilState, {-31, -31}},  // less, then its less-or-equal twin
         {FaultKind::BlendState, {-32, -33, -34, -35}},
         {FaultKind::RasterizerState, {-58}},
     };
