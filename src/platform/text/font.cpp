@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kDefaultCellHeight = 16;
 constexpr int kLargestSize = 4096;  // heights and widths are clamped to this many pixels
+constexpr size_t kGlyphCacheBytes = 8u << 20;  // a font's cache starts over beyond this
 
 int roundToInt(double value) { return static_cast<int>(std::lround(value)); }
 
@@ -100,6 +101,10 @@ GlyphImage Font::cachedGlyph(uint8_t face, unsigned glyph) {
     const uint64_t key = (static_cast<uint64_t>(face) << 32) | glyph;
     auto found = glyphs_.find(key);
     if (found == glyphs_.end()) {
+        if (glyphPixels_.size() > kGlyphCacheBytes) {
+            glyphs_.clear();
+            glyphPixels_.clear();
+        }
         GlyphImage image;
         if (!faceFor(face).render(glyph, image)) image = GlyphImage{};
         const CachedGlyph cached{glyphPixels_.size(), image.width, image.rows, image.left, image.top};

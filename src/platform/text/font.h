@@ -57,7 +57,8 @@ private:
          bool underline, bool strikeout);
     const SizedFace& faceFor(uint8_t index) const { return index == 0 ? *primary_ : *fallback_; }
     uint8_t faceIndexFor(char32_t character) const;
-    // The rasterised glyph of a face, rendered on first use and kept (an
+    // The rasterised glyph of a face, rendered on first use and kept while
+    // the font's cache holds under 8 MiB of coverage (an
     // empty image when it cannot be rendered). Valid until the next call.
     GlyphImage cachedGlyph(uint8_t face, unsigned glyph);
     // Shapes shown_ into placements_; returns the line's width in pixels.
