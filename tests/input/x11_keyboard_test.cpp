@@ -1,5 +1,6 @@
 // The counters fed by a real X server: a private Xvfb with key and button
-// presses injected through XTest.
+// presses injected through XTest, read by the keyboard module directly and
+// by a device made on a window of that server.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -9,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -107,6 +109,23 @@ TEST_F(X11Keyboard, MouseButtonsCountThroughThePointerState) {
     button(3, false);
     GetKeyboardCount();
     EXPECT_EQ(GetKeyboardCountByIndex(0x01), 0);
+}
+
+TEST_F(X11Keyboard, ADeviceOnAWindowReadsTheServerAndCleanupKeepsTheCounters) {
+    korvel::input::releaseKeyboard();  // only the device's own connection from here
+    const Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 64, 64, 0, 0, 0);
+    XMapWindow(display_, window);
+    XSync(display_, False);
+    ASSERT_GE(InitDevice(reinterpret_cast<void*>(static_cast<uintptr_t>(window))), 0);
+    EXPECT_EQ(GetKeyboardCountByIndex(0x43), 0);
+    key(XK_c, true);
+    GetKeyboardCount();
+    GetKeyboardCount();
+    key(XK_c, false);
+    EXPECT_EQ(GetKeyboardCountByIndex(0x43), 2);
+    CleanupDevice();
+    EXPECT_EQ(GetKeyboardCountByIndex(0x43), 2);
+    XDestroyWindow(display_, window);
 }
 
 TEST_F(X11Keyboard, KeyPressedAndReleasedBetweenSamplesIsNotSeen) {
