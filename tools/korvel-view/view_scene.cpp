@@ -21,11 +21,24 @@ bool endsWithX(const std::string& path) {
     return path.size() >= 2 && path[path.size() - 2] == '.' && (path.back() == 'x' || path.back() == 'X');
 }
 
+// An X file imported with animations (skin mode 2) is drawn skinned; one
+// without joints would then have every vertex weighted 0, so it is imported
+// again as plain geometry.
+int readXfile(const std::wstring& path, const Options& options) {
+    const int model = ReadXfile(path.c_str(), options.normalmode, options.scale, 2, 0);
+    int info[12] = {};
+    if (model < 0) return model;
+    Obj3dInfoGet(model, info);
+    if (info[5] > 0) return model;
+    ClearObj3d(model, 1);
+    return ReadXfile(path.c_str(), options.normalmode, options.scale, 0, 0);
+}
+
 }  // namespace
 
 std::string loadScene(const Options& options, Scene& out) {
     const std::wstring path = wide(options.model);
-    out.model = endsWithX(options.model) ? ReadXfile(path.c_str(), options.normalmode, options.scale, 2, 0)
+    out.model = endsWithX(options.model) ? readXfile(path, options)
                                          : ReadPT3file(path.c_str(), options.normalmode, options.scale);
     if (out.model < 0) return "cannot load " + options.model + " (code " + std::to_string(out.model) + ")";
     // Each builder answers -1 for a group without models; only failures count.
