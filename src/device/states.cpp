@@ -9,7 +9,7 @@ namespace {
 using gpu::Blend;
 using gpu::BlendOp;
 
-struct ConstantBufferSpec {
+struct ConstantBufferEntry {
     ConstantBufferRegister reg;
     uint32_t bytes;
     bool dynamic;  // written with write-discard maps instead of updateSubresource
@@ -17,7 +17,7 @@ struct ConstantBufferSpec {
 };
 
 // In creation order.
-constexpr ConstantBufferSpec kConstantBuffers[] = {
+constexpr ConstantBufferEntry kConstantBuffers[] = {
     {CbView, 64, false, -23},          {CbProjection, 64, false, -24},    {CbWorld, 64, false, -25},
     {CbSprite, 96, false, -26},        {CbPoint, 32, false, -27},         {CbLine, 64, false, -28},
     {CbParticle, 48, false, -29},      {CbMaterial, 112, false, -44},     {CbParticleHair, 112, false, -71},
@@ -49,14 +49,14 @@ int createStates() {
     if (!device) return kConstantBuffers[0].code;
     Pipeline& target = pipeline();
 
-    for (const ConstantBufferSpec& spec : kConstantBuffers) {
+    for (const ConstantBufferEntry& entry : kConstantBuffers) {
         gpu::BufferDesc desc;
-        desc.byteWidth = spec.bytes;
-        desc.usage = spec.dynamic ? gpu::Usage::Dynamic : gpu::Usage::Default;
+        desc.byteWidth = entry.bytes;
+        desc.usage = entry.dynamic ? gpu::Usage::Dynamic : gpu::Usage::Default;
         desc.bindFlags = gpu::BindConstantBuffer;
-        desc.cpuWrite = spec.dynamic;
-        target.constantBuffers[spec.reg] = device->createBuffer(desc, nullptr);
-        if (!target.constantBuffers[spec.reg]) return spec.code;
+        desc.cpuWrite = entry.dynamic;
+        target.constantBuffers[entry.reg] = device->createBuffer(desc, nullptr);
+        if (!target.constantBuffers[entry.reg]) return entry.code;
     }
 
     gpu::SamplerDesc sampler;

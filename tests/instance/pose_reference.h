@@ -93,15 +93,15 @@ inline DSpan dSearch(const std::vector<int32_t>& frames, int frame) {
 }
 
 // Chained joint matrices of motion `motion` at `frame`.
-inline std::vector<DMatrix> referenceJoints(const ModelSpec& spec, int motion, int frame) {
-    const model::Obj3dMotion& mo = spec.motions[motion];
-    const std::vector<int32_t> frames(spec.frameno.begin() + mo.firstframe,
-                                      spec.frameno.begin() + mo.firstframe + mo.numframe);
+inline std::vector<DMatrix> referenceJoints(const ModelBlueprint& blueprint, int motion, int frame) {
+    const model::Obj3dMotion& mo = blueprint.motions[motion];
+    const std::vector<int32_t> frames(blueprint.frameno.begin() + mo.firstframe,
+                                      blueprint.frameno.begin() + mo.firstframe + mo.numframe);
     const DSpan span = dSearch(frames, frame);
-    std::vector<DMatrix> g(spec.joints.size());
-    for (size_t j = 0; j < spec.joints.size(); ++j) {
-        const model::Obj3dKeyframe& a = spec.keyframes[mo.firstkey + j * mo.numframe + span.lo];
-        const model::Obj3dKeyframe& b = spec.keyframes[mo.firstkey + j * mo.numframe + span.hi];
+    std::vector<DMatrix> g(blueprint.joints.size());
+    for (size_t j = 0; j < blueprint.joints.size(); ++j) {
+        const model::Obj3dKeyframe& a = blueprint.keyframes[mo.firstkey + j * mo.numframe + span.lo];
+        const model::Obj3dKeyframe& b = blueprint.keyframes[mo.firstkey + j * mo.numframe + span.hi];
         const double u = span.u;
         auto mix = [u](double p, double q) { return p + u * (q - p); };
         const std::array<double, 3> s{mix(a.scalex, b.scalex), mix(a.scaley, b.scaley), mix(a.scalez, b.scalez)};
@@ -109,7 +109,7 @@ inline std::vector<DMatrix> referenceJoints(const ModelSpec& spec, int motion, i
         const DQuat q = span.lo == span.hi ? DQuat{a.rot4x, a.rot4y, a.rot4z, a.rot4w}
                                            : dSlerp({a.rot4x, a.rot4y, a.rot4z, a.rot4w},
                                                     {b.rot4x, b.rot4y, b.rot4z, b.rot4w}, u);
-        const model::Obj3dJoint& joint = spec.joints[j];
+        const model::Obj3dJoint& joint = blueprint.joints[j];
         const DMatrix local = dLocal({joint.parentposx, joint.parentposy, joint.parentposz}, s, q, t);
         const int parent = joint.parentjointno;
         const bool root = j == 0 || parent < 0 || parent >= static_cast<int>(j);

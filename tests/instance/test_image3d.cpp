@@ -15,14 +15,14 @@ namespace {
 using instance::Image3dInstance;
 using instance::image3d;
 
-ModelSpec partsModel(int parts, int hairfaces = 0) {
-    ModelSpec spec;
-    spec.numpart = parts;
-    spec.vertices = {vertexAt(0, 0, 0, 0)};
-    spec.faces = {faceOf(0, 0, 0, 0)};
-    spec.nummaterial = 2;
-    spec.numhairface = hairfaces;
-    return spec;
+ModelBlueprint partsModel(int parts, int hairfaces = 0) {
+    ModelBlueprint blueprint;
+    blueprint.numpart = parts;
+    blueprint.vertices = {vertexAt(0, 0, 0, 0)};
+    blueprint.faces = {faceOf(0, 0, 0, 0)};
+    blueprint.nummaterial = 2;
+    blueprint.numhairface = hairfaces;
+    return blueprint;
 }
 
 class Image3dTable : public StoreTest {};

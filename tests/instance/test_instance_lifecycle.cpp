@@ -10,9 +10,9 @@ namespace korvel::testing {
 namespace {
 
 TEST(InstanceLifecycle, CleanupDeviceReleasesEveryInstance) {
-    ModelSpec spec;
-    spec.vertices = {vertexAt(0, 0, 0, 0)};
-    const int model = installModel(spec);
+    ModelBlueprint blueprint;
+    blueprint.vertices = {vertexAt(0, 0, 0, 0)};
+    const int model = installModel(blueprint);
     for (int i = 0; i < 5; ++i) ASSERT_EQ(CreateImage3d(model), i);
     CleanupDevice();
     for (int i = 0; i < instance::kImage3dMax; ++i) EXPECT_EQ(instance::image3d(i), nullptr);

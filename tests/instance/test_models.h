@@ -15,7 +15,7 @@ namespace korvel::testing {
 
 // Each vector becomes one table; an empty vector leaves its table absent
 // (except vertex, face and material, which every model has).
-struct ModelSpec {
+struct ModelBlueprint {
     int numpart = 1;
     std::vector<model::Obj3dVertex> vertices;
     std::vector<model::Obj3dWeight> weights;
@@ -43,41 +43,41 @@ void fill(model::Table<T>& table, const std::vector<T>& records) {
     for (size_t i = 0; i < records.size(); ++i) table[i] = records[i];
 }
 
-// Occupies the lowest free model slot with the spec's tables and marks it
+// Occupies the lowest free model slot with the blueprint's tables and marks it
 // complete; returns the slot.
-inline int installModel(const ModelSpec& spec) {
+inline int installModel(const ModelBlueprint& blueprint) {
     const int slot = model::firstFreeModelSlot();
     model::Obj3dModel& m = *model::modelSlot(slot);
     m.header.allocate(1);
     model::Obj3dHeader& h = *m.head();
-    h.NumPart = spec.numpart;
-    h.NumVertex = static_cast<int32_t>(spec.vertices.size());
-    h.NumFace = static_cast<int32_t>(spec.faces.size());
-    h.NumMaterial = spec.nummaterial;
-    h.skinmode = spec.joints.empty() ? 0 : (spec.motions.empty() ? 1 : 2);
-    h.NumJoint = static_cast<int32_t>(spec.joints.size());
-    h.NumMotion = static_cast<int32_t>(spec.motions.size());
-    h.NumTotalFrame = static_cast<int32_t>(spec.frameno.size());
-    h.NumShapekey = static_cast<int32_t>(spec.shapekeyinfo.size());
-    h.NumShapekeyVertex = static_cast<int32_t>(spec.shapekeyvertex.size());
-    h.NumShapekeydata = static_cast<int32_t>(spec.shapekeytrans.size());
-    h.NumParticlehairFace = spec.numhairface;
-    fill(m.vertex, spec.vertices);
-    fill(m.face, spec.faces);
-    m.material.allocate(static_cast<size_t>(spec.nummaterial));
-    if (!spec.weights.empty()) fill(m.weight, spec.weights);
-    if (!spec.joints.empty()) fill(m.joint, spec.joints);
-    if (!spec.motions.empty()) {
-        fill(m.motion, spec.motions);
-        fill(m.frameno, spec.frameno);
-        fill(m.keyframe, spec.keyframes);
+    h.NumPart = blueprint.numpart;
+    h.NumVertex = static_cast<int32_t>(blueprint.vertices.size());
+    h.NumFace = static_cast<int32_t>(blueprint.faces.size());
+    h.NumMaterial = blueprint.nummaterial;
+    h.skinmode = blueprint.joints.empty() ? 0 : (blueprint.motions.empty() ? 1 : 2);
+    h.NumJoint = static_cast<int32_t>(blueprint.joints.size());
+    h.NumMotion = static_cast<int32_t>(blueprint.motions.size());
+    h.NumTotalFrame = static_cast<int32_t>(blueprint.frameno.size());
+    h.NumShapekey = static_cast<int32_t>(blueprint.shapekeyinfo.size());
+    h.NumShapekeyVertex = static_cast<int32_t>(blueprint.shapekeyvertex.size());
+    h.NumShapekeydata = static_cast<int32_t>(blueprint.shapekeytrans.size());
+    h.NumParticlehairFace = blueprint.numhairface;
+    fill(m.vertex, blueprint.vertices);
+    fill(m.face, blueprint.faces);
+    m.material.allocate(static_cast<size_t>(blueprint.nummaterial));
+    if (!blueprint.weights.empty()) fill(m.weight, blueprint.weights);
+    if (!blueprint.joints.empty()) fill(m.joint, blueprint.joints);
+    if (!blueprint.motions.empty()) {
+        fill(m.motion, blueprint.motions);
+        fill(m.frameno, blueprint.frameno);
+        fill(m.keyframe, blueprint.keyframes);
     }
-    if (!spec.shapekeyinfo.empty()) {
-        fill(m.shapekeyinfo, spec.shapekeyinfo);
-        fill(m.shapekeyvertex, spec.shapekeyvertex);
-        fill(m.shapekeytrans, spec.shapekeytrans);
+    if (!blueprint.shapekeyinfo.empty()) {
+        fill(m.shapekeyinfo, blueprint.shapekeyinfo);
+        fill(m.shapekeyvertex, blueprint.shapekeyvertex);
+        fill(m.shapekeytrans, blueprint.shapekeytrans);
     }
-    if (spec.numhairface > 0) m.particlehairface.allocate(static_cast<size_t>(spec.numhairface));
+    if (blueprint.numhairface > 0) m.particlehairface.allocate(static_cast<size_t>(blueprint.numhairface));
     m.complete = true;
     return slot;
 }

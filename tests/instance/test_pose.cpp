@@ -18,11 +18,11 @@ using instance::PoseOutcome;
 
 class Pose : public StoreTest {
 protected:
-    model::Obj3dModel& install(const ModelSpec& spec) {
-        spec_ = spec;
-        return *model::completeModel(installModel(spec_));
+    model::Obj3dModel& install(const ModelBlueprint& blueprint) {
+        blueprint_ = blueprint;
+        return *model::completeModel(installModel(blueprint_));
     }
-    ModelSpec spec_;
+    ModelBlueprint blueprint_;
 };
 
 void expectNear(const math::Matrix& m, const DMatrix& ref, double tolerance) {
@@ -36,8 +36,8 @@ TEST_F(Pose, JointMatricesMatchTheDoublePrecisionReference) {
     options.motions = 3;
     options.keyFrames = {2, 10, 11, 30};
     const model::Obj3dModel& model = install(skinnedModel(options));
-    const model::Obj3dKeyframe& k0 = spec_.keyframes[0];
-    const model::Obj3dKeyframe& k1 = spec_.keyframes[1];
+    const model::Obj3dKeyframe& k0 = blueprint_.keyframes[0];
+    const model::Obj3dKeyframe& k1 = blueprint_.keyframes[1];
     ASSERT_LT(k0.rot4x * k1.rot4x + k0.rot4y * k1.rot4y + k0.rot4z * k1.rot4z + k0.rot4w * k1.rot4w, 0.0f);
     std::vector<math::Matrix> joints(40);
     // Before, on, between (including a one-frame gap) and after the keys;
@@ -46,7 +46,7 @@ TEST_F(Pose, JointMatricesMatchTheDoublePrecisionReference) {
         for (int frame : {-5, 0, 2, 3, 6, 10, 11, 17, 29, 30, 31, 1000}) {
             SCOPED_TRACE(::testing::Message() << "motion " << motion << " frame " << frame);
             ASSERT_TRUE(instance::jointMatrices(model, motion, frame, joints.data()));
-            const std::vector<DMatrix> ref = referenceJoints(spec_, motion, frame);
+            const std::vector<DMatrix> ref = referenceJoints(blueprint_, motion, frame);
             for (int j = 0; j < 40; ++j) expectNear(joints[j], ref[j], 2e-4);
         }
     }
@@ -70,18 +70,18 @@ TEST_F(Pose, PaletteIsTheTransposeAndIdentityForNoMotion) {
 }
 
 TEST_F(Pose, AKeyAtTheRestPositionFollowsTheParent) {
-    ModelSpec spec;
-    spec.vertices = {vertexAt(0, 0, 0, 0)};
-    spec.joints = {{-1, 0, 0, 0}, {0, 1, 2, 3}};
-    spec.motions = {{1, 0, 0}};
-    spec.frameno = {0};
+    ModelBlueprint blueprint;
+    blueprint.vertices = {vertexAt(0, 0, 0, 0)};
+    blueprint.joints = {{-1, 0, 0, 0}, {0, 1, 2, 3}};
+    blueprint.motions = {{1, 0, 0}};
+    blueprint.frameno = {0};
     const float h = std::sqrt(0.5f);
-    spec.keyframes = {{0, 0, h, h, 2, 2, 2, 5, 0, 0},   // joint 0: turn, double, move
+    blueprint.keyframes = {{0, 0, h, h, 2, 2, 2, 5, 0, 0},   // joint 0: turn, double, move
                       {0, 0, 0, 1, 1, 1, 1, 1, 2, 3}};  // joint 1: identity at its rest position
-    const model::Obj3dModel& model = install(spec);
+    const model::Obj3dModel& model = install(blueprint);
     math::Matrix joints[2];
     ASSERT_TRUE(instance::jointMatrices(model, 0, 0, joints));
-    expectNear(joints[0], referenceJoints(spec, 0, 0)[0], 1e-6);
+    expectNear(joints[0], referenceJoints(blueprint, 0, 0)[0], 1e-6);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c) EXPECT_NEAR(joints[1].m[r][c], joints[0].m[r][c], 1e-6f);
 }
@@ -89,15 +89,15 @@ TEST_F(Pose, AKeyAtTheRestPositionFollowsTheParent) {
 TEST_F(Pose, AJointWithoutAnEarlierParentIsARoot) {
     SkinnedOptions options;
     options.joints = 5;
-    ModelSpec spec = skinnedModel(options);
-    spec.joints[2].parentjointno = -1;
-    spec.joints[3].parentjointno = 3;  // itself
-    spec.joints[4].parentjointno = 99;
-    const model::Obj3dModel& model = install(spec);
+    ModelBlueprint blueprint = skinnedModel(options);
+    blueprint.joints[2].parentjointno = -1;
+    blueprint.joints[3].parentjointno = 3;  // itself
+    blueprint.joints[4].parentjointno = 99;
+    const model::Obj3dModel& model = install(blueprint);
     math::Matrix joints[5];
     ASSERT_TRUE(instance::jointMatrices(model, 1, 12, joints));
     // Each of them equals its own local matrix: the pose of a lone root.
-    ModelSpec roots = spec;
+    ModelBlueprint roots = blueprint;
     for (model::Obj3dJoint& joint : roots.joints) joint.parentjointno = -1;
     const std::vector<DMatrix> ref = referenceJoints(roots, 1, 12);
     for (int j : {2, 3, 4}) expectNear(joints[j], ref[j], 2e-5);
@@ -121,7 +121,7 @@ TEST_F(Pose, PaletteRefusesWhatTheConstantBufferCannotHoldOrTheTablesCannotGive)
     const model::Obj3dModel& small = install(skinnedModel(options));
     EXPECT_EQ(instance::jointPalette(small, 2, 5, palette), PoseOutcome::Refused);  // no motion 2
 
-    ModelSpec still = skinnedModel(options);
+    ModelBlueprint still = skinnedModel(options);
     still.motions.clear();
     EXPECT_EQ(instance::jointPalette(install(still), 0, 5, palette), PoseOutcome::NoMotions);
 }
@@ -130,24 +130,24 @@ TEST_F(Pose, MotionsReachingOutsideTheirTablesAreNotEvaluated) {
     SkinnedOptions options;
     options.joints = 4;
     options.motions = 2;
-    const ModelSpec good = skinnedModel(options);
+    const ModelBlueprint good = skinnedModel(options);
     math::Matrix joints[4];
 
-    ModelSpec shortKeys = good;
+    ModelBlueprint shortKeys = good;
     shortKeys.keyframes.resize(4 * 4 * 2 - 1);  // motion 1's last key is missing
     const model::Obj3dModel& a = install(shortKeys);
     EXPECT_TRUE(instance::jointMatrices(a, 0, 5, joints));
     EXPECT_FALSE(instance::jointMatrices(a, 1, 5, joints));
 
-    ModelSpec badFrames = good;
+    ModelBlueprint badFrames = good;
     badFrames.motions[1].firstframe = 5;  // 5 + 4 frames > 8 entries
     EXPECT_FALSE(instance::jointMatrices(install(badFrames), 1, 5, joints));
 
-    ModelSpec noFrames = good;
+    ModelBlueprint noFrames = good;
     noFrames.motions[0].numframe = 0;
     EXPECT_FALSE(instance::jointMatrices(install(noFrames), 0, 5, joints));
 
-    ModelSpec negative = good;
+    ModelBlueprint negative = good;
     negative.motions[0].firstkey = -1;
     EXPECT_FALSE(instance::jointMatrices(install(negative), 0, 5, joints));
 

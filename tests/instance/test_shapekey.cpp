@@ -14,21 +14,21 @@ using instance::ShapekeySampler;
 
 // Ten vertices, list entry i names vertex i. Kind 0 moves one row (entry 7)
 // with keys at frames 0 and 10; kind 1 moves rows 0..2 with keys at 4, 8, 12.
-ModelSpec shapekeyModel() {
-    ModelSpec spec;
-    for (int v = 0; v < 10; ++v) spec.vertices.push_back(vertexAt(0, static_cast<float>(v), 0, 0));
-    for (int v = 0; v < 10; ++v) spec.shapekeyvertex.push_back(v);
-    spec.shapekeyinfo = {{1, 2, 0}, {3, 3, 2}};
-    spec.shapekeytrans = {{7, 0, 1, 2, 3}, {7, 10, 3, 2, 1}};
+ModelBlueprint shapekeyModel() {
+    ModelBlueprint blueprint;
+    for (int v = 0; v < 10; ++v) blueprint.vertices.push_back(vertexAt(0, static_cast<float>(v), 0, 0));
+    for (int v = 0; v < 10; ++v) blueprint.shapekeyvertex.push_back(v);
+    blueprint.shapekeyinfo = {{1, 2, 0}, {3, 3, 2}};
+    blueprint.shapekeytrans = {{7, 0, 1, 2, 3}, {7, 10, 3, 2, 1}};
     for (int row = 0; row < 3; ++row)
         for (int f = 0; f < 3; ++f)
-            spec.shapekeytrans.push_back({row, 4 + 4 * f, static_cast<float>(row), static_cast<float>(f), 0});
-    return spec;
+            blueprint.shapekeytrans.push_back({row, 4 + 4 * f, static_cast<float>(row), static_cast<float>(f), 0});
+    return blueprint;
 }
 
 class Shapekey : public StoreTest {
 protected:
-    model::Obj3dModel& install(const ModelSpec& spec) { return *model::completeModel(installModel(spec)); }
+    model::Obj3dModel& install(const ModelBlueprint& blueprint) { return *model::completeModel(installModel(blueprint)); }
 };
 
 TEST_F(Shapekey, InactiveWithoutKeysOrForANegativeNumber) {
@@ -42,7 +42,7 @@ TEST_F(Shapekey, InactiveWithoutKeysOrForANegativeNumber) {
     EXPECT_EQ(out.offset[0].x, 0.0f);
     EXPECT_EQ(out.offset[0].w, 0.0f);
 
-    ModelSpec plain;
+    ModelBlueprint plain;
     plain.vertices = {vertexAt(0, 0, 0, 0)};
     out.flag = 7;
     EXPECT_EQ(instance::shapekeyOffsets(install(plain), 0, 5, out), PoseOutcome::Written);
@@ -84,7 +84,7 @@ TEST_F(Shapekey, EveryRowOfAKindIsWritten) {
 
 TEST_F(Shapekey, RefusesListsBeyondTheBufferAndKindsOutsideTheTables) {
     ShapekeyOffsets out;
-    ModelSpec big = shapekeyModel();
+    ModelBlueprint big = shapekeyModel();
     big.shapekeyvertex.resize(65, 0);
     EXPECT_EQ(instance::shapekeyOffsets(install(big), 0, 5, out), PoseOutcome::Refused);
     big.shapekeyvertex.resize(64);
@@ -93,28 +93,28 @@ TEST_F(Shapekey, RefusesListsBeyondTheBufferAndKindsOutsideTheTables) {
     const model::Obj3dModel& model = install(shapekeyModel());
     EXPECT_EQ(instance::shapekeyOffsets(model, 2, 5, out), PoseOutcome::Refused);
 
-    ModelSpec outside = shapekeyModel();
+    ModelBlueprint outside = shapekeyModel();
     outside.shapekeyinfo[1].firstdata = 10;  // key frames at records 10..12 of 11
     EXPECT_EQ(instance::shapekeyOffsets(install(outside), 1, 5, out), PoseOutcome::Refused);
     EXPECT_FALSE(ShapekeySampler::make(*model::completeModel(3), 1, 5).has_value());
 }
 
 TEST_F(Shapekey, RowsOutsideTheTablesOrNamingMissingEntriesAreSkipped) {
-    ModelSpec spec = shapekeyModel();
-    spec.shapekeyinfo[1].numvertex = 5;  // rows 3 and 4 would lie beyond the records
-    spec.shapekeytrans[2].skvertexindex = 10;  // row 0 names entry 10 of 10
-    spec.shapekeytrans[5].skvertexindex = -1;  // row 1 names no entry
+    ModelBlueprint blueprint = shapekeyModel();
+    blueprint.shapekeyinfo[1].numvertex = 5;  // rows 3 and 4 would lie beyond the records
+    blueprint.shapekeytrans[2].skvertexindex = 10;  // row 0 names entry 10 of 10
+    blueprint.shapekeytrans[5].skvertexindex = -1;  // row 1 names no entry
     ShapekeyOffsets out;
-    ASSERT_EQ(instance::shapekeyOffsets(install(spec), 1, 4, out), PoseOutcome::Written);
+    ASSERT_EQ(instance::shapekeyOffsets(install(blueprint), 1, 4, out), PoseOutcome::Written);
     EXPECT_EQ(out.offset[0].x, 0.0f);
     EXPECT_EQ(out.offset[1].x, 0.0f);
     EXPECT_EQ(out.offset[2].x, 2.0f);
 }
 
 TEST_F(Shapekey, SamplerReadsTheRowAtTheLastListPosition) {
-    ModelSpec spec = shapekeyModel();
-    spec.shapekeyvertex = {4, 9, 4};  // vertex 4 at positions 0 and 2: 2 counts
-    const model::Obj3dModel& model = install(spec);
+    ModelBlueprint blueprint = shapekeyModel();
+    blueprint.shapekeyvertex = {4, 9, 4};  // vertex 4 at positions 0 and 2: 2 counts
+    const model::Obj3dModel& model = install(blueprint);
     const auto sampler = ShapekeySampler::make(model, 1, 12);
     ASSERT_TRUE(sampler.has_value());
     EXPECT_EQ(sampler->displacement(4).x, 2.0f);

@@ -20,13 +20,13 @@ inline DMatrix dPlacement(const instance::Partinfo& p) {
     return dLocal({0, 0, 0}, {p.scalex, p.scaley, p.scalez}, q, {p.transx, p.transy, p.transz});
 }
 
-// Vertex v of `spec`, displaced by `shift`, skinned by `joints` (already
+// Vertex v of `blueprint`, displaced by `shift`, skinned by `joints` (already
 // multiplied by the world matrix).
-inline std::array<double, 3> dSkinned(const ModelSpec& spec, int v, const std::vector<DMatrix>& joints,
+inline std::array<double, 3> dSkinned(const ModelBlueprint& blueprint, int v, const std::vector<DMatrix>& joints,
                                       std::array<double, 3> shift = {0, 0, 0}) {
-    const model::Obj3dVertex& vertex = spec.vertices[v];
+    const model::Obj3dVertex& vertex = blueprint.vertices[v];
     const std::array<double, 3> p{vertex.posx + shift[0], vertex.posy + shift[1], vertex.posz + shift[2]};
-    const model::Obj3dWeight& w = spec.weights[v];
+    const model::Obj3dWeight& w = blueprint.weights[v];
     std::array<double, 3> out{};
     const std::array<double, 3> a = dTransform(p, joints[w.jointno0]);
     for (int i = 0; i < 3; ++i) out[i] = w.weight0 * a[i];
@@ -38,9 +38,9 @@ inline std::array<double, 3> dSkinned(const ModelSpec& spec, int v, const std::v
 }
 
 // The reference joints of (motion, frame) with the world matrix folded in.
-inline std::vector<DMatrix> dWorldJoints(const ModelSpec& spec, int motion, int frame,
+inline std::vector<DMatrix> dWorldJoints(const ModelBlueprint& blueprint, int motion, int frame,
                                          const instance::Partinfo& whole) {
-    std::vector<DMatrix> joints = referenceJoints(spec, motion, frame);
+    std::vector<DMatrix> joints = referenceJoints(blueprint, motion, frame);
     const DMatrix world = dPlacement(whole);
     for (DMatrix& joint : joints) joint = dMultiply(joint, world);
     return joints;

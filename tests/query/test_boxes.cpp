@@ -13,14 +13,14 @@ namespace {
 
 class Boxes : public StoreTest {
 protected:
-    int placedInstance(const ModelSpec& spec) {
-        spec_ = spec;
-        const int image = CreateImage3d(installModel(spec_));
+    int placedInstance(const ModelBlueprint& blueprint) {
+        blueprint_ = blueprint;
+        const int image = CreateImage3d(installModel(blueprint_));
         ImageSetScaleRotTransAlpha(image, 1.2, 0.8, 1, 0.4, 0.2, -0.9, -1, 2, 3, 1);
         return image;
     }
     std::vector<math::Float3> evaluated(int image, int motion, int frame) {
-        std::vector<int> vertices(spec_.vertices.size());
+        std::vector<int> vertices(blueprint_.vertices.size());
         for (size_t i = 0; i < vertices.size(); ++i) vertices[i] = static_cast<int>(i);
         std::vector<double> x(vertices.size()), y(vertices.size()), z(vertices.size());
         Image3dVertexPosGet(image, -1, 0, motion, frame, static_cast<int>(vertices.size()), vertices.data(), x.data(),
@@ -29,7 +29,7 @@ protected:
         for (size_t i = 0; i < x.size(); ++i) out.push_back({float(x[i]), float(y[i]), float(z[i])});
         return out;
     }
-    ModelSpec spec_;
+    ModelBlueprint blueprint_;
 };
 
 bool inside(const math::Aabox& box, math::Float3 p, float slack) {
@@ -56,7 +56,7 @@ TEST_F(Boxes, EveryEvaluatedVertexLiesInsideItsBoxes) {
         ASSERT_GT(record.aabox.extents.x, 0.0f);
         const std::vector<math::Float3> points = evaluated(image, 1, frame);
         for (size_t v = 0; v < points.size(); ++v) {
-            const int part = spec_.vertices[v].partno;
+            const int part = blueprint_.vertices[v].partno;
             const math::Aabox partBox{{float(cx[part]), float(cy[part]), float(cz[part])},
                                       {float(ex[part]), float(ey[part]), float(ez[part])}};
             ASSERT_TRUE(inside(record.aabox, points[v], 1e-4f)) << v;
@@ -85,12 +85,12 @@ TEST_F(Boxes, TheSelectorChoosesWhichStoredBoxesChange) {
 }
 
 TEST_F(Boxes, PartsWithoutPointsAndSingleVertexPartsHaveNoBox) {
-    ModelSpec spec;
-    spec.numpart = 3;
-    spec.vertices = {vertexAt(0, 0, 0, 0),    vertexAt(0, 1, 2, 3), vertexAt(0, 1, 2, 3, 1),  // a copy
+    ModelBlueprint blueprint;
+    blueprint.numpart = 3;
+    blueprint.vertices = {vertexAt(0, 0, 0, 0),    vertexAt(0, 1, 2, 3), vertexAt(0, 1, 2, 3, 1),  // a copy
                      vertexAt(0, 0, 3, -1),   vertexAt(0, 2, 0, 1), vertexAt(2, 5, 5, 5),
                      vertexAt(1, 9, 9, 9, 5)};  // a copy in part 1 counts for nothing
-    const int image = CreateImage3d(installModel(spec));
+    const int image = CreateImage3d(installModel(blueprint));
     instance::Partinfo& part1 = *instance::image3d(image)->part(1);
     part1.obox.center = {4, 4, 4};
     std::vector<double> cx(3), cy(3), cz(3), ex(3, 7.0), ey(3, 7.0), ez(3);
@@ -114,16 +114,16 @@ TEST_F(Boxes, PartsWithoutPointsAndSingleVertexPartsHaveNoBox) {
 }
 
 TEST_F(Boxes, AModelWithoutUnsplitVerticesLeavesTheBoxesAbsent) {
-    ModelSpec spec;
-    spec.vertices = {vertexAt(0, 1, 1, 1, 7), vertexAt(0, 2, 2, 2, 0)};  // copies only
-    const int image = CreateImage3d(installModel(spec));
+    ModelBlueprint blueprint;
+    blueprint.vertices = {vertexAt(0, 1, 1, 1, 7), vertexAt(0, 2, 2, 2, 0)};  // copies only
+    const int image = CreateImage3d(installModel(blueprint));
     instance::image3d(image)->aabox = {{1, 1, 1}, {3, 3, 3}};
     Image3dCalcAaboxOboxVtxCpu(image, -1, 0, 0);
     EXPECT_EQ(instance::image3d(image)->aabox.extents.x, -1.0f);
     EXPECT_EQ(instance::image3d(image)->part(0)->obox.extents.x, -1.0f);
     EXPECT_EQ(IntersectImage3dAabox(image, image), -1);
 
-    ModelSpec empty;
+    ModelBlueprint empty;
     const int none = CreateImage3d(installModel(empty));
     Image3dCalcAaboxOboxVtxCpu(none, 0, 0, 0);
     EXPECT_EQ(instance::image3d(none)->aabox.extents.x, -1.0f);

@@ -24,21 +24,21 @@ Positions vertexPositions(int image, int shapekey, int shapekeyframe, int motion
     return out;
 }
 
-std::vector<int> allVertices(const ModelSpec& spec) {
-    std::vector<int> v(spec.vertices.size());
+std::vector<int> allVertices(const ModelBlueprint& blueprint) {
+    std::vector<int> v(blueprint.vertices.size());
     for (size_t i = 0; i < v.size(); ++i) v[i] = static_cast<int>(i);
     return v;
 }
 
 class Evaluation : public StoreTest {
 protected:
-    int placedInstance(const ModelSpec& spec) {
-        spec_ = spec;
-        const int image = CreateImage3d(installModel(spec_));
+    int placedInstance(const ModelBlueprint& blueprint) {
+        blueprint_ = blueprint;
+        const int image = CreateImage3d(installModel(blueprint_));
         ImageSetScaleRotTransAlpha(image, 1.5, 0.5, 2, 0.3, -1.1, 0.7, 3, -2, 5, 1);
         return image;
     }
-    ModelSpec spec_;
+    ModelBlueprint blueprint_;
 };
 
 TEST_F(Evaluation, SkinnedVerticesMatchTheDoublePrecisionReference) {
@@ -46,16 +46,16 @@ TEST_F(Evaluation, SkinnedVerticesMatchTheDoublePrecisionReference) {
     options.joints = 12;
     options.vertices = 200;
     const int image = placedInstance(skinnedModel(options));
-    const std::vector<int> vertices = allVertices(spec_);
+    const std::vector<int> vertices = allVertices(blueprint_);
     for (int motion = 0; motion < 2; ++motion) {
         for (int frame : {-3, 0, 7, 10, 24, 40, 90}) {
             SCOPED_TRACE(::testing::Message() << "motion " << motion << " frame " << frame);
             const Positions got = vertexPositions(image, -1, 0, motion, frame, vertices);
-            const std::vector<DMatrix> joints = dWorldJoints(spec_, motion, frame, instance::image3d(image)->whole());
+            const std::vector<DMatrix> joints = dWorldJoints(blueprint_, motion, frame, instance::image3d(image)->whole());
             for (int v = 0; v < options.vertices; ++v) {
                 // A split copy is evaluated as its source.
-                const int source = spec_.vertices[v].originalvertexno >= 0 ? spec_.vertices[v].originalvertexno : v;
-                const std::array<double, 3> ref = dSkinned(spec_, source, joints);
+                const int source = blueprint_.vertices[v].originalvertexno >= 0 ? blueprint_.vertices[v].originalvertexno : v;
+                const std::array<double, 3> ref = dSkinned(blueprint_, source, joints);
                 ASSERT_NEAR(got.x[v], ref[0], 2e-3) << "vertex " << v;
                 ASSERT_NEAR(got.y[v], ref[1], 2e-3) << "vertex " << v;
                 ASSERT_NEAR(got.z[v], ref[2], 2e-3) << "vertex " << v;
@@ -66,19 +66,19 @@ TEST_F(Evaluation, SkinnedVerticesMatchTheDoublePrecisionReference) {
 
 TEST_F(Evaluation, FramesOutsideTheKeysHoldTheEndKeys) {
     const int image = placedInstance(skinnedModel({}));
-    const std::vector<int> vertices = allVertices(spec_);
+    const std::vector<int> vertices = allVertices(blueprint_);
     EXPECT_EQ(vertexPositions(image, -1, 0, 1, -50, vertices).x, vertexPositions(image, -1, 0, 1, 0, vertices).x);
     EXPECT_EQ(vertexPositions(image, -1, 0, 1, 41, vertices).y, vertexPositions(image, -1, 0, 1, 40, vertices).y);
 }
 
 TEST_F(Evaluation, UnposedModelsFollowPartTransformsOnlyInPartmodeOne) {
-    ModelSpec spec = skinnedModel({});
-    const int image = placedInstance(spec);
+    ModelBlueprint blueprint = skinnedModel({});
+    const int image = placedInstance(blueprint);
     Image3dPartinfoSet(image, 1, 1, 1, 1, 0, 0, 0, 100, 0, 0, 1);
     const int v = 40;  // a vertex of part 1
-    ASSERT_EQ(spec_.vertices[v].partno, 1);
+    ASSERT_EQ(blueprint_.vertices[v].partno, 1);
     const DMatrix world = dPlacement(instance::image3d(image)->whole());
-    const model::Obj3dVertex& vertex = spec_.vertices[v];
+    const model::Obj3dVertex& vertex = blueprint_.vertices[v];
     const std::array<double, 3> placed = dTransform({vertex.posx, vertex.posy, vertex.posz}, world);
     const std::array<double, 3> moved =
         dTransform({vertex.posx + 100.0, vertex.posy, vertex.posz}, world);  // part first, then instance
@@ -92,36 +92,36 @@ TEST_F(Evaluation, UnposedModelsFollowPartTransformsOnlyInPartmodeOne) {
     EXPECT_NEAR(parted.z[0], moved[2], 1e-3);
 
     // With a motion the part transform has no effect.
-    const std::vector<DMatrix> joints = dWorldJoints(spec_, 0, 5, instance::image3d(image)->whole());
-    EXPECT_NEAR(vertexPositions(image, -1, 0, 0, 5, {v}).x[0], dSkinned(spec_, v, joints)[0], 1e-3);
+    const std::vector<DMatrix> joints = dWorldJoints(blueprint_, 0, 5, instance::image3d(image)->whole());
+    EXPECT_NEAR(vertexPositions(image, -1, 0, 0, 5, {v}).x[0], dSkinned(blueprint_, v, joints)[0], 1e-3);
 }
 
 TEST_F(Evaluation, WithoutTransformsOrPoseTheStoredPositionsComeBack) {
-    ModelSpec spec = skinnedModel({});
-    spec.motions.clear();
-    const int image = CreateImage3d(installModel(spec));
-    const Positions got = vertexPositions(image, -1, 0, 0, 0, allVertices(spec));
-    for (size_t v = 0; v < spec.vertices.size(); ++v) {
-        EXPECT_EQ(got.x[v], spec.vertices[v].posx);
-        EXPECT_EQ(got.z[v], spec.vertices[v].posz);
+    ModelBlueprint blueprint = skinnedModel({});
+    blueprint.motions.clear();
+    const int image = CreateImage3d(installModel(blueprint));
+    const Positions got = vertexPositions(image, -1, 0, 0, 0, allVertices(blueprint));
+    for (size_t v = 0; v < blueprint.vertices.size(); ++v) {
+        EXPECT_EQ(got.x[v], blueprint.vertices[v].posx);
+        EXPECT_EQ(got.z[v], blueprint.vertices[v].posz);
     }
 }
 
 TEST_F(Evaluation, TheShapeKeyDisplacesBeforeSkinning) {
-    ModelSpec spec = skinnedModel({});
+    ModelBlueprint blueprint = skinnedModel({});
     // Vertex 5 is list entry 1; the kind's row 1 moves it by (0, 2, 0) to
     // (0, 4, 0) between frames 0 and 10.
-    spec.shapekeyvertex = {2, 5};
-    spec.shapekeyinfo = {{2, 2, 0}};
-    spec.shapekeytrans = {{0, 0, 9, 9, 9}, {0, 10, 9, 9, 9}, {1, 0, 0, 2, 0}, {1, 10, 0, 4, 0}};
-    const int image = placedInstance(spec);
-    const std::vector<DMatrix> joints = dWorldJoints(spec_, 1, 12, instance::image3d(image)->whole());
+    blueprint.shapekeyvertex = {2, 5};
+    blueprint.shapekeyinfo = {{2, 2, 0}};
+    blueprint.shapekeytrans = {{0, 0, 9, 9, 9}, {0, 10, 9, 9, 9}, {1, 0, 0, 2, 0}, {1, 10, 0, 4, 0}};
+    const int image = placedInstance(blueprint);
+    const std::vector<DMatrix> joints = dWorldJoints(blueprint_, 1, 12, instance::image3d(image)->whole());
     const Positions got = vertexPositions(image, 0, 5, 1, 12, {5, 4});
-    const std::array<double, 3> ref = dSkinned(spec_, 5, joints, {0, 3, 0});
+    const std::array<double, 3> ref = dSkinned(blueprint_, 5, joints, {0, 3, 0});
     EXPECT_NEAR(got.x[0], ref[0], 1e-3);
     EXPECT_NEAR(got.y[0], ref[1], 1e-3);
     EXPECT_NEAR(got.z[0], ref[2], 1e-3);
-    EXPECT_NEAR(got.y[1], dSkinned(spec_, 4, joints)[1], 1e-3);  // not in the list
+    EXPECT_NEAR(got.y[1], dSkinned(blueprint_, 4, joints)[1], 1e-3);  // not in the list
 }
 
 TEST_F(Evaluation, NothingIsWrittenForWhatCannotBeEvaluated) {
@@ -143,11 +143,11 @@ TEST_F(Evaluation, NothingIsWrittenForWhatCannotBeEvaluated) {
 }
 
 TEST_F(Evaluation, InconsistentSkinningDataIsRefusedOrSkipped) {
-    ModelSpec spec = skinnedModel({});
-    spec.weights[0] = {99, 1, 0.25f, 0.75f};  // first joint does not exist: only the second term counts
-    const int image = placedInstance(spec);
-    const std::vector<DMatrix> joints = dWorldJoints(spec_, 0, 10, instance::image3d(image)->whole());
-    const model::Obj3dVertex& vertex = spec_.vertices[0];
+    ModelBlueprint blueprint = skinnedModel({});
+    blueprint.weights[0] = {99, 1, 0.25f, 0.75f};  // first joint does not exist: only the second term counts
+    const int image = placedInstance(blueprint);
+    const std::vector<DMatrix> joints = dWorldJoints(blueprint_, 0, 10, instance::image3d(image)->whole());
+    const model::Obj3dVertex& vertex = blueprint_.vertices[0];
     const std::array<double, 3> second = dTransform({vertex.posx, vertex.posy, vertex.posz}, joints[1]);
     EXPECT_NEAR(vertexPositions(image, -1, 0, 0, 10, {0}).x[0], 0.75 * second[0], 1e-3);
 

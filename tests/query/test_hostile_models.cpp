@@ -13,15 +13,15 @@
 namespace korvel::testing {
 namespace {
 
-ModelSpec shapedSkinnedModel(unsigned seed) {
+ModelBlueprint shapedSkinnedModel(unsigned seed) {
     SkinnedOptions options;
     options.seed = seed;
     options.vertices = 40;
-    ModelSpec spec = skinnedModel(options);
-    spec.shapekeyvertex = {1, 5, 9, 1};
-    spec.shapekeyinfo = {{3, 2, 0}, {2, 3, 6}};
-    for (int i = 0; i < 12; ++i) spec.shapekeytrans.push_back({i % 4, (i % 3) * 5, 0.1f * i, 0, 0});
-    return spec;
+    ModelBlueprint blueprint = skinnedModel(options);
+    blueprint.shapekeyvertex = {1, 5, 9, 1};
+    blueprint.shapekeyinfo = {{3, 2, 0}, {2, 3, 6}};
+    for (int i = 0; i < 12; ++i) blueprint.shapekeytrans.push_back({i % 4, (i % 3) * 5, 0.1f * i, 0, 0});
+    return blueprint;
 }
 
 // Overwrites one field somewhere in the model with a value that breaks an

@@ -140,15 +140,15 @@ TEST(RayTriangle, EdgesCornersAndOriginCountParallelRaysNever) {
 
 // Two unit triangles facing -z (winding normal (0, 0, -1)) at z = 1 and
 // z = 2, and one facing +z at z = 3.
-ModelSpec stackedModel() {
-    ModelSpec spec;
+ModelBlueprint stackedModel() {
+    ModelBlueprint blueprint;
     for (float z : {1.0f, 2.0f, 3.0f}) {
-        spec.vertices.push_back(vertexAt(0, 0, 0, z));
-        spec.vertices.push_back(vertexAt(0, 0, 1, z));
-        spec.vertices.push_back(vertexAt(0, 1, 0, z));
+        blueprint.vertices.push_back(vertexAt(0, 0, 0, z));
+        blueprint.vertices.push_back(vertexAt(0, 0, 1, z));
+        blueprint.vertices.push_back(vertexAt(0, 1, 0, z));
     }
-    spec.faces = {faceOf(0, 0, 1, 2), faceOf(0, 3, 4, 5), faceOf(0, 6, 8, 7)};
-    return spec;
+    blueprint.faces = {faceOf(0, 0, 1, 2), faceOf(0, 3, 4, 5), faceOf(0, 6, 8, 7)};
+    return blueprint;
 }
 
 class InstanceRay : public StoreTest {
@@ -186,19 +186,19 @@ TEST_F(InstanceRay, ReportsTheNearestFrontFaceAhead) {
 }
 
 TEST_F(InstanceRay, TheEarlierOfTwoFacesAtTheSameDistanceWins) {
-    ModelSpec spec = stackedModel();
-    spec.faces = {faceOf(0, 3, 4, 5), faceOf(0, 0, 1, 2), faceOf(0, 3, 4, 5)};
-    const int image = CreateImage3d(installModel(spec));
+    ModelBlueprint blueprint = stackedModel();
+    blueprint.faces = {faceOf(0, 3, 4, 5), faceOf(0, 0, 1, 2), faceOf(0, 3, 4, 5)};
+    const int image = CreateImage3d(installModel(blueprint));
     cast(image, {0.2f, 0.2f, 1.5f}, {0, 0, 1});
     EXPECT_EQ(face, 0);
 }
 
 TEST_F(InstanceRay, TheInstanceTransformAndShapeKeyMoveTheTriangles) {
-    ModelSpec spec = stackedModel();
-    spec.shapekeyvertex = {0, 1, 2};
-    spec.shapekeyinfo = {{3, 1, 0}};
-    spec.shapekeytrans = {{0, 0, 0, 0, 5}, {1, 0, 0, 0, 5}, {2, 0, 0, 0, 5}};  // face 0 to z = 6
-    const int image = CreateImage3d(installModel(spec));
+    ModelBlueprint blueprint = stackedModel();
+    blueprint.shapekeyvertex = {0, 1, 2};
+    blueprint.shapekeyinfo = {{3, 1, 0}};
+    blueprint.shapekeytrans = {{0, 0, 0, 0, 5}, {1, 0, 0, 0, 5}, {2, 0, 0, 0, 5}};  // face 0 to z = 6
+    const int image = CreateImage3d(installModel(blueprint));
     ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 10, 0, 0, 1);
     cast(image, {0.2f, 0.2f, 0}, {0, 0, 1});
     EXPECT_EQ(face, -1);
@@ -213,9 +213,9 @@ TEST_F(InstanceRay, NothingIsWrittenWithoutAnInstanceAndBadFacesAreSkipped) {
     cast(3, {0, 0, 0}, {0, 0, 1});
     EXPECT_EQ(face, 77);
     EXPECT_EQ(distance, 77.0);
-    ModelSpec spec = stackedModel();
-    spec.faces[0].vertexno[1] = 9;  // no vertex 9
-    const int image = CreateImage3d(installModel(spec));
+    ModelBlueprint blueprint = stackedModel();
+    blueprint.faces[0].vertexno[1] = 9;  // no vertex 9
+    const int image = CreateImage3d(installModel(blueprint));
     cast(image, {0.2f, 0.2f, 0}, {0, 0, 1}, -1, 4);  // no shape key 4
     EXPECT_EQ(face, 77);
     cast(image, {0.2f, 0.2f, 0}, {0, 0, 1});
@@ -226,8 +226,8 @@ TEST_F(InstanceRay, NothingIsWrittenWithoutAnInstanceAndBadFacesAreSkipped) {
 class InstanceBoxes : public StoreTest {};
 
 TEST_F(InstanceBoxes, AbsentBoxesAnswerMinusOne) {
-    ModelSpec spec = stackedModel();
-    const int model = installModel(spec);
+    ModelBlueprint blueprint = stackedModel();
+    const int model = installModel(blueprint);
     const int a = CreateImage3d(model);
     const int b = CreateImage3d(model);
     EXPECT_EQ(IntersectImage3dAabox(a, b), -1);  // never computed

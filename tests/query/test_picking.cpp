@@ -96,13 +96,13 @@ TEST_F(CameraTest, TheScreenCenterLiesOnTheViewAxisAtNearAndFar) {
 
 class Picking : public StoreTest {};
 
-ModelSpec lineModel() {
+ModelBlueprint lineModel() {
     // Vertices along +x near the segment from (0, 0, 0) to (10, 0, 0).
-    ModelSpec spec;
-    spec.vertices = {vertexAt(0, 5, 0.04f, 0),  vertexAt(0, 3, 0.06f, 0), vertexAt(0, 10, 0, 0),
+    ModelBlueprint blueprint;
+    blueprint.vertices = {vertexAt(0, 5, 0.04f, 0),  vertexAt(0, 3, 0.06f, 0), vertexAt(0, 10, 0, 0),
                      vertexAt(0, 7, 0, 0.03f),  vertexAt(0, -1, 0, 0),    vertexAt(0, 2, 0, 0, 0),  // a copy
                      vertexAt(0, 11, 0, 0)};
-    return spec;
+    return blueprint;
 }
 
 TEST_F(Picking, SegmentVertexPickHonoursDistanceAndFraction) {
@@ -121,17 +121,17 @@ TEST_F(Picking, SegmentVertexPickHonoursDistanceAndFraction) {
     EXPECT_EQ(LineNZObj3dPointCheck(start, end, 30), -1);
 }
 
-ModelSpec faceModel() {
+ModelBlueprint faceModel() {
     // Faces across the x axis at x = 2 (facing -x), x = 4 (facing +x), x = 6
     // (facing -x) and x = 20 (facing -x).
-    ModelSpec spec;
+    ModelBlueprint blueprint;
     for (float x : {2.0f, 4.0f, 6.0f, 20.0f}) {
-        spec.vertices.push_back(vertexAt(0, x, -1, -1));
-        spec.vertices.push_back(vertexAt(0, x, 2, -1));
-        spec.vertices.push_back(vertexAt(0, x, -1, 2));
+        blueprint.vertices.push_back(vertexAt(0, x, -1, -1));
+        blueprint.vertices.push_back(vertexAt(0, x, 2, -1));
+        blueprint.vertices.push_back(vertexAt(0, x, -1, 2));
     }
-    spec.faces = {faceOf(0, 0, 2, 1), faceOf(0, 3, 4, 5), faceOf(0, 6, 8, 7), faceOf(0, 9, 11, 10)};
-    return spec;
+    blueprint.faces = {faceOf(0, 0, 2, 1), faceOf(0, 3, 4, 5), faceOf(0, 6, 8, 7), faceOf(0, 9, 11, 10)};
+    return blueprint;
 }
 
 TEST_F(Picking, SegmentFacePickTakesTheNearestFrontFaceInsideTheSegment) {
@@ -145,35 +145,35 @@ TEST_F(Picking, SegmentFacePickTakesTheNearestFrontFaceInsideTheSegment) {
     const double reverse[3] = {30, 0, 0}, origin[3] = {0, 0, 0};
     EXPECT_EQ(LineNZObj3dTriangleCheck(reverse, origin, model), 1);
 
-    ModelSpec broken = faceModel();
+    ModelBlueprint broken = faceModel();
     broken.faces[0].vertexno[2] = -5;
     EXPECT_EQ(LineNZObj3dTriangleCheck(start, end, installModel(broken)), 2);
-    ModelSpec empty;
+    ModelBlueprint empty;
     EXPECT_EQ(LineNZObj3dTriangleCheck(start, end, installModel(empty)), -1);
 }
 
 TEST_F(Picking, ScreenPickRadiusIsEighteenSquarePixels) {
-    ModelSpec spec;
-    spec.vertices = {vertexAt(0, 4, 0, 5), vertexAt(0, 3, -3, 5), vertexAt(0, 4, -2, 5)};
-    const int model = installModel(spec);
+    ModelBlueprint blueprint;
+    blueprint.vertices = {vertexAt(0, 4, 0, 5), vertexAt(0, 3, -3, 5), vertexAt(0, 4, -2, 5)};
+    const int model = installModel(blueprint);
     const query::ScreenCamera camera = pixelCamera();
     // Pixel (512, 256): vertex 0 is 4 right (16), vertex 1 3 right and 3 down
     // (18), vertex 2 4 right and 2 down (20).
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, model, -1, 0), 0);
-    spec.vertices[0].posz = 0.5f;  // in front of the near plane
-    const int second = installModel(spec);
+    blueprint.vertices[0].posz = 0.5f;  // in front of the near plane
+    const int second = installModel(blueprint);
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, second, -1, 0), 1);
-    spec.vertices[1].posz = 9.5f;  // beyond the far plane
-    EXPECT_EQ(query::screenVertexPick(camera, 512, 256, installModel(spec), -1, 0), -1);
+    blueprint.vertices[1].posz = 9.5f;  // beyond the far plane
+    EXPECT_EQ(query::screenVertexPick(camera, 512, 256, installModel(blueprint), -1, 0), -1);
 }
 
 TEST_F(Picking, ScreenPickPrefersTheNearerVertexAndAppliesTheShapeKey) {
-    ModelSpec spec;
-    spec.vertices = {vertexAt(0, 0, 0, 6), vertexAt(0, 0, 0, 3), vertexAt(0, 0, 0, 4), vertexAt(0, 50, 0, 2)};
-    spec.shapekeyvertex = {3};
-    spec.shapekeyinfo = {{1, 2, 0}};
-    spec.shapekeytrans = {{0, 0, 0, 0, 0}, {0, 10, -100, 0, 0}};  // vertex 3 reaches x = 0 at frame 5
-    const int model = installModel(spec);
+    ModelBlueprint blueprint;
+    blueprint.vertices = {vertexAt(0, 0, 0, 6), vertexAt(0, 0, 0, 3), vertexAt(0, 0, 0, 4), vertexAt(0, 50, 0, 2)};
+    blueprint.shapekeyvertex = {3};
+    blueprint.shapekeyinfo = {{1, 2, 0}};
+    blueprint.shapekeytrans = {{0, 0, 0, 0, 0}, {0, 10, -100, 0, 0}};  // vertex 3 reaches x = 0 at frame 5
+    const int model = installModel(blueprint);
     const query::ScreenCamera camera = pixelCamera();
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, model, -1, 0), 1);
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, model, 0, 5), 3);
@@ -183,12 +183,12 @@ TEST_F(Picking, ScreenPickPrefersTheNearerVertexAndAppliesTheShapeKey) {
 }
 
 TEST_F(Picking, TheSphereEnclosesEveryVertexRecord) {
-    ModelSpec spec = lineModel();
-    spec.vertices[5].posy = 40;  // a copy's own stored position is measured too
-    const int model = installModel(spec);
+    ModelBlueprint blueprint = lineModel();
+    blueprint.vertices[5].posy = 40;  // a copy's own stored position is measured too
+    const int model = installModel(blueprint);
     double sphere[4] = {};
     GetObj3dSphere(model, sphere);
-    for (const model::Obj3dVertex& v : spec.vertices) {
+    for (const model::Obj3dVertex& v : blueprint.vertices) {
         const double d = std::hypot(v.posx - sphere[0], v.posy - sphere[1], v.posz - sphere[2]);
         EXPECT_LE(d, sphere[3] * (1 + 1e-6));
     }
@@ -196,7 +196,7 @@ TEST_F(Picking, TheSphereEnclosesEveryVertexRecord) {
 
     double untouched[4] = {1, 2, 3, 4};
     GetObj3dSphere(model + 1, untouched);
-    ModelSpec empty;
+    ModelBlueprint empty;
     GetObj3dSphere(installModel(empty), untouched);
     EXPECT_EQ(untouched[3], 4.0);
 }

@@ -5,28 +5,28 @@
 
 namespace korvel::testing {
 
-ModelSpec quadModel(const std::vector<Quad>& quads, int numpart, int nummaterial) {
-    ModelSpec spec;
-    spec.numpart = numpart;
-    spec.nummaterial = nummaterial;
+ModelBlueprint quadModel(const std::vector<Quad>& quads, int numpart, int nummaterial) {
+    ModelBlueprint blueprint;
+    blueprint.numpart = numpart;
+    blueprint.nummaterial = nummaterial;
     for (const Quad& q : quads) {
-        const int base = static_cast<int>(spec.vertices.size());
-        spec.vertices.push_back({q.part, q.material, -1, q.x0, q.y0, q.z, 0.0f, 1.0f});
-        spec.vertices.push_back({q.part, q.material, -1, q.x0, q.y1, q.z, 0.0f, 0.0f});
-        spec.vertices.push_back({q.part, q.material, -1, q.x1, q.y1, q.z, 1.0f, 0.0f});
-        spec.vertices.push_back({q.part, q.material, -1, q.x1, q.y0, q.z, 1.0f, 1.0f});
-        spec.faces.push_back({q.part, {base, base + 1, base + 2}, q.material});
-        spec.faces.push_back({q.part, {base, base + 2, base + 3}, q.material});
+        const int base = static_cast<int>(blueprint.vertices.size());
+        blueprint.vertices.push_back({q.part, q.material, -1, q.x0, q.y0, q.z, 0.0f, 1.0f});
+        blueprint.vertices.push_back({q.part, q.material, -1, q.x0, q.y1, q.z, 0.0f, 0.0f});
+        blueprint.vertices.push_back({q.part, q.material, -1, q.x1, q.y1, q.z, 1.0f, 0.0f});
+        blueprint.vertices.push_back({q.part, q.material, -1, q.x1, q.y0, q.z, 1.0f, 1.0f});
+        blueprint.faces.push_back({q.part, {base, base + 1, base + 2}, q.material});
+        blueprint.faces.push_back({q.part, {base, base + 2, base + 3}, q.material});
     }
-    return spec;
+    return blueprint;
 }
 
 void setEmissive(int model, int material, int blendmode, int r, int g, int b, double alpha, int texsrvno) {
     Obj3dSetMaterialParam(model, material, blendmode, 0, 0, 0, alpha, 1.0, 0, 0, 0, r, g, b, texsrvno);
 }
 
-int installAndBuild(const ModelSpec& spec) {
-    const int slot = installModel(spec);
+int installAndBuild(const ModelBlueprint& blueprint) {
+    const int slot = installModel(blueprint);
     switch (model::groupOf(*model::modelSlot(slot)->head())) {
         case model::LayoutGroup::Plain: MakeVertexIndexBuffer0(); break;
         case model::LayoutGroup::Normal: MakeVertexIndexBuffer1(); break;

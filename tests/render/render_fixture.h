@@ -26,14 +26,14 @@ struct Quad {
 
 // Four vertices and two faces per quad, in the order given (faces of one
 // (part, material) pair must be given together).
-ModelSpec quadModel(const std::vector<Quad>& quads, int numpart, int nummaterial);
+ModelBlueprint quadModel(const std::vector<Quad>& quads, int numpart, int nummaterial);
 
 // Emissive-only material: the pixel shows (r, g, b) exactly when lit by
 // nothing else; alpha is the material alpha.
 void setEmissive(int model, int material, int blendmode, int r, int g, int b, double alpha = 1.0, int texsrvno = -1);
 
 // Installs the model and builds its layout group (group 0 unless skinned).
-int installAndBuild(const ModelSpec& spec);
+int installAndBuild(const ModelBlueprint& blueprint);
 
 class RenderTest : public ::testing::Test {
 protected:

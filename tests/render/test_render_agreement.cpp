@@ -88,16 +88,16 @@ int installShapedSkinnedModel(int normalmode) {
     options.vertices = 150;
     options.parts = 3;
     options.seed = 7 + static_cast<unsigned>(normalmode);
-    ModelSpec spec = skinnedModel(options);
+    ModelBlueprint blueprint = skinnedModel(options);
     constexpr int kMoved = 40;
-    for (int v = 0; v < static_cast<int>(spec.vertices.size()) && spec.shapekeyvertex.size() < kMoved; ++v)
-        if (spec.vertices[static_cast<size_t>(v)].originalvertexno < 0) spec.shapekeyvertex.push_back(v);
-    spec.shapekeyinfo = {{kMoved, 2, 0}};
+    for (int v = 0; v < static_cast<int>(blueprint.vertices.size()) && blueprint.shapekeyvertex.size() < kMoved; ++v)
+        if (blueprint.vertices[static_cast<size_t>(v)].originalvertexno < 0) blueprint.shapekeyvertex.push_back(v);
+    blueprint.shapekeyinfo = {{kMoved, 2, 0}};
     for (int k = 0; k < kMoved; ++k) {
-        spec.shapekeytrans.push_back({k, 0, 0.0f, 0.0f, 0.0f});
-        spec.shapekeytrans.push_back({k, 10, 0.02f * k, -0.5f, 0.3f});
+        blueprint.shapekeytrans.push_back({k, 0, 0.0f, 0.0f, 0.0f});
+        blueprint.shapekeytrans.push_back({k, 10, 0.02f * k, -0.5f, 0.3f});
     }
-    const int model = installModel(spec);
+    const int model = installModel(blueprint);
     model::Obj3dModel& m = *model::modelSlot(model);
     m.head()->normalmode = normalmode;
     if (normalmode == 1) {

@@ -166,14 +166,14 @@ TEST_F(RenderCalls, EmptyRangesAndPartlessModelsIssueNoTriangleDraw) {
 // A skinned-layout model without motions: identity in every palette entry,
 // not the palette the previous instance left.
 TEST_F(RenderCalls, SkinnedModelWithoutMotionsGetsIdentityPalette) {
-    ModelSpec animated = quadModel({{}}, 1, 1);
+    ModelBlueprint animated = quadModel({{}}, 1, 1);
     animated.weights.assign(4, {0, -1, 1.0f, 0.0f});
     animated.joints = {{-1, 0, 0, 0}};
     animated.motions = {{1, 0, 0}};
     animated.frameno = {0};
     animated.keyframes = {{0, 0, 0, 1, 2, 2, 2, 0, 0, 0}};
     const int withMotion = installModel(animated);
-    ModelSpec still = animated;
+    ModelBlueprint still = animated;
     still.motions.clear();
     const int withoutMotion = installModel(still);
     model::modelSlot(withoutMotion)->head()->skinmode = 2;

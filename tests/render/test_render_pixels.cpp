@@ -139,10 +139,10 @@ TEST_F(RenderPixels, CullingOnStoredBoxes) {
 // drawing, even with every other part outside; with boxes on every part the
 // instance outside the frustum is not drawn.
 TEST_F(RenderPixels, CullingOnPartBoxesDrawsWhenAPartHasNoBox) {
-    ModelSpec spec = quadModel({{0, 0, -1, -1, 1, 1}, {1, 0, -1, -1, 1, 1}}, 2, 1);
-    spec.vertices[3].posz = 0.5f;  // give both parts depth, so every box extent is above 0
-    spec.vertices[7].posz = 0.5f;
-    const int boxed = installAndBuild(spec);
+    ModelBlueprint blueprint = quadModel({{0, 0, -1, -1, 1, 1}, {1, 0, -1, -1, 1, 1}}, 2, 1);
+    blueprint.vertices[3].posz = 0.5f;  // give both parts depth, so every box extent is above 0
+    blueprint.vertices[7].posz = 0.5f;
+    const int boxed = installAndBuild(blueprint);
     const int partless = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1}}, 2, 1));
     for (int model : {boxed, partless}) {
         setEmissive(model, 0, 0, 255, 0, 0);

@@ -81,13 +81,13 @@ TEST_F(RenderSafety, RangesAndHairOutsideTheBuffersAreSkipped) {
 }
 
 TEST_F(RenderSafety, PoseTheConstantBuffersCannotHoldDrawsNothing) {
-    ModelSpec spec = quadModel({{}}, 1, 1);
-    spec.weights.assign(4, {0, -1, 1.0f, 0.0f});
-    spec.joints.assign(121, {-1, 0, 0, 0});
-    spec.motions = {{1, 0, 0}};
-    spec.frameno = {0};
-    spec.keyframes.assign(121, {0, 0, 0, 1, 1, 1, 1, 0, 0, 0});
-    const int model = installAndBuild(spec);
+    ModelBlueprint blueprint = quadModel({{}}, 1, 1);
+    blueprint.weights.assign(4, {0, -1, 1.0f, 0.0f});
+    blueprint.joints.assign(121, {-1, 0, 0, 0});
+    blueprint.motions = {{1, 0, 0}};
+    blueprint.frameno = {0};
+    blueprint.keyframes.assign(121, {0, 0, 0, 1, 1, 1, 1, 0, 0, 0});
+    const int model = installAndBuild(blueprint);
     setEmissive(model, 0, 3, 0, 0, 0);
     const int image = CreateImage3d(model);
     RenderImage(image, 2, -1, 0, 0, 0);

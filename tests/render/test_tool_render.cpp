@@ -33,9 +33,9 @@ protected:
 };
 
 TEST_F(ToolRender, SelectionArraysArePreparedZeroedAndSetByLowByte) {
-    ModelSpec spec = quadModel({{}, {0, 0, 1, 1, 2, 2}}, 1, 1);
-    spec.faces.resize(12, spec.faces[0]);
-    const int model = installModel(spec);
+    ModelBlueprint blueprint = quadModel({{}, {0, 0, 1, 1, 2, 2}}, 1, 1);
+    blueprint.faces.resize(12, blueprint.faces[0]);
+    const int model = installModel(blueprint);
     int counts[2] = {0, 0};
     ToolSelectPreparation(model, counts);
     EXPECT_EQ(counts[0], 8);
@@ -126,12 +126,12 @@ TEST_F(ToolRender, OverlaysOfEachPartUseThatPartsMatrix) {
 // Vertex 4 is a split copy of vertex 0: four markers, none for the copy.
 // The selected vertex gets the red marker, the others the diffuse purple.
 TEST_F(ToolRender, OneMarkerPerUnsplitVertex) {
-    ModelSpec spec = quadModel({{0, 0, -1.5f, -1.5f, 1.5f, 1.5f}}, 1, 1);
-    model::Obj3dVertex copy = spec.vertices[0];
+    ModelBlueprint blueprint = quadModel({{0, 0, -1.5f, -1.5f, 1.5f, 1.5f}}, 1, 1);
+    model::Obj3dVertex copy = blueprint.vertices[0];
     copy.originalvertexno = 0;
-    spec.vertices.push_back(copy);
+    blueprint.vertices.push_back(copy);
     installModel(quadModel({{}}, 1, 1));  // base vertex 4 for the tested model
-    const int model = installAndBuild(spec);
+    const int model = installAndBuild(blueprint);
     setEmissive(model, 0, 0, 0, 0, 255);
     const int image = CreateImage3d(model);
     ToolSelectPreparation(model, nullptr);
