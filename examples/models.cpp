@@ -17,12 +17,15 @@ struct Placement {
 };
 constexpr Placement kPlacements[] = {
     {"sample_skinned.x", 2.3, 0.9, 1.0, 0.8, 0.0},
-    {"sample_grid.x", 0.4, -1.5, 1.5, 0.8, 3.14159265358979},
+    {"sample_grid.pt3", 0.4, -1.5, 1.5, 0.8, 3.14159265358979},
 };
 
-// Imported with animations; a file without joints is imported again as
-// plain geometry, since the skinned layout would weight its vertices 0.
+// A PT3 file (written by korvel-xconv from sample_grid.x) loads directly.
+// An X file is imported with animations; one without joints is imported
+// again as plain geometry, since the skinned layout would weight its
+// vertices 0.
 int readSample(const std::wstring& path) {
+    if (path.ends_with(L".pt3")) return ReadPT3file(path.c_str(), 1, 1.0);
     const int model = ReadXfile(path.c_str(), 1, 1.0, 2, 0);
     int info[12] = {};
     if (model < 0) return model;
