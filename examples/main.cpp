@@ -18,6 +18,8 @@
 #include "textures.h"
 #include "x11_window.h"
 
+#include <X11/keysym.h>
+
 namespace {
 
 constexpr const char* kFrameFolder = "demo-frames";
@@ -43,6 +45,15 @@ bool parse(int argc, char** argv, Options& options) {
     return true;
 }
 
+// Handles the window's pending key presses; true once Escape was pressed or
+// the window was closed.
+bool escapePressed(host::X11Window& window) {
+    for (unsigned long key = window.nextKey(); key != 0; key = window.nextKey()) {
+        if (key == XK_Escape) return true;
+    }
+    return false;
+}
+
 void saveFrame(int frame) {
     char name[64];
     std::snprintf(name, sizeof name, "%s/frame_%03d.png", kFrameFolder, frame);
@@ -65,9 +76,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::unique_ptr<demo::X11Window> window;
+    std::unique_ptr<host::X11Window> window;
     if (options.window) {
-        window = std::make_unique<demo::X11Window>(800, 600, "Korvel demo");
+        window = std::make_unique<host::X11Window>(800, 600, "Korvel demo");
         if (!window->isOpen()) {
             std::fprintf(stderr, "korvel-demo: cannot open an X11 window (is DISPLAY set?)\n");
             return 1;
@@ -92,7 +103,7 @@ int main(int argc, char** argv) {
     int frame = 0;
     int saved = 0;
     for (; limit < 0 || frame < limit; ++frame) {
-        if (window && !window->pump()) break;
+        if (window && escapePressed(*window)) break;
         demo::drawScene(scene, frame);
         // Headless runs keep every frame; windowed runs only the last one.
         if (!window) {

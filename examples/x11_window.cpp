@@ -4,7 +4,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-namespace demo {
+namespace host {
 
 X11Window::X11Window(unsigned width, unsigned height, const char* title) {
     display_ = XOpenDisplay(nullptr);
@@ -31,14 +31,14 @@ X11Window::~X11Window() {
     XCloseDisplay(display_);
 }
 
-bool X11Window::pump() {
+unsigned long X11Window::nextKey() {
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
-        if (event.type == KeyPress && XLookupKeysym(&event.xkey, 0) == XK_Escape) return false;
-        if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom_) return false;
+        if (event.type == KeyPress) return XLookupKeysym(&event.xkey, 0);
+        if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom_) return XK_Escape;
     }
-    return true;
+    return 0;
 }
 
-}  // namespace demo
+}  // namespace host

@@ -1,4 +1,4 @@
-// A plain Xlib window for the demo's --window mode.
+// A plain Xlib window for the --window modes of the demo and of korvel-view.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,7 @@
 // Xlib's macros.
 struct _XDisplay;
 
-namespace demo {
+namespace host {
 
 class X11Window {
 public:
@@ -22,9 +22,9 @@ public:
     // The window id as InitDevice takes it.
     void* handle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(window_)); }
 
-    // Handles pending events; false once Escape was pressed or the window
-    // was closed.
-    bool pump();
+    // The next pending key press as an X keysym (XK_Escape also when the
+    // window was closed), or 0 when no key press is pending.
+    unsigned long nextKey();
 
 private:
     ::_XDisplay* display_ = nullptr;
@@ -32,4 +32,4 @@ private:
     unsigned long deleteAtom_ = 0;
 };
 
-}  // namespace demo
+}  // namespace host

@@ -80,12 +80,12 @@ void applyKey(view::Key key, const view::Scene& scene, view::ViewState& state, b
                 state.tool ? "on" : "off", paused ? ", paused" : "");
 }
 
-int runWindow(const view::Options& options, const view::Scene& scene, view::ViewState state, view::ViewWindow& window) {
+int runWindow(const view::Options& options, const view::Scene& scene, view::ViewState state, host::X11Window& window) {
     bool paused = false;
     int frame = options.firstFrame;
     double angle = 0;
     for (int picture = 0; options.count < 0 || picture < options.count; ++picture) {
-        for (view::Key key = window.nextKey(); key != view::Key::Nothing; key = window.nextKey()) {
+        for (view::Key key = view::nextKey(window); key != view::Key::Nothing; key = view::nextKey(window)) {
             if (key == view::Key::Quit) return 0;
             applyKey(key, scene, state, paused);
         }
@@ -109,9 +109,9 @@ int main(int argc, char** argv) {
     view::Options options;
     if (!view::parseOptions(argc, argv, options)) return 2;
 
-    std::unique_ptr<view::ViewWindow> window;
+    std::unique_ptr<host::X11Window> window;
     if (options.window) {
-        window = std::make_unique<view::ViewWindow>(800, 600, "korvel-view");
+        window = std::make_unique<host::X11Window>(800, 600, "korvel-view");
         if (!window->isOpen()) {
             std::fprintf(stderr, "korvel-view: cannot open an X11 window (is DISPLAY set?)\n");
             return 1;
