@@ -31,7 +31,11 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The test command is the developers' and CI's: there warnings are errors. The
+# demo keeps whatever the build folder was configured with (off when new).
+werror=()
+[ "$mode" = test ] && werror=(-DKORVEL_WERROR=ON)
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${werror[@]}"
 cmake --build "$build" -j "$jobs"
 
 case "$mode" in
@@ -43,7 +47,7 @@ case "$mode" in
     # The readers of untrusted files again, under AddressSanitizer and
     # UndefinedBehaviorSanitizer: hostile-file tables and the fuzz drivers.
     hostile=(test_image test_model fuzz_pt3_reader test_xfile fuzz_xfile_reader test_query)
-    cmake -S . -B "$build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_SANITIZE=ON \
+    cmake -S . -B "$build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_SANITIZE=ON -DKORVEL_WERROR=ON \
       -DKORVEL_BUILD_BENCH=OFF -DKORVEL_BUILD_EXAMPLES=OFF
     cmake --build "$build-asan" -j "$jobs" --target "${hostile[@]}"
     ctest --test-dir "$build-asan" --output-on-failure -j "$jobs" -L '^(test_image|test_model|test_xfile|test_query)$'

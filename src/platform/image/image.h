@@ -29,6 +29,9 @@ struct TextureImage {
 // Largest width or height accepted by the loaders.
 inline constexpr uint32_t kMaxDimension = 16384;
 
+// Largest image file the loaders read into memory.
+inline constexpr uint64_t kMaxImageFileBytes = uint64_t{1} << 30;
+
 // Decodes PNG, JPG, BMP, TGA, GIF (first frame) and DDS (uncompressed RGB
 // masks, BC1, BC2, BC3). DDS files keep their own mip levels and the chain is
 // completed with a box filter; other formats get a box-filtered chain. Returns

@@ -1,7 +1,7 @@
 #include <climits>
 
 #include "platform/image/dds_writer.h"
-#include "platform/image/file_bytes.h"
+#include "platform/file_bytes.h"
 #include "platform/image/image.h"
 #include "platform/image/stb_codecs.h"
 
@@ -33,7 +33,7 @@ bool saveImageFile(int kind, const std::string& utf8Path, const gpu::Image& imag
     std::vector<uint8_t> bytes;
     if (fileKind == FileKind::Dds) bytes = encodeDds(image);
     else if (!encodeWithStb(fileKind, image, bytes)) return false;
-    return writeFileBytes(utf8Path, bytes.data(), bytes.size());
+    return platform::writeFileBytes(utf8Path, bytes.data(), bytes.size());
 }
 
 }  // namespace korvel::image

@@ -1,6 +1,6 @@
+#include "platform/file_bytes.h"
 #include "platform/image/dds_format.h"
 #include "platform/image/dds_reader.h"
-#include "platform/image/file_bytes.h"
 #include "platform/image/image.h"
 #include "platform/image/mip_chain.h"
 #include "platform/image/stb_codecs.h"
@@ -10,7 +10,8 @@ namespace korvel::image {
 bool loadTextureFile(const std::string& utf8Path, TextureImage& out) {
     out = {};
     std::vector<uint8_t> bytes;
-    return readFileBytes(utf8Path, bytes) && loadTextureMemory(bytes.data(), bytes.size(), out);
+    return platform::readFileBytes(utf8Path, kMaxImageFileBytes, bytes) == platform::FileRead::ok &&
+           loadTextureMemory(bytes.data(), bytes.size(), out);
 }
 
 bool loadTextureMemory(const uint8_t* data, size_t size, TextureImage& out) {

@@ -4,7 +4,7 @@
 
 #include "dds_builder.h"
 #include "image_test_support.h"
-#include "platform/image/file_bytes.h"
+#include "platform/file_bytes.h"
 
 namespace korvel::image {
 namespace {
@@ -89,7 +89,7 @@ TEST_F(DdsCapture, WritesAPlainRgbaFileThatReadsBackExactly) {
     const gpu::Image image = test::gradientImage(7, 5);
     ASSERT_TRUE(saveImageFile(4, pathOf("capture.dds"), image));
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(readFileBytes(pathOf("capture.dds"), bytes));
+    ASSERT_TRUE(platform::readFileBytes(pathOf("capture.dds"), kMaxImageFileBytes, bytes) == platform::FileRead::ok);
     ASSERT_EQ(bytes.size(), 128u + 7 * 5 * 4);
     auto word = [&bytes](dds::HeaderWord index) { return dds::readWord(bytes.data() + 4 + 4 * index); };
     EXPECT_EQ(word(dds::PitchOrLinearSize), 28u);

@@ -7,7 +7,7 @@
 
 #include "dds_builder.h"
 #include "image_test_support.h"
-#include "platform/image/file_bytes.h"
+#include "platform/file_bytes.h"
 
 namespace korvel::image {
 namespace {
@@ -56,7 +56,7 @@ protected:
     std::vector<uint8_t> validPng() {
         EXPECT_TRUE(saveImageFile(3, pathOf("valid.png"), test::gradientImage(8, 8)));
         std::vector<uint8_t> bytes;
-        EXPECT_TRUE(readFileBytes(pathOf("valid.png"), bytes));
+        EXPECT_TRUE(platform::readFileBytes(pathOf("valid.png"), kMaxImageFileBytes, bytes) == platform::FileRead::ok);
         return bytes;
     }
 };

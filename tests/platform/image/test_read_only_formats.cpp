@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "image_test_support.h"
-#include "platform/image/file_bytes.h"
+#include "platform/file_bytes.h"
 
 namespace korvel::image {
 namespace {
@@ -54,7 +54,7 @@ TEST_F(ShortFiles, DescribingMorePixelsThanTheyHoldAreRefused) {
     // A saved JPG whose frame header is patched from 16 x 16 to 16000 x 16000.
     ASSERT_TRUE(saveImageFile(1, pathOf("small.jpg"), test::gradientImage(16, 16)));
     std::vector<uint8_t> jpg;
-    ASSERT_TRUE(readFileBytes(pathOf("small.jpg"), jpg));
+    ASSERT_TRUE(platform::readFileBytes(pathOf("small.jpg"), kMaxImageFileBytes, jpg) == platform::FileRead::ok);
     size_t frame = 2;
     while (frame + 9 < jpg.size() && !(jpg[frame] == 0xFF && jpg[frame + 1] == 0xC0)) ++frame;
     ASSERT_LT(frame + 9, jpg.size());

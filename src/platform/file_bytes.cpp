@@ -1,0 +1,64 @@
+#include "platform/file_bytes.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace korvel::platform {
+
+namespace {
+
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Opens without blocking (a FIFO with no writer would otherwise wait forever
+// in open), checks the kind and size, then reads exactly that many bytes.
+template <typename Buffer>
+FileRead readInto(const std::string& utf8Path, uint64_t maxBytes, Buffer& out) {
+    out.clear();
+    Descriptor file;
+    file.fd = ::open(utf8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (file.fd < 0) return FileRead::missing;
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0) return FileRead::failed;
+    if (!S_ISREG(info.st_mode)) return FileRead::notRegular;
+    if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > maxBytes) return FileRead::tooLarge;
+    out.resize(static_cast<size_t>(info.st_size));
+    size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got = ::read(file.fd, out.data() + done, out.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            out.clear();
+            return FileRead::failed;
+        }
+        done += static_cast<size_t>(got);
+    }
+    return FileRead::ok;
+}
+
+}  // namespace
+
+FileRead readFileBytes(const std::string& utf8Path, uint64_t maxBytes, std::vector<uint8_t>& out) {
+    return readInto(utf8Path, maxBytes, out);
+}
+
+FileRead readFileText(const std::string& utf8Path, uint64_t maxBytes, std::string& out) {
+    return readInto(utf8Path, maxBytes, out);
+}
+
+bool writeFileBytes(const std::string& utf8Path, const uint8_t* data, size_t size) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(utf8Path.c_str(), "wb"), &std::fclose);
+    if (!file) return false;
+    const bool written = std::fwrite(data, 1, size, file.get()) == size;
+    return std::fclose(file.release()) == 0 && written;
+}
+
+}  // namespace korvel::platform

@@ -1,0 +1,34 @@
+// Whole-file reads and writes for every reader of files a host names: model
+// files, the effect file and images.
+//
+// Reads open only regular files, checked before any byte is read and without
+// blocking, so a FIFO, a device such as /dev/zero or a directory fails at
+// once; each caller gives a size ceiling so that no file can exhaust memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvel::platform {
+
+enum class FileRead {
+    ok,
+    missing,     // cannot be opened
+    notRegular,  // a directory, FIFO, socket or device
+    tooLarge,    // above the caller's ceiling
+    failed,      // a read error, or the file changed size while read
+};
+
+// Reads a regular file of at most maxBytes into out, in one go. out is empty
+// unless the result is ok.
+FileRead readFileBytes(const std::string& utf8Path, uint64_t maxBytes, std::vector<uint8_t>& out);
+
+// The same into a string, for the text formats.
+FileRead readFileText(const std::string& utf8Path, uint64_t maxBytes, std::string& out);
+
+// Creates or truncates the file and writes size bytes to it.
+bool writeFileBytes(const std::string& utf8Path, const uint8_t* data, size_t size);
+
+}  // namespace korvel::platform
