@@ -310,9 +310,10 @@ KORVEL_API void ToolRenderImage(int image, int shapekey, int shapekeyframe, int 
  * WriteTextTexture draws text into the library's 1024 x 1024 text bitmap in
  * the rectangle (x, y, width, height) from its top-left corner (lines broken
  * at CR, LF and CR LF, no wrapping, clipped; "&" underlines the next
- * character, "&&" draws "&"; character cells are filled opaque black), then
- * copies the rectangle into the text texture (texture number 100) with
- * opacity alpha * 255. clear 1 blacks the rectangle out first. The colour
+ * character, "&&" draws "&"; character cells are filled opaque black;
+ * text and cells stop short of the rectangle's last column and row), then
+ * copies the whole rectangle into the text texture (texture number 100) with
+ * opacity alpha * 255. clear 1 blacks the whole rectangle out first. The colour
  * arguments are stored blue-first, so the text shows with red = c3, green =
  * c2, blue = c1. Only the rectangle's texels are defined afterwards: show
  * each rectangle with RenderText before writing the next. A free font slot
@@ -366,7 +367,9 @@ KORVEL_API void ClearParticle(int slot);
  * that is down counts up to 255, any other key reads 0. Keys are indexed by
  * Windows virtual-key code (0x41 'A', 0x10 Shift, 0xA0/0xA1 left/right Shift,
  * 0x01 left mouse button, ...). With a windowed device the state comes from
- * the X server ($DISPLAY); with a headless device every key is up.
+ * the X server ($DISPLAY) while the device's window (or a window inside it)
+ * has the input focus; without the focus, and with a headless device, every
+ * key is up.
  * GetKeyboardCountByIndex returns a counter without sampling; a code outside
  * 0 to 255 returns 0.
  *

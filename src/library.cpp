@@ -73,8 +73,8 @@ int initDevice(void* window) {
     // 10. The random seed of the particle groups (particle module).
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     // 11. The keyboard counters (input module); a windowed device also
-    //     reads keys from the X server.
-    input::resetKeyboard(window != nullptr);
+    //     reads the window's keys from the X server.
+    input::resetKeyboard(window);
     // 12. The wireframe rasterizer state.
     if (const int code = device::createWireframeState(); code != 0) return code;
     // 13. The particle-hair rotation matrix (instance module).

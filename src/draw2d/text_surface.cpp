@@ -54,14 +54,18 @@ void TextSurface::write(const TextWrite& r) {
     if (!bitmap_ || !font || !insideSurface(r)) return;
 
     platform::text::BgrSurface bitmap{bitmap_.get(), kTextSurfaceSize, kTextSurfaceSize, kTextBitmapRowBytes};
+    // The clear and the copy cover the whole rectangle; text and its cells
+    // stop short of its last column and row, whose right and bottom edges
+    // are x + width - 1 and y + height - 1 exclusive.
     const platform::text::PixelRect rect{r.x, r.y, r.x + r.width, r.y + r.height};
+    const platform::text::PixelRect cells{r.x, r.y, r.x + r.width - 1, r.y + r.height - 1};
     if (r.clear == 1) platform::text::fillRect(bitmap, rect, {});
     if (r.text) {
         text_.clear();
         for (const wchar_t* c = r.text; *c != 0; ++c) text_.push_back(scalarValue(*c));
         const platform::text::TextColor color{static_cast<uint8_t>(r.c1), static_cast<uint8_t>(r.c2),
                                               static_cast<uint8_t>(r.c3)};
-        font->drawText(text_.c_str(), bitmap, rect, color);
+        font->drawText(text_.c_str(), bitmap, cells, color);
     }
 
     gpu::Context* context = device::currentContext();

@@ -1,5 +1,6 @@
 #include "input/keyboard.h"
 
+#include <cstdint>
 #include <memory>
 
 #include "input/key_counters.h"
@@ -22,10 +23,14 @@ Keyboard& keyboard() {
 
 }  // namespace
 
-void resetKeyboard(bool windowed) {
+void resetKeyboard(void* window) {
     Keyboard& kb = keyboard();
     kb.counters.fill(0);
-    if (windowed && !kb.x11) kb.x11 = platform::input::X11KeyState::open(nullptr);
+    kb.x11.reset();
+    if (window != nullptr) {
+        kb.x11 = platform::input::X11KeyState::open(nullptr, static_cast<unsigned long>(
+                                                                 reinterpret_cast<uintptr_t>(window)));
+    }
 }
 
 void releaseKeyboard() { keyboard().x11.reset(); }

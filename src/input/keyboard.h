@@ -6,15 +6,17 @@
 
 namespace korvel::input {
 
-// InitDevice: zero every counter; for a device on a window, also connect to
-// the X server ($DISPLAY) to read key states from, unless already connected.
-void resetKeyboard(bool windowed);
+// InitDevice: zero every counter; for a device on a window (an X window id
+// cast to a pointer; null for a headless device), also connect to the X
+// server ($DISPLAY) to read that window's keys from.
+void resetKeyboard(void* window);
 
 // CleanupDevice: drop the X server connection; the counters stay.
 void releaseKeyboard();
 
 // One sample: the state handed in by supplyKeyState since the last sample
-// if there is one, else the X server's, else all keys up.
+// if there is one, else the X server's while the window has the focus, else
+// all keys up.
 void sampleKeyboard();
 
 // The counter of a virtual key; 0 for a code outside 0 to 255.

@@ -66,6 +66,17 @@ TEST_F(TextRender, OpacityIsAlphaTimes255TruncatedToItsLowByte) {
     EXPECT_PIXEL(image, 105, 66, (Rgba{128, 128, 128}));  // black at 127/255 over white
 }
 
+TEST_F(TextRender, TextStopsShortOfTheRectanglesLastColumnAndRow) {
+    WriteTextTexture(kBlocks, font, 0, 255, 0, 1.0, 0, 0, 256, 32, 1);
+    WriteTextTexture(L"\u2588", font, 255, 0, 0, 1.0, 0, 0, 12, 12, 0);
+    ClearColorZ(255, 255, 255, 1.0);
+    RenderText(0, 0, 12, 12, 100, 50);
+    const gpu::Image image = captureBackBuffer();
+    EXPECT_PIXEL(image, 110, 60, kBlue);              // texel (10, 10): the new block
+    EXPECT_PIXEL(image, 111, 60, (Rgba{0, 255, 0}));  // last column keeps the old text
+    EXPECT_PIXEL(image, 110, 61, (Rgba{0, 255, 0}));  // so does the last row
+}
+
 TEST_F(TextRender, WithoutTheClearFlagNewTextOverlaysTheOld) {
     WriteTextTexture(kBlocks, font, 0, 255, 0, 1.0, 0, 0, 256, 32, 1);
     WriteTextTexture(L"\u2588", font, 0, 0, 255, 1.0, 0, 0, 256, 32, 0);

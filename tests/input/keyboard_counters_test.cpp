@@ -25,7 +25,7 @@ void sample(const std::array<unsigned char, 256>& state) {
 
 class KeyboardCounters : public ::testing::Test {
 protected:
-    void SetUp() override { korvel::input::resetKeyboard(false); }
+    void SetUp() override { korvel::input::resetKeyboard(nullptr); }
 };
 
 TEST_F(KeyboardCounters, HeldKeyCountsUpToSaturationAndReleaseZeroes) {
@@ -63,7 +63,7 @@ TEST_F(KeyboardCounters, ResetZeroesAndCodesOutsideTheTableReadZero) {
     EXPECT_EQ(GetKeyboardCountByIndex(255), 1);
     EXPECT_EQ(GetKeyboardCountByIndex(-1), 0);
     EXPECT_EQ(GetKeyboardCountByIndex(256), 0);
-    korvel::input::resetKeyboard(false);
+    korvel::input::resetKeyboard(nullptr);
     EXPECT_EQ(GetKeyboardCountByIndex(255), 0);
 }
 
