@@ -93,7 +93,13 @@ KORVEL_API void SetktexkdifkemikspcMparam(double ktex, double kdif, double kemi,
  * Texture numbers: 0-99 loaded textures, 100 the text texture, 101 the
  * off-screen target, -1 none. Blend modes: 0 off, 1 add, 2 subtract
  * (destination minus source), 3 alpha, 4 constant factor, 5 constant factor
- * with the alpha-keyed pixel shader; other values keep the previous blend. */
+ * with the alpha-keyed pixel shader; other values keep the previous blend.
+ * readtexture loads PNG, JPG, BMP, TGA, GIF or DDS (BC1 to BC3, RGB masks)
+ * into the lowest free slot and returns it, or -1 (no device, all 100 slots
+ * taken, or a file that cannot be loaded). Ceilings: a regular file of at
+ * most 1 GiB and at most 16384 pixels a side (a size every OpenGL 4.5
+ * device takes); a compressed image above 4,194,304 pixels needs one file
+ * byte per 1,024 pixels. */
 KORVEL_API int readtexture(const wchar_t* path);
 KORVEL_API void CleanupDeviceSRV(int slot);
 KORVEL_API void RenderSprite(int texno, int x, int y, double scalex, double scaley, double tu0, double tv0,
@@ -348,9 +354,11 @@ KORVEL_API void RenderLine3d(const double p0[3], const int color0[3], double opa
  * by drift) and is freed after lifetime steps. texno is a texture slot 0 to
  * 99; texrect is (u0, v0, u1, v1); velocity is velmin x, y, z then velmax
  * x, y, z; blend modes 0 to 5 as for sprites.
- * CreateParticle returns the slot, -1 when all 20 are taken, -2 when the
- * record cannot be allocated, -3 when the particle array cannot be (also for
- * a count of 0 or less); after -3 the slot stays taken until ClearParticle.
+ * CreateParticle returns the slot, -1 when all 20 are taken or there is no
+ * device, -2 when the record cannot be allocated (or an array is null), -3
+ * when the particle array cannot be (also for a count outside 1 to 100,000,
+ * refused before allocating); after -3 the slot stays taken until
+ * ClearParticle.
  * The other calls do nothing for a free slot, a slot left by -3 or a number
  * outside 0 to 19. */
 KORVEL_API int CreateParticle(const double emitter[3], const double size[2], int texno, const double texrect[4],

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "Korvelv0.h"
+#include "device/current.h"
 #include "particle/particle_draw.h"
 #include "particle/particle_table.h"
 
@@ -23,6 +24,7 @@ KORVEL_API int CreateParticle(const double* emitter, const double* size, int tex
                               int interval, int lifetime, const double* velocity, double drift, int count) {
     const ParticleParams params{emitter, size, texno, texrect, interval, lifetime, velocity, drift};
     if (!complete(params)) return -2;
+    if (korvel::device::currentDevice() == nullptr) return -1;
     return particleTable().create(params, count);
 }
 

@@ -14,7 +14,7 @@ int ParticleTable::create(const ParticleParams& params, int count) {
         if (!s.group) return -2;
         applyParams(*s.group, params);
         s.group->count = count;
-        if (count <= 0) return -3;
+        if (count <= 0 || count > kMaxCount) return -3;
         s.particles.reset(new (std::nothrow) Particle[static_cast<size_t>(count)]{});
         if (!s.particles) return -3;
         resetParticles(*s.group, particles(slot));

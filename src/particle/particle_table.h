@@ -13,11 +13,15 @@ namespace korvel::particle {
 class ParticleTable {
 public:
     static constexpr int kSlotCount = 20;
+    // Most entries a group may hold. Every live particle costs one draw per
+    // step, so a step of this many is already far past a frame's time; the
+    // ceiling keeps a group's array at 2.8 MB.
+    static constexpr int kMaxCount = 100000;
 
     // Takes the lowest free slot: -1 none free, -2 record not allocated, -3
-    // entry array not allocated (also for a count of 0 or less; the record
-    // stays in the slot until release). Returns the slot with every entry
-    // free and the counter at 0.
+    // entry array not allocated (also for a count outside 1 to kMaxCount,
+    // refused before allocating; the record stays in the slot until
+    // release). Returns the slot with every entry free and the counter at 0.
     int create(const ParticleParams& params, int count);
 
     // The group of a slot holding a record and its entries, else null.

@@ -26,7 +26,8 @@ struct TextureImage {
     std::vector<MipLevel> mips;
 };
 
-// Largest width or height accepted by the loaders.
+// Largest width or height accepted by the loaders: every OpenGL 4.5 device
+// takes textures of this size, so a loaded image always fits the device.
 inline constexpr uint32_t kMaxDimension = 16384;
 
 // Largest image file the loaders read into memory.

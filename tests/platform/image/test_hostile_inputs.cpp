@@ -1,5 +1,9 @@
 // Truncated, corrupt and hostile inputs: every one must be refused without
 // crashing, reading out of bounds or allocating for data the file lacks.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -120,6 +124,18 @@ TEST_F(HostileInputs, EveryTruncationOfValidFilesIsRefused) {
         ASSERT_TRUE(test::loadBytes(file, image));
         for (size_t size = 0; size < file.size() - optionalTail; ++size)
             EXPECT_FALSE(loadTextureMemory(file.data(), size, image)) << size << " of " << file.size();
+    }
+}
+
+TEST_F(HostileInputs, FilesBeyondTheReadersCeilingsAreRefusedAtOnce) {
+    const std::string fifo = pathOf("fifo.png");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // no writer: opening it must not wait
+    const std::string large = pathOf("large.png");
+    std::ofstream(large).close();
+    std::filesystem::resize_file(large, kMaxImageFileBytes + 1);  // sparse: takes no disk
+    for (const std::string& path : {fifo, large, std::string("/dev/zero"), folder_.string(), pathOf("absent.png")}) {
+        TextureImage image;
+        EXPECT_FALSE(loadTextureFile(path, image)) << path;
     }
 }
 

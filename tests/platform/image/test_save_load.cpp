@@ -52,10 +52,6 @@ TEST_F(SaveLoad, FailuresWriteNothing) {
     EXPECT_FALSE(saveImageFile(3, pathOf("empty.png"), gpu::Image{}));
     EXPECT_FALSE(std::filesystem::exists(pathOf("short.png")));
     EXPECT_FALSE(saveImageFile(3, pathOf("missing/folder/capture.png"), image));
-
-    TextureImage loaded;
-    EXPECT_FALSE(loadTextureFile(pathOf("absent.png"), loaded));
-    EXPECT_FALSE(loadTextureFile(folder_.string(), loaded));
 }
 
 TEST_F(SaveLoad, WidePathWithJapaneseNameRoundTrips) {
