@@ -3,6 +3,8 @@
 // them by vertex index.
 #pragma once
 
+#include <cstddef>
+
 #include "math/types.h"
 
 namespace korvel::draw2d {
@@ -11,7 +13,7 @@ struct PointConstants {
     float position[4];  // clip x, y, 0, 1
     float color[4];     // red, green, blue, opacity
 };
-static_assert(sizeof(PointConstants) == 32);
+static_assert(sizeof(PointConstants) == 32 && offsetof(PointConstants, color) == 16);
 
 struct LineConstants {
     float position0[4];
@@ -19,7 +21,8 @@ struct LineConstants {
     float position1[4];
     float color1[4];
 };
-static_assert(sizeof(LineConstants) == 64);
+static_assert(sizeof(LineConstants) == 64 && offsetof(LineConstants, color0) == 16);
+static_assert(offsetof(LineConstants, position1) == 32 && offsetof(LineConstants, color1) == 48);
 
 // A coloured end: a screen pixel or a clip-space vector, colour 0 to 255
 // (divided by 255, unclamped) and opacity.

@@ -3,6 +3,7 @@
 // 2 bottom-left, 3 bottom-right.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace korvel::draw2d {
@@ -16,7 +17,11 @@ struct SpriteConstants {
     int32_t spaceFlag;  // 0: x, y, z are clip space; 1: world space
     float unused[3];
 };
+// Six rows of four 32-bit values, as "VSsprite" reads register b3.
 static_assert(sizeof(SpriteConstants) == 96);
+static_assert(offsetof(SpriteConstants, y) == 16 && offsetof(SpriteConstants, z) == 32);
+static_assert(offsetof(SpriteConstants, u) == 48 && offsetof(SpriteConstants, v) == 64);
+static_assert(offsetof(SpriteConstants, spaceFlag) == 80);
 
 inline constexpr int32_t kClipSpace = 0;
 inline constexpr int32_t kWorldSpace = 1;

@@ -2,6 +2,7 @@
 // the constants one particle's draw hands to the particle shaders.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace korvel::particle {
@@ -35,6 +36,7 @@ struct ParticleConstants {
     float rectAndZero[4];   // texrect[2], texrect[3], 0, 0
 };
 static_assert(sizeof(ParticleConstants) == 48);
+static_assert(offsetof(ParticleConstants, sizeAndRect) == 16 && offsetof(ParticleConstants, rectAndZero) == 32);
 
 // The caller's parameters as the creating call and ParticleParamSet pass
 // them.

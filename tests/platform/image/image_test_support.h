@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -21,16 +22,13 @@ using Pixel = std::array<uint8_t, 4>;
 // A width x height image whose every channel varies across the image, with
 // alpha never all zero or all 255.
 inline gpu::Image gradientImage(uint32_t width, uint32_t height) {
-    gpu::Image image{width, height, std::vector<uint8_t>(size_t{width} * height * 4)};
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
-            uint8_t* p = &image.rgba[(size_t{y} * width + x) * 4];
-            p[0] = static_cast<uint8_t>(x * 255 / (width > 1 ? width - 1 : 1));
-            p[1] = static_cast<uint8_t>(y * 255 / (height > 1 ? height - 1 : 1));
-            p[2] = static_cast<uint8_t>((x * 7 + y * 13) & 0xFF);
-            p[3] = static_cast<uint8_t>(64 + (x + y) % 128);
-        }
-    }
+    gpu::Image image{width, height, {}};
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            image.rgba.insert(image.rgba.end(), {static_cast<uint8_t>(x * 255 / std::max(width - 1, 1u)),
+                                                 static_cast<uint8_t>(y * 255 / std::max(height - 1, 1u)),
+                                                 static_cast<uint8_t>(x * 7 + y * 13),
+                                                 static_cast<uint8_t>(64 + (x + y) % 128)});
     return image;
 }
 

@@ -1,5 +1,6 @@
-// Truncated, corrupt and hostile inputs: every one must be refused without
-// crashing, reading out of bounds or allocating for data the file lacks.
+// Truncated, corrupt, hostile and oversized inputs: every one is refused
+// without crashing, reading out of bounds, blocking, or allocating for data
+// the file lacks.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -36,15 +37,11 @@ std::vector<uint8_t> altered(const std::function<void(DdsBuilder&)>& change) {
     return file.bytes();
 }
 
-std::vector<uint8_t> truncated(std::vector<uint8_t> bytes, size_t size) {
-    bytes.resize(size);
+// Writes a big-endian size field of width bytes at offset (the decoder
+// skips checksums).
+std::vector<uint8_t> patched(std::vector<uint8_t> bytes, size_t offset, uint32_t value, int width = 4) {
+    for (int i = 0; i < width; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * (width - 1 - i)));
     return bytes;
-}
-
-// Overwrites the big-endian IHDR width of a PNG (the decoder skips CRCs).
-std::vector<uint8_t> withPngWidth(std::vector<uint8_t> png, uint32_t width) {
-    for (int i = 0; i < 4; ++i) png[16 + i] = static_cast<uint8_t>(width >> (24 - 8 * i));
-    return png;
 }
 
 std::vector<uint8_t> garbage(size_t size) {
@@ -57,30 +54,33 @@ std::vector<uint8_t> garbage(size_t size) {
 
 class HostileInputs : public test::ScratchFolder {
 protected:
-    std::vector<uint8_t> validPng() {
-        EXPECT_TRUE(saveImageFile(3, pathOf("valid.png"), test::gradientImage(8, 8)));
+    std::vector<uint8_t> saved(int kind, const std::string& name) {
+        EXPECT_TRUE(saveImageFile(kind, pathOf(name), test::gradientImage(16, 16)));
         std::vector<uint8_t> bytes;
-        EXPECT_TRUE(platform::readFileBytes(pathOf("valid.png"), kMaxImageFileBytes, bytes) == platform::FileRead::ok);
+        EXPECT_EQ(platform::readFileBytes(pathOf(name), kMaxImageFileBytes, bytes), platform::FileRead::ok);
         return bytes;
     }
 };
 
 TEST_F(HostileInputs, AreRefusedWithEmptyOutput) {
-    const std::vector<uint8_t> dds = validRgba().bytes();
-    const std::vector<uint8_t> png = validPng();
+    const std::vector<uint8_t> png = saved(3, "valid.png");
+    const std::vector<uint8_t> jpg = saved(1, "valid.jpg");
+    size_t frame = 2;  // the JPG frame header, whose height and width follow at +5 and +7
+    while (frame + 9 < jpg.size() && !(jpg[frame] == 0xFF && jpg[frame + 1] == 0xC0)) ++frame;
+    ASSERT_LT(frame + 9, jpg.size());
+    const std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 32, 0x28};
+    std::vector<uint8_t> tgaRuns = patched(patched(patched(tga, 2, 10, 1), 12, 0x1027, 2), 14, 0x1027, 2);
+    tgaRuns.insert(tgaRuns.end(), {0xFF, 1, 2, 3, 4, 0xFF, 1, 2, 3, 4});
     const std::string text = "this is not an image file at all";
     const std::vector<std::pair<std::string, std::vector<uint8_t>>> cases = {
         {"empty", {}},
         {"text", std::vector<uint8_t>(text.begin(), text.end())},
         {"garbage", garbage(4096)},
         {"dds magic only", {'D', 'D', 'S', ' '}},
-        {"dds header cut short", truncated(dds, 100)},
-        {"dds header without pixels", truncated(dds, 128)},
-        {"dds pixels one byte short", truncated(dds, dds.size() - 1)},
         {"wrong header size", altered([](DdsBuilder& f) { f.set(dds::Size, 100); })},
         {"wrong pixel format size", altered([](DdsBuilder& f) { f.set(dds::PixelFormatSize, 0); })},
         {"zero width", altered([](DdsBuilder& f) { f.set(dds::Width, 0); })},
-        {"width above limit", altered([](DdsBuilder& f) { f.set(dds::Width, kMaxDimension + 1); })},
+        {"width above the ceiling", altered([](DdsBuilder& f) { f.set(dds::Width, kMaxDimension + 1); })},
         {"sizes overflowing 32 bits", dxt1(0xFFFFFFFF, 0xFFFFFFFF, 1, 64)},
         {"largest size without its data", dxt1(kMaxDimension, kMaxDimension, 15, 64)},
         {"mip count beyond the chain", altered([](DdsBuilder& f) { f.set(dds::MipMapCount, 4); })},
@@ -93,14 +93,17 @@ TEST_F(HostileInputs, AreRefusedWithEmptyOutput) {
         {"mask outside the pixel", altered([](DdsBuilder& f) { f.set(dds::RgbBitCount, 16); })},
         {"split mask", altered([](DdsBuilder& f) { f.set(dds::RedMask, 0x0F0F); })},
         {"all masks zero", altered([](DdsBuilder& f) { f.masks(dds::kPixelRgb, 32, 0, 0, 0, 0); })},
-        {"extension cut short", truncated(DdsBuilder(1, 1).extension(28).bytes(), 140)},
         {"extension unknown format", DdsBuilder(1, 1).extension(2).data({1, 2, 3, 4}).bytes()},
         {"extension 3D texture", DdsBuilder(1, 1).extension(28, 4).data({1, 2, 3, 4}).bytes()},
         {"extension empty array", DdsBuilder(1, 1).extension(28, 3, 0).data({1, 2, 3, 4}).bytes()},
-        {"png signature only", truncated(png, 8)},
-        {"png width above limit", withPngWidth(png, kMaxDimension + 1)},
-        {"png width negative as int", withPngWidth(png, 0x80000000)},
+        {"png width above the ceiling", patched(png, 16, kMaxDimension + 1)},
+        {"png width negative as int", patched(png, 16, 0x80000000)},
+        // Decoders pad missing TGA and JPG data, so their sizes are checked
+        // against the file's length first.
+        {"jpg 16000 x 16000 in a 16 x 16 file", patched(patched(jpg, frame + 5, 16000, 2), frame + 7, 16000, 2)},
         {"jpg start marker only", {0xFF, 0xD8, 0xFF}},
+        {"tga pixels missing", tga},
+        {"tga run-length 10000 x 10000 in ten bytes", tgaRuns},
         {"bmp header only", {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0}},
         {"gif header only", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}},
     };
@@ -118,7 +121,8 @@ TEST_F(HostileInputs, AreRefusedWithEmptyOutput) {
 TEST_F(HostileInputs, EveryTruncationOfValidFilesIsRefused) {
     // The PNG decoder needs no end chunk (12 bytes) after the pixel data.
     const std::vector<std::pair<std::vector<uint8_t>, size_t>> files = {
-        {validPng(), 12}, {validRgba(3, 3).bytes(), 0}, {dxt1(8, 8, 4, 4 * 8 + 8 + 8 + 8), 0}};
+        {saved(3, "valid.png"), 12}, {validRgba(3, 3).bytes(), 0}, {dxt1(8, 8, 4, 4 * 8 + 8 + 8 + 8), 0},
+        {DdsBuilder(1, 1).extension(28).data({1, 2, 3, 4}).bytes(), 0}};
     for (const auto& [file, optionalTail] : files) {
         TextureImage image;
         ASSERT_TRUE(test::loadBytes(file, image));

@@ -1,14 +1,15 @@
 // Points and lines on the headless 800 x 600 device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Korvelv0.h"
 #include "device/device_fixture.h"
-#include "draw2d/points_lines.h"
 
 namespace korvel::testing {
 namespace {
 
-// The brightest red among the pixels of a small box.
+// The brightest red among the pixels of a box, corners included.
 int maxRed(const gpu::Image& image, uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1) {
     int best = 0;
     for (uint32_t y = y0; y <= y1; ++y)
@@ -16,38 +17,15 @@ int maxRed(const gpu::Image& image, uint32_t x0, uint32_t y0, uint32_t x1, uint3
     return best;
 }
 
-TEST(PointLineConstants, PixelsMapToClipSpaceAnd3dEndsStayUndivided) {
-    const draw2d::PointConstants p = draw2d::pointConstants(400, 300, {255, 0, 0, 1.0}, 800, 600);
-    EXPECT_EQ(p.position[0], 0.0f);
-    EXPECT_EQ(p.position[1], 0.0f);
-    const draw2d::LineConstants l = draw2d::line2dConstants(0, 0, {510, 0, 0, 0.5}, 800, 600, {}, 800, 600);
-    EXPECT_EQ(l.position0[0], -1.0f);
-    EXPECT_EQ(l.position0[1], 1.0f);
-    EXPECT_EQ(l.position1[0], 1.0f);
-    EXPECT_EQ(l.position1[1], -1.0f);
-    EXPECT_EQ(l.color0[0], 2.0f);  // not clamped
-    EXPECT_EQ(l.color0[3], 0.5f);
-
-    math::Matrix view{};
-    math::Matrix projection{};
-    for (int i = 0; i < 4; ++i) view.m[i][i] = 1.0f;
-    projection.m[0][0] = 2.0f;
-    projection.m[1][1] = 3.0f;
-    projection.m[2][3] = 1.0f;  // w = z
-    const double a[3] = {1.0, 1.0, -2.0};  // behind the eye
-    const double b[3] = {0.5, 0.0, 4.0};
-    const draw2d::LineConstants l3 = draw2d::line3dConstants(a, {}, b, {}, view, projection);
-    EXPECT_EQ(l3.position0[0], 2.0f);
-    EXPECT_EQ(l3.position0[1], 3.0f);
-    EXPECT_EQ(l3.position0[3], -2.0f);
-    EXPECT_EQ(l3.position1[0], 1.0f);
-    EXPECT_EQ(l3.position1[3], 4.0f);
-}
-
-using PointsLines = DeviceTest;
+class PointsLines : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        ClearColorZ(1, 0, 0, 1.0);
+    }
+};
 
 TEST_F(PointsLines, RedPointAtTheScreenCentre) {
-    ClearColorZ(1, 0, 0, 1.0);
     RenderPoint2d(400, 300, 255, 0, 0, 1.0, 0);
     const gpu::Image image = captureBackBuffer();
     EXPECT_GT(maxRed(image, 399, 299, 400, 300), 250);
@@ -55,7 +33,6 @@ TEST_F(PointsLines, RedPointAtTheScreenCentre) {
 }
 
 TEST_F(PointsLines, AlphaLineFadesTowardsItsTransparentEnd) {
-    ClearColorZ(1, 0, 0, 1.0);
     RenderLine2d(100, 200, 255, 255, 255, 1.0, 700, 200, 255, 255, 255, 0.0, 3);
     const gpu::Image image = captureBackBuffer();
     // The line runs along the border of rows 199 and 200: anti-aliasing
@@ -68,17 +45,14 @@ TEST_F(PointsLines, AlphaLineFadesTowardsItsTransparentEnd) {
 }
 
 TEST_F(PointsLines, LineModeFourKeepsThePreviousBlendState) {
-    ClearColorZ(1, 0, 0, 1.0);
     RenderPoint2d(10, 10, 255, 0, 0, 0.25, 4);  // leaves the factor blend at 0.25
     RenderLine2d(100, 300, 255, 0, 0, 1.0, 700, 300, 255, 0, 0, 1.0, 4);
-    const gpu::Image image = captureBackBuffer();
-    EXPECT_NEAR(maxRed(image, 400, 299, 400, 300), 64, 12);
+    EXPECT_NEAR(maxRed(captureBackBuffer(), 400, 299, 400, 300), 64, 12);
 }
 
 TEST_F(PointsLines, WorldLineLandsWhereTheCameraProjectsIt) {
     ViewMatrixValueSet(0, 0, -5, 0, 0, 0, 0, 1, 0);
     ProjectionMatrixValueSet(0, 0.785, 800.0 / 600.0, 1.0, 11.0);
-    ClearColorZ(1, 0, 0, 1.0);
     const double a[3] = {-1.0, 1.0, 0.0};
     const double b[3] = {1.0, 1.0, 0.0};
     const int red[3] = {255, 0, 0};
