@@ -29,13 +29,12 @@ public:
     // pointer state. Otherwise every key and button reads up.
     void read(KeyState& state) const;
 
+private:
+    X11KeyState(_XDisplay* display, unsigned long window);
     // The window has the focus when the focus is on it or on a window inside
     // it, or when the focus follows the pointer (PointerRoot) and the
     // deepest window under the pointer is it or lies inside it.
     bool windowHasFocus() const;
-
-private:
-    X11KeyState(_XDisplay* display, unsigned long window);
     bool isWindowOrInside(unsigned long candidate) const;
     unsigned long deepestWindowUnderPointer() const;
 
