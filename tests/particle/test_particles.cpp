@@ -1,6 +1,6 @@
-// Particle groups through the exports on the headless 800 x 600 device:
-// the emission schedule, entry reuse, motion, slots, the count ceiling, and
-// where particles are drawn.
+// Particle groups: the emission schedule, entry reuse and motion; then
+// through the exports on the headless 800 x 600 device, slots, the count
+// ceiling, and where particles are drawn.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -21,20 +21,32 @@ const double kSize[2] = {0.5, 0.25};
 const double kRect[4] = {0.0, 0.0, 1.0, 1.0};
 const double kRising[6] = {0.0, 0.1, 0.0, 0.0, 0.1, 0.0};  // velmin, velmax: 0.1 up
 
+std::span<Particle> entries(int slot) { return particleTable().particles(slot); }
+
+size_t live(int slot) {
+    size_t n = 0;
+    for (const Particle& p : entries(slot)) n += p.age != kFreeParticle;
+    return n;
+}
+
+// The step rules need no device: groups are made in the table directly and
+// stepped through the export, which moves them without drawing.
+class Steps : public ::testing::Test {
+protected:
+    void TearDown() override { particleTable().releaseAll(); }
+    static int create(int count, int interval = 1, int lifetime = 5, double drift = 0.0) {
+        return particleTable().create({kEmitter, kSize, 0, kRect, interval, lifetime, kRising, drift}, count);
+    }
+};
+
 class Particles : public DeviceTest {
 protected:
     static int create(int count, int interval = 1, int lifetime = 5, double drift = 0.0) {
         return CreateParticle(kEmitter, kSize, 0, kRect, interval, lifetime, kRising, drift, count);
     }
-    static std::span<Particle> entries(int slot) { return particleTable().particles(slot); }
-    static size_t live(int slot) {
-        size_t n = 0;
-        for (const Particle& p : entries(slot)) n += p.age != kFreeParticle;
-        return n;
-    }
 };
 
-TEST_F(Particles, IntervalThreeEmitsOnEveryThirdStepAgainAfterReset) {
+TEST_F(Steps, IntervalThreeEmitsOnEveryThirdStepAgainAfterReset) {
     const int slot = create(10, 3, 100);
     std::vector<size_t> liveAfter;
     for (int i = 0; i < 7; ++i) liveAfter.push_back((ParticleMoveandRender(slot, 0, 1.0), live(slot)));
@@ -44,7 +56,7 @@ TEST_F(Particles, IntervalThreeEmitsOnEveryThirdStepAgainAfterReset) {
     for (size_t expected : {0u, 0u, 1u}) EXPECT_EQ((ParticleMoveandRender(slot, 0, 1.0), live(slot)), expected);
 }
 
-TEST_F(Particles, FullArrayReleasesNothingThenReusesTheFirstEntry) {
+TEST_F(Steps, FullArrayReleasesNothingThenReusesTheFirstEntry) {
     const int slot = create(5, 1, 10);
     for (int i = 0; i < 6; ++i) ParticleMoveandRender(slot, 0, 1.0);  // the sixth finds no free entry
     EXPECT_EQ(live(slot), 5u);
@@ -57,7 +69,7 @@ TEST_F(Particles, FullArrayReleasesNothingThenReusesTheFirstEntry) {
     EXPECT_FLOAT_EQ(entries(slot)[0].position[1], 2.1f);
 }
 
-TEST_F(Particles, DriftAddsASteadyRiseAndLifetimeOneFreesWithoutMoving) {
+TEST_F(Steps, DriftAddsASteadyRiseAndLifetimeOneFreesWithoutMoving) {
     const int drifting = create(1, 1, 100, -0.05);
     for (int i = 0; i < 6; ++i) ParticleMoveandRender(drifting, 0, 1.0);
     EXPECT_NEAR(entries(drifting)[0].position[1], 2.0 + 6 * 0.05, 1e-5);  // 0.1 - 0.05 per step
@@ -71,7 +83,7 @@ TEST_F(Particles, DriftAddsASteadyRiseAndLifetimeOneFreesWithoutMoving) {
     }
 }
 
-TEST(ParticleEmission, StartVelocityIsOneOfTwentyOneStepsDrawnXThenYThenZ) {
+TEST_F(Steps, StartVelocityIsOneOfTwentyOneStepsDrawnXThenYThenZ) {
     const double span[6] = {0.0, -2.0, 10.0, 1.0, -2.0, 30.0};  // x 0..1, y fixed, z 10..30
     for (const int k : {0, 7, 20}) {
         ParticleGroup group{};
