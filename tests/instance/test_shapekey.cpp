@@ -111,23 +111,35 @@ TEST_F(Shapekey, RowsOutsideTheTablesOrNamingMissingEntriesAreSkipped) {
     EXPECT_EQ(out.offset[2].x, 2.0f);
 }
 
-TEST_F(Shapekey, SamplerReadsTheRowAtTheLastListPosition) {
+// The list holds vertices 4, 9, 4 and 6; kind 1's rows name entries 3, 1
+// and 0 (row r moves by (r, key)), so vertex 4 (first at entry 0) takes row
+// 2, vertex 9 row 1 and vertex 6 (entry 3) row 0, as drawing moves them.
+TEST_F(Shapekey, SamplerMovesEachVertexByTheRowNamingItsEntry) {
     ModelBlueprint blueprint = shapekeyModel();
-    blueprint.shapekeyvertex = {4, 9, 4};  // vertex 4 at positions 0 and 2: 2 counts
+    blueprint.shapekeyvertex = {4, 9, 4, 6};
+    const int named[3] = {3, 1, 0};
+    for (int row = 0; row < 3; ++row)
+        for (int f = 0; f < 3; ++f) blueprint.shapekeytrans[2 + 3 * row + f].skvertexindex = named[row];
     const model::Obj3dModel& model = install(blueprint);
     const auto sampler = ShapekeySampler::make(model, 1, 12);
     ASSERT_TRUE(sampler.has_value());
-    EXPECT_EQ(sampler->displacement(4).x, 2.0f);
-    EXPECT_EQ(sampler->displacement(4).y, 2.0f);
-    EXPECT_EQ(sampler->displacement(9).x, 1.0f);
-    EXPECT_EQ(sampler->displacement(3).x, 0.0f);   // not in the list
-    EXPECT_EQ(sampler->displacement(-1).x, 0.0f);  // no such vertex
-    EXPECT_EQ(sampler->displacement(10).x, 0.0f);
+    ShapekeyOffsets drawn;
+    ASSERT_EQ(instance::shapekeyOffsets(model, 1, 12, drawn), PoseOutcome::Written);
+    struct Case {
+        int vertex;
+        float x, y;
+    };
+    for (const Case& c : {Case{4, 2, 2}, Case{9, 1, 2}, Case{6, 0, 2}, Case{3, 0, 0}, Case{-1, 0, 0}, Case{10, 0, 0}}) {
+        EXPECT_EQ(sampler->displacement(c.vertex).x, c.x) << "vertex " << c.vertex;
+        EXPECT_EQ(sampler->displacement(c.vertex).y, c.y) << "vertex " << c.vertex;
+    }
+    EXPECT_EQ(drawn.offset[0].x, 2.0f);
+    EXPECT_EQ(drawn.offset[3].y, 2.0f);
 
-    // Kind 0 has one row: list position 1 is not one of its rows.
+    // Kind 0's one row names entry 7, which the four-entry list does not have.
     const auto single = ShapekeySampler::make(model, 0, 10);
     ASSERT_TRUE(single.has_value());
-    EXPECT_EQ(single->displacement(9).x, 0.0f);
+    for (int v : {4, 9, 6}) EXPECT_EQ(single->displacement(v).x, 0.0f);
     EXPECT_FALSE(ShapekeySampler::make(model, 2, 0).has_value());
     EXPECT_FALSE(ShapekeySampler::make(model, -1, 0).has_value());
 }

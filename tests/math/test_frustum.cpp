@@ -41,6 +41,28 @@ TEST(Frustum, FromPerspectiveProjection) {
     EXPECT_EQ(f.orientation.w, 1.0f);
 }
 
+// Orthographic, 20 x 15 from depth 1 to 50: a box, not a pyramid.
+TEST(Frustum, FromOrthographicProjectionIsABox) {
+    const Matrix ortho{{{0.1f, 0, 0, 0}, {0, 2 / 15.0f, 0, 0}, {0, 0, 1 / 49.0f, 0}, {0, 0, -1 / 49.0f, 1}}};
+    const Frustum f = frustumFromProjection(ortho);
+    EXPECT_EQ(f.rightSlope, 0.0f);
+    EXPECT_EQ(f.topSlope, 0.0f);
+    EXPECT_NEAR(f.rightOffset, 10, 1e-5f);
+    EXPECT_NEAR(f.leftOffset, -10, 1e-5f);
+    EXPECT_NEAR(f.topOffset, 7.5f, 1e-5f);
+    EXPECT_NEAR(f.bottomOffset, -7.5f, 1e-5f);
+    EXPECT_NEAR(f.nearDistance, 1, 1e-5f);
+    EXPECT_NEAR(f.farDistance, 50, 1e-4f);
+    const Quaternion none{0, 0, 0, 1};
+    EXPECT_EQ(oboxFrustumTest({{9.5f, 7, 2}, {0.1f, 0.1f, 0.1f}, none}, f), kInside);
+    EXPECT_EQ(oboxFrustumTest({{10.5f, 0, 25}, {0.1f, 0.1f, 0.1f}, none}, f), kOutside);
+    // Beyond the edge where the right and top faces meet, turned 45 degrees
+    // about z: neither face separates it, the diagonal axis does.
+    const Quaternion turned{0, 0, std::sin(kPi / 8), std::cos(kPi / 8)};
+    EXPECT_EQ(oboxFrustumTest({{10.74f, 8.24f, 25}, {1, 0.1f, 1}, turned}, f), kOutside);
+    EXPECT_EQ(oboxFrustumTest({{10.68f, 8.18f, 25}, {1, 0.1f, 1}, turned}, f), kIntersecting);
+}
+
 TEST(Frustum, TransformScalesRotatesAndMoves) {
     Frustum source = frustumFromProjection(perspective(kPi / 2, 1, 1, 100));
     source.origin = {1, 0, 0};

@@ -84,7 +84,7 @@ TEST_F(Boxes, TheSelectorChoosesWhichStoredBoxesChange) {
     EXPECT_GT(record.part(2)->obox.extents.x, 0.0f);
 }
 
-TEST_F(Boxes, PartsWithoutPointsAndSingleVertexPartsHaveNoBox) {
+TEST_F(Boxes, PartsWithoutPointsHaveNoBoxSingleVertexPartsDo) {
     ModelBlueprint blueprint;
     blueprint.numpart = 3;
     blueprint.vertices = {vertexAt(0, 0, 0, 0),    vertexAt(0, 1, 2, 3), vertexAt(0, 1, 2, 3, 1),  // a copy
@@ -100,17 +100,18 @@ TEST_F(Boxes, PartsWithoutPointsAndSingleVertexPartsHaveNoBox) {
     EXPECT_EQ(part1.obox.center.x, 4.0f);  // the other fields are kept
     EXPECT_EQ(ex[1], -1.0);
     EXPECT_EQ(ey[1], 7.0);
-    const math::Obox& single = instance::image3d(image)->part(2)->obox;
-    EXPECT_EQ(single.extents.x, 0.0f);
+    const math::Obox& single = instance::image3d(image)->part(2)->obox;  // a point, but a box
+    EXPECT_GT(single.extents.x, 0.0f);
     EXPECT_EQ(single.center.y, 5.0f);
-    EXPECT_EQ(IntersectImage3dObox(image, 2, image, 0), -1);
+    EXPECT_EQ(IntersectImage3dObox(image, 2, image, 2), 1);
+    EXPECT_EQ(IntersectImage3dObox(image, 2, image, 0), 0);
     EXPECT_EQ(IntersectImage3dObox(image, 1, image, 0), -1);
     EXPECT_EQ(IntersectImage3dObox(image, 0, image, 0), 1);
 
     const double offset[3] = {1, 0, 0};
     Image3dAaboxOboxTranslate(image, offset);
     EXPECT_EQ(part1.obox.center.x, 4.0f);
-    EXPECT_EQ(single.center.x, 5.0f);
+    EXPECT_EQ(single.center.x, 6.0f);
 }
 
 TEST_F(Boxes, AModelWithoutUnsplitVerticesLeavesTheBoxesAbsent) {

@@ -156,5 +156,22 @@ TEST_F(Evaluation, InconsistentSkinningDataIsRefusedOrSkipped) {
     EXPECT_NE(vertexPositions(image, -1, 0, -1, 10, {0}).x[0], 12345.0);  // unposed needs no weights
 }
 
+// Vertices no joint weighs (both weights 0, or weights on joints that do
+// not exist) stay where the instance transform alone puts them.
+TEST_F(Evaluation, UnweightedVerticesKeepTheirBindPose) {
+    ModelBlueprint blueprint = skinnedModel({});
+    blueprint.weights[0] = {0, -1, 0.0f, 0.0f};
+    blueprint.weights[1] = {3, 5, 0.0f, 0.0f};
+    blueprint.weights[2] = {99, -1, 1.0f, 0.0f};
+    const int image = placedInstance(blueprint);
+    const Positions unposed = vertexPositions(image, -1, 0, -1, 0, {0, 1, 2});
+    const Positions posed = vertexPositions(image, -1, 0, 1, 17, {0, 1, 2});
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(posed.x[i], unposed.x[i]) << "vertex " << i;
+        EXPECT_EQ(posed.y[i], unposed.y[i]) << "vertex " << i;
+        EXPECT_EQ(posed.z[i], unposed.z[i]) << "vertex " << i;
+    }
+}
+
 }  // namespace
 }  // namespace korvel::testing

@@ -244,5 +244,23 @@ TEST_F(InstanceBoxes, AbsentBoxesAnswerMinusOne) {
     EXPECT_EQ(IntersectImage3dObox(a, 0, -1, 0), -1);
 }
 
+// A model lying in the plane x = 2 has a box of zero x extent: it exists,
+// and it overlaps itself and what it touches.
+TEST_F(InstanceBoxes, FlatModelsHaveBoxes) {
+    ModelBlueprint blueprint;
+    blueprint.vertices = {vertexAt(0, 2, 0, 0), vertexAt(0, 2, 1, 0), vertexAt(0, 2, 0, 1), vertexAt(0, 2, 1, 1)};
+    const int flat = CreateImage3d(installModel(blueprint));
+    Image3dCalcAaboxOboxVtxCpu(flat, -1, 0, 0);
+    EXPECT_EQ(IntersectImage3dAabox(flat, flat), 1);
+    EXPECT_EQ(IntersectImage3dObox(flat, 0, flat, 0), 1);
+    const int cube = CreateImage3d(installModel(stackedModel()));
+    Image3dCalcAaboxOboxVtxCpu(cube, -1, 0, 0);
+    EXPECT_EQ(IntersectImage3dAabox(flat, cube), 0);
+    ImageSetScaleRotTransAlpha(cube, 1, 1, 1, 0, 0, 0, 1.5, 0, -1, 1);
+    Image3dCalcAaboxOboxVtxCpu(cube, -1, 0, 0);
+    EXPECT_EQ(IntersectImage3dAabox(flat, cube), 1);
+    EXPECT_EQ(IntersectImage3dObox(flat, 0, cube, 0), 1);
+}
+
 }  // namespace
 }  // namespace korvel::testing

@@ -1,7 +1,7 @@
 // The GPU and the CPU pose agree: the silhouette a skinned, animated,
-// shape-keyed instance draws is the one its CPU-evaluated vertices project
-// to, in both skinned layouts, and the boxes RenderImage computes are those
-// of the CPU evaluation.
+// shape-keyed instance draws (with vertices no joint weighs) is the one its
+// CPU-evaluated vertices project to, in both skinned layouts, and the boxes
+// RenderImage computes are those of the CPU evaluation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,8 +79,10 @@ int disagreements(const Silhouette& cpu, const gpu::Image& shot) {
     return bad;
 }
 
-// The generated skinned model with one shape key moving its first 40
-// unsplit vertices between frames 0 and 10, and with normals (a constant
+// The generated skinned model with two shape keys over its first 40
+// unsplit vertices: kind 0's rows name list entries 0 to 19, kind 1's rows
+// entries 20 to 39, each moving between frames 0 and 10. Every tenth source
+// vertex (and its copies) is weighed by no joint. With normals (a constant
 // normal: only the positions matter here) when normalmode is 1.
 int installShapedSkinnedModel(int normalmode) {
     SkinnedOptions options;
@@ -89,13 +91,21 @@ int installShapedSkinnedModel(int normalmode) {
     options.parts = 3;
     options.seed = 7 + static_cast<unsigned>(normalmode);
     ModelBlueprint blueprint = skinnedModel(options);
-    constexpr int kMoved = 40;
-    for (int v = 0; v < static_cast<int>(blueprint.vertices.size()) && blueprint.shapekeyvertex.size() < kMoved; ++v)
-        if (blueprint.vertices[static_cast<size_t>(v)].originalvertexno < 0) blueprint.shapekeyvertex.push_back(v);
-    blueprint.shapekeyinfo = {{kMoved, 2, 0}};
-    for (int k = 0; k < kMoved; ++k) {
+    constexpr size_t kMoved = 40;
+    constexpr int kPerKind = 20;
+    for (int v = 0; v < static_cast<int>(blueprint.vertices.size()); ++v) {
+        const int original = blueprint.vertices[static_cast<size_t>(v)].originalvertexno;
+        if (original < 0 && blueprint.shapekeyvertex.size() < kMoved) blueprint.shapekeyvertex.push_back(v);
+        if ((original < 0 ? v : original) % 10 == 0) blueprint.weights[static_cast<size_t>(v)] = {0, -1, 0.0f, 0.0f};
+    }
+    blueprint.shapekeyinfo = {{kPerKind, 2, 0}, {kPerKind, 2, 2 * kPerKind}};
+    for (int k = 0; k < kPerKind; ++k) {
         blueprint.shapekeytrans.push_back({k, 0, 0.0f, 0.0f, 0.0f});
         blueprint.shapekeytrans.push_back({k, 10, 0.02f * k, -0.5f, 0.3f});
+    }
+    for (int k = 0; k < kPerKind; ++k) {
+        blueprint.shapekeytrans.push_back({kPerKind + k, 0, 0.0f, 0.0f, 0.0f});
+        blueprint.shapekeytrans.push_back({kPerKind + k, 10, -0.4f, 0.03f * k, -0.2f});
     }
     const int model = installModel(blueprint);
     model::Obj3dModel& m = *model::modelSlot(model);
@@ -131,7 +141,7 @@ TEST_F(RenderAgreement, SkinnedSilhouetteAndBoxesMatchTheCpuPose) {
         std::vector<double> x(all.size()), y(all.size()), z(all.size());
         for (int motion : {0, 1})
             for (int frame : {0, 7, 25, 33, 60}) {
-                const int shapekey = frame % 2 == 1 ? 0 : -1;
+                const int shapekey = frame % 2 == 1 ? motion : -1;
                 SCOPED_TRACE(::testing::Message()
                              << "motion " << motion << ", frame " << frame << ", shape key " << shapekey);
                 clearFrame();

@@ -123,6 +123,11 @@ TEST_F(RenderPixels, CullingOnStoredBoxes) {
     clearFrame();
     RenderImage(image, 2, -1, 0, -1, 0);
     EXPECT_TRUE(calls(gpu::Call::DrawIndexed).empty());
+    // Squashed flat (x scale 0), its box has zero width and still culls.
+    ImageSetScaleRotTransAlpha(image, 0, 1, 1, 0, 0, 0, 0, 0, -20, 1.0);
+    clearFrame();
+    RenderImage(image, 2, -1, 0, -1, 0);
+    EXPECT_TRUE(calls(gpu::Call::DrawIndexed).empty()) << "flat box behind the camera";
 
     // cullmode 2 keeps using the boxes stored by the last computation.
     Image3dSetRendarparam(image, 2, 2, 0, 0);
