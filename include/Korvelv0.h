@@ -223,7 +223,9 @@ KORVEL_API void SetWorldParticlehairRotMatrix(double ax, double ay, double az, d
  * none. An empty instance or model slot, a motion or shape key the model does
  * not have, or a model whose tables disagree: nothing is written. A vertex
  * number outside the model leaves its x, y, z entries unwritten. Per-part
- * arrays hold the instance's part count (the model's NumPart at creation). */
+ * arrays hold the instance's part count (the model's NumPart at creation).
+ * A box fitted to points is always present: a flat one (x extent 0) gets the
+ * smallest normal float as its x extent. */
 KORVEL_API void Image3dCalcAaboxOboxVtxCpu(int image, int motion, int frame, int boxselector);
 KORVEL_API void Image3dCalcAaboxOboxVtxCpu1(int image, int motion, int frame, int boxselector, double centerx[],
                                             double centery[], double centerz[], double extentx[], double extenty[],

@@ -332,10 +332,15 @@ float4 Skin(float4 p, int joint0, float weight0, int joint1, float weight1)
     return r;
 }
 
+// A vertex that no joint weighs (both weights 0, as an X file vertex that no
+// SkinWeights block names) keeps its bind pose instead of collapsing to the
+// origin.
 PosedVertex MorphSkin(float3 pos, float3 normal, float2 tex, int ski,
                       int joint0, float weight0, int joint1, float weight1)
 {
     PosedVertex v = Morph(pos, normal, tex, ski);
+    if (weight0 == 0.0 && (joint1 < 0 || weight1 == 0.0))
+        return v;
     v.Pos = Skin(v.Pos, joint0, weight0, joint1, weight1);
     v.Normal = Skin(float4(v.Normal, 0.0), joint0, weight0, joint1, weight1).xyz;
     return v;

@@ -32,7 +32,8 @@ void updateFrustum() {
     CameraState& camera = state();
     const math::Frustum local = math::frustumFromProjection(camera.projectionMatrix);
     camera.viewFrustum =
-        math::transformFrustum(local, 1.0f, frustumOrientation(camera.cameraEye, camera.cameraAt), camera.cameraEye);
+        math::transformFrustum(local, 1.0f, frustumOrientation(camera.viewMatrix, camera.cameraEye, camera.cameraAt),
+                              camera.cameraEye);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "math/matrix.h"
+#include "math/quaternion.h"
 #include "math/trig.h"
 #include "math/vector.h"
 
@@ -47,7 +49,9 @@ bool projectionForMode(int mode, double a, double b, double nearZ, double farZ, 
     return true;
 }
 
-math::Quaternion frustumOrientation(math::Float3 eye, math::Float3 at) {
+namespace {
+
+math::Quaternion shortestRotationFromZ(math::Float3 eye, math::Float3 at) {
     if (at.x == eye.x && at.y == eye.y) return {0.0f, 0.0f, 0.0f, 1.0f};
     const math::Float3 d = math::normalize(at - eye);
     const math::Float3 k = math::normalize(math::cross({0.0f, 0.0f, 1.0f}, d));
@@ -56,6 +60,21 @@ math::Quaternion frustumOrientation(math::Float3 eye, math::Float3 at) {
     const float s = static_cast<float>(std::sin(static_cast<double>(t / 2.0f)));
     const float c = static_cast<float>(std::cos(static_cast<double>(t / 2.0f)));
     return {k.x * s, k.y * s, k.z * s, c};
+}
+
+}  // namespace
+
+math::Quaternion frustumOrientation(const math::Matrix& view, math::Float3 eye, math::Float3 at) {
+    math::Matrix axes = math::identity();
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) axes.m[i][j] = view.m[j][i];
+    const math::Float3 right{axes.m[0][0], axes.m[0][1], axes.m[0][2]};
+    const math::Float3 forward{axes.m[2][0], axes.m[2][1], axes.m[2][2]};
+    // The look-to view's axes are unit vectors or, when degenerate, zero.
+    if (!(math::dot(right, right) > 0.5f && math::dot(forward, forward) > 0.5f)) {
+        return shortestRotationFromZ(eye, at);
+    }
+    return math::normalize(math::quaternionFromMatrix(axes));
 }
 
 }  // namespace korvel::device

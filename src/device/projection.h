@@ -14,9 +14,12 @@ namespace korvel::device {
 // (equal planes, zero sizes) give non-finite elements, kept as computed.
 bool projectionForMode(int mode, double a, double b, double nearZ, double farZ, math::Matrix& out);
 
-// The shortest rotation from +z to the direction from eye to at; the
-// identity when both points share x and y (the view runs along the z axis
-// either way, or has no direction at all).
-math::Quaternion frustumOrientation(math::Float3 eye, math::Float3 at);
+// The rotation that carries the view's own axes (x right, y up, z forward)
+// onto the world: the transpose of the rotation block of the look-to view
+// `view`, whose columns are those axes in world space. When the view has no
+// proper axes (the eye on the look-at point, the up vector along the view
+// direction), the shortest rotation from +z to the direction from eye to at
+// stands in, or the identity when both points share x and y.
+math::Quaternion frustumOrientation(const math::Matrix& view, math::Float3 eye, math::Float3 at);
 
 }  // namespace korvel::device

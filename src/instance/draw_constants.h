@@ -3,6 +3,7 @@
 // particle-hair face, 112 bytes). Pure functions: no device needed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "device/lighting.h"
@@ -27,6 +28,11 @@ struct MaterialConstants {
     float mparam1;      // 108 (vertex markers: screen height)
 };
 static_assert(sizeof(MaterialConstants) == 112);
+static_assert(offsetof(MaterialConstants, alpha) == 12 && offsetof(MaterialConstants, specular) == 20);
+static_assert(offsetof(MaterialConstants, texsrvno) == 32 && offsetof(MaterialConstants, emissive) == 36);
+static_assert(offsetof(MaterialConstants, ktex) == 48 && offsetof(MaterialConstants, lightPos) == 64);
+static_assert(offsetof(MaterialConstants, eye) == 80 && offsetof(MaterialConstants, mparam0) == 92);
+static_assert(offsetof(MaterialConstants, ambient) == 96 && offsetof(MaterialConstants, mparam1) == 108);
 
 struct HairConstants {
     int32_t hairparam0;   //  0
@@ -40,6 +46,9 @@ struct HairConstants {
     float color[3];       // 100
 };
 static_assert(sizeof(HairConstants) == 112);
+static_assert(offsetof(HairConstants, hairparam2) == 12 && offsetof(HairConstants, hairvec) == 16);
+static_assert(offsetof(HairConstants, rot) == 32 && offsetof(HairConstants, colormode) == 96);
+static_assert(offsetof(HairConstants, color) == 100);
 
 // The scene values every b7 carries: light, eye, ambient and coefficients.
 struct SceneValues {

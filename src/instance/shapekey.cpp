@@ -1,5 +1,7 @@
 #include "instance/shapekey.h"
 
+#include <algorithm>
+
 namespace korvel::instance {
 
 namespace {
@@ -39,6 +41,21 @@ math::Float3 blend(const Shapekeytrans& a, const Shapekeytrans& b, float u) {
     return {a.dx + u * (b.dx - a.dx), a.dy + u * (b.dy - a.dy), a.dz + u * (b.dz - a.dz)};
 }
 
+// Calls put(entry, displacement) for every moved-vertex row of the kind, in
+// row order, with the list entry the row names (its skvertexindex) when that
+// entry is below `entries`. Rows run on through the table, so the first row
+// outside it ends the walk.
+template <class Put>
+void forEachRow(const model::Obj3dModel& model, const Shapekeyinfo& kind, const KeySpan& span, int entries, Put put) {
+    for (int v = 0; v < kind.numvertex; ++v) {
+        const RowKeys keys = rowKeys(model, kind, span, v);
+        if (keys.lo == nullptr || keys.hi == nullptr) break;
+        const int entry = keys.lo->skvertexindex;
+        if (entry < 0 || entry >= entries) continue;
+        put(entry, blend(*keys.lo, *keys.hi, span.u));
+    }
+}
+
 }  // namespace
 
 PoseOutcome shapekeyOffsets(const model::Obj3dModel& model, int shapekey, int frame, ShapekeyOffsets& out) {
@@ -56,15 +73,8 @@ PoseOutcome shapekeyOffsets(const model::Obj3dModel& model, int shapekey, int fr
     out.count = header.NumShapekeyVertex;
     for (int i = 0; i < out.count; ++i) out.offset[i] = {0.0f, 0.0f, 0.0f, 0.0f};
 
-    const KeySpan span = kindSpan(model, *kind, frame);
-    for (int v = 0; v < kind->numvertex; ++v) {
-        const RowKeys keys = rowKeys(model, *kind, span, v);
-        if (keys.lo == nullptr || keys.hi == nullptr) continue;
-        const int entry = keys.lo->skvertexindex;
-        if (entry < 0 || entry >= out.count) continue;
-        const math::Float3 d = blend(*keys.lo, *keys.hi, span.u);
-        out.offset[entry] = {d.x, d.y, d.z, 0.0f};
-    }
+    forEachRow(model, *kind, kindSpan(model, *kind, frame), out.count,
+               [&out](int entry, math::Float3 d) { out.offset[entry] = {d.x, d.y, d.z, 0.0f}; });
     return PoseOutcome::Written;
 }
 
@@ -74,23 +84,26 @@ std::optional<ShapekeySampler> ShapekeySampler::make(const model::Obj3dModel& mo
     return ShapekeySampler(model, *kind, kindSpan(model, *kind, frame));
 }
 
-ShapekeySampler::ShapekeySampler(const model::Obj3dModel& model, const Shapekeyinfo& kind, KeySpan span)
-    : model_(&model), kind_(kind), span_(span), listPosition_(model.vertex.size(), -1) {
-    const long long entries = model.head()->NumShapekeyVertex;
-    for (long long s = 0; s < entries; ++s) {
-        const int32_t* identity = model.shapekeyvertex.at(s);
-        if (identity == nullptr) break;
-        if (*identity >= 0 && static_cast<size_t>(*identity) < listPosition_.size()) {
-            listPosition_[*identity] = static_cast<int>(s);
+ShapekeySampler::ShapekeySampler(const model::Obj3dModel& model, const Shapekeyinfo& kind, const KeySpan& span)
+    : listPosition_(model.vertex.size(), -1) {
+    // List entries that exist: the header's count, limited to the list.
+    const long long count = std::clamp<long long>(model.head()->NumShapekeyVertex, 0,
+                                                  static_cast<long long>(model.shapekeyvertex.size()));
+    entryOffset_.assign(static_cast<size_t>(count), math::Float3{0.0f, 0.0f, 0.0f});
+    forEachRow(model, kind, span, static_cast<int>(count),
+               [this](int entry, math::Float3 d) { entryOffset_[static_cast<size_t>(entry)] = d; });
+    for (long long s = count - 1; s >= 0; --s) {
+        const int32_t identity = model.shapekeyvertex[static_cast<size_t>(s)];
+        if (identity >= 0 && static_cast<size_t>(identity) < listPosition_.size()) {
+            listPosition_[static_cast<size_t>(identity)] = static_cast<int>(s);
         }
     }
 }
 
 math::Float3 ShapekeySampler::displacement(int identity) const {
     if (identity < 0 || static_cast<size_t>(identity) >= listPosition_.size()) return {0.0f, 0.0f, 0.0f};
-    const RowKeys keys = rowKeys(*model_, kind_, span_, listPosition_[identity]);
-    if (keys.lo == nullptr || keys.hi == nullptr) return {0.0f, 0.0f, 0.0f};
-    return blend(*keys.lo, *keys.hi, span_.u);
+    const int entry = listPosition_[static_cast<size_t>(identity)];
+    return entry < 0 ? math::Float3{0.0f, 0.0f, 0.0f} : entryOffset_[static_cast<size_t>(entry)];
 }
 
 }  // namespace korvel::instance

@@ -30,27 +30,26 @@ struct ShapekeyOffsets {
 // an entry outside the list, is skipped.
 PoseOutcome shapekeyOffsets(const model::Obj3dModel& model, int shapekey, int frame, ShapekeyOffsets& out);
 
-// One shape key at one frame, for displacing single vertices.
+// One shape key at one frame, for displacing single vertices by the rule the
+// drawing follows: a vertex's entry is its first position in the shape-key
+// vertex list, and the entry's displacement comes from the kind's row whose
+// skvertexindex names that entry (the last such row when several do).
 class ShapekeySampler {
 public:
     // The sampler for kind `shapekey` at frame `frame`, or none when the kind
     // does not exist or its key frames lie outside the model's tables.
     static std::optional<ShapekeySampler> make(const model::Obj3dModel& model, int shapekey, int frame);
 
-    // The displacement of the vertex with shape-key identity `identity`: read
-    // from the kind's moved-vertex row s, where s is the last position of the
-    // identity in the shape-key vertex list. Zero when the identity is not in
-    // the list, or when row s is not one of the kind's rows (s at or above
-    // its numvertex) or lies outside the tables.
+    // The displacement of the vertex with shape-key identity `identity`;
+    // zero when the identity is not in the list or no row of the kind names
+    // its entry.
     math::Float3 displacement(int identity) const;
 
 private:
-    ShapekeySampler(const model::Obj3dModel& model, const model::Shapekeyinfo& kind, KeySpan span);
+    ShapekeySampler(const model::Obj3dModel& model, const model::Shapekeyinfo& kind, const KeySpan& span);
 
-    const model::Obj3dModel* model_;
-    model::Shapekeyinfo kind_;
-    KeySpan span_;
-    std::vector<int> listPosition_;  // per vertex identity: last list position, or -1
+    std::vector<math::Float3> entryOffset_;  // per list entry
+    std::vector<int> listPosition_;          // per vertex identity: first list position, or -1
 };
 
 }  // namespace korvel::instance

@@ -41,19 +41,26 @@ LocalBox toFrustumSpace(const Obox& box, const Frustum& frustum) {
 bool separated(const LocalBox& box, const Frustum& f) {
     Float3 corners[8];
     int n = 0;
+    struct Side {
+        float slope, offset;
+    };
+    const Side xSides[2] = {{f.rightSlope, f.rightOffset}, {f.leftSlope, f.leftOffset}};
+    const Side ySides[2] = {{f.topSlope, f.topOffset}, {f.bottomSlope, f.bottomOffset}};
     for (float distance : {f.nearDistance, f.farDistance}) {
-        for (float xs : {f.rightSlope, f.leftSlope}) {
-            for (float ys : {f.topSlope, f.bottomSlope}) {
-                corners[n++] = Float3{xs, ys, 1.0f} * distance;
+        for (const Side& x : xSides) {
+            for (const Side& y : ySides) {
+                corners[n++] = {x.slope * distance + x.offset, y.slope * distance + y.offset, distance};
             }
         }
     }
+    // The four side edges run along (slope x, slope y, 1); the edges across
+    // the near and far faces along x and y, measured at depth 1.
     const Float3 edges[6] = {{f.rightSlope, f.topSlope, 1.0f},
                              {f.rightSlope, f.bottomSlope, 1.0f},
                              {f.leftSlope, f.topSlope, 1.0f},
                              {f.leftSlope, f.bottomSlope, 1.0f},
-                             {f.rightSlope - f.leftSlope, 0.0f, 0.0f},
-                             {0.0f, f.bottomSlope - f.topSlope, 0.0f}};
+                             {f.rightSlope - f.leftSlope + (f.rightOffset - f.leftOffset), 0.0f, 0.0f},
+                             {0.0f, f.bottomSlope - f.topSlope + (f.bottomOffset - f.topOffset), 0.0f}};
 
     const auto separatedOn = [&](Float3 axis) {
         float lo = dot(corners[0], axis);
@@ -96,10 +103,10 @@ int oboxFrustumTest(const Obox& obox, const Frustum& f) {
     const Plane planes[6] = {
         {{0, 0, -1}, f.nearDistance},
         {{0, 0, 1}, -f.farDistance},
-        {{1, 0, -f.rightSlope}, 0},
-        {{-1, 0, f.leftSlope}, 0},
-        {{0, 1, -f.topSlope}, 0},
-        {{0, -1, f.bottomSlope}, 0},
+        {{1, 0, -f.rightSlope}, -f.rightOffset},
+        {{-1, 0, f.leftSlope}, f.leftOffset},
+        {{0, 1, -f.topSlope}, -f.topOffset},
+        {{0, -1, f.bottomSlope}, f.bottomOffset},
     };
 
     bool allInside = true;

@@ -47,9 +47,11 @@ struct Obox {
     Quaternion orientation;
 };
 
-// View volume with its apex at origin, looking along its own +z axis. The side
-// planes are x = rightSlope * z, x = leftSlope * z, y = topSlope * z and
-// y = bottomSlope * z; near and far planes are z = nearDistance, z = farDistance.
+// View volume placed at origin, looking along its own +z axis. The side
+// planes are x = rightSlope * z + rightOffset, x = leftSlope * z + leftOffset,
+// y = topSlope * z + topOffset and y = bottomSlope * z + bottomOffset; near and
+// far planes are z = nearDistance, z = farDistance. A perspective volume has
+// zero offsets (its apex is the origin); an orthographic one zero slopes.
 struct Frustum {
     Float3 origin;
     Quaternion orientation;
@@ -59,6 +61,10 @@ struct Frustum {
     float bottomSlope;
     float nearDistance;
     float farDistance;
+    float rightOffset = 0.0f;
+    float leftOffset = 0.0f;
+    float topOffset = 0.0f;
+    float bottomOffset = 0.0f;
 };
 
 template <typename T>
@@ -72,10 +78,10 @@ static_assert(kPlainRecord<Sphere> && sizeof(Sphere) == 16 && offsetof(Sphere, r
 static_assert(kPlainRecord<Aabox> && sizeof(Aabox) == 24 && offsetof(Aabox, extents) == 12);
 static_assert(kPlainRecord<Obox> && sizeof(Obox) == 40);
 static_assert(offsetof(Obox, extents) == 12 && offsetof(Obox, orientation) == 24);
-static_assert(kPlainRecord<Frustum> && sizeof(Frustum) == 52);
+static_assert(kPlainRecord<Frustum> && sizeof(Frustum) == 68);
 static_assert(offsetof(Frustum, orientation) == 12 && offsetof(Frustum, rightSlope) == 28);
 static_assert(offsetof(Frustum, leftSlope) == 32 && offsetof(Frustum, topSlope) == 36);
 static_assert(offsetof(Frustum, bottomSlope) == 40 && offsetof(Frustum, nearDistance) == 44);
-static_assert(offsetof(Frustum, farDistance) == 48);
+static_assert(offsetof(Frustum, farDistance) == 48 && offsetof(Frustum, bottomOffset) == 64);
 
 }  // namespace korvel::math

@@ -1,5 +1,6 @@
 #include "query/boxes.h"
 
+#include <limits>
 #include <vector>
 
 #include "math/bounds.h"
@@ -40,6 +41,15 @@ EvaluatedPoints evaluateUnsplit(const InstancePose& pose) {
     return out;
 }
 
+// A box fitted to points exists, but its x extent may be 0 (every point in
+// one plane of constant x, or a single point), which reads as "no box".
+// Such a box gets the smallest normal float as its x extent.
+template <class Box>
+Box present(Box box) {
+    if (box.extents.x == 0.0f) box.extents.x = std::numeric_limits<float>::min();
+    return box;
+}
+
 void writePartAabox(const PartAaboxes& out, size_t p, const math::Aabox& box) {
     out.centerx[p] = box.center.x;
     out.centery[p] = box.center.y;
@@ -60,7 +70,7 @@ void fitBoxes(int image, int motion, int frame, int selector, const PartAaboxes*
     if (selector != kOboxesOnly) {
         const std::vector<math::Float3>& points = evaluated.points;
         record.aabox = points.empty() ? math::Aabox{{0, 0, 0}, {-1, -1, -1}}
-                                      : math::aaboxFromPoints(points.size(), points.data());
+                                      : present(math::aaboxFromPoints(points.size(), points.data()));
     }
     for (size_t p = 0; p < evaluated.runs.size(); ++p) {
         const Run& run = evaluated.runs[p];
@@ -70,14 +80,14 @@ void fitBoxes(int image, int motion, int frame, int selector, const PartAaboxes*
             if (run.count == 0) {
                 box.extents.x = -1.0f;
             } else {
-                box = math::oboxFromPoints(run.count, first);
+                box = present(math::oboxFromPoints(run.count, first));
             }
         }
         if (parts != nullptr) {
             if (run.count == 0) {
                 parts->extentx[p] = -1.0;
             } else {
-                writePartAabox(*parts, p, math::aaboxFromPoints(run.count, first));
+                writePartAabox(*parts, p, present(math::aaboxFromPoints(run.count, first)));
             }
         }
     }

@@ -22,7 +22,9 @@ struct PartAaboxes {
 // Evaluates every unsplit vertex of instance `image` at (motion, frame) and
 // refits its aabox (unless selector is 2) and its parts' oboxes (unless
 // selector is 1). With no point at all the aabox is marked absent; a part
-// without points gets obox x extent -1 with its other fields kept. When
+// without points gets obox x extent -1 with its other fields kept. A box
+// fitted to points is always present: a zero x extent (a flat or one-point
+// box) becomes the smallest normal float. When
 // `parts` is given, each part's axis-aligned box is written there too,
 // whatever the selector (extentx -1 for a part without points). Nothing is
 // written when the instance cannot be posed (see InstancePose::make).

@@ -47,8 +47,9 @@ public:
     // World position of model-space point p carried by vertex v (its weights
     // when a motion is evaluated, else its part's matrix when partmode is 1,
     // else the world matrix). A weight term whose joint does not exist adds
-    // nothing; a vertex whose part is not one of the instance's parts moves
-    // with the world matrix. v must be below vertexCount.
+    // nothing; a vertex without a non-zero term (no joint weighs it) moves
+    // with the world matrix alone, as does a vertex whose part is not one of
+    // the instance's parts. v must be below vertexCount.
     math::Float3 evaluate(int v, math::Float3 p) const;
 
 private:
@@ -66,9 +67,13 @@ inline math::Float3 InstancePose::evaluate(int v, math::Float3 p) const {
     if (skinned_) {
         const model::Obj3dWeight& w = model_->weight[v];
         const long long joints = static_cast<long long>(joints_.size());
+        const bool first = w.jointno0 >= 0 && w.jointno0 < joints;
+        const bool second = w.jointno1 >= 0 && w.jointno1 < joints;
+        // A vertex no joint weighs keeps its bind pose, as the skinning shaders do.
+        if (!(first && w.weight0 != 0.0f) && !(second && w.weight1 != 0.0f)) return affine(p, world_);
         math::Float3 result{0.0f, 0.0f, 0.0f};
-        if (w.jointno0 >= 0 && w.jointno0 < joints) result = affine(p, joints_[w.jointno0]) * w.weight0;
-        if (w.jointno1 >= 0 && w.jointno1 < joints) result = result + affine(p, joints_[w.jointno1]) * w.weight1;
+        if (first) result = affine(p, joints_[w.jointno0]) * w.weight0;
+        if (second) result = result + affine(p, joints_[w.jointno1]) * w.weight1;
         return result;
     }
     if (!parts_.empty()) {

@@ -4,13 +4,16 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "Korvelv0.h"
 #include "device/camera.h"
 #include "device/lighting.h"
 #include "device/projection.h"
 #include "device/screen.h"
+#include "math/bounds.h"
 #include "math/quaternion.h"
+#include "math/vector.h"
 
 namespace korvel::device {
 namespace {
@@ -57,32 +60,48 @@ TEST(Projection, ViewSizeOrthographicAndUnknownModes) {
     EXPECT_FALSE(projectionForMode(-1, 1, 1, 1, 2, flat));
 }
 
-TEST(ViewFrustum, OrientationFollowsTheViewDirectionExceptAlongZ) {
-    ProjectionMatrixValueSet(0, 0.785, 800.0 / 600.0, 1.0, 11.0);
-    for (const float z : {-5.0f, 5.0f}) {
-        ViewMatrixValueSet(0, 0, z, 0, 0, 0, 0, 1, 0);
-        const math::Frustum& f = camera().viewFrustum;
-        EXPECT_EQ(f.orientation.x, 0.0f);
-        EXPECT_EQ(f.orientation.y, 0.0f);
-        EXPECT_EQ(f.orientation.z, 0.0f);
-        EXPECT_EQ(f.orientation.w, 1.0f);
-        EXPECT_EQ(f.origin.z, z);
-        EXPECT_NEAR(f.nearDistance, 1.0f, 1e-5);
-        EXPECT_NEAR(f.farDistance, 11.0f, 1e-4);
-    }
+// The point under a pixel halfway between the near and the far plane.
+math::Float3 underPixel(int x, int y) {
+    const int screen[2] = {x, y};
+    double n[3], f[3];
+    PosFromScreenToWorld(screen, n, f);
+    return {float((n[0] + f[0]) / 2), float((n[1] + f[1]) / 2), float((n[2] + f[2]) / 2)};
+}
 
-    // Looking from +x towards the origin turns +z onto -x about -y.
-    ViewMatrixValueSet(5, 0, 0, 0, 0, 0, 0, 1, 0);
-    const math::Quaternion q = camera().viewFrustum.orientation;
-    const float half = std::sqrt(0.5f);
-    EXPECT_NEAR(q.x, 0.0f, 1e-6);
-    EXPECT_NEAR(q.y, -half, 1e-6);
-    EXPECT_NEAR(q.z, 0.0f, 1e-6);
-    EXPECT_NEAR(q.w, half, 1e-6);
-    const math::Float3 forward = math::rotate({0, 0, 1}, q);
-    EXPECT_NEAR(forward.x, -1.0f, 1e-5);
-    EXPECT_NEAR(forward.z, 0.0f, 1e-5);
-    EXPECT_EQ(camera().cameraEye.x, 5.0f);
+int frustumTest(math::Float3 center) {
+    return math::oboxFrustumTest({center, {0.01f, 0.01f, 0.01f}, {0, 0, 0, 1}}, camera().viewFrustum);
+}
+
+// Small boxes at the corners and the centre of the picture are kept; boxes
+// beside the picture or behind the eye are not, whichever way the camera
+// looks and rolls, in perspective and orthographic projection.
+TEST(ViewFrustum, CoversWhatThePictureShows) {
+    struct Case {
+        const char* name;
+        int mode;
+        double width, height;  // field of view and aspect for mode 0
+        float eye[3], at[3], up[3];
+    };
+    const Case cases[] = {
+        {"looking down -z", 0, 0.785, 800.0 / 600.0, {0, 0, 5}, {0, 0, 0}, {0, 1, 0}},
+        {"tilted", 0, 0.785, 800.0 / 600.0, {0, 0, 0}, {1, -1, 1}, {0, 1, 0}},
+        {"rolled", 0, 0.785, 800.0 / 600.0, {0, 0, -5}, {0, 0, 0}, {1, 1, 0}},
+        {"orthographic", 2, 20.0, 15.0, {0, 0, -10}, {0, 0, 0}, {0, 1, 0}},
+        {"orthographic, tilted", 2, 20.0, 15.0, {2, 3, -4}, {0, 0, 1}, {0, 1, 0}},
+    };
+    ScreenSizeSet(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProjectionMatrixValueSet(c.mode, c.width, c.height, 1.0, 50.0);
+        ViewMatrixValueSet(c.eye[0], c.eye[1], c.eye[2], c.at[0], c.at[1], c.at[2], c.up[0], c.up[1], c.up[2]);
+        for (const auto& [x, y] : {std::pair{10, 10}, {790, 10}, {10, 590}, {790, 590}, {400, 300}})
+            EXPECT_NE(frustumTest(underPixel(x, y)), math::kOutside) << "pixel " << x << ", " << y;
+        for (const auto& [x, y] : {std::pair{-60, 300}, {860, 300}, {400, -60}, {400, 660}})
+            EXPECT_EQ(frustumTest(underPixel(x, y)), math::kOutside) << "pixel " << x << ", " << y;
+        const math::Float3 eye{c.eye[0], c.eye[1], c.eye[2]};
+        const math::Float3 forward = math::normalize(math::Float3{c.at[0], c.at[1], c.at[2]} - eye);
+        EXPECT_EQ(frustumTest(eye - forward * 3.0f), math::kOutside) << "behind the eye";
+    }
 }
 
 TEST(ViewMatrix, EyeOnTheLookAtPointGivesZeroRows) {

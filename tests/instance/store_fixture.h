@@ -12,6 +12,10 @@ namespace korvel::testing {
 class StoreTest : public ::testing::Test {
 protected:
     void TearDown() override { clearStore(); }
+    // Installs the blueprint and returns the model.
+    model::Obj3dModel& install(const ModelBlueprint& blueprint) {
+        return *model::completeModel(installModel(blueprint));
+    }
 };
 
 }  // namespace korvel::testing

@@ -1,5 +1,6 @@
 // Shape-key offsets for drawing and single-vertex displacements for the CPU
-// evaluation: activation, blending, and rows that reach outside the tables.
+// queries: activation, blending, the row that moves each vertex, and rows
+// that reach outside the tables.
 #include <gtest/gtest.h>
 
 #include "instance/shapekey.h"
@@ -13,11 +14,14 @@ using instance::ShapekeyOffsets;
 using instance::ShapekeySampler;
 
 // Ten vertices, list entry i names vertex i. Kind 0 moves one row (entry 7)
-// with keys at frames 0 and 10; kind 1 moves rows 0..2 with keys at 4, 8, 12.
+// from (1, 2, 3) at frame 0 to (3, 2, 1) at frame 10; kind 1 moves rows 0..2
+// (entries 0..2) by (row, key) with keys at frames 4, 8, 12.
 ModelBlueprint shapekeyModel() {
     ModelBlueprint blueprint;
-    for (int v = 0; v < 10; ++v) blueprint.vertices.push_back(vertexAt(0, static_cast<float>(v), 0, 0));
-    for (int v = 0; v < 10; ++v) blueprint.shapekeyvertex.push_back(v);
+    for (int v = 0; v < 10; ++v) {
+        blueprint.vertices.push_back(vertexAt(0, static_cast<float>(v), 0, 0));
+        blueprint.shapekeyvertex.push_back(v);
+    }
     blueprint.shapekeyinfo = {{1, 2, 0}, {3, 3, 2}};
     blueprint.shapekeytrans = {{7, 0, 1, 2, 3}, {7, 10, 3, 2, 1}};
     for (int row = 0; row < 3; ++row)
@@ -26,108 +30,87 @@ ModelBlueprint shapekeyModel() {
     return blueprint;
 }
 
-class Shapekey : public StoreTest {
-protected:
-    model::Obj3dModel& install(const ModelBlueprint& blueprint) { return *model::completeModel(installModel(blueprint)); }
-};
+class Shapekey : public StoreTest {};
 
-TEST_F(Shapekey, InactiveWithoutKeysOrForANegativeNumber) {
-    ShapekeyOffsets out;
-    out.flag = 7;
-    out.count = 9;
-    out.offset[0] = {5, 5, 5, 5};
-    EXPECT_EQ(instance::shapekeyOffsets(install(shapekeyModel()), -1, 5, out), PoseOutcome::Written);
-    EXPECT_EQ(out.flag, 0);
-    EXPECT_EQ(out.count, 1);
-    EXPECT_EQ(out.offset[0].x, 0.0f);
-    EXPECT_EQ(out.offset[0].w, 0.0f);
-
+TEST_F(Shapekey, OffsetsOfTheNamedEntriesOnly) {
+    const model::Obj3dModel& model = install(shapekeyModel());
+    struct Case {
+        int kind, frame, flag, count, entry;
+        math::Float4 offset;
+    };
+    const Case cases[] = {
+        {-1, 5, 0, 1, 0, {0, 0, 0, 0}},  // no shape key
+        {0, 5, 1, 10, 7, {2, 2, 2, 0}},  // halfway
+        {0, -3, 1, 10, 7, {1, 2, 3, 0}},
+        {0, 99, 1, 10, 7, {3, 2, 1, 0}},
+        {0, 5, 1, 10, 6, {0, 0, 0, 0}},  // not named by kind 0
+        {1, 10, 1, 10, 2, {2, 1.5f, 0, 0}},
+        {1, 10, 1, 10, 7, {0, 0, 0, 0}},  // kind 0's entry is not carried over
+    };
+    for (const Case& c : cases) {
+        ShapekeyOffsets out;
+        out.offset[c.entry] = {9, 9, 9, 9};
+        ASSERT_EQ(instance::shapekeyOffsets(model, c.kind, c.frame, out), PoseOutcome::Written);
+        EXPECT_EQ(out.flag, c.flag) << "kind " << c.kind;
+        EXPECT_EQ(out.count, c.count) << "kind " << c.kind;
+        const math::Float4 o = out.offset[c.entry];
+        EXPECT_TRUE(o.x == c.offset.x && o.y == c.offset.y && o.z == c.offset.z && o.w == c.offset.w)
+            << "kind " << c.kind << ", frame " << c.frame << ", entry " << c.entry;
+    }
     ModelBlueprint plain;
     plain.vertices = {vertexAt(0, 0, 0, 0)};
-    out.flag = 7;
-    EXPECT_EQ(instance::shapekeyOffsets(install(plain), 0, 5, out), PoseOutcome::Written);
-    EXPECT_EQ(out.flag, 0);
+    ShapekeyOffsets none;
+    EXPECT_EQ(instance::shapekeyOffsets(install(plain), 0, 5, none), PoseOutcome::Written);
+    EXPECT_EQ(none.flag, 0);
 }
 
-TEST_F(Shapekey, OnlyTheNamedEntryMovesAndBlendsBetweenKeys) {
-    const model::Obj3dModel& model = install(shapekeyModel());
-    ShapekeyOffsets out;
-    ASSERT_EQ(instance::shapekeyOffsets(model, 0, 5, out), PoseOutcome::Written);
-    EXPECT_EQ(out.flag, 1);
-    EXPECT_EQ(out.count, 10);
-    for (int i = 0; i < 10; ++i) {
-        if (i == 7) continue;
-        EXPECT_EQ(out.offset[i].x, 0.0f);
-        EXPECT_EQ(out.offset[i].y, 0.0f);
-        EXPECT_EQ(out.offset[i].z, 0.0f);
-    }
-    EXPECT_EQ(out.offset[7].x, 2.0f);
-    EXPECT_EQ(out.offset[7].y, 2.0f);
-    EXPECT_EQ(out.offset[7].z, 2.0f);
-    EXPECT_EQ(out.offset[7].w, 0.0f);
-
-    ASSERT_EQ(instance::shapekeyOffsets(model, 0, -3, out), PoseOutcome::Written);
-    EXPECT_EQ(out.offset[7].x, 1.0f);
-    ASSERT_EQ(instance::shapekeyOffsets(model, 0, 99, out), PoseOutcome::Written);
-    EXPECT_EQ(out.offset[7].z, 1.0f);
-}
-
-TEST_F(Shapekey, EveryRowOfAKindIsWritten) {
-    ShapekeyOffsets out;
-    ASSERT_EQ(instance::shapekeyOffsets(install(shapekeyModel()), 1, 10, out), PoseOutcome::Written);
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(out.offset[row].x, static_cast<float>(row));
-        EXPECT_EQ(out.offset[row].y, 1.5f);  // between keys 1 (frame 8) and 2 (frame 12)
-    }
-    EXPECT_EQ(out.offset[7].x, 0.0f);  // kind 0's entry is not carried over
-}
-
-TEST_F(Shapekey, RefusesListsBeyondTheBufferAndKindsOutsideTheTables) {
+TEST_F(Shapekey, RefusalsAndSkippedRows) {
     ShapekeyOffsets out;
     ModelBlueprint big = shapekeyModel();
     big.shapekeyvertex.resize(65, 0);
     EXPECT_EQ(instance::shapekeyOffsets(install(big), 0, 5, out), PoseOutcome::Refused);
     big.shapekeyvertex.resize(64);
     EXPECT_EQ(instance::shapekeyOffsets(install(big), 0, 5, out), PoseOutcome::Written);
-
-    const model::Obj3dModel& model = install(shapekeyModel());
-    EXPECT_EQ(instance::shapekeyOffsets(model, 2, 5, out), PoseOutcome::Refused);
-
+    EXPECT_EQ(instance::shapekeyOffsets(install(shapekeyModel()), 2, 5, out), PoseOutcome::Refused);
     ModelBlueprint outside = shapekeyModel();
     outside.shapekeyinfo[1].firstdata = 10;  // key frames at records 10..12 of 11
     EXPECT_EQ(instance::shapekeyOffsets(install(outside), 1, 5, out), PoseOutcome::Refused);
     EXPECT_FALSE(ShapekeySampler::make(*model::completeModel(3), 1, 5).has_value());
-}
 
-TEST_F(Shapekey, RowsOutsideTheTablesOrNamingMissingEntriesAreSkipped) {
-    ModelBlueprint blueprint = shapekeyModel();
-    blueprint.shapekeyinfo[1].numvertex = 5;  // rows 3 and 4 would lie beyond the records
-    blueprint.shapekeytrans[2].skvertexindex = 10;  // row 0 names entry 10 of 10
-    blueprint.shapekeytrans[5].skvertexindex = -1;  // row 1 names no entry
-    ShapekeyOffsets out;
-    ASSERT_EQ(instance::shapekeyOffsets(install(blueprint), 1, 4, out), PoseOutcome::Written);
+    ModelBlueprint damaged = shapekeyModel();
+    damaged.shapekeyinfo[1].numvertex = 1000000000;  // rows past the records
+    damaged.shapekeytrans[2].skvertexindex = 10;     // row 0 names entry 10 of 10
+    damaged.shapekeytrans[5].skvertexindex = -1;     // row 1 names no entry
+    ASSERT_EQ(instance::shapekeyOffsets(install(damaged), 1, 4, out), PoseOutcome::Written);
     EXPECT_EQ(out.offset[0].x, 0.0f);
     EXPECT_EQ(out.offset[1].x, 0.0f);
     EXPECT_EQ(out.offset[2].x, 2.0f);
 }
 
-TEST_F(Shapekey, SamplerReadsTheRowAtTheLastListPosition) {
+// The list holds vertices 4, 9, 4 and 6; kind 1's rows name entries 3, 1
+// and 0 (row r moves by (r, key)), so vertex 4 (first at entry 0) takes row
+// 2, vertex 9 row 1 and vertex 6 (entry 3) row 0, as drawing moves them.
+TEST_F(Shapekey, SamplerMovesEachVertexByTheRowNamingItsEntry) {
     ModelBlueprint blueprint = shapekeyModel();
-    blueprint.shapekeyvertex = {4, 9, 4};  // vertex 4 at positions 0 and 2: 2 counts
+    blueprint.shapekeyvertex = {4, 9, 4, 6};
+    const int named[3] = {3, 1, 0};
+    for (int row = 0; row < 3; ++row)
+        for (int f = 0; f < 3; ++f) blueprint.shapekeytrans[2 + 3 * row + f].skvertexindex = named[row];
     const model::Obj3dModel& model = install(blueprint);
     const auto sampler = ShapekeySampler::make(model, 1, 12);
     ASSERT_TRUE(sampler.has_value());
-    EXPECT_EQ(sampler->displacement(4).x, 2.0f);
-    EXPECT_EQ(sampler->displacement(4).y, 2.0f);
-    EXPECT_EQ(sampler->displacement(9).x, 1.0f);
-    EXPECT_EQ(sampler->displacement(3).x, 0.0f);   // not in the list
-    EXPECT_EQ(sampler->displacement(-1).x, 0.0f);  // no such vertex
-    EXPECT_EQ(sampler->displacement(10).x, 0.0f);
-
-    // Kind 0 has one row: list position 1 is not one of its rows.
+    struct Case {
+        int vertex;
+        float x, y;
+    };
+    for (const Case& c : {Case{4, 2, 2}, Case{9, 1, 2}, Case{6, 0, 2}, Case{3, 0, 0}, Case{-1, 0, 0}, Case{10, 0, 0}}) {
+        EXPECT_EQ(sampler->displacement(c.vertex).x, c.x) << "vertex " << c.vertex;
+        EXPECT_EQ(sampler->displacement(c.vertex).y, c.y) << "vertex " << c.vertex;
+    }
+    // Kind 0's one row names entry 7, which the four-entry list does not have.
     const auto single = ShapekeySampler::make(model, 0, 10);
     ASSERT_TRUE(single.has_value());
-    EXPECT_EQ(single->displacement(9).x, 0.0f);
+    for (int v : {4, 9, 6}) EXPECT_EQ(single->displacement(v).x, 0.0f);
     EXPECT_FALSE(ShapekeySampler::make(model, 2, 0).has_value());
     EXPECT_FALSE(ShapekeySampler::make(model, -1, 0).has_value());
 }

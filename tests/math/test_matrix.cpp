@@ -1,165 +1,160 @@
+// Vectors, matrices, rotations, views and quaternions on hand-worked cases:
+// quarter turns, half turns, a halfway slerp.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <random>
 
 #include "math/matrix.h"
 #include "math/quaternion.h"
+#include "math/trig.h"
 #include "math/vector.h"
 #include "math_test_support.h"
 
 namespace korvel::math {
 namespace {
 
-using testing::isRotation;
 using testing::near3;
-using testing::nearMatrix;
-using testing::Random;
+using testing::sameRotation;
 
 constexpr float kPi = std::numbers::pi_v<float>;
 
-TEST(Vector, NormalizeGuardsZeroAndInfinity) {
+Quaternion aboutAxis(Float3 axis, float angle) {
+    const float s = std::sin(angle / 2);
+    return {axis.x * s, axis.y * s, axis.z * s, std::cos(angle / 2)};
+}
+
+TEST(Vector, NormalizeGuardsZeroAndOverflow) {
     EXPECT_TRUE(near3(normalize(Float3{3, 0, -4}), {0.6f, 0, -0.8f}, 1e-7f));
-
-    const Float3 zero = normalize(Float3{0, 0, 0});
-    EXPECT_EQ(zero.x, 0.0f);
-    EXPECT_EQ(zero.y, 0.0f);
-    EXPECT_EQ(zero.z, 0.0f);
-
-    // Finite components whose squared length overflows, and an infinite one.
-    for (const Float3 v : {Float3{1e30f, 0, 0}, Float3{0, std::numeric_limits<float>::infinity(), 1}}) {
-        const Float3 n = normalize(v);
-        EXPECT_TRUE(std::isnan(n.x) && std::isnan(n.y) && std::isnan(n.z));
-    }
+    EXPECT_TRUE(near3(normalize(Float3{0, 0, 0}), {0, 0, 0}, 0));
+    EXPECT_TRUE(std::isnan(normalize(Float3{1e30f, 0, 0}).z));
+    // Translate first, then scale by 2.
+    EXPECT_TRUE(near3(transformCoord({1, 0, 0}, multiply(translation(1, 0, 0), scaling(2, 2, 2))), {4, 0, 0}, 0));
 }
 
-TEST(Vector, TransformPointCoordAndNormal) {
-    // A projective matrix with a translation: w picks up z + 1.
-    Matrix m = translation(1, 2, 3);
-    m.m[2][3] = 1;
-    const Float4 h = transformPoint({1, 1, 1}, m);
-    EXPECT_FLOAT_EQ(h.x, 2);
-    EXPECT_FLOAT_EQ(h.y, 3);
-    EXPECT_FLOAT_EQ(h.z, 4);
-    EXPECT_FLOAT_EQ(h.w, 2);
-    EXPECT_TRUE(near3(transformCoord({1, 1, 1}, m), {1, 1.5f, 2}, 1e-7f));
-    EXPECT_TRUE(near3(transformNormal({1, 1, 1}, m), {1, 1, 1}, 0));
-}
-
-TEST(Matrix, MultiplyAppliesLeftOperandFirst) {
-    // Translate by (1, 0, 0), then scale by 2: (1, 0, 0) goes to (4, 0, 0).
-    const Matrix m = multiply(translation(1, 0, 0), scaling(2, 2, 2));
-    EXPECT_TRUE(near3(transformCoord({1, 0, 0}, m), {4, 0, 0}, 0));
-    EXPECT_EQ(transpose(m).m[0][3], m.m[3][0]);
-}
-
-TEST(Matrix, DeterminantKnownValues) {
-    EXPECT_FLOAT_EQ(determinant(scaling(2, 3, 4)), 24);
+TEST(Matrix, DeterminantAndInverse) {
     const Matrix swapXY = {{{0, 1, 0, 0}, {1, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
-    EXPECT_FLOAT_EQ(determinant(swapXY), -1);
-    // A non-zero last column takes part in the expansion along row 0.
     const Matrix projective = {{{0, 0, 0, 2}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}}};
+    EXPECT_FLOAT_EQ(determinant(scaling(2, 3, 4)), 24);
+    EXPECT_FLOAT_EQ(determinant(swapXY), -1);
     EXPECT_FLOAT_EQ(determinant(projective), -2);
-}
 
-TEST(Matrix, InverseTimesMatrixIsIdentity) {
-    Random random(7);
-    for (int i = 0; i < 500; ++i) {
-        // Random entries plus a dominant diagonal keep the matrix well conditioned.
-        Matrix m;
-        for (int r = 0; r < 4; ++r) {
-            for (int c = 0; c < 4; ++c) {
-                m.m[r][c] = random.uniform(-1, 1) + (r == c ? 3.0f : 0.0f);
-            }
-        }
-        float det = 0;
-        const Matrix inv = inverse(m, &det);
-        EXPECT_FLOAT_EQ(det, determinant(m));
-        EXPECT_TRUE(nearMatrix(multiply(m, inv), identity(), 1e-5f));
-        EXPECT_TRUE(nearMatrix(multiply(inv, m), identity(), 1e-5f));
-    }
-    // Rigid transforms, as camera and instance code invert them.
-    for (int i = 0; i < 100; ++i) {
-        const Float3 t = random.point(100);
-        const Matrix m = multiply(matrixFromQuaternion(random.rotation()), translation(t.x, t.y, t.z));
-        EXPECT_TRUE(nearMatrix(multiply(m, inverse(m)), identity(), 1e-4f));
-    }
-}
+    // Scale (2, 4, 1) then move by (1, 2, 3): the inverse moves back, then halves.
+    const Matrix m = {{{2, 0, 0, 0}, {0, 4, 0, 0}, {0, 0, 1, 0}, {1, 2, 3, 1}}};
+    const Matrix expected = {{{0.5f, 0, 0, 0}, {0, 0.25f, 0, 0}, {0, 0, 1, 0}, {-0.5f, -0.5f, -3, 1}}};
+    float det = 0;
+    const Matrix inv = inverse(m, &det);
+    EXPECT_EQ(det, 8.0f);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) EXPECT_FLOAT_EQ(inv.m[i][j], expected.m[i][j]) << i << j;
 
-TEST(Matrix, SingularInverseIsNonFiniteWithoutFault) {
-    const Matrix zero{};
-    float det = 1;
-    const Matrix inv = inverse(zero, &det);
-    EXPECT_EQ(det, 0.0f);
-    for (const auto& row : inv.m) {
-        for (float e : row) {
-            EXPECT_FALSE(std::isfinite(e));
-        }
+    // Every cofactor counts: M x inverse(M) is the identity for dense matrices.
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> any(-1, 1);
+    for (int round = 0; round < 50; ++round) {
+        Matrix dense;
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j) dense.m[i][j] = any(rng) + (i == j ? 3.0f : 0.0f);
+        const Matrix product = multiply(dense, inverse(dense));
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j) ASSERT_NEAR(product.m[i][j], i == j ? 1.0f : 0.0f, 1e-5f) << round;
     }
-    // Rank 3: the inverse is not finite either.
-    Matrix flat = identity();
-    flat.m[2][2] = 0;
-    EXPECT_FALSE(std::isfinite(inverse(flat, &det).m[0][0]));
+    // A singular matrix gives non-finite elements and determinant 0, no fault.
+    EXPECT_FALSE(std::isfinite(inverse(Matrix{}, &det).m[0][0]));
     EXPECT_EQ(det, 0.0f);
 }
 
-TEST(Rotation, PitchYawRollEdgeCases) {
-    EXPECT_TRUE(nearMatrix(rotationPitchYawRoll(0, 0, 0), identity(), 0));
-    EXPECT_TRUE(near3(transformNormal({0, 1, 0}, rotationPitchYawRoll(kPi / 2, 0, 0)), {0, 0, 1}, 1e-6f));
-    EXPECT_TRUE(near3(transformNormal({0, 0, 1}, rotationPitchYawRoll(0, kPi / 2, 0)), {1, 0, 0}, 1e-6f));
-    EXPECT_TRUE(near3(transformNormal({1, 0, 0}, rotationPitchYawRoll(0, 0, kPi / 2)), {0, 1, 0}, 1e-6f));
+// Where each rotation sends a point.
+TEST(Rotation, QuarterTurns) {
+    struct Case {
+        const char* name;
+        Matrix rotation;
+        Float3 from, to;
+    };
+    const Case cases[] = {
+        {"pitch", rotationPitchYawRoll(kPi / 2, 0, 0), {0, 1, 0}, {0, 0, 1}},
+        {"yaw", rotationPitchYawRoll(0, kPi / 2, 0), {0, 0, 1}, {1, 0, 0}},
+        {"roll", rotationPitchYawRoll(0, 0, kPi / 2), {1, 0, 0}, {0, 1, 0}},
+        // Roll first, then pitch, then yaw: z stays, then goes to -y.
+        {"roll, pitch, yaw: z", rotationPitchYawRoll(kPi / 2, kPi / 2, kPi / 2), {0, 0, 1}, {0, -1, 0}},
+        {"roll, pitch, yaw: y", rotationPitchYawRoll({kPi / 2, kPi / 2, kPi / 2}), {0, 1, 0}, {0, 0, 1}},
+        {"about z", rotationAxis({0, 0, 7}, kPi / 2), {1, 0, 0}, {0, 1, 0}},
+        {"about a diagonal", rotationNormal(normalize(Float3{1, 1, 1}), 2 * kPi / 3), {1, 0, 0}, {0, 1, 0}},
+        {"zero axis: cosine only", rotationAxis({0, 0, 0}, kPi / 3), {2, 4, 6}, {1, 2, 3}},
+        {"from a quaternion", matrixFromQuaternion(aboutAxis({1, 0, 0}, kPi / 2)), {0, 1, 0}, {0, 0, 1}},
+    };
+    for (const Case& c : cases) EXPECT_TRUE(near3(transformNormal(c.from, c.rotation), c.to, 1e-6f)) << c.name;
 }
 
-TEST(Rotation, PitchYawRollAppliesRollThenPitchThenYaw) {
-    Random random(3);
-    for (int i = 0; i < 200; ++i) {
-        const Float3 angles{random.uniform(-4, 4), random.uniform(-4, 4), random.uniform(-4, 4)};
-        const Matrix roll = rotationNormal({0, 0, 1}, angles.z);
-        const Matrix pitch = rotationNormal({1, 0, 0}, angles.x);
-        const Matrix yaw = rotationNormal({0, 1, 0}, angles.y);
-        const Matrix expected = multiply(multiply(roll, pitch), yaw);
-        const Matrix r = rotationPitchYawRoll(angles);
-        EXPECT_TRUE(nearMatrix(r, expected, 2e-6f));
-        EXPECT_TRUE(isRotation(r, 2e-6f));
-    }
+TEST(View, LookToPutsTheEyeAtTheOriginLookingAlongZ) {
+    EXPECT_TRUE(near3(transformCoord({0, 0, 0}, lookToLH({0, 0, -5}, {0, 0, 1}, {0, 1, 0})), {0, 0, 5}, 0));
+    // From (1, 2, 3) along +x with y up: +x is ahead, -z to the right.
+    const Matrix view = lookToLH({1, 2, 3}, {4, 0, 0}, {0, 1, 0});
+    EXPECT_TRUE(near3(transformCoord({3, 2, 3}, view), {0, 0, 2}, 1e-6f));
+    EXPECT_TRUE(near3(transformCoord({1, 2, 2}, view), {1, 0, 0}, 1e-6f));
+    EXPECT_TRUE(near3(transformCoord({1, 3, 3}, view), {0, 1, 0}, 1e-6f));
 }
 
-TEST(Rotation, AxisAngleMatchesQuaternionAndNormalisesAxis) {
-    Random random(5);
-    for (int i = 0; i < 200; ++i) {
-        const Float3 axis = random.unitVector();
-        const float angle = random.uniform(-7, 7);
-        const float s = std::sin(angle / 2);
-        const Quaternion q{axis.x * s, axis.y * s, axis.z * s, std::cos(angle / 2)};
-        const Matrix r = rotationNormal(axis, angle);
-        EXPECT_TRUE(nearMatrix(r, matrixFromQuaternion(q), 2e-6f));
-        EXPECT_TRUE(isRotation(r, 2e-6f));
-        EXPECT_TRUE(nearMatrix(rotationAxis(axis * 7.5f, angle), r, 2e-6f));
-    }
-    // A zero axis keeps only the cosine on the diagonal.
-    const float c = std::cos(1.0f);
-    Matrix expected = scaling(c, c, c);
-    EXPECT_TRUE(nearMatrix(rotationAxis({0, 0, 0}, 1.0f), expected, 1e-7f));
+TEST(Quaternion, FromMatrixComposeAndNormalize) {
+    // The trace branch, then each of x, y, z taken from the square root.
+    for (const Quaternion q : {aboutAxis({0, 0, 1}, kPi / 2), Quaternion{1, 0, 0, 0}, Quaternion{0, 1, 0, 0},
+                               Quaternion{0, 0, 1, 0}, aboutAxis(normalize(Float3{1, -1, 5}), kPi * 0.97f)})
+        EXPECT_TRUE(sameRotation(quaternionFromMatrix(matrixFromQuaternion(q)), q, 2e-6f));
+    // The component taken from the square root is never negative.
+    const Quaternion back = quaternionFromMatrix(matrixFromQuaternion({0.6f, 0, 0, -0.8f}));
+    EXPECT_NEAR(back.x, -0.6f, 1e-6f);
+    EXPECT_NEAR(back.w, 0.8f, 1e-6f);
+
+    const Quaternion z = aboutAxis({0, 0, 1}, kPi / 2), x = aboutAxis({1, 0, 0}, kPi / 2);
+    EXPECT_TRUE(near3(rotate({1, 0, 0}, compose(z, x)), {0, 0, 1}, 1e-6f));  // x to y about z, then y to z
+    EXPECT_TRUE(near3(rotate({1, 0, 0}, compose(x, z)), {0, 1, 0}, 1e-6f));
+    EXPECT_TRUE(near3(inverseRotate({0, 1, 0}, z), {1, 0, 0}, 1e-6f));
+    EXPECT_FLOAT_EQ(normalize(Quaternion{0, 3, 0, 4}).w, 0.8f);
+    EXPECT_EQ(normalize(Quaternion{0, 0, 0, 0}).w, 0.0f);
+    EXPECT_TRUE(std::isnan(normalize(Quaternion{1e20f, 1e20f, 0, 0}).w));
 }
 
-TEST(View, LookToMapsEyeToOriginAndDirectionToPlusZ) {
-    const Matrix v = lookToLH({0, 0, -5}, {0, 0, 1}, {0, 1, 0});
-    EXPECT_TRUE(near3(transformCoord({0, 0, 0}, v), {0, 0, 5}, 0));
-
-    Random random(9);
-    for (int i = 0; i < 100; ++i) {
-        const Float3 eye = random.point(50);
-        const Float3 direction = random.unitVector() * random.uniform(0.5f, 10);
-        const Matrix view = lookToLH(eye, direction, {0, 1, 0});
-        EXPECT_TRUE(isRotation(view, 1e-5f));
-        EXPECT_TRUE(near3(transformCoord(eye, view), {0, 0, 0}, 1e-4f));
-        EXPECT_TRUE(near3(transformCoord(eye + normalize(direction) * 3, view), {0, 0, 3}, 1e-4f));
-        // The up vector lands in the view's upper half of the y-z plane.
-        const Float3 up = transformNormal({0, 1, 0}, view);
-        EXPECT_NEAR(up.x, 0, 1e-5f);
-        EXPECT_GE(up.y, 0);
+TEST(Slerp, HalfwayEndsShortWayAndNearlyParallel) {
+    const Quaternion none{0, 0, 0, 1}, quarter = aboutAxis({0, 0, 1}, kPi / 2);
+    const Quaternion eighth = aboutAxis({0, 0, 1}, kPi / 4);
+    const Quaternion negated{-quarter.x, -quarter.y, -quarter.z, -quarter.w};
+    struct Case {
+        const char* name;
+        Quaternion q0, q1;
+        float t;
+        Quaternion expected;
+    };
+    const Case cases[] = {
+        {"start", none, quarter, 0, none},
+        {"end", none, quarter, 1, quarter},
+        {"halfway", none, quarter, 0.5f, eighth},
+        {"a quarter of the way to a half turn", none, {0, 0, 1, 0}, 0.25f, eighth},
+        {"negative dot: the short way", none, negated, 0.5f, eighth},
+        {"negative dot, end: -q1", none, negated, 1, quarter},
+    };
+    for (const Case& c : cases) {
+        const Quaternion q = slerp(c.q0, c.q1, c.t);
+        EXPECT_NEAR(q.z, c.expected.z, 2e-6f) << c.name;
+        EXPECT_NEAR(q.w, c.expected.w, 2e-6f) << c.name;
     }
+
+    // dot(q0, q1) above 0.99999: the plain blend, not unit length.
+    const Quaternion close = normalize(Quaternion{0.004f, 0, 0, 1});
+    const Quaternion mid = slerp(none, close, 0.5f);
+    EXPECT_FLOAT_EQ(mid.x, 0.5f * close.x);
+    EXPECT_FLOAT_EQ(mid.w, 0.5f * (1 + close.w));
+    EXPECT_LT(dot(mid, mid), 1.0f);
+}
+
+// One rounding step beyond +-1 still counts as +-1; anything further is NaN.
+TEST(Trig, ArcCosineTolerance) {
+    EXPECT_FLOAT_EQ(scalarACos(0.5f), kPi / 3);
+    EXPECT_EQ(scalarACos(1.0000001f), 0.0f);
+    EXPECT_FLOAT_EQ(scalarACos(-1.0000001f), kPi);
+    EXPECT_TRUE(std::isnan(scalarACos(std::nextafter(1.0000001f, 2.0f))));
+    EXPECT_TRUE(std::isnan(scalarACos(std::numeric_limits<float>::quiet_NaN())));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Screen projection both ways, the model's bounding sphere, and the segment
 // and pixel picks with their thresholds.
 #include <cmath>
-#include <random>
+#include <cstdint>
+#include <utility>
 
 #include "Korvelv0.h"
 #include "instance/store_fixture.h"
@@ -18,112 +19,97 @@ using math::Float3;
 // Identity view on a 1024 x 512 screen; x and y map exactly to pixels around
 // the screen center (pixel = 512 + x, 256 - y), clip w = 1, depth = z / 10.
 query::ScreenCamera pixelCamera() {
-    math::Matrix projection = math::identity();
-    projection.m[0][0] = 2.0f / 1024.0f;
-    projection.m[1][1] = 2.0f / 512.0f;
-    projection.m[2][2] = 0.1f;
+    math::Matrix projection = math::scaling(2.0f / 1024.0f, 2.0f / 512.0f, 0.1f);
     return {math::identity(), projection, 1.0f, 9.0f, 1024.0f, 512.0f};
 }
 
-TEST(Projection, NdcCornersAndCenterMapToPixels) {
+TEST(Projection, NdcToPixelsTruncatedTowardZero) {
     query::ScreenCamera camera{math::identity(), math::identity(), 1, 10, 800, 600};
-    const query::ScreenPosition center = query::worldToScreen(camera, {0, 0, 0.5f});
-    EXPECT_EQ(center.x, 400);
-    EXPECT_EQ(center.y, 300);
-    EXPECT_EQ(center.depth, 0.5);
-    const query::ScreenPosition topLeft = query::worldToScreen(camera, {-1, 1, 0});
-    EXPECT_EQ(topLeft.x, 0);
-    EXPECT_EQ(topLeft.y, 0);
-    const query::ScreenPosition bottomRight = query::worldToScreen(camera, {1, -1, 0});
-    EXPECT_EQ(bottomRight.x, 800);
-    EXPECT_EQ(bottomRight.y, 600);
-    // Truncation goes toward zero, also left of the screen.
-    EXPECT_EQ(query::worldToScreen(camera, {-1.0009765625f, 0, 0}).x, 0);  // -0.39 pixels
-    EXPECT_EQ(query::worldToScreen(camera, {-1.0078125f, 0, 0}).x, -3);    // -3.125 pixels
-    // Values no int holds.
-    EXPECT_EQ(query::worldToScreen(camera, {1e30f, 0, 0}).x, INT32_MIN);
+    struct Case {
+        Float3 world;
+        int x, y;
+    };
+    for (const Case& c : {Case{{0, 0, 0.5f}, 400, 300}, Case{{-1, 1, 0}, 0, 0}, Case{{1, -1, 0}, 800, 600},
+                          Case{{-1.0009765625f, 0, 0}, 0, 300},  // -0.39 pixels
+                          Case{{-1.0078125f, 0, 0}, -3, 300},    // -3.125 pixels
+                          Case{{1e30f, 0, 0}, INT32_MIN, 300}}) {
+        const query::ScreenPosition p = query::worldToScreen(camera, c.world);
+        EXPECT_EQ(p.x, c.x) << c.world.x;
+        EXPECT_EQ(p.y, c.y) << c.world.x;
+    }
+    EXPECT_EQ(query::worldToScreen(camera, {0, 0, 0.5f}).depth, 0.5);
     camera.projection = math::Matrix{};  // w = 0
     EXPECT_EQ(query::worldToScreen(camera, {0, 0, 0}).y, INT32_MIN);
 }
 
-class CameraTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ScreenSizeSet(1);
-        ViewMatrixValueSet(1, 2, -8, 0.5, 0.2, 0, 0, 1, 0);
-        ProjectionMatrixValueSet(0, 0.9, 800.0 / 600.0, 0.5, 40);
-    }
-};
-
-TEST_F(CameraTest, ScreenToWorldAndBackRoundTripsInPerspectiveAndOrthographicModes) {
-    std::mt19937 rng(5);
-    std::uniform_int_distribution<int> px(0, 799), py(0, 599);
+// Pixels go to near and far points and back, in perspective and
+// orthographic mode; the screen centre lies on the view axis at near and far.
+TEST(Projection, ScreenToWorldAndBack) {
+    ScreenSizeSet(1);
+    ViewMatrixValueSet(1, 2, -8, 0.5, 0.2, 0, 0, 1, 0);
     for (int mode : {0, 2}) {
-        if (mode == 2) ProjectionMatrixValueSet(2, 16, 12, 0.5, 40);
-        for (int round = 0; round < 200; ++round) {
-            const int screen[2] = {px(rng), py(rng)};
-            double nearPoint[3], farPoint[3];
-            PosFromScreenToWorld(screen, nearPoint, farPoint);
-            for (double fraction : {0.0, 0.3, 1.0}) {
-                double world[3];
-                for (int i = 0; i < 3; ++i) world[i] = nearPoint[i] + fraction * (farPoint[i] - nearPoint[i]);
+        ProjectionMatrixValueSet(mode, mode == 0 ? 0.9 : 16, mode == 0 ? 800.0 / 600.0 : 12, 0.5, 40);
+        for (const auto& [x, y] : {std::pair{0, 0}, {799, 599}, {123, 456}, {400, 300}}) {
+            const int screen[2] = {x, y};
+            double points[2][3], depth;
+            PosFromScreenToWorld(screen, points[0], points[1]);
+            for (int far : {0, 1}) {
                 int back[2];
-                double depth;
-                PosFromWorldToScreen(world, back, &depth);
-                EXPECT_NEAR(back[0], screen[0], 1) << "mode " << mode;
-                EXPECT_NEAR(back[1], screen[1], 1) << "mode " << mode;
-                if (fraction != 0.3) {
-                    EXPECT_NEAR(depth, fraction, 1e-4) << "mode " << mode;
-                }
+                PosFromWorldToScreen(points[far], back, &depth);
+                EXPECT_NEAR(back[0], x, 1) << "mode " << mode;
+                EXPECT_NEAR(back[1], y, 1) << "mode " << mode;
+                EXPECT_NEAR(depth, far, 1e-4) << "mode " << mode;
+            }
+            const Float3 eye{1, 2, -8}, n{float(points[0][0]), float(points[0][1]), float(points[0][2])};
+            const Float3 f{float(points[1][0]), float(points[1][1]), float(points[1][2])};
+            if (mode == 0 && x == 400) {
+                EXPECT_NEAR(math::length(n - eye), 0.5f, 1e-4f);
+                EXPECT_NEAR(math::length(f - eye), 40.0f, 1e-3f);
+                EXPECT_NEAR(math::dot(math::normalize(f - eye), math::normalize(Float3{-0.5f, -1.8f, 8})), 1, 1e-6f);
             }
         }
     }
 }
 
-TEST_F(CameraTest, TheScreenCenterLiesOnTheViewAxisAtNearAndFar) {
-    const int center[2] = {400, 300};
-    double nearPoint[3], farPoint[3];
-    PosFromScreenToWorld(center, nearPoint, farPoint);
-    const Float3 eye{1, 2, -8};
-    const Float3 axis = math::normalize(Float3{0.5f, 0.2f, 0} - eye);
-    const Float3 n{float(nearPoint[0]), float(nearPoint[1]), float(nearPoint[2])};
-    const Float3 f{float(farPoint[0]), float(farPoint[1]), float(farPoint[2])};
-    EXPECT_NEAR(math::length(n - eye), 0.5f, 1e-4f);
-    EXPECT_NEAR(math::length(f - eye), 40.0f, 1e-3f);
-    EXPECT_NEAR(math::dot(math::normalize(f - eye), axis), 1.0f, 1e-6f);
-    EXPECT_NEAR(math::dot(math::normalize(n - eye), axis), 1.0f, 1e-6f);
-}
-
 class Picking : public StoreTest {};
 
-ModelBlueprint lineModel() {
-    // Vertices along +x near the segment from (0, 0, 0) to (10, 0, 0).
+TEST_F(Picking, SegmentVertexPickByDistanceAndFraction) {
+    // Along the segment (0, 0, 0) to (10, 0, 0): 0.04 and 0.06 off the line,
+    // at its end, 0.03 off, before its start, a split copy (its own position
+    // far off), past its end.
     ModelBlueprint blueprint;
-    blueprint.vertices = {vertexAt(0, 5, 0.04f, 0),  vertexAt(0, 3, 0.06f, 0), vertexAt(0, 10, 0, 0),
-                     vertexAt(0, 7, 0, 0.03f),  vertexAt(0, -1, 0, 0),    vertexAt(0, 2, 0, 0, 0),  // a copy
-                     vertexAt(0, 11, 0, 0)};
-    return blueprint;
-}
-
-TEST_F(Picking, SegmentVertexPickHonoursDistanceAndFraction) {
-    const int model = installModel(lineModel());
+    blueprint.vertices = {vertexAt(0, 5, 0.04f, 0), vertexAt(0, 3, 0.06f, 0), vertexAt(0, 10, 0, 0),
+                          vertexAt(0, 7, 0, 0.03f), vertexAt(0, -1, 0, 0),    vertexAt(0, 2, 40, 0, 0),
+                          vertexAt(0, 11, 0, 0)};
+    const int model = installModel(blueprint);
+    struct Case {
+        const char* name;
+        double start[3], end[3];
+        int picked;
+    };
+    const Case cases[] = {
+        {"nearest to start within 0.05", {0, 0, 0}, {10, 0, 0}, 0},
+        {"at the start", {10, 0, 0}, {0, 0, 0}, 2},
+        {"at the end: not strictly before it", {5.5, 0, 0}, {5, 0.04, 0}, -1},
+        {"start equals end", {0, 0, 0}, {0, 0, 0}, -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LineNZObj3dPointCheck(c.start, c.end, model), c.picked) << c.name;
     const double start[3] = {0, 0, 0}, end[3] = {10, 0, 0};
-    // 0.06 away is too far, the copy at x = 2 never counts: x = 5 wins.
-    EXPECT_EQ(LineNZObj3dPointCheck(start, end, model), 0);
-    const double back[3] = {10, 0, 0}, front[3] = {0, 0, 0};
-    EXPECT_EQ(LineNZObj3dPointCheck(back, front, model), 2);  // at the start: t = 0
-    const double shortEnd[3] = {5, 0.04, 0};  // vertex 0 at the end: t = 1 is not below 1
-    const double other[3] = {4.9, 0.04, 0};
-    ASSERT_EQ(query::segmentVertexPick(other, shortEnd, model), 0);
-    const double none[3] = {5.5, 0, 0};
-    EXPECT_EQ(LineNZObj3dPointCheck(none, shortEnd, model), -1);
-    EXPECT_EQ(LineNZObj3dPointCheck(start, start, model), -1);
     EXPECT_EQ(LineNZObj3dPointCheck(start, end, 30), -1);
+
+    // The sphere encloses every vertex record, a copy's own position included.
+    double sphere[4] = {};
+    GetObj3dSphere(model, sphere);
+    for (const model::Obj3dVertex& v : blueprint.vertices)
+        EXPECT_LE(std::hypot(v.posx - sphere[0], v.posy - sphere[1], v.posz - sphere[2]), sphere[3] * (1 + 1e-6));
+    EXPECT_GT(sphere[3], 20.0);
+    double untouched[4] = {1, 2, 3, 4};
+    GetObj3dSphere(model + 1, untouched);
+    EXPECT_EQ(untouched[3], 4.0);
 }
 
-ModelBlueprint faceModel() {
-    // Faces across the x axis at x = 2 (facing -x), x = 4 (facing +x), x = 6
-    // (facing -x) and x = 20 (facing -x).
+TEST_F(Picking, SegmentFacePickTakesTheNearestFrontFaceInsideTheSegment) {
+    // Faces across the x axis at x = 2 (facing -x), 4 (+x), 6 (-x), 20 (-x).
     ModelBlueprint blueprint;
     for (float x : {2.0f, 4.0f, 6.0f, 20.0f}) {
         blueprint.vertices.push_back(vertexAt(0, x, -1, -1));
@@ -131,74 +117,49 @@ ModelBlueprint faceModel() {
         blueprint.vertices.push_back(vertexAt(0, x, -1, 2));
     }
     blueprint.faces = {faceOf(0, 0, 2, 1), faceOf(0, 3, 4, 5), faceOf(0, 6, 8, 7), faceOf(0, 9, 11, 10)};
-    return blueprint;
+    const int model = installModel(blueprint);
+    struct Case {
+        const char* name;
+        double start[3], end[3];
+        int picked;
+    };
+    const Case cases[] = {
+        {"the first front face", {0, 0, 0}, {10, 0, 0}, 0},
+        {"face 0 behind, face 1 turned away", {3, 0, 0}, {10, 0, 0}, 2},
+        {"face 2 beyond the end", {3, 0, 0}, {5.9, 0, 0}, -1},
+        {"from the other side", {30, 0, 0}, {0, 0, 0}, 1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LineNZObj3dTriangleCheck(c.start, c.end, model), c.picked) << c.name;
+    blueprint.faces[0].vertexno[2] = -5;  // skipped
+    EXPECT_EQ(LineNZObj3dTriangleCheck(cases[0].start, cases[0].end, installModel(blueprint)), 2);
+    EXPECT_EQ(LineNZObj3dTriangleCheck(cases[0].start, cases[0].end, installModel(ModelBlueprint{})), -1);
 }
 
-TEST_F(Picking, SegmentFacePickTakesTheNearestFrontFaceInsideTheSegment) {
-    const int model = installModel(faceModel());
-    const double start[3] = {0, 0, 0}, end[3] = {10, 0, 0};
-    EXPECT_EQ(LineNZObj3dTriangleCheck(start, end, model), 0);
-    const double past[3] = {3, 0, 0};  // face 0 behind, face 1 turned away
-    EXPECT_EQ(LineNZObj3dTriangleCheck(past, end, model), 2);
-    const double shortEnd[3] = {5.9, 0, 0};  // face 2 beyond the end
-    EXPECT_EQ(LineNZObj3dTriangleCheck(past, shortEnd, model), -1);
-    const double reverse[3] = {30, 0, 0}, origin[3] = {0, 0, 0};
-    EXPECT_EQ(LineNZObj3dTriangleCheck(reverse, origin, model), 1);
-
-    ModelBlueprint broken = faceModel();
-    broken.faces[0].vertexno[2] = -5;
-    EXPECT_EQ(LineNZObj3dTriangleCheck(start, end, installModel(broken)), 2);
-    ModelBlueprint empty;
-    EXPECT_EQ(LineNZObj3dTriangleCheck(start, end, installModel(empty)), -1);
-}
-
-TEST_F(Picking, ScreenPickRadiusIsEighteenSquarePixels) {
+// Pixel (512, 256) of the pixel camera: vertex 0 projects 4 right of it
+// (16 square pixels), 1 3 right and 3 down (18), 2 4 right and 2 down (20).
+TEST_F(Picking, ScreenPickRadiusDepthRangeAndShapeKey) {
     ModelBlueprint blueprint;
     blueprint.vertices = {vertexAt(0, 4, 0, 5), vertexAt(0, 3, -3, 5), vertexAt(0, 4, -2, 5)};
-    const int model = installModel(blueprint);
     const query::ScreenCamera camera = pixelCamera();
-    // Pixel (512, 256): vertex 0 is 4 right (16), vertex 1 3 right and 3 down
-    // (18), vertex 2 4 right and 2 down (20).
-    EXPECT_EQ(query::screenVertexPick(camera, 512, 256, model, -1, 0), 0);
+    EXPECT_EQ(query::screenVertexPick(camera, 512, 256, installModel(blueprint), -1, 0), 0);
     blueprint.vertices[0].posz = 0.5f;  // in front of the near plane
-    const int second = installModel(blueprint);
-    EXPECT_EQ(query::screenVertexPick(camera, 512, 256, second, -1, 0), 1);
+    EXPECT_EQ(query::screenVertexPick(camera, 512, 256, installModel(blueprint), -1, 0), 1);
     blueprint.vertices[1].posz = 9.5f;  // beyond the far plane
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, installModel(blueprint), -1, 0), -1);
-}
 
-TEST_F(Picking, ScreenPickPrefersTheNearerVertexAndAppliesTheShapeKey) {
-    ModelBlueprint blueprint;
-    blueprint.vertices = {vertexAt(0, 0, 0, 6), vertexAt(0, 0, 0, 3), vertexAt(0, 0, 0, 4), vertexAt(0, 50, 0, 2)};
-    blueprint.shapekeyvertex = {3};
-    blueprint.shapekeyinfo = {{1, 2, 0}};
-    blueprint.shapekeytrans = {{0, 0, 0, 0, 0}, {0, 10, -100, 0, 0}};  // vertex 3 reaches x = 0 at frame 5
-    const int model = installModel(blueprint);
-    const query::ScreenCamera camera = pixelCamera();
+    // On the centre pixel at depths 6, 3 and 4; vertex 3 reaches x = 0 at
+    // depth 2 halfway through its shape key.
+    ModelBlueprint stacked;
+    stacked.vertices = {vertexAt(0, 0, 0, 6), vertexAt(0, 0, 0, 3), vertexAt(0, 0, 0, 4), vertexAt(0, 50, 0, 2)};
+    stacked.shapekeyvertex = {3};
+    stacked.shapekeyinfo = {{1, 2, 0}};
+    stacked.shapekeytrans = {{0, 0, 0, 0, 0}, {0, 10, -100, 0, 0}};
+    const int model = installModel(stacked);
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, model, -1, 0), 1);
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, model, 0, 5), 3);
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, model, 0, 0), 1);
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, model, 1, 5), -1);  // no such kind
     EXPECT_EQ(query::screenVertexPick(camera, 512, 256, 49, -1, 0), -1);
-}
-
-TEST_F(Picking, TheSphereEnclosesEveryVertexRecord) {
-    ModelBlueprint blueprint = lineModel();
-    blueprint.vertices[5].posy = 40;  // a copy's own stored position is measured too
-    const int model = installModel(blueprint);
-    double sphere[4] = {};
-    GetObj3dSphere(model, sphere);
-    for (const model::Obj3dVertex& v : blueprint.vertices) {
-        const double d = std::hypot(v.posx - sphere[0], v.posy - sphere[1], v.posz - sphere[2]);
-        EXPECT_LE(d, sphere[3] * (1 + 1e-6));
-    }
-    EXPECT_GT(sphere[3], 20.0);
-
-    double untouched[4] = {1, 2, 3, 4};
-    GetObj3dSphere(model + 1, untouched);
-    ModelBlueprint empty;
-    GetObj3dSphere(installModel(empty), untouched);
-    EXPECT_EQ(untouched[3], 4.0);
 }
 
 }  // namespace

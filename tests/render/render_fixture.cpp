@@ -66,4 +66,10 @@ void RenderTest::toScreen(double x, double y, double z, int& px, int& py) {
     py = screen[1];
 }
 
+Rgba RenderTest::at(const gpu::Image& image, double x, double y, double z) {
+    int px = 0, py = 0;
+    toScreen(x, y, z, px, py);
+    return pixelAt(image, static_cast<uint32_t>(px), static_cast<uint32_t>(py));
+}
+
 }  // namespace korvel::testing

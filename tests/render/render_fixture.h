@@ -44,8 +44,10 @@ protected:
     // the calls made so far.
     void clearFrame();
     gpu::Image capture() const { return captureBackBuffer(); }
-    // Screen pixel of a world point under the current camera.
+    // Screen pixel of a world point under the current camera, and the
+    // capture's colour there.
     static void toScreen(double x, double y, double z, int& px, int& py);
+    static Rgba at(const gpu::Image& image, double x, double y, double z = 0.0);
 
     // Records of one kind after the last clearFrame.
     std::vector<const gpu::Record*> calls(gpu::Call call) const { return backend.log->all(call); }

@@ -10,14 +10,7 @@ namespace {
 
 constexpr Rgba kBlack{1, 0, 0};
 
-class RenderPixels : public RenderTest {
-protected:
-    Rgba at(const gpu::Image& image, double x, double y, double z = 0.0) const {
-        int px = 0, py = 0;
-        toScreen(x, y, z, px, py);
-        return pixelAt(image, static_cast<uint32_t>(px), static_cast<uint32_t>(py));
-    }
-};
+class RenderPixels : public RenderTest {};
 
 // Left quad: material 0, opaque red. Right quad: material 1, green at alpha
 // 0.5 (alpha blending).
@@ -71,11 +64,9 @@ TEST_F(RenderPixels, FaceTurnedToTheLightIsBrighter) {
     RenderImage(facing, 2, -1, 0, -1, 0);
     RenderImage(turned, 2, -1, 0, -1, 0);
     const gpu::Image shot = capture();
-    const Rgba bright = at(shot, -1.2, 0);
-    const Rgba dim = at(shot, 1.2, 0);
-    EXPECT_GT(bright.r, 200);
-    EXPECT_GT(dim.r, 20) << "the turned quad is still lit";
-    EXPECT_GT(bright.r, dim.r + 40);
+    EXPECT_GT(at(shot, -1.2, 0).r, 200);
+    EXPECT_GT(at(shot, 1.2, 0).r, 20) << "the turned quad is still lit";
+    EXPECT_GT(at(shot, -1.2, 0).r, at(shot, 1.2, 0).r + 40);
 }
 
 // A grey opaque quad behind, then a red-tinted quad in front with each
@@ -104,58 +95,88 @@ TEST_F(RenderPixels, MaterialBlendModes) {
     }
 }
 
+// Instances drawn row after row: culling uses the boxes stored by the last
+// computation, and skips only instances whose present boxes all lie outside
+// the frustum (behind the camera at z = -20). A part without a vertex has no
+// box and forces drawing.
 TEST_F(RenderPixels, CullingOnStoredBoxes) {
-    const int model = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1}}, 1, 1));
-    setEmissive(model, 0, 0, 255, 0, 0);
-    const int image = CreateImage3d(model);
-
-    // cullmode 1 with boxes never computed: drawn.
-    Image3dSetRendarparam(image, 0, 1, 0, 0);
-    RenderImage(image, 2, -1, 0, -1, 0);
-    EXPECT_PRED3(closeTo, at(capture(), 0, 0), (Rgba{255, 0, 0}), 3);
-
-    // Boxes computed in front of the camera: drawn; behind it: not.
-    Image3dSetRendarparam(image, 1, 1, 0, 0);
-    clearFrame();
-    RenderImage(image, 2, -1, 0, -1, 0);
-    EXPECT_EQ(calls(gpu::Call::DrawIndexed).size(), 1u);
-    ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 0, 0, -20, 1.0);
-    clearFrame();
-    RenderImage(image, 2, -1, 0, -1, 0);
-    EXPECT_TRUE(calls(gpu::Call::DrawIndexed).empty());
-
-    // cullmode 2 keeps using the boxes stored by the last computation.
-    Image3dSetRendarparam(image, 2, 2, 0, 0);
-    RenderImage(image, 2, -1, 0, -1, 0);
-    ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1.0);
-    Image3dSetRendarparam(image, 0, 2, 0, 0);
-    clearFrame();
-    RenderImage(image, 2, -1, 0, -1, 0);
-    EXPECT_TRUE(calls(gpu::Call::DrawIndexed).empty()) << "stale boxes behind the camera cull";
-    EXPECT_PRED3(closeTo, at(capture(), 0, 0), kBlack, 3);
+    const int quad = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1}}, 1, 1));
+    ModelBlueprint twoParts = quadModel({{0, 0, -1, -1, 1, 1}, {1, 0, -1, -1, 1, 1}}, 2, 1);
+    twoParts.vertices[3].posz = twoParts.vertices[7].posz = 0.5f;  // depth for every box
+    const int parted = installAndBuild(twoParts);
+    const int emptyPart = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1}}, 2, 1));
+    for (int model : {quad, parted, emptyPart}) setEmissive(model, 0, 0, 255, 0, 0);
+    const int image = CreateImage3d(quad), partedImage = CreateImage3d(parted), emptyImage = CreateImage3d(emptyPart);
+    struct Row {
+        const char* name;
+        int image, boxmode, cullmode;
+        double scalex, z;
+        bool drawn;
+    };
+    const Row rows[] = {
+        {"aabox never computed", image, 0, 1, 1, -20, true},
+        {"aabox in front", image, 1, 1, 1, 0, true},
+        {"aabox behind", image, 1, 1, 1, -20, false},
+        {"flat aabox (x scale 0) behind", image, 1, 1, 0, -20, false},
+        {"part boxes behind", image, 2, 2, 1, -20, false},
+        {"stale part boxes behind", image, 0, 2, 1, 0, false},
+        {"part boxes in front", image, 2, 2, 1, 0, true},
+        {"two part boxes behind", partedImage, 2, 2, 1, -20, false},
+        {"a part without a box", emptyImage, 2, 2, 1, -20, true},
+    };
+    for (const Row& r : rows) {
+        Image3dSetRendarparam(r.image, r.boxmode, r.cullmode, 0, 0);
+        ImageSetScaleRotTransAlpha(r.image, r.scalex, 1, 1, 0, 0, 0, 0, 0, r.z, 1.0);
+        clearFrame();
+        RenderImage(r.image, 2, -1, 0, -1, 0);
+        EXPECT_EQ(calls(gpu::Call::DrawIndexed).empty(), !r.drawn) << r.name;
+    }
 }
 
-// cullmode 2: a part without an unsplit vertex has no box and forces
-// drawing, even with every other part outside; with boxes on every part the
-// instance outside the frustum is not drawn.
-TEST_F(RenderPixels, CullingOnPartBoxesDrawsWhenAPartHasNoBox) {
-    ModelBlueprint blueprint = quadModel({{0, 0, -1, -1, 1, 1}, {1, 0, -1, -1, 1, 1}}, 2, 1);
-    blueprint.vertices[3].posz = 0.5f;  // give both parts depth, so every box extent is above 0
-    blueprint.vertices[7].posz = 0.5f;
-    const int boxed = installAndBuild(blueprint);
-    const int partless = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1}}, 2, 1));
-    for (int model : {boxed, partless}) {
-        setEmissive(model, 0, 0, 255, 0, 0);
-        const int image = CreateImage3d(model);
-        Image3dSetRendarparam(image, 2, 2, 0, 0);
-        clearFrame();
-        RenderImage(image, 2, -1, 0, -1, 0);
-        EXPECT_FALSE(calls(gpu::Call::DrawIndexed).empty()) << "model " << model << " inside the frustum";
-        ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 100, 0, 0, 1.0);
-        clearFrame();
-        RenderImage(image, 2, -1, 0, -1, 0);
-        EXPECT_EQ(calls(gpu::Call::DrawIndexed).empty(), model == boxed) << "model " << model << " outside";
-    }
+// A skinned-layout model without motions draws with identity matrices, not
+// with the palette (scale 2) the animated instance before it left: its quad
+// covers x from 1 to 3 only.
+TEST_F(RenderPixels, SkinnedModelWithoutMotionsDrawsUnposed) {
+    ModelBlueprint animated = quadModel({{}}, 1, 1);
+    animated.weights.assign(4, {0, -1, 1.0f, 0.0f});
+    animated.joints = {{-1, 0, 0, 0}};
+    animated.motions = {{1, 0, 0}};
+    animated.frameno = {0};
+    animated.keyframes = {{0, 0, 0, 1, 2, 2, 2, 0, 0, 0}};
+    const int withMotion = installModel(animated);
+    animated.motions.clear();
+    const int withoutMotion = installModel(animated);
+    model::modelSlot(withoutMotion)->head()->skinmode = 2;
+    ASSERT_EQ(MakeVertexIndexBuffer0ba(), 1);
+    const int left = CreateImage3d(withMotion), right = CreateImage3d(withoutMotion);
+    for (int m : {withMotion, withoutMotion}) setEmissive(m, 0, 0, 255, 0, 0);
+    ViewMatrixValueSet(0, 0, -12, 0, 0, 0, 0, 1, 0);
+    ImageSetScaleRotTransAlpha(left, 1, 1, 1, 0, 0, 0, -3, 0, 0, 1.0);
+    ImageSetScaleRotTransAlpha(right, 1, 1, 1, 0, 0, 0, 2, 0, 0, 1.0);
+    RenderImage(left, 2, -1, 0, 0, 0);
+    RenderImage(right, 2, -1, 0, 0, 0);
+    const gpu::Image shot = capture();
+    EXPECT_PRED3(closeTo, at(shot, -4.5, 0), (Rgba{255, 0, 0}), 3);  // scaled by its palette
+    EXPECT_PRED3(closeTo, at(shot, 2.5, 0), (Rgba{255, 0, 0}), 3);
+    EXPECT_PRED3(closeTo, at(shot, 3.5, 0), kBlack, 3);
+}
+
+// partmode 2: hair is placed by its part's matrix (moved by 3), the
+// triangles again by the world matrix.
+TEST_F(RenderPixels, TrianglesAfterPartPlacedHairUseTheWorldMatrix) {
+    const int model = installModel(quadModel({{}}, 1, 1));
+    setEmissive(model, 0, 0, 255, 0, 0);
+    Obj3dAllocParticlehairFace(model, 1);
+    MakeVertexIndexBuffer0();
+    ASSERT_EQ(MakeParticleHairIndexBuffer(), 1);
+    const int image = CreateImage3d(model);
+    ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, -1, 0, 0, 1.0);
+    Image3dPartinfoSet(image, 0, 1, 1, 1, 0, 0, 0, 3, 0, 0, 1.0);
+    Image3dSetRendarparam(image, 0, 0, 2, 1);
+    RenderImage(image, 2, -1, 0, -1, 0);
+    const gpu::Image shot = capture();
+    EXPECT_PRED3(closeTo, at(shot, -1, 0), (Rgba{255, 0, 0}), 3);
+    EXPECT_PRED3(closeTo, at(shot, 2, 0), kBlack, 3);
 }
 
 // Yellow strands grow upwards from the right quad's first face only.

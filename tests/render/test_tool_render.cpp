@@ -25,34 +25,31 @@ protected:
         }
         return out;
     }
-    Rgba at(const gpu::Image& image, double x, double y) const {
-        int px = 0, py = 0;
-        toScreen(x, y, 0, px, py);
-        return pixelAt(image, static_cast<uint32_t>(px), static_cast<uint32_t>(py));
-    }
 };
 
-TEST_F(ToolRender, SelectionArraysArePreparedZeroedAndSetByLowByte) {
+// Prepared for 8 vertices and 12 faces, zeroed; set by the low byte;
+// indices outside the arrays ignored.
+TEST_F(ToolRender, SelectionArrays) {
     ModelBlueprint blueprint = quadModel({{}, {0, 0, 1, 1, 2, 2}}, 1, 1);
     blueprint.faces.resize(12, blueprint.faces[0]);
     const int model = installModel(blueprint);
     int counts[2] = {0, 0};
     ToolSelectPreparation(model, counts);
-    EXPECT_EQ(counts[0], 8);
-    EXPECT_EQ(counts[1], 12);
+    EXPECT_TRUE(counts[0] == 8 && counts[1] == 12);
     ToolPointSetSelect(3, 0x101);
     ToolFaceSetSelect(11, 1);
-    ToolFaceSetSelect(12, 1);  // outside the array: ignored
-    const std::vector<uint8_t> points(instance::pointSelection().begin(), instance::pointSelection().end());
-    const std::vector<uint8_t> faces(instance::faceSelection().begin(), instance::faceSelection().end());
-    EXPECT_EQ(points, (std::vector<uint8_t>{0, 0, 0, 1, 0, 0, 0, 0}));
-    EXPECT_EQ(faces, (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+    ToolFaceSetSelect(12, 1);
+    ToolPointSetSelect(-1, 1);
+    EXPECT_EQ(std::vector<uint8_t>(instance::pointSelection().begin(), instance::pointSelection().end()),
+              (std::vector<uint8_t>{0, 0, 0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(instance::faceSelection()[11], 1);
     ToolSelectPreparation(model, nullptr);
     EXPECT_EQ(instance::pointSelection()[3], 0);
 }
 
 // Part 0 opaque, part 1 at alpha 0.5 (partmode 2: part alphas, no part
-// transforms): edges and vertex markers only on part 0.
+// transforms): edges and vertex markers only on part 0. The whole instance
+// at alpha 0.5: none, but a selected face is still tinted.
 TEST_F(ToolRender, EdgesAndMarkersOnlyOnOpaqueParts) {
     const int model = installAndBuild(quadModel({{0, 0, -2, -1, -0.5f, 1}, {1, 0, 0.5f, -1, 2, 1}}, 2, 1));
     setEmissive(model, 0, 3, 255, 255, 255);
@@ -61,7 +58,6 @@ TEST_F(ToolRender, EdgesAndMarkersOnlyOnOpaqueParts) {
     Image3dPartinfoSet(image, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0.5);
     ToolSelectPreparation(model, nullptr);
     ToolRenderImage(image, -1, 0, -1, 0, 1, 1);
-
     const auto edges = drawsUnder(device::GsToolLine, Call::DrawIndexed);
     ASSERT_EQ(edges.size(), 1u);
     EXPECT_EQ(edges[0]->args, (std::array<int64_t, 5>{6, 0, 0, 0, 0}));
@@ -69,8 +65,6 @@ TEST_F(ToolRender, EdgesAndMarkersOnlyOnOpaqueParts) {
     ASSERT_EQ(markers.size(), 4u);
     for (size_t v = 0; v < 4; ++v) EXPECT_EQ(markers[v]->args[1], static_cast<int64_t>(v));
 
-    // The whole instance at alpha 0.5 with partmode 0: no edges, no markers,
-    // but a selected face is still tinted.
     Image3dSetRendarparam(image, 0, 0, 0, 0);
     ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0.5);
     ToolFaceSetSelect(3, 1);
@@ -83,43 +77,26 @@ TEST_F(ToolRender, EdgesAndMarkersOnlyOnOpaqueParts) {
     EXPECT_EQ(tinted.back()->args, (std::array<int64_t, 5>{3, 9, 0, 0, 0}));
 }
 
-// A white quad: the selected upper-left face turns (0.5, 1, 1) through the
-// half blend with the cyan tint; the other face stays white. The tint
-// redraws the same triangles, so it shows only with a less-or-equal test.
-TEST_F(ToolRender, SelectedFaceIsTinted) {
-    const int model = installAndBuild(quadModel({{0, 0, -1.5f, -1.5f, 1.5f, 1.5f}}, 1, 1));
-    setEmissive(model, 0, 0, 255, 255, 255);
-    const int image = CreateImage3d(model);
-    ToolSelectPreparation(model, nullptr);
-    ToolRenderImage(image, -1, 0, -1, 0, 0, 1);
-    gpu::Image shot = capture();
-    EXPECT_PRED3(closeTo, at(shot, -0.5, 0.5), (Rgba{255, 255, 255}), 3) << "no face selected";
-
-    ToolFaceSetSelect(0, 1);
-    clearFrame();
-    ToolRenderImage(image, -1, 0, -1, 0, 0, 1);
-    shot = capture();
-    EXPECT_PRED3(closeTo, at(shot, -0.5, 0.5), (Rgba{128, 255, 255}), 3);
-    EXPECT_PRED3(closeTo, at(shot, 0.5, -0.5), (Rgba{255, 255, 255}), 3);
-    const auto depth = backend.log->last(Call::SetDepthStencilState);
-    ASSERT_NE(depth, nullptr);
-    EXPECT_EQ(depth->object, device::pipeline().depthStateLessEqual.get());
-}
-
-// partmode 1: part 1 is moved right by its own transform; a selected face
-// of part 0 is tinted where part 0 is drawn, not where part 1's matrix
-// would put it.
-TEST_F(ToolRender, OverlaysOfEachPartUseThatPartsMatrix) {
+// A white quad: a selected face turns (0.5, 1, 1) through the half blend
+// with the cyan tint (it redraws the same triangles, so it shows only with
+// a less-or-equal depth test); the other face stays white. In partmode 1 the
+// selected face of part 0 is tinted where part 0 is drawn, not where part 1
+// (moved right by its own transform) is.
+TEST_F(ToolRender, SelectedFacesAreTintedOnTheirPart) {
     const int model = installAndBuild(quadModel({{0, 0, -2, -1, -1, 1}, {1, 0, -2, -1, -1, 1}}, 2, 1));
     setEmissive(model, 0, 0, 255, 255, 255);
     const int image = CreateImage3d(model);
     Image3dSetRendarparam(image, 0, 0, 1, 0);
     Image3dPartinfoSet(image, 1, 1, 1, 1, 0, 0, 0, 3, 0, 0, 1.0);
     ToolSelectPreparation(model, nullptr);
+    ToolRenderImage(image, -1, 0, -1, 0, 0, 1);
+    EXPECT_PRED3(closeTo, at(capture(), -1.75, 0.5), (Rgba{255, 255, 255}), 3) << "no face selected";
     ToolFaceSetSelect(0, 1);
+    clearFrame();
     ToolRenderImage(image, -1, 0, -1, 0, 0, 1);
     const gpu::Image shot = capture();
     EXPECT_PRED3(closeTo, at(shot, -1.75, 0.5), (Rgba{128, 255, 255}), 3);
+    EXPECT_PRED3(closeTo, at(shot, -1.25, -0.5), (Rgba{255, 255, 255}), 3);
     EXPECT_PRED3(closeTo, at(shot, 1.25, 0.5), (Rgba{255, 255, 255}), 3);
 }
 
@@ -133,20 +110,21 @@ TEST_F(ToolRender, OneMarkerPerUnsplitVertex) {
     installModel(quadModel({{}}, 1, 1));  // base vertex 4 for the tested model
     const int model = installAndBuild(blueprint);
     setEmissive(model, 0, 0, 0, 0, 255);
-    const int image = CreateImage3d(model);
     ToolSelectPreparation(model, nullptr);
     ToolPointSetSelect(1, 1);
-    ToolRenderImage(image, -1, 0, -1, 0, 1, 0);
-
+    ToolRenderImage(CreateImage3d(model), -1, 0, -1, 0, 1, 0);
     const auto markers = calls(Call::Draw);
     ASSERT_EQ(markers.size(), 4u);
-    for (size_t v = 0; v < 4; ++v) EXPECT_EQ(markers[v]->args, (std::array<int64_t, 5>{1, 4 + int64_t(v), 0, 0, 0}));
+    for (size_t v = 0; v < 4; ++v) EXPECT_EQ(markers[v]->args[1], 4 + int64_t(v));
     const gpu::Image shot = capture();
     EXPECT_PRED3(closeTo, at(shot, -1.5, 1.5), (Rgba{255, 0, 0}), 3);   // vertex 1, selected
     EXPECT_PRED3(closeTo, at(shot, 1.5, 1.5), (Rgba{128, 0, 128}), 3);  // vertex 2
 }
 
-TEST_F(ToolRender, WithoutOverlaysItIsTheTwoPasses) {
+// Without overlays the picture is that of the two passes. A tool-made model
+// has no parts: no triangles and no edges, but selected faces and vertex
+// markers draw; arrays prepared for another model draw no overlay.
+TEST_F(ToolRender, PlainPassesPartlessModelsAndForeignSelections) {
     const int model = installAndBuild(quadModel({{0, 0, -2, -1, -0.2f, 1}, {0, 1, 0.2f, -1, 2, 1}}, 1, 2));
     setEmissive(model, 0, 3, 255, 0, 0, 1.0);
     setEmissive(model, 1, 3, 0, 255, 0, 0.5);
@@ -157,29 +135,22 @@ TEST_F(ToolRender, WithoutOverlaysItIsTheTwoPasses) {
     RenderImage(image, 1, -1, 0, -1, 0);
     RenderImage(image, 0, -1, 0, -1, 0);
     EXPECT_EQ(tool.rgba, capture().rgba);
-}
 
-// A tool-made model has no parts: no triangles and no edges, but selected
-// faces and vertex markers draw. Arrays prepared for another model draw no
-// overlay.
-TEST_F(ToolRender, PartlessModelsAndForeignSelections) {
     const int partless = installAndBuild(quadModel({{}}, 0, 1));
-    setEmissive(partless, 0, 0, 255, 255, 255);
-    const int image = CreateImage3d(partless);
+    const int bare = CreateImage3d(partless);
     ToolSelectPreparation(partless, nullptr);
     ToolFaceSetSelect(1, 1);
-    ToolRenderImage(image, -1, 0, -1, 0, 1, 1);
+    clearFrame();
+    ToolRenderImage(bare, -1, 0, -1, 0, 1, 1);
     EXPECT_TRUE(drawsUnder(device::GsToolLine, Call::DrawIndexed).empty());
     const auto faces = calls(Call::DrawIndexed);
     ASSERT_EQ(faces.size(), 1u);
     EXPECT_EQ(faces[0]->args[0], 3);
-    EXPECT_EQ(faces[0]->args[1], 3);
+    EXPECT_EQ(faces[0]->args[1], model::modelSlot(partless)->head()->startindex + 3);  // face 1
     EXPECT_EQ(calls(Call::Draw).size(), 4u);
-
-    const int other = installModel(quadModel({{}, {}}, 1, 1));
-    ToolSelectPreparation(other, nullptr);
+    ToolSelectPreparation(model, nullptr);
     clearFrame();
-    ToolRenderImage(image, -1, 0, -1, 0, 1, 1);
+    ToolRenderImage(bare, -1, 0, -1, 0, 1, 1);
     EXPECT_TRUE(calls(Call::DrawIndexed).empty());
     EXPECT_TRUE(calls(Call::Draw).empty());
 }
