@@ -146,7 +146,8 @@ KORVEL_API void Obj3dSetParticlehairFaceEach(int model, int index, int hairparam
  * lacks normals (normalmode 1) or skin columns (model with joints), -6
  * vertex, -7 face, -8 normal or material, -11 weight, -12 joint table;
  * -13 the file is unsafe: a negative count, a count larger than the file,
- * or an index outside its table (see docs/models.md). After a failure past
+ * an index outside its table, or faces of one part and material on lines
+ * that are not consecutive (see docs/models.md). After a failure past
  * -3 the slot stays taken until ClearObj3d. Lengths are multiplied by scale;
  * textures are looked up as written, then next to the model file. */
 KORVEL_API int ReadPT3file(const wchar_t* path, int normalmode, double scale);

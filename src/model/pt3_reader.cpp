@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "model/c_scan.h"
 #include "model/line_reader.h"
@@ -147,6 +148,11 @@ int Pt3Reader::readFaces() {
     lines_.next();
     const size_t n = static_cast<size_t>(h().NumFace);
     if (!model_.face.allocate(n)) return -7;
+    // The builders give each (part, material) pair one draw range, from its
+    // first face over as many faces as it has, so a pair whose faces are not
+    // on consecutive lines would draw other pairs' faces.
+    std::unordered_set<int64_t> finishedRuns;
+    int64_t run = -1;
     for (size_t i = 0; i < n; ++i) {
         lines_.next();
         Obj3dFace& f = model_.face[i];
@@ -161,6 +167,12 @@ int Pt3Reader::readFaces() {
         if (f.partno < 0 || f.partno >= h().NumPart || f.matno < 0 || f.matno >= h().NumMaterial) return kPt3Unsafe;
         for (const int32_t corner : f.vertexno)
             if (corner < 0 || corner >= h().NumVertex) return kPt3Unsafe;
+        const int64_t pair = int64_t{f.matno} * h().NumPart + f.partno;
+        if (pair != run) {
+            if (run >= 0) finishedRuns.insert(run);
+            if (finishedRuns.contains(pair)) return kPt3Unsafe;
+            run = pair;
+        }
     }
     return kOk;
 }

@@ -139,6 +139,15 @@ TEST_F(HostileTest, IndicesOutOfRangeFailAndOddInRangeValuesLoad) {
     }
 }
 
+TEST_F(HostileTest, FacesOfOnePartAndMaterialMustBeOnConsecutiveLines) {
+    // A third face after faces (0, 0) and (1, 1): its pair decides.
+    const std::string text = replaced(samplePt3({}), "NumFace;2", "NumFace;3");
+    const std::string lastFace = "1;1;1;3;2;1;\n";
+    EXPECT_EQ(load(replaced(text, lastFace, lastFace + "2;1;1;1;2;3;\n")), 0);
+    EXPECT_EQ(load(replaced(text, lastFace, lastFace + "2;0;0;1;2;3;\n")), kPt3Unsafe);
+    EXPECT_FALSE(isComplete(1));
+}
+
 TEST_F(HostileTest, EveryTruncationFailsCleanlyOrLoadsSafely) {
     const std::string text = samplePt3(everything());
     for (size_t length = 0; length <= text.size(); ++length) {
