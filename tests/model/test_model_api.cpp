@@ -100,6 +100,9 @@ TEST(ModelApiTest, ReadsWideCharacterPathsAndAnswersQueries) {
     EXPECT_EQ(Obj3dGetMotionkindframe(m, 2), -1);
     EXPECT_EQ(Obj3dGetShapekeynum(m), 2);
     EXPECT_EQ(Obj3dGetShapekeykindframe(m, 1), 30);
+    // No device: the builders refuse, the model stays usable.
+    for (int (*build)() : {MakeVertexIndexBuffer0, MakeVertexIndexBuffer0ba, MakeParticleHairIndexBuffer})
+        EXPECT_EQ(build(), -2);
     EXPECT_EQ(ReadPT3file((wide(tempDir()) + L"absent.pt3").c_str(), 0, 1.0), -3);
     EXPECT_EQ(ReadPT3file(std::wstring(600, L'a').c_str(), 0, 1.0), -2);
     for (int i = 1; i < kModelSlots; ++i) ASSERT_EQ(ToolMakeObj3d(1, 0, 0, 1, 1, 0, 0, 0), i);

@@ -80,7 +80,13 @@ TEST_F(BuffersTest, FailureCodesLeaveTheDocumentedBuffers) {
     EXPECT_NE(groupVertexBuffer(LayoutGroup::Plain), nullptr);
     EXPECT_EQ(groupIndexBuffer(LayoutGroup::Plain), nullptr);
 
-    EXPECT_EQ(buildGroupBuffers(LayoutGroup::Plain, nullptr, nullptr), -2);  // no device
+    // Without a device: -2 at once, the buffers and draw ranges stay.
+    gpu::Buffer* vertices = groupVertexBuffer(LayoutGroup::Plain);
+    model(0).drawrange[0].count = 77;
+    EXPECT_EQ(buildGroupBuffers(LayoutGroup::Plain, nullptr, nullptr), -2);
+    EXPECT_EQ(buildParticlehairIndexBuffer(nullptr, nullptr), -2);
+    EXPECT_EQ(groupVertexBuffer(LayoutGroup::Plain), vertices);
+    EXPECT_EQ(model(0).drawrange[0].count, 77);
 
     // Vertices but no faces: the vertex buffer is built and bound, no index buffer.
     clearAllModels(textures);

@@ -2,9 +2,13 @@
 // variants, scaling, colours, textures, early ends, line handling and codes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
 
+#include "model/ceilings.h"
 #include "model/info.h"
 #include "model/pt3_reader.h"
 #include "model_test_support.h"
@@ -385,20 +389,30 @@ TEST_F(ReaderTest, NumbersParseAsCScanfDoes) {
     EXPECT_FLOAT_EQ(v.texv, 0.0f);  // not reached: " ;" does not match ";"
 }
 
-TEST(ReaderFileTest, CodesForSlotsPathsAndFiles) {
+TEST(ReaderFileTest, OnlyRegularFilesUpToTheCeilingAreRead) {
     FakeTextures textures;
     clearAllModels(textures);
-    EXPECT_EQ(readPt3File(tempDir() + "missing.pt3", 0, 1.0, textures), -3);
-    EXPECT_EQ(readPt3File(tempDir(), 0, 1.0, textures), -3);  // a folder
-    EXPECT_EQ(readPt3File(std::string(512, 'a'), 0, 1.0, textures), -2);
-    const std::string path = tempDir() + "plain.pt3";
-    writeFile(path, samplePt3({}));
-    for (int m = 0; m < kModelSlots; ++m) ASSERT_EQ(readPt3File(path, 0, 1.0, textures), m);
+    const std::string dir = tempDir();
+    const std::string fifo = dir + "model.fifo", huge = dir + "huge.pt3", plain = dir + "plain.pt3";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    writeFile(plain, samplePt3({}));
+    writeFile(huge, samplePt3({}));
+    ASSERT_EQ(truncate(huge.c_str(), static_cast<off_t>(kMaxPt3FileBytes) + 1), 0);  // sparse
+    const struct {
+        std::string path;
+        int code;
+    } cases[] = {{dir + "missing.pt3", -3}, {dir, -3},   {fifo, -3}, {"/dev/zero", -3},
+                 {huge, kPt3Unsafe},        {std::string(512, 'a'), -2}, {plain, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(readPt3File(c.path, 0, 1.0, textures), c.code);
+        EXPECT_EQ(occupiedModel(0) != nullptr, c.code == 0);  // refused before taking a slot
+    }
+    for (int m = 1; m < kModelSlots; ++m) ASSERT_EQ(readPt3File(plain, 0, 1.0, textures), m);
     // All slots taken: -1 before anything else is looked at.
     EXPECT_EQ(readPt3File(std::string(512, 'a'), 0, 1.0, textures), -1);
-    EXPECT_EQ(readPt3Bytes(samplePt3({}), path, 0, 1.0, textures), -1);
     clearModel(17, 0, textures);
-    EXPECT_EQ(readPt3File(path, 0, 1.0, textures), 17);
+    EXPECT_EQ(readPt3File(plain, 0, 1.0, textures), 17);
     clearAllModels(textures);
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "model/attachments.h"
+#include "model/ceilings.h"
 #include "model/info.h"
 #include "model/tool_input.h"
 #include "model_test_support.h"
@@ -15,7 +16,7 @@ namespace {
 using StoreTest = ModelStoreTest;
 
 int makeModel(int numvertex = 3, int nummaterial = 2) {
-    return toolMakeObj3d({numvertex, 0, 0, 1, nummaterial, 0, 0, 0});
+    return toolMakeObj3d({numvertex, 0, 0, 2, nummaterial, 0, 0, 0});
 }
 
 TEST_F(StoreTest, SlotsAreTakenLowestFirstAndReused) {
@@ -91,14 +92,38 @@ TEST_F(StoreTest, ShapekeyAttachmentsFollowTheReaderLayout) {
     EXPECT_EQ(shapekeyLastFrame(model, 1), std::nullopt);  // record 16 does not exist
     EXPECT_EQ(shapekeyLastFrame(model, 2), std::nullopt);
 
-    // A negative count changes nothing; a fresh allocation replaces the table.
-    allocShapekeytrans(model, -4);
-    EXPECT_EQ(model.head()->NumShapekeydata, 3);
-    EXPECT_EQ(model.shapekeytrans.size(), 3u);
+    // A fresh allocation replaces the table.
     allocShapekeytrans(model, 1);
     EXPECT_EQ(model.shapekeytrans[0].frameno, 0);
     setShapekeytrans(model, nullptr, frameno, dx, dy, dz);
     EXPECT_EQ(model.shapekeytrans[0].frameno, 0);
+}
+
+TEST_F(StoreTest, AttachmentCountsBeyondTheirCeilingChangeNothing) {
+    Obj3dModel& model = this->model(makeModel(6));  // 6 vertices, 2 faces
+    struct Case {
+        void (*alloc)(Obj3dModel&, int);
+        int32_t Obj3dHeader::*count;
+        int ceiling;
+    };
+    const Case cases[] = {{allocShapekeyinfo, &Obj3dHeader::NumShapekey, kMaxShapekeyKinds},
+                          {allocShapekeyvertex, &Obj3dHeader::NumShapekeyVertex, 6},
+                          {allocShapekeytrans, &Obj3dHeader::NumShapekeydata, 6 * kMaxShapekeyKeysPerVertex},
+                          {allocParticlehairFace, &Obj3dHeader::NumParticlehairFace, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ceiling);
+        c.alloc(model, c.ceiling);
+        for (const int refused : {c.ceiling + 1, INT32_MAX, -1}) c.alloc(model, refused);
+        EXPECT_EQ(model.head()->*c.count, c.ceiling);
+    }
+    EXPECT_EQ(model.shapekeyvertex.size(), 6u);
+    EXPECT_EQ(model.particlehairface.size(), 2u);
+    // A kind moves at most every vertex.
+    setShapekeyinfo(model, 0, 7, 1);
+    setShapekeyinfo(model, 0, 6, kMaxShapekeyKeysPerVertex + 1);
+    EXPECT_EQ(model.shapekeyinfo[0].numvertex, 0);
+    setShapekeyinfo(model, 0, 6, 2);
+    EXPECT_EQ(model.shapekeyinfo[0].numvertex, 6);
 }
 
 TEST_F(StoreTest, ParticleHairAttachments) {

@@ -2,6 +2,7 @@
 // calls with their argument orders.
 #include <gtest/gtest.h>
 
+#include "model/ceilings.h"
 #include "model/tool_input.h"
 #include "model_test_support.h"
 
@@ -39,28 +40,34 @@ TEST_F(ToolTest, TablesFollowTheCounts) {
     EXPECT_EQ(this->model(n).keyframe.size(), 1u);  // 3 x 2 x 0 keys, at least one record
 }
 
-TEST_F(ToolTest, CodesForFullStoreAndImpossibleTables) {
+TEST_F(ToolTest, CountsBeyondTheirCeilingFailBeforeAnyAllocation) {
     for (int m = 0; m < kModelSlots; ++m) ASSERT_EQ(toolMakeObj3d({1, 0, 0, 1, 1, 0, 0, 0}), m);
-    EXPECT_EQ(toolMakeObj3d({1, 0, 0, 1, 1, 0, 0, 0}), -11);
+    EXPECT_EQ(toolMakeObj3d({-1, 0, 0, 1, 1, 0, 0, 0}), -11);  // the full store first
     clearAllModels(textures);
 
     struct Case {
         ToolCounts counts;
         int code;
     };
+    const int over = INT32_MAX;
     const Case cases[] = {
-        {{-1, 0, 0, 1, 1, 0, 0, 0}, -2},         {{1, 0, 0, -1, 1, 0, 0, 0}, -5},
-        {{1, 0, 0, 1, -1, 0, 0, 0}, -6},         {{1, 0, 0, 1, 1, -1, 0, 0}, -7},
-        {{1, 0, 0, 1, 1, 0, -1, 0}, -9},         {{1, 0, 0, 1, 1, 0, 1, -1}, -10},
-        {{1, 0, 0, 1, 1, 70000, 70000, 70000}, -8},
+        {{-1, 0, 0, 1, 1, 0, 0, 0}, -2},
+        {{kMaxToolVertices + 1, 0, 0, 1, 1, 0, 0, 0}, -2},
+        {{1, 0, 0, -1, 1, 0, 0, 0}, -5},
+        {{1, 0, 0, kMaxToolFaces + 1, 1, 0, 0, 0}, -5},
+        {{1, 0, 0, 1, kMaxToolMaterials + 1, 0, 0, 0}, -6},
+        {{1, 0, 0, 1, 1, kMaxToolJoints + 1, 0, 0}, -7},
+        {{1, 0, 0, 1, 1, 0, kMaxToolMotions + 1, 0}, -9},
+        {{1, 0, 0, 1, 1, 0, 1, kMaxToolFrames + 1}, -10},
+        {{1, 0, 0, 1, 1, 0, 0, over}, -10},
+        {{1, 0, 0, 1, 1, 256, 256, 257}, -8},  // one key record past kMaxToolKeys
     };
     for (const Case& c : cases) {
-        clearAllModels(textures);
         EXPECT_EQ(toolMakeObj3d(c.counts), c.code);
-        // The slot stays taken, incomplete, with what was made.
-        ASSERT_NE(occupiedModel(0), nullptr);
-        EXPECT_FALSE(isComplete(0));
+        EXPECT_EQ(occupiedModel(0), nullptr);
     }
+    EXPECT_EQ(toolMakeObj3d({1, 0, 0, 1, 1, 256, 256, 256}), 0);  // exactly kMaxToolKeys
+    EXPECT_EQ(modelSlot(0)->keyframe.size(), static_cast<size_t>(kMaxToolKeys));
 }
 
 TEST_F(ToolTest, InputCallsCopyTheirArrays) {
