@@ -1,5 +1,6 @@
-// The model store: slot rules, release and its texture rule, shape-key and
-// particle-hair attachments, tool input, and the ceiling of every count.
+// The model store: slot rules, release and its texture rule, shape-key
+// attachments, tool input, and the ceiling of every count. Hair attachments
+// are checked where drawing uses them (tests/render).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,20 +66,6 @@ TEST_F(StoreTest, ShapekeyAttachmentsFollowTheReaderLayout) {
     // The kind's last key frame: frameno of record firstdata + numframe - 1.
     EXPECT_EQ(shapekeyLastFrame(model, 0), 20);
     EXPECT_EQ(shapekeyLastFrame(model, 1), std::nullopt);  // record 16 does not exist
-}
-
-TEST_F(StoreTest, ParticleHairAttachments) {
-    Obj3dModel& model = makeModel();
-    allocParticlehairFace(model, 2);
-    const int32_t faceno[2] = {0, 7}, p[2] = {1, 2}, r[2] = {255, -1}, b[2] = {0, 510};
-    const double length[2] = {2.5, 3.5}, vec[2] = {1, 0};
-    setParticlehairFace(model, {faceno, p, length, p, p, vec, vec, vec, r, r, b});
-    const ParticlehairFace& h1 = model.particlehairface[1];
-    EXPECT_EQ(std::vector<float>({h1.hairlength, h1.haircolor[0], h1.haircolor[2]}),
-              std::vector<float>({3.5f, static_cast<float>(-1 / 255.0), 2.0f}));  // no scale, no clamp
-    setParticlehairFaceEach(model, 1, 9, 0.25, 8, 7, 0, 0, 1, 0, 255, 0);
-    EXPECT_EQ(std::vector<int>({h1.faceno, h1.hairparam0, h1.hairparam2}), std::vector<int>({7, 9, 7}));
-    EXPECT_EQ(h1.haircolor[1], 1.0f);
 }
 
 TEST_F(StoreTest, LastMotionFrameStaysInsideTheFrameTable) {
