@@ -120,9 +120,18 @@ KORVEL_API void RenderSprite3d(int texno, int blendmode, double factor, const do
  *   NumShapekeydata, NumParticlehairFace.
  * Obj3dGetMotionkindframe / Obj3dGetShapekeykindframe: the last key frame
  *   number of a motion / shape-key kind; -1 when there is none.
- * The Alloc calls replace a table with count zeroed records (a negative
- *   count changes nothing); the Set calls fill it. Set the shape-key kinds in
- *   ascending order; rebuild the GPU buffers afterwards. */
+ * The Alloc calls replace a table with count zeroed records; the Set calls
+ *   fill it. Set the shape-key kinds in ascending order; rebuild the GPU
+ *   buffers afterwards. A count outside 0 to its ceiling changes nothing:
+ *   Obj3dAllocShapekeyinfo 65536 kinds; Obj3dAllocShapekeyvertex the
+ *   model's vertex count (each vertex listed once); Obj3dAllocShapekeytrans
+ *   the vertex count x 1024 (keys per vertex over all kinds);
+ *   Obj3dAllocParticlehairFace the face count (one hair record per face).
+ *   Obj3dSetShapekeyinfo does nothing for numvertex outside 0 to the vertex
+ *   count or numframe outside 0 to 1024.
+ * Every call of this section works without a device, as do ReadPT3file and
+ * the tool input calls: tools may load, build and query models before
+ * InitDevice or after CleanupDevice (which releases every model). */
 KORVEL_API void ClearObj3d(int model, int releasetextures);
 KORVEL_API void Obj3dInfoGet(int model, int out[12]);
 KORVEL_API void Obj3dPointInfoGet0(int model, int vertex, double out[3]);
@@ -152,17 +161,23 @@ KORVEL_API void Obj3dSetParticlehairFaceEach(int model, int index, int hairparam
  * lacks normals (normalmode 1) or skin columns (model with joints), -6
  * vertex, -7 face, -8 normal or material, -11 weight, -12 joint table;
  * -13 the file is unsafe: a negative count, a count larger than the file,
- * or an index outside its table (see docs/models.md). After a failure past
- * -3 the slot stays taken until ClearObj3d. Lengths are multiplied by scale;
- * textures are looked up as written, then next to the model file. */
+ * an index outside its table, or faces of one part and material on lines
+ * that are not consecutive (see docs/models.md). After a failure past
+ * -3 the slot stays taken until ClearObj3d. Only regular files are read
+ * (a folder, FIFO or device is -3 at once) and at most 1 GiB (-13, before
+ * a slot is taken). Lengths are multiplied by scale; textures are looked
+ * up as written, then next to the model file; without a device no texture
+ * loads and every material has texture -1. */
 KORVEL_API int ReadPT3file(const wchar_t* path, int normalmode, double scale);
 
 /* ---------------------------------------------------------------- model buffers
  * Rebuild the shared GPU buffers of one layout group (0: no normals, 1:
  * normals, 0ba / 1ba: the same with motions) from every loaded model of the
  * group: 1 success, -1 no vertices (nothing changed), -2 vertex buffer
- * failed (or no device), -3 no faces, -4 index buffer failed.
- * MakeParticleHairIndexBuffer: 1, -1 no hair, -2 failed. */
+ * failed, -3 no faces, -4 index buffer failed.
+ * MakeParticleHairIndexBuffer: 1, -1 no hair, -2 failed.
+ * These need a device: without one they return -2 at once and change
+ * nothing (no buffer, base vertex, start index or draw range). */
 KORVEL_API int MakeVertexIndexBuffer0(void);
 KORVEL_API int MakeVertexIndexBuffer1(void);
 KORVEL_API int MakeVertexIndexBuffer0ba(void);
@@ -172,10 +187,14 @@ KORVEL_API int MakeParticleHairIndexBuffer(void);
 /* ---------------------------------------------------------------- tool model input
  * ToolMakeObj3d returns the model number or: -11 no free slot, -1 header,
  * -2 vertex, -3 normal, -4 weight, -5 face, -6 material, -7 joint, -9
- * motion, -10 frameno, -8 keyframe table (a negative count fails its
- * table). The input calls copy as many records as the header counts from
- * each array (keys: NumTotalFrame x NumMotion x NumJoint, argument order
- * scale x y z, rotation w x y z, translation x y z). */
+ * motion, -10 frameno, -8 keyframe table. A count outside 0 to its
+ * ceiling returns its table's code before anything is allocated (the slot
+ * stays free): 16777216 vertices, 16777216 faces, 65536 materials, 65536
+ * joints, 65536 motions, 16777216 total frames, and 16777216 key records
+ * (numtotalframe x nummotion x numjoint). The input calls copy as many
+ * records as the header counts from each array (keys: NumTotalFrame x
+ * NumMotion x NumJoint, argument order scale x y z, rotation w x y z,
+ * translation x y z). All work without a device. */
 KORVEL_API int ToolMakeObj3d(int numvertex, int normalmode, int hasweights, int numface, int nummaterial, int numjoint,
                              int nummotion, int numtotalframe);
 KORVEL_API void ToolDataInputVertexData(int model, const int* partno, const int* matno, const int* originalvertexno,

@@ -2,30 +2,39 @@
 
 #include <unordered_map>
 
+#include "model/ceilings.h"
+
 namespace korvel::model {
 
+namespace {
+
+// Whether count lies in 0..ceiling.
+bool within(int count, int64_t ceiling) { return count >= 0 && count <= ceiling; }
+
+}  // namespace
+
 void allocShapekeyinfo(Obj3dModel& model, int count) {
-    if (count < 0) return;
+    if (!within(count, kMaxShapekeyKinds)) return;
     model.shapekeyinfo.release();
     model.head()->NumShapekey = count;
     model.shapekeyinfo.allocate(static_cast<size_t>(count));
 }
 
 void allocShapekeyvertex(Obj3dModel& model, int count) {
-    if (count < 0) return;
+    if (!within(count, static_cast<int64_t>(model.vertex.size()))) return;
     model.head()->NumShapekeyVertex = count;
     model.shapekeyvertex.allocate(static_cast<size_t>(count));
 }
 
 void allocShapekeytrans(Obj3dModel& model, int count) {
-    if (count < 0) return;
+    if (!within(count, static_cast<int64_t>(model.vertex.size()) * kMaxShapekeyKeysPerVertex)) return;
     model.shapekeytrans.release();
     model.head()->NumShapekeydata = count;
     model.shapekeytrans.allocate(static_cast<size_t>(count));
 }
 
 void allocParticlehairFace(Obj3dModel& model, int count) {
-    if (count < 0) return;
+    if (!within(count, static_cast<int64_t>(model.face.size()))) return;
     model.particlehairface.release();
     model.head()->NumParticlehairFace = count;
     model.particlehairface.allocate(static_cast<size_t>(count));
@@ -33,7 +42,9 @@ void allocParticlehairFace(Obj3dModel& model, int count) {
 
 void setShapekeyinfo(Obj3dModel& model, int kind, int numvertex, int numframe) {
     Shapekeyinfo* info = model.shapekeyinfo.at(kind);
-    if (info == nullptr) return;
+    if (info == nullptr || !within(numvertex, static_cast<int64_t>(model.vertex.size())) ||
+        !within(numframe, kMaxShapekeyKeysPerVertex))
+        return;
     info->numvertex = numvertex;
     info->numframe = numframe;
     info->firstdata = 0;

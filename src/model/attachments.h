@@ -11,13 +11,18 @@
 namespace korvel::model {
 
 // Releases the old table, sets the header count and allocates count zeroed
-// records. A negative count changes nothing.
+// records. A count outside 0..its ceiling changes nothing; the ceilings
+// (ceilings.h) follow from the model's own tables: kinds at most
+// kMaxShapekeyKinds, list entries at most the vertices, data records at most
+// the vertices x kMaxShapekeyKeysPerVertex, hair records at most the faces.
 void allocShapekeyinfo(Obj3dModel& model, int count);
 void allocShapekeyvertex(Obj3dModel& model, int count);
 void allocShapekeytrans(Obj3dModel& model, int count);
 void allocParticlehairFace(Obj3dModel& model, int count);
 
 // Fills record kind; firstdata follows from record kind - 1 (0 for kind 0).
+// Nothing when numvertex is outside 0..the model's vertices or numframe
+// outside 0..kMaxShapekeyKeysPerVertex.
 void setShapekeyinfo(Obj3dModel& model, int kind, int numvertex, int numframe);
 // Copies one entry per record of the list.
 void setShapekeyvertex(Obj3dModel& model, const int32_t* list);

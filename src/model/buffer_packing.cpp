@@ -18,11 +18,6 @@ size_t hairCount(const Obj3dModel& m) {
     return n > 0 ? std::min(static_cast<size_t>(n), m.particlehairface.size()) : 0;
 }
 
-void put(uint8_t*& p, const void* value) {
-    std::memcpy(p, value, 4);
-    p += 4;
-}
-
 bool cornersInRange(const Obj3dFace& face, size_t vertices) {
     for (const int32_t corner : face.vertexno)
         if (corner < 0 || static_cast<size_t>(corner) >= vertices) return false;
@@ -64,48 +59,65 @@ std::vector<int32_t> shapekeyVertexIndices(const Obj3dModel& model) {
     return result;
 }
 
-std::vector<uint8_t> packVertices(std::span<Obj3dModel* const> models, LayoutGroup group) {
-    const GroupFormat format = groupFormat(group);
-    std::vector<uint8_t> out(groupVertexCount(models) * format.stride);
-    uint8_t* p = out.data();
-    uint64_t base = 0;
-    static const Obj3dNormal kNoNormal{};
-    static const Obj3dWeight kNoWeight{};
-    for (Obj3dModel* m : models) {
-        m->head()->basevertex = static_cast<int32_t>(base);
-        const size_t n = vertexCount(*m);
-        const std::vector<int32_t> shapekeyIndex = shapekeyVertexIndices(*m);
-        const int32_t numJoint = m->head()->NumJoint;
-        for (size_t v = 0; v < n; ++v) {
-            const Obj3dVertex& vertex = m->vertex[v];
-            put(p, &vertex.posx);
-            put(p, &vertex.posy);
-            put(p, &vertex.posz);
-            put(p, &vertex.texu);
-            put(p, &vertex.texv);
-            if (format.normals) {
-                const Obj3dNormal* normal = m->normal.at(static_cast<long long>(v));
-                if (normal == nullptr) normal = &kNoNormal;
-                put(p, &normal->normx);
-                put(p, &normal->normy);
-                put(p, &normal->normz);
+namespace {
+
+// One model's vertices in the GPU vertex V of its group. A missing normal or
+// weight record packs as zero; a skin joint outside the model's joints as
+// joint 0 with weight 0.
+template <class V>
+void packModelVertices(const Obj3dModel& m, uint8_t* out) {
+    const size_t n = vertexCount(m);
+    const std::vector<int32_t> shapekeyIndex = shapekeyVertexIndices(m);
+    const int32_t numJoint = m.head()->NumJoint;
+    for (size_t v = 0; v < n; ++v) {
+        const Obj3dVertex& vertex = m.vertex[v];
+        V packed{};
+        packed.posx = vertex.posx;
+        packed.posy = vertex.posy;
+        packed.posz = vertex.posz;
+        packed.texu = vertex.texu;
+        packed.texv = vertex.texv;
+        packed.shapekey = shapekeyIndex[v];
+        if constexpr (requires { packed.normx; }) {
+            if (const Obj3dNormal* normal = m.normal.at(static_cast<long long>(v))) {
+                packed.normx = normal->normx;
+                packed.normy = normal->normy;
+                packed.normz = normal->normz;
             }
-            put(p, &shapekeyIndex[v]);
-            if (format.skin) {
-                const Obj3dWeight* weight = m->weight.at(static_cast<long long>(v));
-                if (weight == nullptr) weight = &kNoWeight;
-                const int32_t joints[2] = {weight->jointno0, weight->jointno1};
-                const float weights[2] = {weight->weight0, weight->weight1};
-                for (int k = 0; k < 2; ++k) {
-                    const bool valid = joints[k] >= 0 && joints[k] < numJoint;
-                    const int32_t joint = valid ? joints[k] : 0;
-                    const float w = valid ? weights[k] : 0.0f;
-                    put(p, &joint);
-                    put(p, &w);
+        }
+        if constexpr (requires { packed.jointno0; }) {
+            if (const Obj3dWeight* weight = m.weight.at(static_cast<long long>(v))) {
+                const auto valid = [numJoint](int32_t joint) { return joint >= 0 && joint < numJoint; };
+                if (valid(weight->jointno0)) {
+                    packed.jointno0 = weight->jointno0;
+                    packed.weight0 = weight->weight0;
+                }
+                if (valid(weight->jointno1)) {
+                    packed.jointno1 = weight->jointno1;
+                    packed.weight1 = weight->weight1;
                 }
             }
         }
-        base += n;
+        std::memcpy(out + v * sizeof(V), &packed, sizeof(V));
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> packVertices(std::span<Obj3dModel* const> models, LayoutGroup group) {
+    const uint32_t stride = groupFormat(group).stride;
+    std::vector<uint8_t> out(groupVertexCount(models) * stride);
+    uint64_t base = 0;
+    for (Obj3dModel* m : models) {
+        m->head()->basevertex = static_cast<int32_t>(base);
+        uint8_t* at = out.data() + base * stride;
+        switch (group) {
+            case LayoutGroup::Plain: packModelVertices<PlainVertex>(*m, at); break;
+            case LayoutGroup::Normal: packModelVertices<NormalVertex>(*m, at); break;
+            case LayoutGroup::PlainSkinned: packModelVertices<PlainSkinnedVertex>(*m, at); break;
+            case LayoutGroup::NormalSkinned: packModelVertices<NormalSkinnedVertex>(*m, at); break;
+        }
+        base += vertexCount(*m);
     }
     return out;
 }

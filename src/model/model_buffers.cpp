@@ -38,7 +38,7 @@ std::vector<Obj3dModel*> completeModels(const LayoutGroup* group) {
 }
 
 std::unique_ptr<gpu::Buffer> immutableBuffer(gpu::Device* device, uint32_t bind, const void* data, uint64_t bytes) {
-    if (device == nullptr || bytes > std::numeric_limits<uint32_t>::max()) return nullptr;
+    if (bytes > std::numeric_limits<uint32_t>::max()) return nullptr;
     gpu::BufferDesc desc;
     desc.byteWidth = static_cast<uint32_t>(bytes);
     desc.usage = gpu::Usage::Immutable;
@@ -52,6 +52,7 @@ bool fitsPositions(uint64_t count) { return count <= static_cast<uint64_t>(std::
 }  // namespace
 
 int buildGroupBuffers(LayoutGroup group, gpu::Device* device, gpu::Context* context) {
+    if (device == nullptr) return -2;
     const std::vector<Obj3dModel*> models = completeModels(&group);
     const uint64_t vertices = groupVertexCount(models);
     if (vertices == 0) return -1;
@@ -83,6 +84,7 @@ int buildGroupBuffers(LayoutGroup group, gpu::Device* device, gpu::Context* cont
 }
 
 int buildParticlehairIndexBuffer(gpu::Device* device, gpu::Context* context) {
+    if (device == nullptr) return -2;
     const std::vector<Obj3dModel*> models = completeModels(nullptr);
     const uint64_t indices = hairIndexCount(models);
     if (indices == 0) return -1;

@@ -2,7 +2,8 @@
 // buffer (bound once to the group's input slot) and one immutable index
 // buffer of 32-bit indices, plus one index buffer of particle-hair triangles.
 // The builders rebuild one of them from every complete model; models left
-// incomplete by a failed load are skipped.
+// incomplete by a failed load are skipped. Without a device (null) they
+// return -2 at once and change nothing: no buffer, header or draw range.
 #pragma once
 
 #include "model/layout_group.h"
@@ -11,10 +12,11 @@
 namespace korvel::model {
 
 // 1 success; -1 the group has no vertices (nothing changed); -2 vertex buffer
-// creation failed (or no device); -3 the group has no faces (vertex buffer
+// creation failed or no device; -3 the group has no faces (vertex buffer
 // built and bound, no index buffer); -4 index buffer creation failed.
 int buildGroupBuffers(LayoutGroup group, gpu::Device* device, gpu::Context* context);
-// 1 success; -1 no model has particle hair (nothing changed); -2 creation failed.
+// 1 success; -1 no model has particle hair (nothing changed); -2 creation
+// failed or no device.
 int buildParticlehairIndexBuffer(gpu::Device* device, gpu::Context* context);
 
 // The current buffers, null when not built.

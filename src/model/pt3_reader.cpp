@@ -1,18 +1,17 @@
 #include "model/pt3_reader.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "model/c_scan.h"
+#include "model/ceilings.h"
 #include "model/line_reader.h"
 #include "model/store.h"
 #include "model/texture_name.h"
+#include "platform/file_bytes.h"
 
 namespace korvel::model {
 namespace {
@@ -147,6 +146,11 @@ int Pt3Reader::readFaces() {
     lines_.next();
     const size_t n = static_cast<size_t>(h().NumFace);
     if (!model_.face.allocate(n)) return -7;
+    // The builders give each (part, material) pair one draw range, from its
+    // first face over as many faces as it has, so a pair whose faces are not
+    // on consecutive lines would draw other pairs' faces.
+    std::unordered_set<int64_t> finishedRuns;
+    int64_t run = -1;
     for (size_t i = 0; i < n; ++i) {
         lines_.next();
         Obj3dFace& f = model_.face[i];
@@ -161,6 +165,12 @@ int Pt3Reader::readFaces() {
         if (f.partno < 0 || f.partno >= h().NumPart || f.matno < 0 || f.matno >= h().NumMaterial) return kPt3Unsafe;
         for (const int32_t corner : f.vertexno)
             if (corner < 0 || corner >= h().NumVertex) return kPt3Unsafe;
+        const int64_t pair = int64_t{f.matno} * h().NumPart + f.partno;
+        if (pair != run) {
+            if (run >= 0) finishedRuns.insert(run);
+            if (finishedRuns.contains(pair)) return kPt3Unsafe;
+            run = pair;
+        }
     }
     return kOk;
 }
@@ -407,20 +417,12 @@ int readPt3Bytes(std::string_view bytes, std::string_view modelPath, int normalm
 int readPt3File(const std::string& utf8Path, int normalmode, double scale, TextureLoader& textures) {
     if (firstFreeModelSlot() < 0) return -1;
     if (utf8Path.size() > 511 || utf8Path.find('\0') != std::string::npos) return -2;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(utf8Path.c_str(), "rb"), &std::fclose);
-    if (!file) return -3;
-    // Read straight into the buffer when the size is known, then whatever follows.
     std::string bytes;
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        bytes.resize(static_cast<size_t>(info.st_size));
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    switch (platform::readFileText(utf8Path, kMaxPt3FileBytes, bytes)) {
+        case platform::FileRead::ok: return readPt3Bytes(bytes, utf8Path, normalmode, scale, textures);
+        case platform::FileRead::tooLarge: return kPt3Unsafe;
+        default: return -3;
     }
-    char chunk[1 << 16];
-    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) bytes.append(chunk, got);
-    if (std::ferror(file.get())) return -3;
-    file.reset();
-    return readPt3Bytes(bytes, utf8Path, normalmode, scale, textures);
 }
 
 }  // namespace korvel::model

@@ -5,7 +5,8 @@
 // -4 header, -5 line 2 lacks normals for normalmode 1 or skin columns for a
 // model with joints, -6 vertex, -7 face, -8 normal or material, -11 weight,
 // -12 joint table cannot be allocated, -13 the file is unsafe (negative or
-// oversized counts, an index outside its table; see docs/models.md). After a
+// oversized counts, an index outside its table, one part and material's
+// faces on lines that are not consecutive; see docs/models.md). After a
 // failure past the header the slot stays occupied with what was built so far
 // and is not complete; ClearObj3d releases it.
 #pragma once

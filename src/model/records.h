@@ -1,8 +1,10 @@
 // Model records: the exact memory layouts every model table holds. The buffer
 // builders copy them, instances, drawing and queries read them, so each size
-// is fixed and checked below. All fields are 32-bit: int32_t or IEEE float.
+// and field position is fixed and checked below. All fields are 32-bit:
+// int32_t or IEEE float.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace korvel::model {
@@ -117,20 +119,26 @@ struct ParticlehairFace {
     float haircolor[3];  // 0..1; a negative red means no colour
 };
 
-static_assert(sizeof(Obj3dHeader) == 64);
-static_assert(sizeof(Obj3dVertex) == 32);
+// The layouts the other modules and the file formats rely on.
+static_assert(sizeof(Obj3dHeader) == 64 && offsetof(Obj3dHeader, NumVertex) == 4 &&
+              offsetof(Obj3dHeader, skinmode) == 20 && offsetof(Obj3dHeader, NumJoint) == 32 &&
+              offsetof(Obj3dHeader, NumShapekey) == 44 && offsetof(Obj3dHeader, hairstartindex) == 60);
+static_assert(sizeof(Obj3dVertex) == 32 && offsetof(Obj3dVertex, posx) == 12 && offsetof(Obj3dVertex, texu) == 24);
 static_assert(sizeof(Obj3dNormal) == 12);
-static_assert(sizeof(Obj3dWeight) == 16);
-static_assert(sizeof(Obj3dFace) == 20);
-static_assert(sizeof(Obj3dMaterial) == 52);
-static_assert(sizeof(Obj3dDrawRange) == 8);
-static_assert(sizeof(Obj3dJoint) == 16);
-static_assert(sizeof(Obj3dMotion) == 12);
+static_assert(sizeof(Obj3dWeight) == 16 && offsetof(Obj3dWeight, jointno1) == 4 && offsetof(Obj3dWeight, weight0) == 8);
+static_assert(sizeof(Obj3dFace) == 20 && offsetof(Obj3dFace, vertexno) == 4 && offsetof(Obj3dFace, matno) == 16);
+static_assert(sizeof(Obj3dMaterial) == 52 && offsetof(Obj3dMaterial, alpha) == 12 &&
+              offsetof(Obj3dMaterial, specularColorR) == 20 && offsetof(Obj3dMaterial, texsrvno) == 44);
+static_assert(sizeof(Obj3dDrawRange) == 8 && offsetof(Obj3dDrawRange, count) == 4);
+static_assert(sizeof(Obj3dJoint) == 16 && offsetof(Obj3dJoint, parentposx) == 4);
+static_assert(sizeof(Obj3dMotion) == 12 && offsetof(Obj3dMotion, firstkey) == 8);
 static_assert(sizeof(Obj3dFrameno) == 4);
-static_assert(sizeof(Obj3dKeyframe) == 40);
-static_assert(sizeof(Shapekeyinfo) == 12);
+static_assert(sizeof(Obj3dKeyframe) == 40 && offsetof(Obj3dKeyframe, rot4w) == 12 &&
+              offsetof(Obj3dKeyframe, scalex) == 16 && offsetof(Obj3dKeyframe, transx) == 28);
+static_assert(sizeof(Shapekeyinfo) == 12 && offsetof(Shapekeyinfo, firstdata) == 8);
 static_assert(sizeof(Shapekeyvertex) == 4);
-static_assert(sizeof(Shapekeytrans) == 20);
-static_assert(sizeof(ParticlehairFace) == 44);
+static_assert(sizeof(Shapekeytrans) == 20 && offsetof(Shapekeytrans, dx) == 8);
+static_assert(sizeof(ParticlehairFace) == 44 && offsetof(ParticlehairFace, hairlength) == 8 &&
+              offsetof(ParticlehairFace, hairvec) == 20 && offsetof(ParticlehairFace, haircolor) == 32);
 
 }  // namespace korvel::model

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 
+#include "model/ceilings.h"
+
 namespace korvel::model {
 namespace {
-
-template <class T>
-bool allocateCount(Table<T>& table, long long count) {
-    return count >= 0 && table.allocate(static_cast<size_t>(count));
-}
 
 // Records that both the header count and the table hold.
 template <class T>
@@ -16,29 +13,45 @@ size_t writable(const Table<T>& table, int64_t count) {
     return count > 0 ? std::min(static_cast<size_t>(count), table.size()) : 0;
 }
 
+// The code of the first table whose count lies outside 0..its ceiling, in
+// the order the tables are made, or 0 when every count fits.
+int countOutsideCeiling(const ToolCounts& c) {
+    struct Limit {
+        int count;
+        int32_t ceiling;
+        int code;
+    };
+    const Limit limits[] = {{c.numvertex, kMaxToolVertices, -2},   {c.numface, kMaxToolFaces, -5},
+                            {c.nummaterial, kMaxToolMaterials, -6}, {c.numjoint, kMaxToolJoints, -7},
+                            {c.nummotion, kMaxToolMotions, -9},     {c.numtotalframe, kMaxToolFrames, -10}};
+    for (const Limit& limit : limits)
+        if (limit.count < 0 || limit.count > limit.ceiling) return limit.code;
+    const int64_t keys = int64_t{c.numtotalframe} * c.nummotion * c.numjoint;
+    return keys > kMaxToolKeys ? -8 : 0;
+}
+
 int makeTables(Obj3dModel& model, const ToolCounts& c) {
     Obj3dHeader& h = *model.head();
     h.NumVertex = c.numvertex;
-    if (!allocateCount(model.vertex, c.numvertex)) return -2;
-    if (!allocateCount(model.normal, c.numvertex)) return -3;
+    const auto vertices = static_cast<size_t>(c.numvertex);
+    if (!model.vertex.allocate(vertices)) return -2;
+    if (!model.normal.allocate(vertices)) return -3;
     h.normalmode = c.normalmode;
     if (c.normalmode == 0) model.normal.release();
-    if (!allocateCount(model.weight, c.numvertex)) return -4;
+    if (!model.weight.allocate(vertices)) return -4;
     if (c.hasweights == 0) model.weight.release();
     h.NumFace = c.numface;
-    if (!allocateCount(model.face, c.numface)) return -5;
+    if (!model.face.allocate(static_cast<size_t>(c.numface))) return -5;
     h.NumMaterial = c.nummaterial;
-    if (!allocateCount(model.material, c.nummaterial)) return -6;
+    if (!model.material.allocate(static_cast<size_t>(c.nummaterial))) return -6;
     h.NumJoint = c.numjoint;
-    if (c.numjoint < 0 || !model.joint.allocate(static_cast<size_t>(std::max(c.numjoint, 1)))) return -7;
+    if (!model.joint.allocate(static_cast<size_t>(std::max(c.numjoint, 1)))) return -7;
     if (c.numjoint == 0) model.joint.release();
     h.NumMotion = c.nummotion;
-    if (c.nummotion < 0 || !model.motion.allocate(static_cast<size_t>(std::max(c.nummotion, 1)))) return -9;
+    if (!model.motion.allocate(static_cast<size_t>(std::max(c.nummotion, 1)))) return -9;
     h.NumTotalFrame = c.numtotalframe;
-    if (c.numtotalframe < 0 || !model.frameno.allocate(static_cast<size_t>(std::max(c.numtotalframe, 1))))
-        return -10;
-    const int64_t keys = keyRecordCount(h);
-    if (keys > INT32_MAX || !model.keyframe.allocate(static_cast<size_t>(std::max<int64_t>(keys, 1)))) return -8;
+    if (!model.frameno.allocate(static_cast<size_t>(std::max(c.numtotalframe, 1)))) return -10;
+    if (!model.keyframe.allocate(static_cast<size_t>(std::max<int64_t>(keyRecordCount(h), 1)))) return -8;
     if (c.nummotion == 0) {
         model.keyframe.release();
         model.motion.release();
@@ -52,6 +65,7 @@ int makeTables(Obj3dModel& model, const ToolCounts& c) {
 int toolMakeObj3d(const ToolCounts& counts) {
     const int slot = firstFreeModelSlot();
     if (slot < 0) return -11;
+    if (const int code = countOutsideCeiling(counts); code != 0) return code;
     Obj3dModel& model = *modelSlot(slot);
     if (!model.header.allocate(1)) return -1;
     if (const int code = makeTables(model, counts); code != 0) return code;

@@ -16,9 +16,11 @@ struct ToolCounts {
 
 // The model number, or -11 all slots occupied, -1 header, -2 vertex, -3
 // normal, -4 weight, -5 face, -6 material, -7 joint, -9 motion, -10 frameno,
-// -8 keyframe table not allocated (a negative count, or a key count beyond
-// int32, fails its table's allocation). A failure leaves the slot occupied,
-// incomplete, with the tables made so far.
+// -8 keyframe table. A count outside 0..its ceiling (ceilings.h), or a key
+// count NumTotalFrame x NumMotion x NumJoint above kMaxToolKeys, returns its
+// table's code before anything is allocated, and the slot stays free. A
+// failed allocation leaves the slot occupied, incomplete, with the tables
+// made so far.
 int toolMakeObj3d(const ToolCounts& counts);
 
 void toolVertexData(Obj3dModel& model, const int32_t* partno, const int32_t* matno, const int32_t* originalvertexno,

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -23,13 +22,6 @@ int ModelStoreTest::load(const std::string& text, int normalmode, double scale, 
     return readPt3Bytes(text, modelPath, normalmode, scale, textures);
 }
 
-std::string flagLine(bool normals, bool skin) {
-    std::string line = "vertexno;1;originalvertexno;1;partno;1;matno;1;posx;1;posy;1;posz;1;texu;1;texv;1;";
-    line += normals ? "normx;1;normy;1;normz;1;" : "normx;0;normy;0;normz;0;";
-    line += skin ? "jointno0;1;weight0;1;jointno1;1;weight1;1;" : "jointno0;0;weight0;0;jointno1;0;weight1;0;";
-    return line;
-}
-
 std::string samplePt3(const Sample& s) {
     const int joints = s.skin ? 2 : 0;
     const int motions = s.motions ? 2 : 0;
@@ -39,7 +31,9 @@ std::string samplePt3(const Sample& s) {
       << ";NumTotalFrame;" << frames << ";NumShapekey;" << (s.shapekeys ? 2 : 0) << ";NumShapekeyVertex;"
       << (s.shapekeys ? 2 : 0) << ";NumShapekeydata;" << (s.shapekeys ? 7 : 0) << ";NumParticlehairFace;"
       << (s.hair ? 2 : 0) << ";\n";
-    o << flagLine(s.normals, s.skin) << "\n";
+    o << "vertexno;1;originalvertexno;1;partno;1;matno;1;posx;1;posy;1;posz;1;texu;1;texv;1;"
+      << (s.normals ? "normx;1;normy;1;normz;1;" : "normx;0;normy;0;normz;0;")
+      << (s.skin ? "jointno0;1;weight0;1;jointno1;1;weight1;1;\n" : "jointno0;0;weight0;0;jointno1;0;weight1;0;\n");
     const char* base[4] = {"0;-1;0;0;1.500000;-2.250000;3.000000;0.250000;0.750000;",
                            "1;-1;0;0;0.500000;1.000000;-1.000000;1.000000;0.000000;",
                            "2;0;0;1;1.500000;-2.250000;3.000000;0.500000;0.500000;",
@@ -73,20 +67,11 @@ std::string samplePt3(const Sample& s) {
              "transx;1;transy;1;transz;1;\n";
         // Motion 0: keys 0..3 (joint 0 frames 0, 10; joint 1 the same);
         // motion 1: keys 4..9 (frames 0, 5, 10 per joint); 10 filler keys.
-        const int frameOf[10] = {0, 10, 0, 10, 0, 5, 10, 0, 5, 10};
-        const int jointOf[10] = {0, 0, 1, 1, 0, 0, 0, 1, 1, 1};
-        for (int k = 0; k < 20; ++k) {
-            if (k < 10) {
-                char line[256];
-                std::snprintf(line, sizeof line, "%d;%d;%d;%d.500000;1.000000;1.000000;1.000000;0.%d00000;0.000000;"
-                              "0.000000;%d.000000;-%d.000000;0.250000;\n",
-                              k < 4 ? 0 : 1, jointOf[k], frameOf[k], 1 + k, k % 10, k, k);
-                o << line;
-            } else {
-                o << "1;" << 2 + (k - 10) / 3 << ";" << (k - 10) % 3 * 5
-                  << ";0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;\n";
-            }
-        }
+        const int frameOf[20] = {0, 10, 0, 10, 0, 5, 10, 0, 5, 10};
+        const int jointOf[20] = {0, 0, 1, 1, 0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5};
+        for (int k = 0; k < 20; ++k)
+            o << (k < 4 ? 0 : 1) << ";" << jointOf[k] << ";" << frameOf[k] << ";" << k + 1.5 << ";1;1;1;0." << k % 10
+              << ";0;0;" << k << ";" << -k << ";0.25;\n";
     }
     if (s.shapekeys) {
         o << "shapekeyno;1;numvertex;1;numframe;1;\n0;2;2;\n1;1;3;\n";
@@ -124,11 +109,6 @@ void writeFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 namespace {
 
 template <class T>
@@ -147,16 +127,12 @@ bool sameTable(const Table<T>& a, const Table<T>& b, const char* name, std::stri
 }  // namespace
 
 bool sameModel(const Obj3dModel& a, const Obj3dModel& b, std::string& d) {
-    return sameTable(a.header, b.header, "header", d) && sameTable(a.vertex, b.vertex, "vertex", d) &&
-           sameTable(a.normal, b.normal, "normal", d) && sameTable(a.weight, b.weight, "weight", d) &&
-           sameTable(a.face, b.face, "face", d) && sameTable(a.material, b.material, "material", d) &&
-           sameTable(a.drawrange, b.drawrange, "drawrange", d) && sameTable(a.joint, b.joint, "joint", d) &&
-           sameTable(a.motion, b.motion, "motion", d) && sameTable(a.frameno, b.frameno, "frameno", d) &&
-           sameTable(a.keyframe, b.keyframe, "keyframe", d) &&
-           sameTable(a.shapekeyinfo, b.shapekeyinfo, "shapekeyinfo", d) &&
-           sameTable(a.shapekeyvertex, b.shapekeyvertex, "shapekeyvertex", d) &&
-           sameTable(a.shapekeytrans, b.shapekeytrans, "shapekeytrans", d) &&
-           sameTable(a.particlehairface, b.particlehairface, "particlehairface", d);
+#define KORVEL_SAME(table) sameTable(a.table, b.table, #table, d)
+    return KORVEL_SAME(header) && KORVEL_SAME(vertex) && KORVEL_SAME(normal) && KORVEL_SAME(weight) &&
+           KORVEL_SAME(face) && KORVEL_SAME(material) && KORVEL_SAME(drawrange) && KORVEL_SAME(joint) &&
+           KORVEL_SAME(motion) && KORVEL_SAME(frameno) && KORVEL_SAME(keyframe) && KORVEL_SAME(shapekeyinfo) &&
+           KORVEL_SAME(shapekeyvertex) && KORVEL_SAME(shapekeytrans) && KORVEL_SAME(particlehairface);
+#undef KORVEL_SAME
 }
 
 }  // namespace korvel::model::testing

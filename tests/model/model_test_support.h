@@ -51,13 +51,9 @@ struct Sample {
 // parts, plus the chosen sections. Values are the ones the tests expect.
 std::string samplePt3(const Sample& sample);
 
-// The line-2 text of a variant.
-std::string flagLine(bool normals, bool skin);
-
 // A fresh temporary folder for this process, with a trailing '/'.
 std::string tempDir();
 void writeFile(const std::string& path, const std::string& text);
-std::string readFile(const std::string& path);
 
 // Table contents compared byte for byte (present, size and records).
 bool sameModel(const Obj3dModel& a, const Obj3dModel& b, std::string& difference);

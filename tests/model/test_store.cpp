@@ -1,10 +1,12 @@
-// The model store: slot rules, release and its texture rule, shape-key and
-// particle-hair attachments, and the small queries.
+// The model store: slot rules, release and its texture rule, shape-key
+// attachments, tool input, and the ceiling of every count. Hair attachments
+// are checked where drawing uses them (tests/render).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "model/attachments.h"
+#include "model/ceilings.h"
 #include "model/info.h"
 #include "model/tool_input.h"
 #include "model_test_support.h"
@@ -14,151 +16,167 @@ namespace {
 
 using StoreTest = ModelStoreTest;
 
-int makeModel(int numvertex = 3, int nummaterial = 2) {
-    return toolMakeObj3d({numvertex, 0, 0, 1, nummaterial, 0, 0, 0});
+// numvertex vertices, 2 faces, nummaterial materials.
+Obj3dModel& makeModel(int numvertex = 3, int nummaterial = 2) {
+    return *modelSlot(toolMakeObj3d({numvertex, 0, 0, 2, nummaterial, 0, 0, 0}));
 }
 
-TEST_F(StoreTest, SlotsAreTakenLowestFirstAndReused) {
-    for (int m = 0; m < kModelSlots; ++m) ASSERT_EQ(makeModel(), m);
+TEST_F(StoreTest, SlotsAreTakenLowestFirstAndClearedHarmlessly) {
+    for (int m = 0; m < kModelSlots; ++m) makeModel();
     EXPECT_EQ(firstFreeModelSlot(), -1);
-    clearModel(31, 0, textures);
-    clearModel(7, 0, textures);
-    EXPECT_EQ(makeModel(), 7);
-    EXPECT_EQ(makeModel(), 31);
-    EXPECT_EQ(firstFreeModelSlot(), -1);
-}
-
-TEST_F(StoreTest, ClearingFreeOrOutOfRangeSlotsIsHarmless) {
-    clearModel(3, 1, textures);
-    clearModel(-1, 1, textures);
-    clearModel(kModelSlots, 1, textures);
-    const int m = makeModel();
-    clearModel(m, 1, textures);
-    clearModel(m, 1, textures);
-    EXPECT_EQ(occupiedModel(m), nullptr);
-    EXPECT_EQ(occupiedModel(-5), nullptr);
-    EXPECT_EQ(completeModel(kModelSlots), nullptr);
-    EXPECT_FALSE(modelSlot(m)->vertex.present());
+    for (const int m : {31, 7, 7, -1, kModelSlots}) clearModel(m, 1, textures);
+    EXPECT_FALSE(modelSlot(7)->vertex.present());
+    EXPECT_EQ(toolMakeObj3d({1, 0, 0, 1, 1, 0, 0, 0}), 7);
+    EXPECT_EQ(toolMakeObj3d({1, 0, 0, 1, 1, 0, 0, 0}), 31);
+    EXPECT_EQ(toolMakeObj3d({1, 0, 0, 1, 1, 0, 0, 0}), -11);
 }
 
 TEST_F(StoreTest, ReleasingTexturesReleasesEachDistinctTableSlotOnce) {
-    const int m = makeModel(3, 6);
     const int texsrvno[6] = {4, -1, 4, 100, 101, 9};
-    for (int i = 0; i < 6; ++i) model(m).material[i].texsrvno = texsrvno[i];
-    const int keep = makeModel(3, 6);
-    for (int i = 0; i < 6; ++i) model(keep).material[i].texsrvno = texsrvno[i];
-
-    clearModel(keep, 0, textures);
+    for (int n = 0; n < 2; ++n) {
+        Obj3dModel& m = makeModel(3, 6);
+        for (int i = 0; i < 6; ++i) m.material[i].texsrvno = texsrvno[i];
+    }
+    clearModel(1, 0, textures);
     EXPECT_TRUE(textures.released.empty());
-    clearModel(m, 1, textures);
+    clearModel(0, 1, textures);
     std::sort(textures.released.begin(), textures.released.end());
     EXPECT_EQ(textures.released, (std::vector<int>{4, 9}));
-    // The whole slot is released, every table with it.
-    EXPECT_FALSE(modelSlot(m)->header.present());
-    EXPECT_FALSE(modelSlot(m)->material.present());
-    EXPECT_FALSE(modelSlot(m)->face.present());
+    EXPECT_FALSE(modelSlot(0)->header.present() || modelSlot(0)->material.present() || modelSlot(0)->face.present());
 }
 
 TEST_F(StoreTest, ShapekeyAttachmentsFollowTheReaderLayout) {
-    const int m = makeModel(6);
-    Obj3dModel& model = this->model(m);
+    Obj3dModel& model = makeModel(6);
     allocShapekeyinfo(model, 2);
     setShapekeyinfo(model, 0, 4, 3);
     setShapekeyinfo(model, 1, 2, 5);
-    EXPECT_EQ(model.head()->NumShapekey, 2);
-    EXPECT_EQ(model.shapekeyinfo[0].firstdata, 0);
     EXPECT_EQ(model.shapekeyinfo[1].firstdata, 12);
-    setShapekeyinfo(model, 2, 1, 1);  // no such kind: nothing happens
-    setShapekeyinfo(model, -1, 1, 1);
-
     allocShapekeyvertex(model, 3);
-    const int32_t list[3] = {5, 2, 5};
+    const int32_t list[3] = {5, 2, 5}, vertexno[3] = {5, 4, 2}, frameno[3] = {0, 10, 20};
     setShapekeyvertex(model, list);
     allocShapekeytrans(model, 3);
     model.shapekeytrans[1].skvertexindex = 9;
-    const int32_t vertexno[3] = {5, 4, 2};
-    const int32_t frameno[3] = {0, 10, 20};
-    const double dx[3] = {0.5, 1.5, 2.5}, dy[3] = {0, 0, 0}, dz[3] = {-1, -2, -3};
-    setShapekeytrans(model, vertexno, frameno, dx, dy, dz);
-    EXPECT_EQ(model.shapekeytrans[0].skvertexindex, 2);  // the last position holding 5
-    EXPECT_EQ(model.shapekeytrans[1].skvertexindex, 9);  // 4 is not listed: unchanged
-    EXPECT_EQ(model.shapekeytrans[2].skvertexindex, 1);
-    EXPECT_EQ(model.shapekeytrans[2].frameno, 20);
-    EXPECT_FLOAT_EQ(model.shapekeytrans[2].dz, -3.0f);
-
-    // The kind's last key frame: the frameno of record firstdata + numframe - 1.
+    const double dx[3] = {0.5, 1.5, 2.5}, dz[3] = {-1, -2, -3};
+    setShapekeytrans(model, vertexno, frameno, dx, dx, dz);
+    // The last list position holding the vertex; unchanged when not listed.
+    EXPECT_EQ(std::vector<int>({model.shapekeytrans[0].skvertexindex, model.shapekeytrans[1].skvertexindex,
+                                model.shapekeytrans[2].skvertexindex, model.shapekeytrans[2].frameno}),
+              std::vector<int>({2, 9, 1, 20}));
+    EXPECT_EQ(model.shapekeytrans[2].dz, -3.0f);
+    // The kind's last key frame: frameno of record firstdata + numframe - 1.
     EXPECT_EQ(shapekeyLastFrame(model, 0), 20);
     EXPECT_EQ(shapekeyLastFrame(model, 1), std::nullopt);  // record 16 does not exist
-    EXPECT_EQ(shapekeyLastFrame(model, 2), std::nullopt);
-
-    // A negative count changes nothing; a fresh allocation replaces the table.
-    allocShapekeytrans(model, -4);
-    EXPECT_EQ(model.head()->NumShapekeydata, 3);
-    EXPECT_EQ(model.shapekeytrans.size(), 3u);
-    allocShapekeytrans(model, 1);
-    EXPECT_EQ(model.shapekeytrans[0].frameno, 0);
-    setShapekeytrans(model, nullptr, frameno, dx, dy, dz);
-    EXPECT_EQ(model.shapekeytrans[0].frameno, 0);
 }
 
-TEST_F(StoreTest, ParticleHairAttachments) {
-    const int m = makeModel();
-    Obj3dModel& model = this->model(m);
-    allocParticlehairFace(model, 2);
-    const int32_t faceno[2] = {0, 0}, p0[2] = {1, 2}, p1[2] = {3, 4}, p2[2] = {5, 6};
-    const int32_t r[2] = {255, -1}, g[2] = {51, 0}, b[2] = {0, 510};
-    const double length[2] = {2.5, 3.5}, vx[2] = {1, 0}, vy[2] = {0, 1}, vz[2] = {0, 0};
-    setParticlehairFace(model, {faceno, p0, length, p1, p2, vx, vy, vz, r, g, b});
-    const ParticlehairFace& h1 = model.particlehairface[1];
-    EXPECT_EQ(h1.hairparam0, 2);
-    EXPECT_FLOAT_EQ(h1.hairlength, 3.5f);  // no scale
-    EXPECT_EQ(h1.haircolor[0], static_cast<float>(-1 / 255.0));
-    EXPECT_EQ(h1.haircolor[2], 2.0f);  // not clamped
-
-    model.particlehairface[1].faceno = 7;
-    setParticlehairFaceEach(model, 1, 9, 0.25, 8, 7, 0, 0, 1, 0, 255, 0);
-    EXPECT_EQ(h1.faceno, 7);  // kept
-    EXPECT_EQ(h1.hairparam0, 9);
-    EXPECT_EQ(h1.hairparam2, 7);
-    EXPECT_FLOAT_EQ(h1.hairvec[2], 1.0f);
-    EXPECT_EQ(h1.haircolor[1], 1.0f);
-    setParticlehairFaceEach(model, 2, 9, 0.25, 8, 7, 0, 0, 1, 0, 255, 0);  // no such record
-    setParticlehairFaceEach(model, -1, 9, 0.25, 8, 7, 0, 0, 1, 0, 255, 0);
-}
-
-TEST_F(StoreTest, InfoAndLastFrameQueries) {
-    const int m = toolMakeObj3d({4, 1, 1, 2, 3, 2, 1, 3});
-    ASSERT_GE(m, 0);
+TEST_F(StoreTest, LastMotionFrameStaysInsideTheFrameTable) {
+    Obj3dModel& model = *modelSlot(toolMakeObj3d({4, 1, 1, 2, 3, 2, 1, 3}));
     const int32_t frames[3] = {0, 10, 20};
-    toolFrameData(model(m), frames);
-    model(m).motion[0] = {3, 0, 0};
-    int32_t info[12];
-    infoGet(model(m), info);
-    const int32_t expected[12] = {1, 4, 2, 3, 0, 2, 1, 3, 0, 0, 0, 0};
-    EXPECT_TRUE(std::equal(info, info + 12, expected));
-    EXPECT_EQ(motionLastFrame(model(m), 0), 20);
-    EXPECT_EQ(motionLastFrame(model(m), 1), std::nullopt);
-    model(m).motion[0].numframe = 9;  // runs past the frameno table
-    EXPECT_EQ(motionLastFrame(model(m), 0), std::nullopt);
-
-    double position[3] = {7, 7, 7};
-    EXPECT_FALSE(pointInfo(model(m), 4, position));
-    EXPECT_EQ(position[0], 7.0);
-    model(m).vertex[3].posy = -2.5f;
-    EXPECT_TRUE(pointInfo(model(m), 3, position));
-    EXPECT_EQ(position[1], -2.5);
+    toolFrameData(model, frames);
+    model.motion[0] = {3, 0, 0};
+    EXPECT_EQ(motionLastFrame(model, 0), 20);
+    EXPECT_EQ(motionLastFrame(model, 1), std::nullopt);
+    model.motion[0].numframe = 9;
+    EXPECT_EQ(motionLastFrame(model, 0), std::nullopt);
 }
 
-TEST(KeyRecordCountTest, SaturatesAndIgnoresNegativeFactors) {
-    Obj3dHeader h{};
-    h.NumTotalFrame = 10;
-    h.NumMotion = 2;
-    h.NumJoint = 3;
-    EXPECT_EQ(keyRecordCount(h), 60);
-    h.NumJoint = -3;
-    EXPECT_EQ(keyRecordCount(h), 0);
-    h.NumTotalFrame = h.NumMotion = h.NumJoint = INT32_MAX;
-    EXPECT_EQ(keyRecordCount(h), INT64_MAX);
+TEST_F(StoreTest, AttachmentCountsBeyondTheirCeilingChangeNothing) {
+    Obj3dModel& model = makeModel(6);  // 6 vertices, 2 faces
+    const struct {
+        void (*alloc)(Obj3dModel&, int);
+        int32_t Obj3dHeader::*count;
+        int ceiling;
+    } cases[] = {{allocShapekeyinfo, &Obj3dHeader::NumShapekey, kMaxShapekeyKinds},
+                 {allocShapekeyvertex, &Obj3dHeader::NumShapekeyVertex, 6},
+                 {allocShapekeytrans, &Obj3dHeader::NumShapekeydata, 6 * kMaxShapekeyKeysPerVertex},
+                 {allocParticlehairFace, &Obj3dHeader::NumParticlehairFace, 2}};
+    for (const auto& c : cases) {
+        c.alloc(model, c.ceiling);
+        for (const int refused : {c.ceiling + 1, INT32_MAX, -1}) c.alloc(model, refused);
+        EXPECT_EQ(model.head()->*c.count, c.ceiling);
+    }
+    EXPECT_EQ(model.shapekeyvertex.size() + model.particlehairface.size(), 8u);
+    // A kind moves at most every vertex, with at most the ceiling of keys.
+    setShapekeyinfo(model, 0, 7, 1);
+    setShapekeyinfo(model, 0, 6, kMaxShapekeyKeysPerVertex + 1);
+    EXPECT_EQ(model.shapekeyinfo[0].numvertex, 0);
+    setShapekeyinfo(model, 0, 6, 2);
+    EXPECT_EQ(model.shapekeyinfo[0].numvertex, 6);
+}
+
+TEST_F(StoreTest, ToolCountsBeyondTheirCeilingFailBeforeAnyAllocation) {
+    const struct {
+        ToolCounts counts;
+        int code;
+    } cases[] = {
+        {{-1, 0, 0, 1, 1, 0, 0, 0}, -2},
+        {{kMaxToolVertices + 1, 0, 0, 1, 1, 0, 0, 0}, -2},
+        {{1, 0, 0, -1, 1, 0, 0, 0}, -5},
+        {{1, 0, 0, kMaxToolFaces + 1, 1, 0, 0, 0}, -5},
+        {{1, 0, 0, 1, kMaxToolMaterials + 1, 0, 0, 0}, -6},
+        {{1, 0, 0, 1, 1, kMaxToolJoints + 1, 0, 0}, -7},
+        {{1, 0, 0, 1, 1, 0, kMaxToolMotions + 1, 0}, -9},
+        {{1, 0, 0, 1, 1, 0, 1, kMaxToolFrames + 1}, -10},
+        {{1, 0, 0, 1, 1, 0, 0, INT32_MAX}, -10},
+        {{1, 0, 0, 1, 1, 256, 256, 257}, -8},  // one key record past kMaxToolKeys
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(toolMakeObj3d(c.counts), c.code);
+        EXPECT_EQ(occupiedModel(0), nullptr);
+    }
+    EXPECT_EQ(toolMakeObj3d({1, 0, 0, 1, 1, 256, 256, 256}), 0);  // exactly kMaxToolKeys
+    EXPECT_EQ(modelSlot(0)->keyframe.size(), static_cast<size_t>(kMaxToolKeys));
+}
+
+TEST_F(StoreTest, ToolTablesFollowTheCountsAndInputWritesOnlyThem) {
+    const struct {
+        ToolCounts counts;
+        size_t normal, weight, joint, motion, frameno, keyframe;  // records, 0 when absent
+    } cases[] = {
+        {{5, 0, 0, 4, 2, 3, 0, 0}, 0, 0, 3, 0, 0, 0},  // joints without motions
+        {{2, 1, 1, 1, 1, 0, 2, 3}, 2, 2, 0, 2, 3, 1},  // 3 x 2 x 0 keys, at least one record
+        {{2, 0, 1, 1, 1, 2, 1, 4}, 0, 2, 2, 1, 4, 8},
+    };
+    const double reals[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+    const int32_t ints[8] = {};
+    for (const auto& c : cases) {
+        clearAllModels(textures);
+        ASSERT_EQ(toolMakeObj3d(c.counts), 0);
+        Obj3dModel& m = model(0);
+        EXPECT_TRUE(m.complete);
+        EXPECT_EQ(m.head()->NumPart + m.head()->skinmode, 0);
+        toolVertexNorm(m, reals, reals, reals);
+        toolVertexJointWeight(m, ints, reals, ints, reals);
+        toolJointData(m, ints, reals, reals, reals);
+        toolFrameData(m, ints);
+        EXPECT_EQ(std::vector<size_t>({m.vertex.size(), m.face.size(), m.normal.size(), m.weight.size(),
+                                       m.joint.size(), m.motion.size(), m.frameno.size(), m.keyframe.size()}),
+                  std::vector<size_t>({size_t(c.counts.numvertex), size_t(c.counts.numface), c.normal, c.weight,
+                                       c.joint, c.motion, c.frameno, c.keyframe}));
+    }
+    // A header count larger than the table (a failed load) copies only the table's records.
+    model(0).head()->NumVertex = 1000000;
+    toolVertexData(model(0), ints, ints, ints, reals, reals, reals, reals, reals);
+    EXPECT_EQ(model(0).vertex[1].posx, 9.0f);
+}
+
+TEST_F(StoreTest, ToolInputTakesItsArgumentOrders) {
+    ASSERT_EQ(toolMakeObj3d({2, 0, 0, 1, 1, 2, 1, 4}), 0);
+    // 4 frames x 1 motion x 2 joints: eight values from each array; keys are
+    // given as scale x y z, rotation w x y z, translation x y z.
+    double columns[10][8];
+    for (int k = 0; k < 10; ++k)
+        for (int i = 0; i < 8; ++i) columns[k][i] = 10 * k + i;
+    const int32_t part[2] = {3, 4}, mat[2] = {5, 6}, original[2] = {-1, 0};
+    toolVertexData(model(0), part, mat, original, columns[0], columns[1], columns[2], columns[3], columns[4]);
+    const Obj3dVertex& v = model(0).vertex[1];
+    EXPECT_EQ(std::vector<float>({float(v.partno), float(v.matno), float(v.originalvertexno), v.texu, v.texv, v.posx,
+                                  v.posy, v.posz}),
+              std::vector<float>({4, 6, 0, 1, 11, 21, 31, 41}));
+    toolMotionData(model(0), {columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], columns[6],
+                              columns[7], columns[8], columns[9]});
+    const Obj3dKeyframe& key = model(0).keyframe[7];
+    EXPECT_EQ(std::vector<float>({key.scalex, key.scalez, key.rot4w, key.rot4x, key.rot4z, key.transx, key.transz}),
+              std::vector<float>({7, 27, 37, 47, 67, 77, 97}));
 }
 
 }  // namespace
