@@ -19,7 +19,9 @@
  *    code, and no file content can crash the library.
  *
  * The effect file "Korvelv0.fx" must be in the working directory at
- * InitDevice: it holds the shaders, compiled at run time.
+ * InitDevice: it holds the shaders, compiled at run time. It is a regular
+ * file of at most 256 KiB; docs/effect-file.md gives its entry points,
+ * what each may read and write, and the limits on its source.
  */
 #ifndef KORVELV0_H
 #define KORVELV0_H
@@ -48,8 +50,10 @@ extern "C" {
  *   BackBufferToFile).
  *   Returns the feature level (0xB000) or a negative failure code:
  *   -1 no device, -2/-3 back buffer, -4/-5 depth buffer, -6 to -77 shader,
- *   layout, constant-buffer and state creation (see the docs), -36/-37 text
- *   texture, -58 wireframe state. After a failure call CleanupDevice.
+ *   layout, constant-buffer and state creation (docs/effect-file.md lists
+ *   the shader codes; an unreadable or oversized effect file fails with -6,
+ *   an entry point that breaks its contract with its own code), -36/-37
+ *   text texture, -58 wireframe state. After a failure call CleanupDevice.
  * IsDeviceRemoved: 1 device usable, 0 hung or reset, -1 removed otherwise
  *   (also when there is no device).
  * Every other call does nothing (or returns its failure value) while no

@@ -19,38 +19,6 @@
 namespace korvel::testing {
 namespace {
 
-constexpr const char* kMessage =
-    "Error: The FX file cannot be compiled.  Please run this executable from the directory that contains the FX "
-    "file.";
-
-// Runs InitDevice from another working directory holding the given effect
-// text (or no effect file at all); returns the code and the stderr text.
-int initDeviceIn(const std::string& folderName, const std::string* effectText, std::string& stderrText) {
-    const std::filesystem::path previous = std::filesystem::current_path();
-    const std::filesystem::path folder = tempPath(folderName);
-    std::filesystem::create_directories(folder);
-    if (effectText) std::ofstream(folder / "Korvelv0.fx") << *effectText;
-    std::filesystem::current_path(folder);
-    ::testing::internal::CaptureStderr();
-    const int code = InitDevice(nullptr);
-    stderrText = ::testing::internal::GetCapturedStderr();
-    std::filesystem::current_path(previous);
-    return code;
-}
-
-std::string effectText() {
-    std::ifstream file("Korvelv0.fx");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-size_t countOf(const std::string& text, const std::string& what) {
-    size_t count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-    return count;
-}
-
 TEST(Lifecycle, DefaultsScreenSizeReinitAndRepeatedCleanup) {
     ScreenSizeSet(1);
     const int level = InitDevice(nullptr);
@@ -108,36 +76,6 @@ TEST(Lifecycle, CallsWithoutADeviceDoNothing) {
     EXPECT_FALSE(std::filesystem::exists("never-written.png"));
     ViewMatrixValueSet(0, 0, -5, 0, 0, 0, 0, 1, 0);
     EXPECT_EQ(IsDeviceRemoved(), -1);
-}
-
-TEST(EffectFile, MissingOrBrokenFileFailsAtItsEntryWithOneMessage) {
-    std::string err;
-    EXPECT_EQ(initDeviceIn("no-effect", nullptr, err), -6);
-    EXPECT_EQ(countOf(err, kMessage), 1u) << err;
-    CleanupDevice();
-
-    const std::string good = effectText();
-    ASSERT_FALSE(good.empty());
-    // Renaming an entry point makes exactly that entry fail to compile.
-    const auto without = [&](const std::string& entry) {
-        std::string text = good;
-        const std::string from = " " + entry + "(";
-        const size_t at = text.find(from);
-        EXPECT_NE(at, std::string::npos) << entry;
-        if (at != std::string::npos) text.replace(at, from.size(), " " + entry + "_renamed(");
-        return text;
-    };
-    struct Case {
-        const char* entry;
-        int code;
-    };
-    for (const Case c : {Case{"PSshade0", -19}, Case{"PSddsalpha", -19}, Case{"VSshade1", -46}}) {
-        const std::string text = without(c.entry);
-        EXPECT_EQ(initDeviceIn(std::string("broken-") + c.entry, &text, err), c.code) << c.entry;
-        EXPECT_EQ(countOf(err, kMessage), 1u) << err;
-        EXPECT_GT(err.find(kMessage), 0u) << "the compiler's text comes first";
-        CleanupDevice();
-    }
 }
 
 }  // namespace
