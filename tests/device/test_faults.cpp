@@ -119,6 +119,9 @@ TEST(RenderTargetFaults, EachStepReturnsItsCodeAndHalfMadeTargetsAreSafe) {
     backend.reset();
     ASSERT_EQ(InitDevice(nullptr), 0xB000);
     EXPECT_EQ(CreateTextureforRTandSRV(0, 32), -1);
+    const int limit = static_cast<int>(device::currentDevice()->maxTextureSize());
+    EXPECT_EQ(CreateTextureforRTandSRV(limit + 1, 32), -1);
+    EXPECT_EQ(CreateTextureforRTandSRV(100000, 100000), -1);
     EXPECT_EQ(CreateTextureforRTandSRV(64, 32), 101);
     SetViewportsandRenderTargets(101);
     // A second target while the first is bound: the first stays alive.

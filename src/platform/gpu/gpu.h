@@ -319,6 +319,10 @@ public:
     virtual std::unique_ptr<RasterizerState> createRasterizerState(const RasterizerDesc& desc) = 0;
 
     virtual DeviceStatus status() = 0;
+
+    // The largest width and height of a 2D texture; 16384 unless the
+    // backend knows its own limit.
+    virtual uint32_t maxTextureSize() const { return 16384; }
 };
 
 class SwapChain {
