@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/gpu/hlsl/source_tokens.h"
@@ -65,13 +66,9 @@ bool checkShape(std::span<const Token> tokens, bool expressions, const Failure& 
 
 struct Macro {
     std::string_view name;
-    std::vector<std::string_view> parameters;
+    std::unordered_set<std::string_view> parameters;
     std::span<const Token> body;
 };
-
-bool isParameter(const Macro& macro, std::string_view word) {
-    return std::find(macro.parameters.begin(), macro.parameters.end(), word) != macro.parameters.end();
-}
 
 // The #define lines, each checked on its own: no ## pasting, each
 // parameter at most once, bracket nesting within the limit.
@@ -86,29 +83,26 @@ bool collectMacros(std::span<const Token> tokens, std::vector<Macro>& macros, co
         if (line.size() > 3 && isPunctuator(line[3], "(") && !line[3].spaceBefore) {
             size_t k = 4;
             for (; k < line.size() && !isPunctuator(line[k], ")"); ++k) {
-                if (line[k].kind == TokenKind::Identifier) macro.parameters.push_back(line[k].text);
-                if (isPunctuator(line[k], "...")) macro.parameters.push_back("__VA_ARGS__");
+                if (line[k].kind == TokenKind::Identifier) macro.parameters.insert(line[k].text);
+                if (isPunctuator(line[k], "...")) macro.parameters.insert("__VA_ARGS__");
             }
             macro.body = line.subspan(std::min(k + 1, line.size()));
         }
         const std::string name(macro.name);
         int depth = 0;
+        std::unordered_set<std::string_view> used;
         for (const Token& token : macro.body) {
             if (isPunctuator(token, "##")) return fail("macro " + name + " pastes tokens with ##");
+            if (macro.parameters.count(token.text) > 0 && !used.insert(token.text).second)
+                return fail("macro " + name + " uses its parameter " + std::string(token.text) +
+                            " more than once (write a function instead)");
             if (isPunctuator(token, "(") || isPunctuator(token, "[") || isPunctuator(token, "{")) ++depth;
             if (isPunctuator(token, ")") || isPunctuator(token, "]") || isPunctuator(token, "}")) --depth;
             if (depth > kMaxNesting)
                 return fail("brackets in macro " + name + " nest deeper than " + std::to_string(kMaxNesting) +
                             " levels");
         }
-        for (std::string_view parameter : macro.parameters) {
-            const auto uses = std::count_if(macro.body.begin(), macro.body.end(),
-                                            [&](const Token& token) { return token.text == parameter; });
-            if (uses > 1)
-                return fail("macro " + name + " uses its parameter " + std::string(parameter) +
-                            " more than once (write a function instead)");
-        }
-        macros.push_back(macro);
+        macros.push_back(std::move(macro));
         i = end - 1;
     }
     return true;
@@ -154,7 +148,7 @@ private:
             for (const Token& token : macro->body) {
                 size_t bytes = token.text.size() + 1;
                 const bool nested = token.kind == TokenKind::Identifier && token.text != name &&
-                                    !isParameter(*macro, token.text) && isMacro(token.text);
+                                    macro->parameters.count(token.text) == 0 && isMacro(token.text);
                 if (nested) {
                     if (!visit(token.text, depth + 1, bytes)) return false;
                     chain = std::max(chain, byName_.find(token.text)->second.chain + 1);
