@@ -19,7 +19,9 @@
  *    code, and no file content can crash the library.
  *
  * The effect file "Korvelv0.fx" must be in the working directory at
- * InitDevice: it holds the shaders, compiled at run time.
+ * InitDevice: it holds the shaders, compiled at run time. It is a regular
+ * file of at most 256 KiB; docs/effect-file.md gives its entry points,
+ * what each may read and write, and the limits on its source.
  */
 #ifndef KORVELV0_H
 #define KORVELV0_H
@@ -48,14 +50,33 @@ extern "C" {
  *   BackBufferToFile).
  *   Returns the feature level (0xB000) or a negative failure code:
  *   -1 no device, -2/-3 back buffer, -4/-5 depth buffer, -6 to -77 shader,
- *   layout, constant-buffer and state creation (see the docs), -36/-37 text
- *   texture, -58 wireframe state. After a failure call CleanupDevice.
+ *   layout, constant-buffer and state creation (docs/effect-file.md lists
+ *   the shader codes; an unreadable or oversized effect file fails with -6,
+ *   an entry point that breaks its contract with its own code), -36/-37
+ *   text texture, -58 wireframe state. After a failure call CleanupDevice.
  * IsDeviceRemoved: 1 device usable, 0 hung or reset, -1 removed otherwise
  *   (also when there is no device).
- * Every other call does nothing (or returns its failure value) while no
- * device exists.
  * ClearColorZ: a red value above 0 clears the colour too; 0 or less clears
  *   depth only.
+ *
+ * Without a device (before InitDevice and after CleanupDevice) a tool can
+ * still load, build and inspect models. These calls work as they do with a
+ * device:
+ *  - ScreenSizeSet and the camera and lighting setters: the values are kept
+ *    for picking and projection (the matrices reach the GPU only while a
+ *    device exists, and InitDevice installs the default projection: set the
+ *    camera again after InitDevice);
+ *  - the model store calls, ReadPT3file and ReadXfile (material textures are
+ *    not loaded: their texture number is -1) and the tool model input calls;
+ *  - the instance calls, material parameters and the tool selection calls;
+ *  - CPU evaluation and boxes, intersection tests, picking and screen
+ *    projection;
+ *  - the keyboard counters.
+ * Every other call needs a device, and without one does nothing or returns
+ * its failure value: ClearColorZ, SwapChainPresent, the render-target and
+ * capture calls (CreateTextureforRTandSRV -1, leaving the target's size as
+ * it was), textures and sprites, fonts and text, points and lines, particle
+ * groups, the buffer builders (-2), RenderImage and ToolRenderImage.
  */
 KORVEL_API int InitDevice(void* window);
 KORVEL_API void CleanupDevice(void);
@@ -65,8 +86,10 @@ KORVEL_API void ClearColorZ(int red, int green, int blue, double depth);
 
 /* ---------------------------------------------------------------- render targets and capture
  * CreateTextureforRTandSRV: the off-screen target, used as texture number
- *   101; returns 101, or -1 texture, -2 target view, -3 texture view,
- *   -4 depth buffer, -5 depth view (width and height are kept either way).
+ *   101; returns 101, or -1 texture (also for a width or height of 0 or
+ *   less or above the device's largest texture, 16384 on most devices),
+ *   -2 target view, -3 texture view, -4 depth buffer, -5 depth view (with a
+ *   device, width and height are kept either way).
  * SetViewportsandRenderTargets: 101 draws into the off-screen target, 0 into
  *   the screen; ClearColorZ then clears the selected one.
  * BackBufferToFile kinds: 0 BMP, 1 JPG, 3 PNG, 4 DDS; any other kind writes
@@ -76,7 +99,8 @@ KORVEL_API void SetViewportsandRenderTargets(int target);
 KORVEL_API void BackBufferToFile(int kind, const wchar_t* path);
 
 /* ---------------------------------------------------------------- camera, screen and scene lighting
- * ScreenSizeSet: 0 = 640x480, 1 = 800x600, 2 = 1024x768; call before InitDevice.
+ * ScreenSizeSet: 0 = 640x480, 1 = 800x600, 2 = 1024x768, any other mode
+ *   changes nothing; call before InitDevice.
  * ProjectionMatrixValueSet modes: 0 perspective (a = vertical field of view,
  * b = aspect), 1 perspective by view size (a, b = width, height at near),
  * 2 orthographic (a, b = width, height). */

@@ -16,6 +16,9 @@ CameraState& state() {
     return camera;
 }
 
+static_assert(sizeof(math::Matrix) == kConstantBufferBytes[CbView] &&
+              sizeof(math::Matrix) == kConstantBufferBytes[CbProjection]);
+
 // Uploads the transpose of a matrix into b0 or b1 and binds it to the
 // vertex and geometry stages under its register number.
 void uploadMatrix(ConstantBufferRegister reg, const math::Matrix& matrix) {

@@ -1,8 +1,8 @@
 #include "device/effect_file.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+
+#include "platform/file_bytes.h"
 
 namespace korvel::device {
 
@@ -12,13 +12,16 @@ constexpr const char* kMessage =
     "The FX file cannot be compiled.  Please run this executable from the directory that contains the FX file.";
 }  // namespace
 
-std::optional<std::string> readEffectFile() {
-    std::ifstream file(kEffectFileName, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) return std::nullopt;
-    return std::move(text).str();
+std::optional<std::string> readEffectFile(std::string& text) {
+    switch (platform::readFileText(kEffectFileName, kMaxEffectFileBytes, text)) {
+        case platform::FileRead::ok: return std::nullopt;
+        case platform::FileRead::missing: return "cannot open the file";
+        case platform::FileRead::notRegular: return "not a regular file";
+        case platform::FileRead::tooLarge:
+            return "larger than the " + std::to_string(kMaxEffectFileBytes) + " bytes an effect file may hold";
+        case platform::FileRead::failed: break;
+    }
+    return "cannot read the file";
 }
 
 void reportCompileFailure(const std::string& compilerText) {

@@ -50,17 +50,18 @@ gpu::RenderTargetView* offscreenRenderTargetView() { return rt().current.renderT
 gpu::DepthStencilView* offscreenDepthView() { return rt().current.depthView.get(); }
 
 int createOffscreenTarget(int width, int height) {
+    gpu::Device* device = currentDevice();
+    if (!device) return -1;
     RenderTargetState& state = rt();
     state.width = static_cast<uint32_t>(width);
     state.height = static_cast<uint32_t>(height);
-
-    gpu::Device* device = currentDevice();
-    if (!device) return -1;
     if (state.current.texture || state.current.depthBuffer) state.earlier.push_back(std::move(state.current));
     OffscreenTarget& target = state.current;
 
-    // A zero or negative size cannot make a texture.
-    if (width <= 0 || height <= 0) return -1;
+    // A size of zero or less, or beyond what the device can make, makes no
+    // texture; refused before anything is allocated.
+    const uint32_t limit = device->maxTextureSize();
+    if (width <= 0 || height <= 0 || state.width > limit || state.height > limit) return -1;
 
     gpu::Texture2DDesc desc;
     desc.width = state.width;
@@ -91,10 +92,10 @@ int createOffscreenTarget(int width, int height) {
 }
 
 void selectRenderTarget(int target) {
-    RenderTargetState& state = rt();
-    state.mode = target;
     gpu::Context* context = currentContext();
     if (!context) return;
+    RenderTargetState& state = rt();
+    state.mode = target;
     if (target == kRenderTargetTextureNumber) {
         // Selecting a target that was never made leaves the bindings alone.
         if (!state.current.renderTargetView || !state.current.depthView) return;

@@ -23,13 +23,16 @@ gpu::ShaderResourceView* offscreenTextureView();
 gpu::RenderTargetView* offscreenRenderTargetView();
 gpu::DepthStencilView* offscreenDepthView();
 
-// Sets RTWidth and RTHeight, then creates the texture (-1), its render-target
+// Sets RTWidth and RTHeight, then creates the texture (-1, also for a size
+// of 0 or less or above the device's largest texture), its render-target
 // view (-2), its texture view (-3), the viewport, the depth buffer (-4) and
 // its view (-5); returns 101 on success. Objects of an earlier call are kept
 // alive until CleanupDevice, since the context may still have them bound.
+// Without a device: -1, and nothing changes.
 int createOffscreenTarget(int width, int height);
 
 // 101 binds the off-screen viewport and views; any other value the screen's.
+// Without a device it does nothing (the mode stays).
 void selectRenderTarget(int target);
 
 // CleanupDevice: releases the target's objects (current and earlier ones).

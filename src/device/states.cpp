@@ -11,17 +11,16 @@ using gpu::BlendOp;
 
 struct ConstantBufferEntry {
     ConstantBufferRegister reg;
-    uint32_t bytes;
     bool dynamic;  // written with write-discard maps instead of updateSubresource
     int code;
 };
 
 // In creation order.
 constexpr ConstantBufferEntry kConstantBuffers[] = {
-    {CbView, 64, false, -23},          {CbProjection, 64, false, -24},    {CbWorld, 64, false, -25},
-    {CbSprite, 96, false, -26},        {CbPoint, 32, false, -27},         {CbLine, 64, false, -28},
-    {CbParticle, 48, false, -29},      {CbMaterial, 112, false, -44},     {CbParticleHair, 112, false, -71},
-    {CbJointPalette, 7680, true, -49}, {CbShapekeyFlag, 256, true, -56}, {CbShapekeyOffsets, 1024, true, -57},
+    {CbView, false, -23},          {CbProjection, false, -24},   {CbWorld, false, -25},
+    {CbSprite, false, -26},        {CbPoint, false, -27},        {CbLine, false, -28},
+    {CbParticle, false, -29},      {CbMaterial, false, -44},     {CbParticleHair, false, -71},
+    {CbJointPalette, true, -49},   {CbShapekeyFlag, true, -56},  {CbShapekeyOffsets, true, -57},
 };
 
 gpu::BlendDesc blendDesc(Blend src, Blend dest, BlendOp op, Blend srcAlpha, Blend destAlpha, BlendOp opAlpha) {
@@ -51,7 +50,7 @@ int createStates() {
 
     for (const ConstantBufferEntry& entry : kConstantBuffers) {
         gpu::BufferDesc desc;
-        desc.byteWidth = entry.bytes;
+        desc.byteWidth = kConstantBufferBytes[entry.reg];
         desc.usage = entry.dynamic ? gpu::Usage::Dynamic : gpu::Usage::Default;
         desc.bindFlags = gpu::BindConstantBuffer;
         desc.cpuWrite = entry.dynamic;

@@ -72,6 +72,7 @@ public:
         return fails(FaultKind::RasterizerState) ? nullptr : inner_->createRasterizerState(desc);
     }
     DeviceStatus status() override { return inner_->status(); }
+    uint32_t maxTextureSize() const override { return inner_->maxTextureSize(); }
 
 private:
     bool fails(FaultKind kind) { return plan_->attempt(kind); }

@@ -116,11 +116,39 @@ public:
 
 enum class ShaderStage : uint8_t { Vertex, Geometry, Pixel };
 
+enum class ScalarKind : uint8_t { Float, Int, UInt };
+
+// What one compiled entry point reads and writes, as reflection finds it:
+// only what the entry point uses, not everything its source declares.
+struct ShaderInterface {
+    struct ConstantBuffer {
+        std::string name;
+        uint32_t slot = 0;   // register bN
+        uint32_t bytes = 0;  // declared size
+    };
+    // A vertex input or a pixel output; semantic in upper case, its
+    // trailing number split off as the index.
+    struct Variable {
+        std::string semantic;
+        uint32_t semanticIndex = 0;
+        ScalarKind kind = ScalarKind::Float;
+        uint32_t components = 4;
+    };
+    std::vector<ConstantBuffer> constantBuffers;
+    uint32_t textureMask = 0;  // bit N: texture tN is read
+    uint32_t samplerMask = 0;  // bit N: sampler sN is used
+    uint32_t storageResources = 0;  // structured, byte-address and read-write resources used
+    std::vector<Variable> inputs;   // vertex shaders: inputs from vertex buffers (no system values)
+    std::vector<Variable> outputs;  // pixel shaders: render-target outputs
+};
+
 // Compiled shader code as the backend understands it (the output of
-// Device::compileShader), and the input semantics a vertex shader reads.
+// Device::compileShader).
 class ShaderCode : public Object {
 public:
     virtual ShaderStage stage() const = 0;
+    // Null when the backend cannot reflect its code.
+    virtual const ShaderInterface* reflection() const { return nullptr; }
 };
 
 class VertexShader : public Object {};
@@ -291,6 +319,10 @@ public:
     virtual std::unique_ptr<RasterizerState> createRasterizerState(const RasterizerDesc& desc) = 0;
 
     virtual DeviceStatus status() = 0;
+
+    // The largest width and height of a 2D texture; 16384 unless the
+    // backend knows its own limit.
+    virtual uint32_t maxTextureSize() const { return 16384; }
 };
 
 class SwapChain {

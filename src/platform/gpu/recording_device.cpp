@@ -96,6 +96,7 @@ public:
         return state;
     }
     DeviceStatus status() override { return inner_->status(); }
+    uint32_t maxTextureSize() const override { return inner_->maxTextureSize(); }
 
 private:
     Record& add(Call call, const void* object) {

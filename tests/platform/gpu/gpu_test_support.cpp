@@ -9,14 +9,11 @@ namespace korvel::gpu::test {
 
 const char* const kShaders = R"(
 cbuffer Quad : register(b3) { float4 Rect; float4 QuadColor; float QuadDepth; };
-cbuffer Transform : register(b2) { matrix World; };
-cbuffer Tint : register(b4) { float4 TintColor; };
 Texture2D Tex : register(t0);
 SamplerState Smp : register(s0);
 
 struct PSIn { float4 pos : SV_POSITION; float2 uv : TEXCOORD0; float4 color : COLOR0; };
 
-// Triangle strip 0..3: top-left, top-right, bottom-left, bottom-right (clockwise).
 PSIn VSQuad(uint id : SV_VertexID) {
     float2 t = float2(id & 1, id >> 1);
     PSIn o;
@@ -26,26 +23,12 @@ PSIn VSQuad(uint id : SV_VertexID) {
     return o;
 }
 
-struct VSIn { float3 pos : POSITION; float2 uv : TEXCOORD; };
-PSIn VSMesh(VSIn i) {
-    PSIn o;
-    o.pos = mul(float4(i.pos, 1), World);
-    o.uv = i.uv;
-    o.color = TintColor;
-    return o;
-}
-
 float4 PSColor(PSIn i) : SV_Target { return i.color; }
 float4 PSTexture(PSIn i) : SV_Target { return Tex.Sample(Smp, i.uv); }
 )";
 
 std::ostream& operator<<(std::ostream& out, const Rgba& c) {
     return out << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
-}
-
-bool near(Rgba a, Rgba b, int tolerance) {
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance &&
-           std::abs(a.a - b.a) <= tolerance;
 }
 
 Rgba pixel(const Image& image, uint32_t x, uint32_t y) {
@@ -62,6 +45,14 @@ void GpuTest::SetUp() {
     context = bundle.context.get();
     target = makeTarget(kSize, kSize);
     bindTarget(target);
+    quadVs = vertexShader(kShaders, "VSQuad");
+    colorPs = pixelShader(kShaders, "PSColor");
+    quadCb = constantBuffer(48);
+    ASSERT_TRUE(quadVs && colorPs && quadCb);
+    context->vsSetShader(quadVs.get());
+    context->psSetShader(colorPs.get());
+    context->setConstantBuffer(ShaderStage::Vertex, 3, quadCb.get());
+    context->iaSetPrimitiveTopology(Topology::TriangleStrip);
 }
 
 std::unique_ptr<ShaderCode> GpuTest::compile(const std::string& source, const char* entry, const char* profile) {
@@ -74,11 +65,6 @@ std::unique_ptr<ShaderCode> GpuTest::compile(const std::string& source, const ch
 std::unique_ptr<VertexShader> GpuTest::vertexShader(const std::string& source, const char* entry) {
     auto code = compile(source, entry, "vs_4_0");
     return code ? device->createVertexShader(*code) : nullptr;
-}
-
-std::unique_ptr<GeometryShader> GpuTest::geometryShader(const std::string& source, const char* entry) {
-    auto code = compile(source, entry, "gs_4_0");
-    return code ? device->createGeometryShader(*code) : nullptr;
 }
 
 std::unique_ptr<PixelShader> GpuTest::pixelShader(const std::string& source, const char* entry) {
@@ -126,6 +112,12 @@ void GpuTest::bindTarget(Target& t) {
 void GpuTest::clear(const std::array<float, 4>& color, float depth) {
     context->clearRenderTargetView(*target.rtv, color.data());
     context->clearDepthStencilView(*target.dsv, depth);
+}
+
+void GpuTest::quad(const std::array<float, 4>& rect, const std::array<float, 4>& color, float depth) {
+    const float constants[12] = {rect[0], rect[1], rect[2], rect[3], color[0], color[1], color[2], color[3], depth};
+    context->updateSubresource(*quadCb, constants, sizeof constants);
+    context->draw(4, 0);
 }
 
 Image GpuTest::read() {

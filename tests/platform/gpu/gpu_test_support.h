@@ -1,5 +1,5 @@
-// Shared set-up for the GPU backend tests: a headless device with a small
-// render target, HLSL compile helpers and pixel access.
+// Shared set-up for the GPU backend tests: a headless device with a 64 x 64
+// target bound, a quad pipeline placed by a constant buffer, and pixel access.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gpu/gpu.h"
 
@@ -18,13 +19,11 @@ struct Rgba {
     bool operator==(const Rgba&) const = default;
 };
 std::ostream& operator<<(std::ostream& out, const Rgba& color);
-
-// True when every channel is within tolerance.
-bool near(Rgba a, Rgba b, int tolerance = 2);
+inline constexpr Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255}, kBlack{0, 0, 0, 255};
 
 Rgba pixel(const Image& image, uint32_t x, uint32_t y);
 
-// A colour target with depth, bound together with a full-target viewport.
+// A colour target with depth.
 struct Target {
     std::unique_ptr<Texture2D> color;
     std::unique_ptr<RenderTargetView> rtv;
@@ -32,39 +31,37 @@ struct Target {
     std::unique_ptr<DepthStencilView> dsv;
 };
 
+// HLSL for the tests: "VSQuad" places a quad from b3 (clip-space rectangle
+// left, top, right, bottom; colour; depth) with no vertex buffer; "PSColor"
+// and "PSTexture" (t0 with s0) colour it.
+extern const char* const kShaders;
+
 class GpuTest : public ::testing::Test {
 protected:
     static constexpr uint32_t kSize = 64;
 
+    // Binds the target and the quad pipeline: VSQuad, PSColor, b3, strips.
     void SetUp() override;
 
     std::unique_ptr<ShaderCode> compile(const std::string& source, const char* entry, const char* profile);
     std::unique_ptr<VertexShader> vertexShader(const std::string& source, const char* entry);
-    std::unique_ptr<GeometryShader> geometryShader(const std::string& source, const char* entry);
     std::unique_ptr<PixelShader> pixelShader(const std::string& source, const char* entry);
     std::unique_ptr<Buffer> constantBuffer(uint32_t bytes, const void* data = nullptr);
     std::unique_ptr<Texture2D> rgbaTexture(uint32_t width, uint32_t height, const std::vector<uint32_t>& texels);
     Target makeTarget(uint32_t width, uint32_t height);
     void bindTarget(Target& target);
     void clear(const std::array<float, 4>& color, float depth = 1.0f);
+    // Writes the quad's constants into b3 and draws it.
+    void quad(const std::array<float, 4>& rect, const std::array<float, 4>& color, float depth = 0.5f);
     Image read();
 
     DeviceBundle bundle;
     Device* device = nullptr;
     Context* context = nullptr;
     Target target;
-};
-
-// A fixed HLSL library for the tests: a vertex-less quad placed by a
-// constant buffer, a vertex-buffer triangle transformed by a matrix, solid
-// and textured pixel shaders.
-extern const char* const kShaders;
-
-struct QuadConstants {
-    float rect[4];   // left, top, right, bottom in clip space
-    float color[4];
-    float depth;
-    float pad[3];
+    std::unique_ptr<VertexShader> quadVs;
+    std::unique_ptr<PixelShader> colorPs;
+    std::unique_ptr<Buffer> quadCb;
 };
 
 }  // namespace korvel::gpu::test

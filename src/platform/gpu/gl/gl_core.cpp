@@ -1,5 +1,6 @@
 #include "platform/gpu/gl/gl_core.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/gpu/gl/gl_context.h"
@@ -22,6 +23,9 @@ GlCore::GlCore(std::unique_ptr<EglTarget> target) : target_(std::move(target)) {
     makeCurrent();
     ring_ = std::make_unique<UniformRing>();
     s3tc_ = hasGlExtension("GL_EXT_texture_compression_s3tc");
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    maxTextureSize_ = static_cast<uint32_t>(std::max(maxSize, 0));
 }
 
 GlCore::~GlCore() {

@@ -27,6 +27,7 @@ public:
     EglTarget& target() { return *target_; }
     UniformRing& ring() { return *ring_; }
     bool supportsS3tc() const { return s3tc_; }
+    uint32_t maxTextureSize() const { return maxTextureSize_; }
 
     // Set once the device is found lost (a failed present, a reset); never cleared.
     DeviceStatus lostStatus = DeviceStatus::Ok;
@@ -45,6 +46,7 @@ private:
     std::unique_ptr<EglTarget> target_;
     std::unique_ptr<UniformRing> ring_;
     bool s3tc_ = false;
+    uint32_t maxTextureSize_ = 0;
 };
 
 }  // namespace korvel::gpu::gl

@@ -34,6 +34,7 @@ public:
     std::unique_ptr<RasterizerState> createRasterizerState(const RasterizerDesc& desc) override;
 
     DeviceStatus status() override;
+    uint32_t maxTextureSize() const override { return core_->maxTextureSize(); }
 
 private:
     std::shared_ptr<GlCore> core_;

@@ -85,6 +85,7 @@ std::unique_ptr<Buffer> GlDevice::createBuffer(const BufferDesc& desc, const voi
 std::unique_ptr<Texture2D> GlDevice::createTexture2D(const Texture2DDesc& desc, const SubresourceData* initial) {
     const TextureFormat* format = textureFormat(desc.format);
     if (!format || desc.width == 0 || desc.height == 0) return nullptr;
+    if (desc.width > core_->maxTextureSize() || desc.height > core_->maxTextureSize()) return nullptr;
     if (format->compressed && !core_->supportsS3tc()) return nullptr;
     const uint32_t maxLevels = fullMipCount(desc.width, desc.height);
     Texture2DDesc actual = desc;

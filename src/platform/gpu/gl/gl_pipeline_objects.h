@@ -29,6 +29,7 @@ public:
     GlShaderCode(std::shared_ptr<const hlsl::TranslatedShader> shader, std::shared_ptr<GlProgram> program)
         : shader(std::move(shader)), program(std::move(program)) {}
     ShaderStage stage() const override { return shader->stage; }
+    const ShaderInterface* reflection() const override { return &shader->reflection; }
     std::shared_ptr<const hlsl::TranslatedShader> shader;
     std::shared_ptr<GlProgram> program;
 };

@@ -1,14 +1,18 @@
 #include "platform/gpu/hlsl/hlsl_compiler.h"
 
+#include <pthread.h>
 #include <shaderc/shaderc.h>
 #include <spirv_cross_c.h>
 
 #include <cstring>
+#include <exception>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <span>
 
 #include "platform/gpu/hlsl/semantic.h"
+#include "platform/gpu/hlsl/source_limits.h"
 
 namespace korvel::gpu::hlsl {
 
@@ -79,7 +83,14 @@ public:
 
     bool run() {
         spvc_resources resources = nullptr;
-        if (spvc_compiler_create_shader_resources(compiler_, &resources) != SPVC_SUCCESS) return fail("reflection failed");
+        spvc_resources active = nullptr;
+        spvc_set activeSet = nullptr;
+        if (spvc_compiler_create_shader_resources(compiler_, &resources) != SPVC_SUCCESS ||
+            spvc_compiler_get_active_interface_variables(compiler_, &activeSet) != SPVC_SUCCESS ||
+            spvc_compiler_create_shader_resources_for_active_variables(compiler_, &active, activeSet) != SPVC_SUCCESS)
+            return fail("reflection failed");
+        // What the entry point uses, read before the register numbers are remapped.
+        reflectResources(active);
         return mapConstantBuffers(resources) && mapTextures(resources) && mapInputs(resources) &&
                mapOutputs(resources);
     }
@@ -99,6 +110,33 @@ private:
     }
 
     unsigned binding(SpvId id) { return spvc_compiler_get_decoration(compiler_, id, SpvDecorationBinding); }
+
+    static uint32_t bit(unsigned slot) { return slot < 32 ? 1u << slot : 0u; }
+
+    void reflectResources(spvc_resources active) {
+        ShaderInterface& reflection = out_.reflection;
+        for (const spvc_reflected_resource& buffer : list(active, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER)) {
+            size_t bytes = 0;
+            spvc_compiler_get_declared_struct_size(compiler_, spvc_compiler_get_type_handle(compiler_, buffer.base_type_id),
+                                                   &bytes);
+            reflection.constantBuffers.push_back({buffer.name, binding(buffer.id), static_cast<uint32_t>(bytes)});
+        }
+        for (const spvc_reflected_resource& image : list(active, SPVC_RESOURCE_TYPE_SEPARATE_IMAGE))
+            reflection.textureMask |= bit(binding(image.id));
+        for (const spvc_reflected_resource& sampler : list(active, SPVC_RESOURCE_TYPE_SEPARATE_SAMPLERS))
+            reflection.samplerMask |= bit(binding(sampler.id));
+        reflection.storageResources = static_cast<uint32_t>(list(active, SPVC_RESOURCE_TYPE_STORAGE_BUFFER).size() +
+                                                            list(active, SPVC_RESOURCE_TYPE_STORAGE_IMAGE).size());
+    }
+
+    bool scalarKind(spvc_type type, ScalarKind& kind) {
+        switch (spvc_type_get_basetype(type)) {
+            case SPVC_BASETYPE_INT32: kind = ScalarKind::Int; return true;
+            case SPVC_BASETYPE_UINT32: kind = ScalarKind::UInt; return true;
+            case SPVC_BASETYPE_FP32: kind = ScalarKind::Float; return true;
+            default: return false;
+        }
+    }
 
     bool mapConstantBuffers(spvc_resources resources) {
         for (const spvc_reflected_resource& buffer : list(resources, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER)) {
@@ -178,14 +216,12 @@ private:
             vertexInput.semanticIndex = semantic.index;
             vertexInput.location = spvc_compiler_get_decoration(compiler_, input.id, SpvDecorationLocation);
             vertexInput.components = spvc_type_get_vector_size(type);
-            switch (spvc_type_get_basetype(type)) {
-                case SPVC_BASETYPE_INT32: vertexInput.kind = ScalarKind::Int; break;
-                case SPVC_BASETYPE_UINT32: vertexInput.kind = ScalarKind::UInt; break;
-                case SPVC_BASETYPE_FP32: vertexInput.kind = ScalarKind::Float; break;
-                default: return fail("vertex input " + std::string(input.name) + " has an unsupported type");
-            }
+            if (!scalarKind(type, vertexInput.kind))
+                return fail("vertex input " + std::string(input.name) + " has an unsupported type");
             if (spvc_type_get_columns(type) > 1 || spvc_type_get_num_array_dimensions(type) > 0)
                 return fail("vertex input " + std::string(input.name) + " must be a scalar or vector");
+            out_.reflection.inputs.push_back(
+                {vertexInput.semantic, vertexInput.semanticIndex, vertexInput.kind, vertexInput.components});
             out_.inputs.push_back(std::move(vertexInput));
         }
         return true;
@@ -201,6 +237,12 @@ private:
             if (!semanticOf(output, semantic)) return false;
             if (semantic.name != "SV_TARGET")
                 return fail("pixel shader output " + std::string(output.name) + " must be SV_Target");
+            spvc_type type = spvc_compiler_get_type_handle(compiler_, output.type_id);
+            ShaderInterface::Variable variable{semantic.name, semantic.index, ScalarKind::Float,
+                                               spvc_type_get_vector_size(type)};
+            if (!scalarKind(type, variable.kind))
+                return fail("pixel shader output " + std::string(output.name) + " has an unsupported type");
+            out_.reflection.outputs.push_back(std::move(variable));
             spvc_compiler_set_decoration(compiler_, output.id, SpvDecorationLocation, semantic.index);
         }
         return true;
@@ -253,6 +295,66 @@ bool toGlsl(const uint32_t* words, size_t wordCount, TranslatedShader& out, std:
     return true;
 }
 
+using ShadercResult = std::unique_ptr<shaderc_compilation_result, ShadercResultDeleter>;
+
+using ShadercCall = decltype(&shaderc_compile_into_spv);
+
+// One call of the process's one shaderc compiler: shaderc_compile_into_spv
+// or shaderc_compile_into_preprocessed_text.
+ShadercResult runShaderc(ShadercCall call, std::string_view source, std::string_view sourceName,
+                         shaderc_shader_kind kind, const char* entryPoint) {
+    static std::mutex compilerMutex;
+    std::lock_guard lock(compilerMutex);
+    auto options = hlslOptions();
+    const std::string name(sourceName);
+    return ShadercResult(call(sharedCompiler(), source.data(), source.size(), kind, name.c_str(), entryPoint,
+                              options.get()));
+}
+
+bool succeeded(const ShadercResult& result, std::string& errors) {
+    if (result && shaderc_result_get_compilation_status(result.get()) == shaderc_compilation_status_success)
+        return true;
+    errors += result ? shaderc_result_get_error_message(result.get()) : "shader compiler unavailable\n";
+    return false;
+}
+
+bool translateHere(std::string_view source, std::string_view sourceName, const char* entryPoint,
+                   shaderc_shader_kind kind, TranslatedShader& out, std::string& errors) {
+    if (!checkSource(source, sourceName, errors)) return false;
+    const ShadercResult preprocessed =
+        runShaderc(shaderc_compile_into_preprocessed_text, source, sourceName, kind, entryPoint);
+    if (!succeeded(preprocessed, errors)) return false;
+    const std::string_view text(shaderc_result_get_bytes(preprocessed.get()),
+                                shaderc_result_get_length(preprocessed.get()));
+    if (!checkPreprocessed(text, sourceName, errors)) return false;
+    const ShadercResult spirv = runShaderc(shaderc_compile_into_spv, source, sourceName, kind, entryPoint);
+    if (!succeeded(spirv, errors)) return false;
+    const auto* words = reinterpret_cast<const uint32_t*>(shaderc_result_get_bytes(spirv.get()));
+    return toGlsl(words, shaderc_result_get_length(spirv.get()) / 4, out, errors);
+}
+
+// The compiler's own thread stack. The source limits keep its recursion far
+// below this: a source at every limit at once needs less than 1 MiB, and
+// sanitizer builds use a few times more.
+constexpr size_t kCompilerStackBytes = 16u << 20;
+
+// Runs work on a thread with a stack of kCompilerStackBytes, whatever the
+// caller's thread has; false when no such thread can start.
+bool runOnCompilerStack(const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) return false;
+    pthread_t thread;
+    const auto body = [](void* w) -> void* {
+        (*static_cast<const std::function<void()>*>(w))();
+        return nullptr;
+    };
+    const bool started = pthread_attr_setstacksize(&attributes, kCompilerStackBytes) == 0 &&
+                         pthread_create(&thread, &attributes, body, const_cast<std::function<void()>*>(&work)) == 0;
+    pthread_attr_destroy(&attributes);
+    if (started) pthread_join(thread, nullptr);
+    return started;
+}
+
 }  // namespace
 
 std::shared_ptr<const TranslatedShader> translate(std::string_view source, std::string_view sourceName,
@@ -267,22 +369,16 @@ std::shared_ptr<const TranslatedShader> translate(std::string_view source, std::
         errors += "unsupported shader profile " + std::string(profile ? profile : "(null)") + "\n";
         return nullptr;
     }
-    static std::mutex compilerMutex;  // one shaderc compiler for the process
-    std::unique_ptr<shaderc_compilation_result, ShadercResultDeleter> result;
-    {
-        std::lock_guard lock(compilerMutex);
-        auto options = hlslOptions();
-        std::string name(sourceName);
-        result.reset(shaderc_compile_into_spv(sharedCompiler(), source.data(), source.size(), kind, name.c_str(),
-                                              entryPoint, options.get()));
-    }
-    if (!result || shaderc_result_get_compilation_status(result.get()) != shaderc_compilation_status_success) {
-        errors += result ? shaderc_result_get_error_message(result.get()) : "shader compiler unavailable\n";
-        return nullptr;
-    }
-    const auto* words = reinterpret_cast<const uint32_t*>(shaderc_result_get_bytes(result.get()));
-    if (!toGlsl(words, shaderc_result_get_length(result.get()) / 4, *out, errors)) return nullptr;
-    return out;
+    bool translated = false;
+    const bool ran = runOnCompilerStack([&] {
+        try {
+            translated = translateHere(source, sourceName, entryPoint, kind, *out, errors);
+        } catch (const std::exception&) {
+            errors += "out of memory while compiling\n";
+        }
+    });
+    if (!ran) errors += "cannot start the shader compiler's thread\n";
+    return translated ? out : nullptr;
 }
 
 }  // namespace korvel::gpu::hlsl

@@ -27,8 +27,6 @@ constexpr uint32_t textureUnit(ShaderStage stage, uint32_t slot) {
     return static_cast<uint32_t>(stage) * kTextureSlots + slot;
 }
 
-enum class ScalarKind : uint8_t { Float, Int, UInt };
-
 // One vertex-shader input: its semantic (upper case, index split off) and the
 // attribute location the GLSL reads it from.
 struct VertexInput {
@@ -43,6 +41,7 @@ struct TranslatedShader {
     ShaderStage stage = ShaderStage::Vertex;
     std::string glsl;
     std::vector<VertexInput> inputs;  // vertex shaders only
+    ShaderInterface reflection;       // what the entry point reads and writes
     // For each texture slot the shader reads: the sampler slot it samples
     // with, or kNoSampler (not read, or only loaded without a sampler).
     std::array<uint8_t, kTextureSlots> samplerOfTexture{};

@@ -1,0 +1,43 @@
+// Bounds on the HLSL source that reaches the compiler. The compiler's front
+// end recurses once per level of nesting and per operator of an expression,
+// and its preprocessor expands macros without limit, so a small file could
+// otherwise overflow any stack or exhaust memory. Every source is checked
+// twice: as written (size and macros, so that preprocessing is bounded) and
+// after preprocessing (size and the shape of its expressions), and the
+// compiler then runs on a thread whose stack holds anything these limits
+// admit.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace korvel::gpu::hlsl {
+
+// A source as written, comments included.
+inline constexpr size_t kMaxSourceBytes = 256 * 1024;
+// Upper bound of the source after macro expansion, from the macro
+// definitions alone (all branches of conditionals counted).
+inline constexpr size_t kMaxExpansionBytes = 1024 * 1024;
+// The preprocessed source, comments removed.
+inline constexpr size_t kMaxPreprocessedBytes = 128 * 1024;
+// Brackets ( [ { open at once.
+inline constexpr int kMaxNesting = 64;
+// Operators between two of ; { } (a comma counts inside brackets only).
+inline constexpr int kMaxOperators = 256;
+// if, else, for, while, do and switch within one function body.
+inline constexpr int kMaxControlStatements = 256;
+// Macros reaching macros that reach macros...
+inline constexpr int kMaxMacroChain = 16;
+
+// The checks before preprocessing: size, bracket nesting, and the macro
+// rules (no ## pasting, each parameter used at most once in its macro, no
+// macro that reaches itself, chains of at most kMaxMacroChain, an expansion
+// of at most kMaxExpansionBytes). On failure appends the reason to errors.
+bool checkSource(std::string_view source, std::string_view sourceName, std::string& errors);
+
+// The checks after preprocessing: size, nesting, operators per expression
+// and control statements per function.
+bool checkPreprocessed(std::string_view text, std::string_view sourceName, std::string& errors);
+
+}  // namespace korvel::gpu::hlsl
