@@ -260,9 +260,10 @@ KORVEL_API int ScreenxyObj3dPointCheck(int x, int y, int model, int shapekey, in
  * docs/xfile.md) into the lowest free model slot. normalmode 1 computes
  * normals; scale multiplies positions, joint positions and key
  * translations; skinmode 1 reads skin weights and joints, 2 also animation
- * sets; writept3 1 writes "<name>.pt3" next to the file (the last ".x"
- * replaced, else ".pt3" appended) and keeps the model, 2 writes it and
- * releases the model. Returns the model number or: -1 no free slot (also
+ * sets; writept3 1 writes "<name>.pt3" next to the file (the last ".x" of
+ * the file's own name replaced, else ".pt3" appended) and keeps the model,
+ * 2 writes it and releases the model. Returns the model number or: -1 no
+ * free slot (also
  * after a PT3 written with writept3 2), -2 path longer than 511 bytes in
  * UTF-8 (or null), -3 cannot open, -4 header (or working memory), -5 face,
  * -6 vertex, -7 material, -8 normal, -10 weight, -11 joint table, -9 PT3

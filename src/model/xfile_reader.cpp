@@ -36,9 +36,12 @@ struct Counts {
     int64_t vertices = 0, faces = 0, materials = 0, frames = 0;
 };
 
-// Every count is non-negative and at most the file size (each counted item
-// takes at least one byte of a well-formed file), so tables stay linear in
-// the file size and no product used for sizes or indices overflows.
+// Each count the file declares is non-negative and at most the file size
+// (each counted item takes at least one byte of a well-formed file), so the
+// tables read from the file stay linear in its size. The keyframe table is
+// the exception: it holds NumTotalFrame x NumMotion x NumJoint records while
+// the file holds only NumTotalFrame x NumJoint keys, so it is bounded by
+// kMaxKeyRecords instead. No product used for sizes or indices overflows.
 bool countsSafe(const Counts& c, uint64_t fileSize) {
     const int64_t limit = static_cast<int64_t>(std::min<uint64_t>(fileSize, std::numeric_limits<int32_t>::max()));
     int64_t bones = 0, weights = 0;
@@ -54,7 +57,8 @@ bool countsSafe(const Counts& c, uint64_t fileSize) {
     for (const int64_t total : {parts, c.vertices, c.faces, c.materials, bones, weights, c.joints, motions, c.frames})
         if (total > limit) return false;
     if (motions > 0 && c.joints == 0) return false;
-    if (motions > 0 && (c.frames * motions > limit || c.frames * motions * c.joints > limit)) return false;
+    if (motions > 0 && (c.frames * motions > kMaxKeyRecords || c.frames * motions * c.joints > kMaxKeyRecords))
+        return false;
     return parts * c.materials <= std::numeric_limits<int32_t>::max();
 }
 

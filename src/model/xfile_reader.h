@@ -12,7 +12,8 @@
 // cannot be opened or read, -4 header, -5 face, -6 vertex, -7 material,
 // -8 normal, -10 weight, -11 joint table cannot be allocated, -9 the PT3 name
 // is longer than 511 bytes, -13 the file cannot make a consistent model (a
-// negative or oversized count, counts that change between passes, an index
+// negative count, a count larger than the file, a keyframe table above
+// kMaxKeyRecords, counts that change between passes, an index
 // outside its mesh, fewer joints than joint lines, animation sets without
 // joints or with key counts that differ between animations). Failures found
 // by the counting passes (-13 before any table) leave the slot free; later
@@ -21,6 +22,7 @@
 // returned, also with writept3 2.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +31,9 @@
 namespace korvel::model {
 
 inline constexpr int kXfileUnsafe = -13;
+// The keyframe table's ceiling, 8,388,608 records (320 MiB): past it an
+// import fails with -13 before any table exists.
+inline constexpr int64_t kMaxKeyRecords = int64_t{1} << 23;
 
 struct XfileOptions {
     int normalmode = 0;

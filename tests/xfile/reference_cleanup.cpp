@@ -1,5 +1,6 @@
 #include "reference_cleanup.h"
 
+#include <cmath>
 #include <utility>
 
 #include "math/trig.h"
@@ -102,6 +103,7 @@ std::vector<Obj3dNormal> referenceNormals(const std::vector<Obj3dVertex>& vertic
     for (size_t v = 0; v < vertices.size(); ++v) {
         if (vertices[v].originalvertexno != -1) continue;
         math::Float3 sum{0.0f, 0.0f, 0.0f};
+        bool cornered = false, usable = false;
         for (const Obj3dFace& f : faces) {
             if (f.partno != vertices[v].partno) continue;
             for (int k = 0; k < 3; ++k) {
@@ -113,10 +115,17 @@ std::vector<Obj3dNormal> referenceNormals(const std::vector<Obj3dVertex>& vertic
                 const math::Float3 e2 = pos(f.vertexno[(k + 2) % 3]) - pos(c);
                 float cosine = math::dot(e1, e2) / (math::length(e1) * math::length(e2));
                 cosine = cosine < -1.0f ? -1.0f : (cosine > 1.0f ? 1.0f : cosine);
-                sum = sum + math::normalize(math::cross(e1, e2)) * math::scalarACos(cosine);
+                const math::Float3 unit = math::normalize(math::cross(e1, e2));
+                const math::Float3 term = unit * math::scalarACos(cosine);
+                cornered = true;
+                if (math::dot(unit, unit) == 0.0f || !std::isfinite(term.x) || !std::isfinite(term.y) ||
+                    !std::isfinite(term.z))
+                    continue;
+                usable = true;
+                sum = sum + term;
             }
         }
-        const math::Float3 n = math::normalize(sum);
+        const math::Float3 n = cornered && !usable ? math::Float3{0.0f, 0.0f, 1.0f} : math::normalize(sum);
         normals[v] = {n.x, n.y, n.z};
     }
     for (size_t v = 0; v < vertices.size(); ++v)

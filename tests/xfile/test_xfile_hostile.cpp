@@ -54,6 +54,11 @@ TEST_F(XfileTest, HostileFilesFailWithoutTouchingMemoryOutsideTables) {
              return text;
          }, -13, true},
         {"joint mark hidden in a frame header", [&] { return replaced(sample, "  // joint frames", "  // joint frames of Extra_Joint"); }, -13, true},
+        {"key table above its ceiling", [&] {
+             XScene s = sampleScene();
+             s.sets.assign(1000, s.sets[1]);  // 3000 frames x 1000 motions x 3 joints records
+             return writeXText(s);
+         }, -13, false},
         {"animation sets without joints", [&] {
              XScene s = sampleScene();
              s.joints.clear();

@@ -131,13 +131,45 @@ TEST_F(XfileTest, TextureWrittenWithAnotherMachinesPathIsFoundNextToTheFile) {
     EXPECT_EQ(textures.released, (std::vector<int>{0}));
 }
 
-TEST(XfilePt3Name, LastDotXIsReplacedElsePt3Appended) {
-    EXPECT_EQ(pt3PathFor("model.x"), "model.pt3");
-    EXPECT_EQ(pt3PathFor("dir.x/model.x"), "dir.x/model.pt3");
-    EXPECT_EQ(pt3PathFor("model.xfile"), "model.pt3");
-    EXPECT_EQ(pt3PathFor("dir.x/model"), "dir.pt3");
-    EXPECT_EQ(pt3PathFor("model.X"), "model.X.pt3");
-    EXPECT_EQ(pt3PathFor("model"), "model.pt3");
+TEST(XfilePt3Name, CutOnlyWithinTheFilesOwnNameElseAppend) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"model.x", "model.pt3"},           {"dir.x/model.x", "dir.x/model.pt3"}, {"model.xfile", "model.pt3"},
+        {"dir.x/model", "dir.x/model.pt3"}, {"d.xx/M.X", "d.xx/M.X.pt3"},         {"a.x\\m", "a.x\\m.pt3"},
+        {"model", "model.pt3"}};
+    for (const auto& [x, pt3] : cases) EXPECT_EQ(pt3PathFor(x), pt3) << x;
+}
+
+TEST_F(XfileTest, ManyAnimationSetsImportThoughTheirKeyTableOutgrowsTheFile) {
+    XScene s = sampleScene();
+    s.sets.assign(400, s.sets[1]);  // 1200 frames x 400 motions x 3 joints records
+    const std::string text = writeXText(s);
+    ASSERT_LT(text.size(), 1200u * 400u * 3u);
+    ASSERT_EQ(import(text, kAll), 0);
+    EXPECT_EQ(model(0).head()->NumMotion, 400);
+    EXPECT_EQ(model(0).motion[399].firstkey, 399 * 3 * 3);
+    EXPECT_EQ(model(0).keyframe[399 * 9 + 1 * 3 + 2].transy, 2.0f + 1.0f);  // Leg's last key plus Hip's place
+}
+
+TEST_F(XfileTest, FacesCollapsedByMergingGiveFiniteNormals) {
+    XMesh m;
+    m.name = "Collapsed";
+    // Vertex 3 repeats vertex 1 and vertex 5 vertex 4: face 1 loses its
+    // area, face 2 becomes a point.
+    m.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {5, 5, 5}, {5, 5, 5}};
+    m.texcoords.assign(6, {0, 0});
+    m.triangles = {{0, 1, 2}, {0, 1, 3}, {4, 5, 4}};
+    m.faceMaterials = {0, 0, 0};
+    m.materials = {XMaterial{}};
+    XScene s;
+    s.meshes = {m};
+    const std::string dir = tempDir();
+    ASSERT_EQ(import(writeXText(s), {.normalmode = 1, .writept3 = 1}, dir + "collapsed.x"), 0);
+    ASSERT_EQ(model(0).head()->NumVertex, 4);
+    for (const int v : {1, 3}) {  // a vertex with a sound face, one with none
+        EXPECT_EQ(model(0).normal[v].normx, 0.0f);
+        EXPECT_EQ(model(0).normal[v].normz, 1.0f);
+    }
+    EXPECT_EQ(readFile(dir + "collapsed.pt3").find("nan"), std::string::npos);
 }
 
 TEST_F(XfileTest, WritePt3ThenReleaseAndReadBackTheSameModel) {
