@@ -38,7 +38,7 @@ TEST(XfileSkin, EntriesWithoutJointOrPositiveWeightAreDropped) {
 TEST(XfileSkin, TwoStrongestOfManyKeepEntryOrderAndTheTotal) {
     const std::vector<std::string> bones = {"J0", "J1", "J2", "J3"};
     std::vector<RawJoint> joints(4);
-    for (int j = 0; j < 4; ++j) joints[static_cast<size_t>(j)].name = "J" + std::to_string(j);
+    for (size_t j = 0; j < joints.size(); ++j) joints[j].name = bones[j];
     const std::vector<SkinEntry> entries = {
         // Vertex 0: the strongest comes last; a tie for second goes to the earlier.
         {0, 0, 0.2f}, {1, 0, 0.1f}, {2, 0, 0.2f}, {3, 0, 0.5f},

@@ -62,7 +62,7 @@ RawModel randomRawModel(std::mt19937& rng, int parts, int verticesPerPart, int f
         }
     }
     const int bones = 3;
-    for (int b = 0; b < bones; ++b) raw.boneNames.push_back("B" + std::to_string(b) + "_Joint");
+    raw.boneNames = {"B0_Joint", "B1_Joint", "B2_Joint"};
     for (size_t i = 0; i < raw.vertices.size(); ++i)
         for (int k = static_cast<int>(rng() % 4); k > 0; --k)
             raw.skin.push_back(SkinEntry{static_cast<int32_t>(rng() % bones), static_cast<int32_t>(i),

@@ -20,7 +20,7 @@ std::vector<uint8_t> tgaHeader(uint16_t width, uint16_t height, uint8_t descript
 // 2 x 2 BGRA: blue, green on the first stored row; red, white on the second.
 std::vector<uint8_t> tga2x2(uint8_t descriptor) {
     std::vector<uint8_t> file = tgaHeader(2, 2, descriptor);
-    file.insert(file.end(), {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 64, 255, 255, 255, 0});
+    for (const uint8_t byte : {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 64, 255, 255, 255, 0}) file.push_back(byte);
     return file;
 }
 
