@@ -1,9 +1,7 @@
 #include "model/xfile_reader.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
-#include <memory>
 
 #include "model/pt3_writer.h"
 #include "model/store.h"
@@ -17,6 +15,7 @@
 #include "model/xfile_pt3_name.h"
 #include "model/xfile_skeleton.h"
 #include "model/xfile_skin.h"
+#include "platform/file_bytes.h"
 
 namespace korvel::model {
 namespace {
@@ -231,14 +230,15 @@ int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOp
 int readXfile(const std::string& utf8Path, const XfileOptions& options, TextureLoader& textures) {
     if (firstFreeModelSlot() < 0) return -1;
     if (utf8Path.size() > kPathMax || utf8Path.find('\0') != std::string::npos) return -2;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(utf8Path.c_str(), "rb"), &std::fclose);
-    if (!file) return -3;
     std::string bytes;
-    char chunk[1 << 16];
-    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) bytes.append(chunk, got);
-    if (std::ferror(file.get())) return -3;
-    file.reset();
-    return readXfileBytes(bytes, utf8Path, options, textures);
+    switch (platform::readFileText(utf8Path, kMaxXfileBytes, bytes)) {
+        case platform::FileRead::ok: return readXfileBytes(bytes, utf8Path, options, textures);
+        case platform::FileRead::tooLarge: return kXfileUnsafe;
+        case platform::FileRead::missing:
+        case platform::FileRead::notRegular:
+        case platform::FileRead::failed: break;
+    }
+    return -3;
 }
 
 }  // namespace korvel::model

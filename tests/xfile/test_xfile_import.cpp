@@ -2,8 +2,11 @@
 // two bones, joints and motions, the PT3 name rule, writing and reading back.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "model/pt3_reader.h"
 #include "model/xfile_pt3_name.h"
@@ -223,9 +226,18 @@ TEST_F(XfileTest, Pt3ThatCannotBeCreatedLeavesTheModelLoaded) {
 }
 
 TEST_F(XfileTest, PathsFilesAndSlots) {
-    EXPECT_EQ(readXfile(std::string(512, 'p'), {}, textures), -2);
-    EXPECT_EQ(readXfile(std::string("a\0b", 3), {}, textures), -2);
-    EXPECT_EQ(readXfile(tempDir() + "absent.x", {}, textures), -3);
+    const std::string fifo = tempDir() + "pipe.x", huge = tempDir() + "huge.x";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, kMaxXfileBytes + 1);  // sparse: costs no disk
+    const std::pair<std::string, int> cases[] = {
+        {std::string(512, 'p'), -2}, {std::string("a\0b", 3), -2}, {tempDir() + "absent.x", -3},
+        {fifo, -3},                  {tempDir(), -3},                {"/dev/zero", -3},
+        {huge, -13}};
+    for (const auto& [path, code] : cases) EXPECT_EQ(readXfile(path, {}, textures), code) << path;
+    EXPECT_FALSE(model(0).occupied());
+    std::filesystem::remove(huge);
     for (int m = 0; m < kModelSlots; ++m) ASSERT_TRUE(modelSlot(m)->header.allocate(1));
     EXPECT_EQ(import(writeXText(sampleScene()), kAll), -1);
     EXPECT_EQ(readXfile(tempDir() + "absent.x", {}, textures), -1);
