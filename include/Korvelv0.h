@@ -269,9 +269,11 @@ KORVEL_API int ScreenxyObj3dPointCheck(int x, int y, int model, int shapekey, in
  * memory), -5 face, -6 vertex, -7 material, -8 normal, -10 weight, -11 joint
  * table, -9 PT3 name too long, -13 the file cannot make a consistent model
  * (bad counts or indices, or above 1 GiB; the slot is then free when the
- * counting found it, else taken until ClearObj3d). A PT3 file that cannot
- * be created leaves the model loaded and returns its number whatever
- * writept3 is. */
+ * counting found it, else taken until ClearObj3d), -14 a binary X file,
+ * -15 a compressed X file, -16 meshes of another exporter's layout, -17 no
+ * mesh with vertices (-14 to -17 take no slot and write nothing). A PT3
+ * file that cannot be created leaves the model loaded and returns its
+ * number whatever writept3 is. */
 KORVEL_API int ReadXfile(const wchar_t* path, int normalmode, double scale, int skinmode, int writept3);
 
 /* ---------------------------------------------------------------- model drawing

@@ -9,6 +9,7 @@
 #include "model/xfile_cleanup.h"
 #include "model/xfile_counts.h"
 #include "model/xfile_face_order.h"
+#include "model/xfile_kind.h"
 #include "model/xfile_lines.h"
 #include "model/xfile_mesh_pass.h"
 #include "model/xfile_normals.h"
@@ -197,6 +198,11 @@ int XfileImport::run() {
     lines.skip(kHeaderLines);
     const size_t start = lines.position();
     const Counts counts = countAll(lines, start, options_.skinmode);
+    const bool otherBlocks = std::any_of(counts.meshes.begin(), counts.meshes.end(),
+                                         [](const MeshCounts& m) { return m.otherBlock; });
+    if (otherBlocks || (counts.meshes.empty() && holdsMeshBlock(bytes_))) return kXfileOtherLayout;
+    if (std::all_of(counts.meshes.begin(), counts.meshes.end(), [](const MeshCounts& m) { return m.vertices == 0; }))
+        return kXfileNoMesh;
     if (!countsSafe(counts, bytes_.size())) return kXfileUnsafe;
     if (const int code = allocateHeader(counts); code != kOk) return code;
     if (const int code = readPasses(lines, start, counts); code != kOk) return code;
@@ -214,6 +220,11 @@ int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOp
                    TextureLoader& textures) {
     const int slot = firstFreeModelSlot();
     if (slot < 0) return -1;
+    switch (formatOf(bytes)) {
+        case XFormat::binary: return kXfileBinary;
+        case XFormat::compressed: return kXfileCompressed;
+        case XFormat::text: break;
+    }
     Obj3dModel& model = *modelSlot(slot);
     XfileImport import(bytes, xPath, options, textures, model);
     if (const int code = import.run(); code != kOk) return code;

@@ -22,8 +22,13 @@
 //       kMaxKeyRecords, counts that change between passes, an index outside
 //       its mesh, fewer joints than joint lines, animation sets without
 //       joints or with key counts that differ between animations
-// Failures found before the tables (-13 of the counting passes) leave the
-// slot free and write nothing; later ones leave the slot taken,
+//   -14 a binary X file, -15 a compressed one (refused from the header)
+//   -16 another exporter's layout: no mesh where the paired exporter's
+//       layout puts them though the file holds Mesh blocks, or a MeshNormals
+//       (or other) block where a mesh should open
+//   -17 no mesh with vertices
+// Failures found before the tables (-13 of the counting passes, -14 to -17)
+// leave the slot free and write nothing; later ones leave the slot taken,
 // not complete, with what was built so far. A PT3 file that cannot be
 // created leaves the model loaded: its number is returned, also with
 // writept3 2.
@@ -38,6 +43,10 @@
 namespace korvel::model {
 
 inline constexpr int kXfileUnsafe = -13;
+inline constexpr int kXfileBinary = -14;
+inline constexpr int kXfileCompressed = -15;
+inline constexpr int kXfileOtherLayout = -16;
+inline constexpr int kXfileNoMesh = -17;
 // The largest X file read, 1 GiB.
 inline constexpr uint64_t kMaxXfileBytes = uint64_t{1} << 30;
 // The keyframe table's ceiling, 8,388,608 records (320 MiB): past it an
