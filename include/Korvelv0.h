@@ -311,16 +311,20 @@ KORVEL_API int ScreenxyObj3dPointCheck(int x, int y, int model, int shapekey, in
  * docs/xfile.md) into the lowest free model slot. normalmode 1 computes
  * normals; scale multiplies positions, joint positions and key
  * translations; skinmode 1 reads skin weights and joints, 2 also animation
- * sets; writept3 1 writes "<name>.pt3" next to the file (the last ".x"
- * replaced, else ".pt3" appended) and keeps the model, 2 writes it and
- * releases the model. Returns the model number or: -1 no free slot (also
- * after a PT3 written with writept3 2), -2 path longer than 511 bytes in
- * UTF-8 (or null), -3 cannot open, -4 header (or working memory), -5 face,
- * -6 vertex, -7 material, -8 normal, -10 weight, -11 joint table, -9 PT3
- * name too long, -13 the file cannot make a consistent model (bad counts or
- * indices; the slot is then free when the counting found it, else taken
- * until ClearObj3d). A PT3 file that cannot be created leaves the model
- * loaded and returns its number whatever writept3 is. */
+ * sets; writept3 1 writes "<name>.pt3" next to the file (the last ".x" of
+ * the file's own name replaced, else ".pt3" appended) and keeps the model,
+ * 2 writes it and releases the model. Only regular files up to 1 GiB are
+ * read. Returns the model number or: -1 no free slot (also after a PT3
+ * written with writept3 2), -2 path longer than 511 bytes in UTF-8 (or
+ * null), -3 cannot open (or not a regular file), -4 header (or working
+ * memory), -5 face, -6 vertex, -7 material, -8 normal, -10 weight, -11 joint
+ * table, -9 PT3 name too long, -13 the file cannot make a consistent model
+ * (bad counts or indices, or above 1 GiB; the slot is then free when the
+ * counting found it, else taken until ClearObj3d), -14 a binary X file,
+ * -15 a compressed X file, -16 meshes of another exporter's layout, -17 no
+ * mesh with vertices (-14 to -17 take no slot and write nothing). A PT3
+ * file that cannot be created leaves the model loaded and returns its
+ * number whatever writept3 is. */
 KORVEL_API int ReadXfile(const wchar_t* path, int normalmode, double scale, int skinmode, int writept3);
 
 /* ---------------------------------------------------------------- model drawing

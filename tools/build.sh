@@ -17,6 +17,7 @@ packages=(
   libshaderc-dev glslang-dev spirv-tools libspirv-cross-c-shared-dev libstb-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev
   fonts-dejavu-core fonts-noto-cjk
+  assimp-testmodels
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/xfile_kind.h"
 #include "model/xfile_patterns.h"
 #include "model/xfile_scan.h"
 
@@ -23,6 +24,7 @@ std::vector<MeshCounts> countMeshes(XLines& lines, bool skin) {
     while (lines.next()) {
         if (!matchesPattern(lines.line(), pattern::kMesh)) continue;
         MeshCounts mesh;
+        mesh.otherBlock = !opensMeshBlock(lines.line());
         mesh.vertices = lines.count();
         lines.skip(mesh.vertices);
         mesh.faces = lines.count();

@@ -5,8 +5,13 @@
 // order, e1 = a - c, e2 = b - c, the sum gains
 // acos(clamp(e1.e2 / (|e1| |e2|), -1, 1)) * normalise(e1 x e2).
 // Contributions are added in face order, corner by corner, so the float sums
-// are the same whatever way the faces are visited. normal(v) = normalise(sum);
-// every copy takes its source's normal.
+// are the same whatever way the faces are visited. A degenerate corner is
+// skipped: one of a face without area (a zero-length edge, as a face
+// collapsed by merging has, or three points on a line) or one whose term is
+// not finite (coordinates too large, or not numbers).
+// normal(v) = normalise(sum), or (0, 0, 1) when every corner of v was
+// degenerate (a vertex of no face keeps the zero vector); every copy takes
+// its source's normal. No normal is ever NaN.
 #pragma once
 
 #include <span>

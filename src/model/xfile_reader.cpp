@@ -1,9 +1,7 @@
 #include "model/xfile_reader.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
-#include <memory>
 
 #include "model/pt3_writer.h"
 #include "model/store.h"
@@ -11,12 +9,14 @@
 #include "model/xfile_cleanup.h"
 #include "model/xfile_counts.h"
 #include "model/xfile_face_order.h"
+#include "model/xfile_kind.h"
 #include "model/xfile_lines.h"
 #include "model/xfile_mesh_pass.h"
 #include "model/xfile_normals.h"
 #include "model/xfile_pt3_name.h"
 #include "model/xfile_skeleton.h"
 #include "model/xfile_skin.h"
+#include "platform/file_bytes.h"
 
 namespace korvel::model {
 namespace {
@@ -36,9 +36,12 @@ struct Counts {
     int64_t vertices = 0, faces = 0, materials = 0, frames = 0;
 };
 
-// Every count is non-negative and at most the file size (each counted item
-// takes at least one byte of a well-formed file), so tables stay linear in
-// the file size and no product used for sizes or indices overflows.
+// Each count the file declares is non-negative and at most the file size
+// (each counted item takes at least one byte of a well-formed file), so the
+// tables read from the file stay linear in its size. The keyframe table is
+// the exception: it holds NumTotalFrame x NumMotion x NumJoint records while
+// the file holds only NumTotalFrame x NumJoint keys, so it is bounded by
+// kMaxKeyRecords instead. No product used for sizes or indices overflows.
 bool countsSafe(const Counts& c, uint64_t fileSize) {
     const int64_t limit = static_cast<int64_t>(std::min<uint64_t>(fileSize, std::numeric_limits<int32_t>::max()));
     int64_t bones = 0, weights = 0;
@@ -54,7 +57,8 @@ bool countsSafe(const Counts& c, uint64_t fileSize) {
     for (const int64_t total : {parts, c.vertices, c.faces, c.materials, bones, weights, c.joints, motions, c.frames})
         if (total > limit) return false;
     if (motions > 0 && c.joints == 0) return false;
-    if (motions > 0 && (c.frames * motions > limit || c.frames * motions * c.joints > limit)) return false;
+    if (motions > 0 && (c.frames * motions > kMaxKeyRecords || c.frames * motions * c.joints > kMaxKeyRecords))
+        return false;
     return parts * c.materials <= std::numeric_limits<int32_t>::max();
 }
 
@@ -194,6 +198,11 @@ int XfileImport::run() {
     lines.skip(kHeaderLines);
     const size_t start = lines.position();
     const Counts counts = countAll(lines, start, options_.skinmode);
+    const bool otherBlocks = std::any_of(counts.meshes.begin(), counts.meshes.end(),
+                                         [](const MeshCounts& m) { return m.otherBlock; });
+    if (otherBlocks || (counts.meshes.empty() && holdsMeshBlock(bytes_))) return kXfileOtherLayout;
+    if (std::all_of(counts.meshes.begin(), counts.meshes.end(), [](const MeshCounts& m) { return m.vertices == 0; }))
+        return kXfileNoMesh;
     if (!countsSafe(counts, bytes_.size())) return kXfileUnsafe;
     if (const int code = allocateHeader(counts); code != kOk) return code;
     if (const int code = readPasses(lines, start, counts); code != kOk) return code;
@@ -211,6 +220,11 @@ int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOp
                    TextureLoader& textures) {
     const int slot = firstFreeModelSlot();
     if (slot < 0) return -1;
+    switch (formatOf(bytes)) {
+        case XFormat::binary: return kXfileBinary;
+        case XFormat::compressed: return kXfileCompressed;
+        case XFormat::text: break;
+    }
     Obj3dModel& model = *modelSlot(slot);
     XfileImport import(bytes, xPath, options, textures, model);
     if (const int code = import.run(); code != kOk) return code;
@@ -227,14 +241,15 @@ int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOp
 int readXfile(const std::string& utf8Path, const XfileOptions& options, TextureLoader& textures) {
     if (firstFreeModelSlot() < 0) return -1;
     if (utf8Path.size() > kPathMax || utf8Path.find('\0') != std::string::npos) return -2;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(utf8Path.c_str(), "rb"), &std::fclose);
-    if (!file) return -3;
     std::string bytes;
-    char chunk[1 << 16];
-    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) bytes.append(chunk, got);
-    if (std::ferror(file.get())) return -3;
-    file.reset();
-    return readXfileBytes(bytes, utf8Path, options, textures);
+    switch (platform::readFileText(utf8Path, kMaxXfileBytes, bytes)) {
+        case platform::FileRead::ok: return readXfileBytes(bytes, utf8Path, options, textures);
+        case platform::FileRead::tooLarge: return kXfileUnsafe;
+        case platform::FileRead::missing:
+        case platform::FileRead::notRegular:
+        case platform::FileRead::failed: break;
+    }
+    return -3;
 }
 
 }  // namespace korvel::model

@@ -1,19 +1,16 @@
 // Shared pieces of the X importer tests: a texture loader without a device,
 // a fixture that empties the model store around each test, the 212-line
-// header that precedes every hand-written body, and random raw meshes for
-// the equivalence properties.
+// header that precedes every hand-written body, and file helpers.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "model/store.h"
 #include "model/texture_loader.h"
-#include "model/xfile_raw.h"
 #include "model/xfile_reader.h"
 #include "model/xfile_samples.h"
 #include "model/xfile_writer.h"
@@ -49,16 +46,12 @@ protected:
 // The exporter's 212 header lines followed by body.
 std::string withHeader(const std::string& body);
 
-// Records compared byte for byte (so NaN and -0 count).
-template <class T>
-bool sameBytes(const std::vector<T>& a, const std::vector<T>& b) {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+// Two record arrays (vectors or model tables) compared byte for byte, so
+// that NaN and -0 count.
+template <class A, class B>
+bool sameBytes(const A& a, const B& b) {
+    return a.size() == b.size() && (a.size() == 0 || std::memcmp(a.data(), b.data(), a.size() * sizeof *a.data()) == 0);
 }
-
-// A raw model of several parts with repeated positions (+0, -0 and NaN among
-// them), repeated texture coordinates, materials repeated across parts and
-// skin entries; corners and materials stay within their part.
-RawModel randomRawModel(std::mt19937& rng, int parts, int verticesPerPart, int facesPerPart);
 
 std::string readFile(const std::string& path);
 std::string tempDir();

@@ -37,7 +37,7 @@ std::wstring wideFromUtf8(const std::string& s) {
 const char* failure(int code) {
     switch (code) {
         case -2: return "the path is longer than 511 bytes";
-        case -3: return "the file cannot be opened";
+        case -3: return "the file cannot be opened or is not a regular file";
         case -4: return "out of memory (header or working tables)";
         case -5: return "out of memory (face table)";
         case -6: return "out of memory (vertex table)";
@@ -47,11 +47,19 @@ const char* failure(int code) {
         case -10: return "out of memory (weight table)";
         case -11: return "out of memory (joint table)";
         case -13:
-            return "the file cannot make a consistent model: a count or index is out of range or the layout "
-                   "differs from the exporter's (see docs/xfile.md)";
+            return "the file cannot make a consistent model: a count or index is out of range, as in a file of "
+                   "another exporter's layout or a damaged one";
+        case -14: return "a binary X file: only text X files are read";
+        case -15: return "a compressed X file: only uncompressed text X files are read";
+        case -16: return "another exporter's layout: the file holds meshes, but not where this importer reads them";
+        case -17: return "no mesh: the file holds no mesh with vertices";
         default: return "unexpected result";
     }
 }
+
+// Files that the importer refuses for their kind or layout, which the
+// general converter reads.
+bool otherConverterReads(int code) { return code >= -16 && code <= -13; }
 
 // Opens a headless device where the effect file is; false when none opens.
 bool openDevice() {
@@ -94,6 +102,8 @@ int main(int argc, char** argv) {
             ClearObj3d(result, 1);
         } else {
             std::fprintf(stderr, "korvel-xconv: %s: %s (%d)\n", input.c_str(), failure(result), result);
+            if (otherConverterReads(result))
+                std::fprintf(stderr, "korvel-xconv: %s: convert it with korvel-import instead\n", input.c_str());
         }
     }
     if (device) CleanupDevice();
