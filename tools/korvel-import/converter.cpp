@@ -61,7 +61,12 @@ const aiScene& readScene(Assimp::Importer& importer, const fs::path& source) {
     const aiScene* scene = importer.ReadFile(
         source.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_GenSmoothNormals |
                              aiProcess_SortByPType | aiProcess_ValidateDataStructure);
-    if (scene == nullptr) throw ImportError(std::string("cannot read the file: ") + importer.GetErrorString());
+    if (scene == nullptr) {
+        const std::string reason = importer.GetErrorString();
+        // What the importer says when points and lines were all there was.
+        if (reason == "No meshes remaining") throw ImportError("the file holds no triangles to draw");
+        throw ImportError("cannot read the file: " + reason);
+    }
     if (!log.first.empty()) throw ImportError("the file holds malformed faces (" + log.first + ")");
     if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) throw ImportError("the file holds no complete scene");
     return *scene;

@@ -141,6 +141,19 @@ std::string textureName(const aiScene& scene, const aiString& written, unsigned 
     return planner.place(fs::absolute(found), {}, found.filename().string());
 }
 
+// The file at candidate, or one in the same folder whose name differs only
+// in case (files made on systems that ignore it); empty when none. At most
+// the first 10,000 entries of the folder are looked at.
+fs::path withAnyCase(const fs::path& candidate) {
+    if (readableFile(candidate)) return candidate;
+    std::error_code error;
+    const std::string wanted = lower(candidate.filename().string());
+    fs::directory_iterator entries(candidate.parent_path(), error);
+    for (int seen = 0; !error && entries != fs::directory_iterator() && seen < 10000; entries.increment(error), ++seen)
+        if (lower(entries->path().filename().string()) == wanted && readableFile(entries->path())) return entries->path();
+    return {};
+}
+
 }  // namespace
 
 fs::path findTexture(const std::string& written, const fs::path& sourceFolder) {
@@ -158,10 +171,10 @@ fs::path findTexture(const std::string& written, const fs::path& sourceFolder) {
     fs::path folder = sourceFolder;
     for (int up = 0; up <= 3; ++up, folder = folder.parent_path()) {
         fs::path tail;
-        for (size_t k = 1; k <= std::min<size_t>(3, names.size()); ++k) {
+        for (size_t k = 1; k <= std::min<size_t>(4, names.size()); ++k) {
             const fs::path name(names[names.size() - k]);
             tail = k == 1 ? name : name / tail;
-            if (readableFile(folder / tail)) return folder / tail;
+            if (const fs::path found = withAnyCase(folder / tail); !found.empty()) return found;
         }
         if (!folder.has_relative_path()) break;
     }

@@ -30,8 +30,9 @@ void addMaterials(const aiScene& scene, const std::vector<unsigned>& sceneMateri
                   std::vector<TextureFile>& files, std::vector<std::string>& warnings);
 
 // The texture file as written in a scene, looked for as written, relative to
-// the source's folder, and by its last one to three names under that folder
-// and up to three folders above it; empty when none exists.
+// the source's folder, and by its last one to four names under that folder
+// and up to three folders above it (the file name in any case); empty when
+// none exists.
 std::filesystem::path findTexture(const std::string& written, const std::filesystem::path& sourceFolder);
 
 }  // namespace korvel_import
