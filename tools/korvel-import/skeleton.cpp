@@ -158,11 +158,11 @@ double ticksAtFrame(const aiAnimation& animation, int fps, int frame) {
 
 void addMotions(const aiScene& scene, ScenePose& pose, const Axes& axes, const std::vector<JointSource>& joints,
                 int fps, Model& model) {
-    long long totalFrames = 0;
+    double totalFrames = 0;
     for (unsigned a = 0; a < scene.mNumAnimations; ++a) totalFrames += frameCount(*scene.mAnimations[a], fps);
-    const long long keyLines = totalFrames * scene.mNumAnimations * static_cast<long long>(joints.size());
+    const double keyLines = totalFrames * scene.mNumAnimations * static_cast<double>(joints.size());
     if (keyLines > kMaxKeyLines)
-        throw ImportError("the animations need " + std::to_string(keyLines) +
+        throw ImportError("the animations need " + std::to_string(std::llround(std::min(keyLines, 1e18))) +
                           " key lines (frames x motions x joints); the limit is 1,000,000: lower --fps");
 
     std::vector<Matrix> chained(joints.size());
