@@ -16,6 +16,7 @@ packages=(
   libx11-dev libxtst-dev xvfb xauth
   libshaderc-dev glslang-dev spirv-tools libspirv-cross-c-shared-dev libstb-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev
+  libassimp-dev assimp-testmodels
   fonts-dejavu-core fonts-noto-cjk
   assimp-testmodels
 )

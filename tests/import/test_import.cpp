@@ -1,0 +1,208 @@
+// korvel-import on models made elsewhere (the asset importer's own test
+// models): each converts, loads with ReadPT3file and shows on screen, its
+// textures found; animations put vertices where the source's own pose puts
+// them; files the importer cannot make sense of fail with a message and
+// leave nothing behind.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Korvelv0.h"
+#include "converter.h"
+#include "device/device_fixture.h"
+#include "import_error.h"
+#include "skeleton.h"
+#include "source_pose.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace korvel::testing;
+
+const fs::path kModels = "/usr/share/assimp/models";
+
+struct Case {
+    const char* file;
+    int parts, textured, joints, shapekeys;
+};
+
+const Case kCases[] = {
+    {"MS3D/Wuson.ms3d", 1, 0, 0, 0},
+    {"OBJ/spider.obj", 19, 4, 0, 0},
+    {"FBX/spider.fbx", 19, 4, 0, 0},  // textures named by absolute paths of another machine
+    {"FBX/huesitos.fbx", 1, 0, 9, 0},
+    {"X/anim_test.x", 1, 0, 4, 0},
+    {"glTF2/simple_skin/simple_skin.gltf", 1, 0, 2, 0},
+    {"glTF2/glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf", 1, 0, 0, 3},
+};
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.file; }
+
+const aiNode* nodeOf(const aiNode& node, unsigned mesh) {
+    for (unsigned k = 0; k < node.mNumMeshes; ++k)
+        if (node.mMeshes[k] == mesh) return &node;
+    for (unsigned c = 0; c < node.mNumChildren; ++c)
+        if (const aiNode* found = nodeOf(*node.mChildren[c], mesh)) return found;
+    return nullptr;
+}
+
+std::wstring wide(const fs::path& p) {
+    const std::string s = p.string();
+    return {s.begin(), s.end()};
+}
+
+class ImportTest : public DeviceTest, public ::testing::WithParamInterface<Case> {
+protected:
+    void SetUp() override {
+        if (!fs::exists(kModels / GetParam().file)) GTEST_SKIP() << "assimp-testmodels is not installed";
+        DeviceTest::SetUp();
+    }
+};
+
+// Fraction of the screen the model covers when lit only by a light at the
+// eye: faces wound the wrong way would show their dark inside instead.
+double litCoverage(int image, int motion) {
+    ClearColorZ(1, 0, 0, 1.0);
+    RenderImage(image, 1, -1, 0, motion, 0);
+    RenderImage(image, 0, -1, 0, motion, 0);
+    const auto shot = captureBackBuffer();
+    int lit = 0;
+    for (uint32_t y = 0; y < shot.height; ++y)
+        for (uint32_t x = 0; x < shot.width; ++x) {
+            const Rgba c = pixelAt(shot, x, y);
+            lit += std::max({c.r, c.g, c.b}) > 24 ? 1 : 0;
+        }
+    return static_cast<double>(lit) / (shot.width * shot.height);
+}
+
+TEST_P(ImportTest, ConvertsLoadsDrawsAndAnimatesAsTheSource) {
+    const Case& c = GetParam();
+    const fs::path source = kModels / c.file;
+    const fs::path output = tempPath(source.stem().string() + ".pt3");
+    std::vector<std::string> warnings;
+    korvel_import::Options options;
+    options.leftHanded = true;
+    const korvel_import::Model converted = korvel_import::importFile(source, output, options, warnings);
+
+    const int model = ReadPT3file(wide(output).c_str(), 1, 1.0);
+    ASSERT_GE(model, 0);
+    int info[12];
+    Obj3dInfoGet(model, info);
+    EXPECT_EQ(info[4], c.parts);
+    EXPECT_EQ(info[5], c.joints);
+    EXPECT_EQ(info[8], c.shapekeys);
+    int textured = 0;
+    for (int m = 0; m < info[3]; ++m) textured += Obj3dGetMaterialParamTexsrvno(model, m) >= 0 ? 1 : 0;
+    EXPECT_EQ(textured, c.textured);
+
+    const bool animated = info[6] > 0;
+    ASSERT_EQ(animated ? MakeVertexIndexBuffer1ba() : MakeVertexIndexBuffer1(), 1);
+    const int image = CreateImage3d(model);
+    double sphere[4];
+    GetObj3dSphere(model, sphere);
+    const double r = sphere[3];
+    ViewMatrixValueSet(sphere[0], sphere[1], sphere[2] - 3 * r, sphere[0], sphere[1], sphere[2], 0, 1, 0);
+    ProjectionMatrixValueSet(0, 0.8, 800.0 / 600.0, r * 0.1, r * 10);
+    SetPointLightPos(sphere[0], sphere[1], sphere[2] - 3 * r);
+    SceneAmbientColorSet(0, 0, 0);
+    SetktexkdifkemikspcMparam(1, 1, 0, 0, 0, 0);
+    EXPECT_GT(litCoverage(image, animated ? 0 : -1), 0.03);
+
+    // Poses: the library's evaluation of the file against the source's.
+    Assimp::Importer importer;
+    const aiScene& scene = korvel_import::readScene(importer, source);
+    if (scene.mNumAnimations == 0) return;
+    const aiAnimation& animation = *scene.mAnimations[0];
+    const int frames = korvel_import::frameCount(animation, options.fps);
+    const int targets = static_cast<int>(scene.mMeshes[converted.parts[0].mesh]->mNumAnimMeshes);
+    int compared = 0;
+    for (const int frame : {0, frames / 3, 2 * frames / 3, frames - 1}) {
+        const double ticks = korvel_import::ticksAtFrame(animation, options.fps, frame);
+        for (const korvel_import::Part& part : converted.parts) {
+            const aiMesh& mesh = *scene.mMeshes[part.mesh];
+            const auto expected = korvel_import_test::sourcePose(
+                scene, *nodeOf(*scene.mRootNode, part.mesh), mesh, &animation, ticks,
+                korvel_import_test::sourceMorphWeights(animation, mesh, ticks));
+            for (int v = 0; v < part.vertexCount; ++v) {
+                if (expected[v].influences > 2 || expected[v].unplacedBone) continue;
+                const int vertex = part.firstVertex + v;
+                double x, y, z;
+                Image3dVertexPosGet(image, targets > 0 ? targets : -1, frame, targets > 0 ? -1 : 0, frame, 1, &vertex,
+                                    &x, &y, &z);
+                const aiVector3t<double>& e = expected[v].position;
+                const double tolerance = 1e-3 * r;
+                ASSERT_NEAR(x, e.x, tolerance) << "vertex " << vertex << " frame " << frame;
+                ASSERT_NEAR(y, e.y, tolerance) << "vertex " << vertex << " frame " << frame;
+                ASSERT_NEAR(z, -e.z, tolerance) << "vertex " << vertex << " frame " << frame;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 0);
+}
+
+// Every file of the importer's collection of broken files fails with one
+// line naming it and a reason, exit status 1, and no output left.
+TEST(ImportFailures, BrokenFilesFailWithAMessageAndLeaveNothing) {
+    if (!fs::exists(kModels / "invalid")) GTEST_SKIP() << "assimp-testmodels is not installed";
+    const fs::path folder = fs::path(tempPath("broken"));
+    fs::create_directories(folder);
+    for (const fs::directory_entry& entry : fs::directory_iterator(kModels / "invalid")) {
+        const fs::path messages = folder / "messages.txt";
+        const std::string command = std::string(KORVEL_IMPORT_PROGRAM) + " '" + entry.path().string() + "' --read-limit 5 -o '" +
+                                    (folder / "out.pt3").string() + "' 2>'" + messages.string() + "'";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << entry.path();
+        std::stringstream read;
+        read << std::ifstream(messages).rdbuf();
+        const std::string text = read.str();
+        const std::string prefix = "korvel-import: " + entry.path().string() + ": ";
+        EXPECT_EQ(text.rfind(prefix, 0), 0u) << text;
+        EXPECT_GT(text.size(), prefix.size() + 8) << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+        fs::remove(messages);
+        EXPECT_TRUE(fs::is_empty(folder)) << entry.path();
+    }
+}
+
+// A skeleton past what drawing holds is refused before anything is written.
+TEST(ImportFailures, SkeletonPastTheJointLimitIsRefused) {
+    const fs::path source = tempPath("bones.smd"), output = tempPath("bones.pt3");
+    std::ofstream smd(source);
+    smd << "version 1\nnodes\n";
+    for (int b = 0; b < 150; ++b) smd << b << " \"b" << b << "\" " << b - 1 << "\n";
+    smd << "end\nskeleton\ntime 0\n";
+    for (int b = 0; b < 150; ++b) smd << b << " 0 0.1 0 0 0 0\n";
+    smd << "end\ntriangles\nskin.bmp\n";
+    for (int corner = 0; corner < 3; ++corner) {  // each corner held by 50 bones
+        smd << "0 " << corner << " " << corner % 2 << " 0 0 0 1 0 0 50";
+        for (int b = 0; b < 50; ++b) smd << " " << corner * 50 + b << " 0.02";
+        smd << "\n";
+    }
+    smd << "end\n";
+    smd.close();
+    std::vector<std::string> warnings;
+    try {
+        korvel_import::importFile(source, output, {}, warnings);
+        ADD_FAILURE() << "converted";
+    } catch (const korvel_import::ImportError& e) {
+        EXPECT_NE(std::string(e.what()).find(" joints; drawing supports at most 120"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(fs::exists(output));
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, ImportTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) {
+                             const fs::path file = info.param.file;
+                             return file.stem().string() + "_" + file.extension().string().substr(1);
+                         });
+
+}  // namespace

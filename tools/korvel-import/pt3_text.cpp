@@ -1,0 +1,188 @@
+#include "pt3_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "import_error.h"
+
+namespace korvel_import {
+
+namespace {
+
+// The reader keeps 510 characters of a line.
+constexpr size_t kMaxLine = 510;
+constexpr double kMaxMagnitude = 1e7;
+
+// Fields with their semicolons, "%d" and "%f" as printf writes them in the
+// "C" locale, one line at a time.
+class Lines {
+public:
+    Lines& text(std::string_view s) {
+        line_.append(s);
+        return *this;
+    }
+    Lines& d(long long v) {
+        char buffer[24];
+        line_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+        return text(";");
+    }
+    Lines& f(double v, const char* what) {
+        if (!std::isfinite(v) || std::fabs(v) > kMaxMagnitude)
+            throw ImportError(std::string("a ") + what + " is not a number within +-10,000,000 (after -s)");
+        char buffer[64];
+        line_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 6).ptr);
+        return text(";");
+    }
+    Lines& f3(const Vec3& v, const char* what) { return f(v[0], what).f(v[1], what).f(v[2], what); }
+    Lines& name(const std::string& s) {
+        std::string safe = s.substr(0, 100);
+        std::replace_if(safe.begin(), safe.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
+        return text(safe).text(";");
+    }
+    // Ends the line; fits reports whether it stayed within the reader's limit.
+    void end() {
+        if (line_.size() > kMaxLine) throw ImportError("a PT3 line would be longer than the reader takes");
+        out_.append(line_).append("\n");
+        line_.clear();
+    }
+    bool fits(size_t more) const { return line_.size() + more <= kMaxLine; }
+    std::string take() { return std::move(out_); }
+
+private:
+    std::string line_, out_;
+};
+
+int byte(double c) { return static_cast<int>(std::lround(std::clamp(c, 0.0, 1.0) * 255.0)); }
+
+void writeGeometry(Lines& out, const Model& m) {
+    const bool skin = !m.joints.empty();
+    out.text("vertexno;1;originalvertexno;1;partno;1;matno;1;posx;1;posy;1;posz;1;texu;1;texv;1;normx;1;normy;1;"
+             "normz;1;");
+    out.text(skin ? "jointno0;1;weight0;1;jointno1;1;weight1;1;" : "jointno0;0;weight0;0;jointno1;0;weight1;0;").end();
+    for (size_t i = 0; i < m.vertices.size(); ++i) {
+        const Vertex& v = m.vertices[i];
+        out.d(static_cast<long long>(i)).d(v.original).d(v.part).d(v.material);
+        out.f3(v.position, "vertex position").f(v.u, "texture coordinate").f(v.v, "texture coordinate");
+        out.f3(v.normal, "normal");
+        if (skin) out.d(v.joint[0]).f(v.weight[0], "weight").d(v.joint[1]).f(v.weight[1], "weight");
+        out.end();
+    }
+    out.text("faceno;1;partno;1;matno;1;vertexno[0];1;vertexno[1];1;vertexno[2];1;").end();
+    for (size_t i = 0; i < m.faces.size(); ++i) {
+        const Face& f = m.faces[i];
+        out.d(static_cast<long long>(i)).d(f.part).d(f.material).d(f.vertex[0]).d(f.vertex[1]).d(f.vertex[2]).end();
+    }
+    out.text("matno;1;faceColorR;1;faceColorG;1;faceColorB;1;alpha;1;power;1;specularColorR;1;specularColorG;1;"
+             "specularColorB;1;emissiveColorR;1;emissiveColorG;1;emissiveColorB;1;texfilenameornot;1;matname;1;")
+        .end();
+    for (size_t i = 0; i < m.materials.size(); ++i) {
+        const Material& mat = m.materials[i];
+        out.d(static_cast<long long>(i));
+        for (double c : mat.diffuse) out.d(byte(c));
+        out.f(mat.alpha, "material alpha").f(mat.power, "specular power");
+        for (double c : mat.specular) out.d(byte(c));
+        for (double c : mat.emissive) out.d(byte(c));
+        out.text(mat.texture.empty() ? "None" : mat.texture).text(";");
+        out.name(mat.name.empty() ? "matname" + std::to_string(i) : mat.name).end();
+    }
+}
+
+void writeMotions(Lines& out, const Model& m) {
+    out.text("motionno;1;numframe;1;frameno;1;motionname;1;").end();
+    for (size_t i = 0; i < m.motions.size(); ++i) {
+        const Motion& motion = m.motions[i];
+        out.d(static_cast<long long>(i)).d(motion.frames);
+        // The frame numbers are for people reading the file (the key lines
+        // carry them too); a long motion leaves them out to keep the line
+        // within the reader's limit.
+        if (out.fits(static_cast<size_t>(motion.frames) * 7 + 110))
+            for (int f = 0; f < motion.frames; ++f) out.d(f);
+        out.name(motion.name.empty() ? "motion" + std::to_string(i) : motion.name).end();
+    }
+    out.text("motionno;1;jointno;1;frameno;1;scalex;1;scaley;1;scalez;1;rot4w;1;rot4x;1;rot4y;1;rot4z;1;transx;1;"
+             "transy;1;transz;1;")
+        .end();
+    long long written = 0;
+    for (size_t i = 0; i < m.motions.size(); ++i) {
+        const Motion& motion = m.motions[i];
+        for (size_t j = 0; j < m.joints.size(); ++j) {
+            for (int f = 0; f < motion.frames; ++f) {
+                const Key& k = motion.keys[j * static_cast<size_t>(motion.frames) + static_cast<size_t>(f)];
+                out.d(static_cast<long long>(i)).d(static_cast<long long>(j)).d(f);
+                out.f3(k.scale, "key scale");
+                for (double q : k.rotation) out.f(q, "key rotation");
+                out.f3(k.translation, "key translation").end();
+                ++written;
+            }
+        }
+    }
+    // The format sizes the key table frames x motions x joints; the lines
+    // past the keys are padding with a joint number no joint has.
+    long long total = 0;
+    for (const Motion& motion : m.motions) total += motion.frames;
+    total *= static_cast<long long>(m.motions.size() * m.joints.size());
+    for (; written < total; ++written) {
+        out.d(static_cast<long long>(m.motions.size()) - 1).d(static_cast<long long>(m.joints.size())).d(0);
+        out.text("0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;").end();
+    }
+}
+
+void writeShapekeys(Lines& out, const Model& m) {
+    out.text("shapekeyno;1;numvertex;1;numframe;1;").end();
+    for (size_t k = 0; k < m.shapekeys.size(); ++k) {
+        const Shapekey& key = m.shapekeys[k];
+        out.d(static_cast<long long>(k)).d(static_cast<long long>(key.vertices.size()));
+        out.d(static_cast<long long>(key.frameNumbers.size())).name(key.name).end();
+    }
+    out.text("shapekeyvertex;1;").end();
+    for (int v : m.shapekeyVertices) out.d(v);
+    out.end();
+    out.text("shapekeydatano;1;vertexno;1;frameno;1;dx;1;dy;1;dz;1;").end();
+    long long record = 0;
+    for (const Shapekey& key : m.shapekeys) {
+        for (size_t v = 0; v < key.vertices.size(); ++v) {
+            for (size_t f = 0; f < key.frameNumbers.size(); ++f) {
+                out.d(record++).d(key.vertices[v]).d(key.frameNumbers[f]);
+                out.f3(key.offsets[v * key.frameNumbers.size() + f], "shape-key displacement").end();
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::string pt3Text(const Model& m) {
+    long long frames = 0, records = 0;
+    for (const Motion& motion : m.motions) frames += motion.frames;
+    for (const Shapekey& key : m.shapekeys) records += static_cast<long long>(key.vertices.size() * key.frameNumbers.size());
+    Lines out;
+    out.text("NumVertex;").d(static_cast<long long>(m.vertices.size()));
+    out.text("NumFace;").d(static_cast<long long>(m.faces.size()));
+    out.text("NumMaterial;").d(static_cast<long long>(m.materials.size()));
+    out.text("NumPart;").d(static_cast<long long>(m.parts.size()));
+    out.text("NumJoint;").d(static_cast<long long>(m.joints.size()));
+    out.text("NumMotion;").d(static_cast<long long>(m.motions.size())).text("NumTotalFrame;").d(frames);
+    out.text("NumShapekey;").d(static_cast<long long>(m.shapekeys.size()));
+    out.text("NumShapekeyVertex;").d(static_cast<long long>(m.shapekeyVertices.size()));
+    out.text("NumShapekeydata;").d(records).text("NumParticlehairFace;").d(0).end();
+    writeGeometry(out, m);
+    if (m.joints.empty() && m.motions.empty() && m.shapekeys.empty()) return out.take();
+    out.text("partno;1;partname;1;").end();
+    for (size_t p = 0; p < m.parts.size(); ++p) out.d(static_cast<long long>(p)).name(m.parts[p].name).end();
+    if (!m.joints.empty()) {
+        out.text("jointno;1;parentjointno;1;parentposx;1;parentposy;1;parentposz;1;ownposx;0;ownposy;0;ownposz;0;"
+                 "jointname;1;")
+            .end();
+        for (size_t j = 0; j < m.joints.size(); ++j) {
+            const Joint& joint = m.joints[j];
+            out.d(static_cast<long long>(j)).d(joint.parent).f3(joint.rest, "joint position").name(joint.name).end();
+        }
+    }
+    if (!m.motions.empty()) writeMotions(out, m);
+    if (!m.shapekeys.empty()) writeShapekeys(out, m);
+    return out.take();
+}
+
+}  // namespace korvel_import
