@@ -134,11 +134,15 @@ bool runXfile(const uint8_t* data, size_t size) {
         std::wstring written = path;
         written.replace(written.size() - 1, 1, L"pt3");
         const int copy = ReadPT3file(written.c_str(), normalmode, 1.0);
+        if (copy < 0) {
+            std::fprintf(stderr, "korvel fuzz: ReadPT3file refuses the written PT3 file with %d\n", copy);
+            std::abort();
+        }
         const ModelInfo original = infoOf(model), reread = infoOf(copy);
         for (int field = 0; field < kInfoSize; ++field)
-            if (copy < 0 || original.values[field] != reread.values[field]) {
-                std::fprintf(stderr, "korvel fuzz: the written PT3 file reads back as %d, info field %d: %d vs %d\n",
-                             copy, field, original.values[field], reread.values[field]);
+            if (original.values[field] != reread.values[field]) {
+                std::fprintf(stderr, "korvel fuzz: the written PT3 file reads back with info field %d %d, not %d\n",
+                             field, reread.values[field], original.values[field]);
                 std::abort();
             }
     }

@@ -33,20 +33,37 @@ using Rng = std::mt19937;
 
 size_t below(Rng& rng, size_t n) { return n == 0 ? 0 : rng() % n; }
 
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// The first decimal number at or after `at` moved by one: a count or index
+// one past its table, or one short of it.
+void stepNumber(std::string& text, size_t at, Rng& rng) {
+    while (at < text.size() && !isDigit(text[at])) ++at;
+    if (at == text.size()) return;
+    while (at > 0 && isDigit(text[at - 1])) --at;
+    size_t end = at;
+    while (end < text.size() && end - at < 9 && isDigit(text[end])) ++end;
+    const long value = std::stol(text.substr(at, end - at)) + (rng() % 2 == 0 ? 1 : -1);
+    text.replace(at, end - at, std::to_string(value));
+}
+
 void mutateOnce(std::string& text, Rng& rng) {
     const size_t at = below(rng, text.size());
-    switch (rng() % 7) {
+    switch (rng() % 8) {
         case 0: text[at] = static_cast<char>(rng()); break;
         case 1: text.insert(at, kTokens[below(rng, std::size(kTokens))]); break;
         case 2: text.erase(at, 1 + below(rng, 32)); break;
         case 3: text.insert(below(rng, text.size()), text.substr(at, 1 + below(rng, 64))); break;
         case 4: {  // a number replaced by an edge value
             size_t end = at;
-            while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '.')) ++end;
+            while (end < text.size() && (isDigit(text[end]) || text[end] == '.')) ++end;
             text.replace(at, end - at, kTokens[below(rng, std::size(kTokens))]);
             break;
         }
-        case 5: text.resize(at); break;
+        case 5:  // cut anywhere, or just short of the data a header asks for
+            text.resize(rng() % 2 == 0 ? at : text.size() - std::min(text.size(), 1 + below(rng, 4)));
+            break;
+        case 6: stepNumber(text, at, rng); break;
         default: {  // a little-endian word of a binary header replaced
             const uint32_t word = kWords[below(rng, std::size(kWords))];
             for (size_t i = 0; i < 4 && at + i < text.size(); ++i) text[at + i] = static_cast<char>(word >> (8 * i));

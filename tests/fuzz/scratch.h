@@ -2,8 +2,9 @@
 // there as a file, because the readers take paths; the library reads its
 // effect file from the working directory, so a device is started from there
 // too. Each process (each libFuzzer worker, each replay test) has its own
-// folder, made on first use and removed at a normal exit, so parallel runs
-// never share a file and never touch the effect file of the build folder.
+// folder, made on first use under $TMPDIR or else /dev/shm (or the
+// temporary directory) and removed at a normal exit, so parallel runs never
+// share a file and never touch the effect file of the build folder.
 #pragma once
 
 #include <cstddef>
