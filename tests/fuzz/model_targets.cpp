@@ -2,6 +2,7 @@
 // it: every buffer builder, an instance, a drawn pose, the CPU pose and
 // every query on it, so that tables a reader let through are also safe
 // for the code that trusts them.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -16,15 +17,13 @@ namespace {
 
 constexpr int kModelSlots = 50;
 
+// Obj3dInfoGet's fields.
 enum Info { kNormalmode, kVertices, kFaces, kMaterials, kParts, kJoints, kMotions, kFrames, kShapekeys, kInfoSize = 12 };
-
-struct ModelInfo {
-    int values[kInfoSize] = {};
-};
+using ModelInfo = std::array<int, kInfoSize>;
 
 ModelInfo infoOf(int model) {
-    ModelInfo info;
-    Obj3dInfoGet(model, info.values);
+    ModelInfo info{};
+    Obj3dInfoGet(model, info.data());
     return info;
 }
 
@@ -39,10 +38,10 @@ void buildAllBuffers() {
 void queryModel(int model, int shapekey, int frame) {
     const ModelInfo info = infoOf(model);
     double point[3];
-    for (int vertex : {-1, 0, info.values[kVertices] - 1, info.values[kVertices]}) Obj3dPointInfoGet0(model, vertex, point);
-    for (int motion = -1; motion <= info.values[kMotions]; ++motion) Obj3dGetMotionkindframe(model, motion);
-    for (int kind = -1; kind <= info.values[kShapekeys]; ++kind) Obj3dGetShapekeykindframe(model, kind);
-    for (int material = -1; material <= info.values[kMaterials]; ++material)
+    for (int vertex : {-1, 0, info[kVertices] - 1, info[kVertices]}) Obj3dPointInfoGet0(model, vertex, point);
+    for (int motion = -1; motion <= info[kMotions]; ++motion) Obj3dGetMotionkindframe(model, motion);
+    for (int kind = -1; kind <= info[kShapekeys]; ++kind) Obj3dGetShapekeykindframe(model, kind);
+    for (int material = -1; material <= info[kMaterials]; ++material)
         Obj3dGetMaterialParamTexsrvno(model, material);
     double sphere[4];
     GetObj3dSphere(model, sphere);
@@ -54,7 +53,7 @@ void queryModel(int model, int shapekey, int frame) {
 
 void queryInstance(int image, const ModelInfo& info, int shapekey, int motion, int frame) {
     Image3dCalcAaboxOboxVtxCpu(image, motion, frame, 3);
-    const size_t parts = info.values[kParts] > 0 ? static_cast<size_t>(info.values[kParts]) : 1;
+    const size_t parts = info[kParts] > 0 ? static_cast<size_t>(info[kParts]) : 1;
     std::vector<double> box[10];
     for (std::vector<double>& field : box) field.assign(parts, 0.0);
     Image3dCalcAaboxOboxVtxCpu1(image, motion, frame, 3, box[0].data(), box[1].data(), box[2].data(), box[3].data(),
@@ -66,11 +65,11 @@ void queryInstance(int image, const ModelInfo& info, int shapekey, int motion, i
     GetImage3dObox(image, box[0].data(), box[1].data(), box[2].data(), box[3].data(), box[4].data(), box[5].data(),
                    box[6].data(), box[7].data(), box[8].data(), box[9].data());
     IntersectImage3dAabox(image, image);
-    for (int part : {-1, 0, info.values[kParts]}) IntersectImage3dObox(image, part, image, 0);
+    for (int part : {-1, 0, info[kParts]}) IntersectImage3dObox(image, part, image, 0);
 
     // Every vertex, and one number on each side of the table.
     std::vector<int> vertices;
-    for (int v = -1; v <= info.values[kVertices]; ++v) vertices.push_back(v);
+    for (int v = -1; v <= info[kVertices]; ++v) vertices.push_back(v);
     std::vector<double> x(vertices.size()), y(vertices.size()), z(vertices.size());
     Image3dVertexPosGet(image, shapekey, frame, motion, frame, static_cast<int>(vertices.size()), vertices.data(),
                         x.data(), y.data(), z.data());
@@ -85,8 +84,8 @@ void exerciseModel(int model, int frame) {
     if (model < 0) return;
     buildAllBuffers();
     const ModelInfo info = infoOf(model);
-    const int motion = info.values[kMotions] > 0 ? frame % info.values[kMotions] : -1;
-    const int shapekey = info.values[kShapekeys] > 0 ? frame % info.values[kShapekeys] : -1;
+    const int motion = info[kMotions] > 0 ? frame % info[kMotions] : -1;
+    const int shapekey = info[kShapekeys] > 0 ? frame % info[kShapekeys] : -1;
     queryModel(model, shapekey, frame);
 
     const int image = CreateImage3d(model);
@@ -140,9 +139,9 @@ bool runXfile(const uint8_t* data, size_t size) {
         }
         const ModelInfo original = infoOf(model), reread = infoOf(copy);
         for (int field = 0; field < kInfoSize; ++field)
-            if (original.values[field] != reread.values[field]) {
+            if (original[field] != reread[field]) {
                 std::fprintf(stderr, "korvel fuzz: the written PT3 file reads back with info field %d %d, not %d\n",
-                             field, reread.values[field], original.values[field]);
+                             field, reread[field], original[field]);
                 std::abort();
             }
     }
