@@ -47,12 +47,12 @@ case "$mode" in
   test)
     ctest --test-dir "$build" --output-on-failure -j "$jobs"
     # The readers of untrusted files again, under AddressSanitizer and
-    # UndefinedBehaviorSanitizer: hostile-file tables and the fuzz drivers.
-    hostile=(test_image test_model fuzz_pt3_reader test_xfile fuzz_xfile_reader test_query)
+    # UndefinedBehaviorSanitizer: hostile-file tables and the fuzz replay.
+    hostile=(test_image test_model test_xfile test_query fuzz_replay)
     cmake -S . -B "$build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_SANITIZE=ON -DKORVEL_WERROR=ON \
       -DKORVEL_BUILD_BENCH=OFF -DKORVEL_BUILD_EXAMPLES=OFF
     cmake --build "$build-asan" -j "$jobs" --target "${hostile[@]}"
-    ctest --test-dir "$build-asan" --output-on-failure -j "$jobs" -L '^(test_image|test_model|test_xfile|test_query)$'
+    ctest --test-dir "$build-asan" --output-on-failure -j "$jobs" -L '^(test_image|test_model|test_xfile|test_query|fuzz_replay)$'
     ;;
   *)
     echo "usage: tools/build.sh demo|test" >&2
