@@ -3,18 +3,18 @@
 #include <benchmark/benchmark.h>
 
 #include "instance/pose.h"
-#include "instance/skinned_model.h"
+#include "support/models.h"
 
 namespace {
 
 using namespace korvel;
 
 void BM_JointPalette120(benchmark::State& state) {
-    testing::SkinnedOptions options;
+    korvel::testing::SkinnedOptions options;
     options.joints = 120;
     options.motions = 1;
     options.vertices = 3;
-    const int slot = testing::installModel(testing::skinnedModel(options));
+    const int slot = korvel::testing::installModel(korvel::testing::skinnedModel(options));
     const model::Obj3dModel& model = *model::completeModel(slot);
     instance::JointPalette palette;
     int frame = 0;
@@ -24,7 +24,7 @@ void BM_JointPalette120(benchmark::State& state) {
         frame = (frame + 7) % 41;  // on and between keys
     }
     state.counters["joints/s"] = benchmark::Counter(120.0 * state.iterations(), benchmark::Counter::kIsRate);
-    testing::clearStore();
+    korvel::testing::clearStore();
 }
 BENCHMARK(BM_JointPalette120);
 

@@ -7,7 +7,7 @@
 #include <numeric>
 #include <vector>
 
-#include "instance/skinned_model.h"
+#include "support/models.h"
 #include "query/boxes.h"
 
 namespace {
@@ -17,12 +17,12 @@ using namespace korvel;
 constexpr double kBytesPerVertex = sizeof(model::Obj3dVertex) + sizeof(model::Obj3dWeight);
 
 void BM_FitBoxesSkinned(benchmark::State& state) {
-    testing::SkinnedOptions options;
+    korvel::testing::SkinnedOptions options;
     options.joints = 60;
     options.motions = 1;
     options.vertices = static_cast<int>(state.range(0));
     options.parts = 8;
-    const int model = testing::installModel(testing::skinnedModel(options));
+    const int model = korvel::testing::installModel(korvel::testing::skinnedModel(options));
     const int image = instance::createImage3d(model);
     int frame = 0;
     for (auto _ : state) {
@@ -32,7 +32,7 @@ void BM_FitBoxesSkinned(benchmark::State& state) {
     }
     state.counters["vertices/s"] =
         benchmark::Counter(static_cast<double>(state.range(0)) * state.iterations(), benchmark::Counter::kIsRate);
-    testing::clearStore();
+    korvel::testing::clearStore();
 }
 BENCHMARK(BM_FitBoxesSkinned)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 

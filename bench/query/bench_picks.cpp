@@ -1,7 +1,7 @@
 // Ray picking of a posed instance and screen picking of a model's vertices.
 #include <benchmark/benchmark.h>
 
-#include "instance/skinned_model.h"
+#include "support/models.h"
 #include "math/matrix.h"
 #include "query/model_picks.h"
 #include "query/ray_pick.h"
@@ -11,12 +11,12 @@ namespace {
 using namespace korvel;
 
 void BM_RayPickSkinned(benchmark::State& state) {
-    testing::SkinnedOptions options;
+    korvel::testing::SkinnedOptions options;
     options.joints = 30;
     options.motions = 1;
     options.copyEvery = 0;
     options.vertices = static_cast<int>(state.range(0)) * 3;  // one face per three vertices
-    const int image = instance::createImage3d(testing::installModel(testing::skinnedModel(options)));
+    const int image = instance::createImage3d(korvel::testing::installModel(korvel::testing::skinnedModel(options)));
     const double origin[3] = {0, 0, -10};
     const double direction[3] = {0.01, 0.02, 1};
     for (auto _ : state) {
@@ -26,21 +26,21 @@ void BM_RayPickSkinned(benchmark::State& state) {
     }
     state.counters["faces/s"] =
         benchmark::Counter(static_cast<double>(state.range(0)) * state.iterations(), benchmark::Counter::kIsRate);
-    testing::clearStore();
+    korvel::testing::clearStore();
 }
 BENCHMARK(BM_RayPickSkinned)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 void BM_ScreenVertexPick100k(benchmark::State& state) {
-    testing::SkinnedOptions options;
+    korvel::testing::SkinnedOptions options;
     options.motions = 0;
     options.vertices = 100'000;
-    const int model = testing::installModel(testing::skinnedModel(options));
+    const int model = korvel::testing::installModel(korvel::testing::skinnedModel(options));
     query::ScreenCamera camera{math::lookToLH({0, 0, -6}, {0, 0, 1}, {0, 1, 0}), math::identity(), 1, 20, 800, 600};
     camera.projection.m[2][3] = 1.0f;  // clip w = view z
     camera.projection.m[3][3] = 0.0f;
     for (auto _ : state) benchmark::DoNotOptimize(query::screenVertexPick(camera, 400, 300, model, -1, 0));
     state.counters["vertices/s"] = benchmark::Counter(100'000.0 * state.iterations(), benchmark::Counter::kIsRate);
-    testing::clearStore();
+    korvel::testing::clearStore();
 }
 BENCHMARK(BM_ScreenVertexPick100k)->Unit(benchmark::kMillisecond);
 

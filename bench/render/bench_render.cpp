@@ -12,7 +12,7 @@
 
 #include "Korvelv0.h"
 #include "device/device_state.h"
-#include "instance/skinned_model.h"
+#include "support/models.h"
 #include "platform/gpu/backend.h"
 #include "render/null_backend.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "Korvelv0.h"
-#include "device/device_fixture.h"
+#include "support/device.h"
 #include "platform/image/image.h"
 
 namespace korvel::testing {

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "Korvelv0.h"
-#include "device/device_fixture.h"
+#include "support/device.h"
 #include "device/effect_contract.h"
 #include "platform/gpu/hlsl/hlsl_compiler.h"
 

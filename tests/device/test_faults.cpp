@@ -4,7 +4,7 @@
 
 #include "Korvelv0.h"
 #include "device/current.h"
-#include "device/injected_backend.h"
+#include "support/device.h"
 
 namespace korvel::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include "Korvelv0.h"
 #include "device/camera.h"
 #include "device/current.h"
-#include "device/device_fixture.h"
+#include "support/device.h"
 #include "device/lighting.h"
 #include "device/render_target.h"
 

@@ -5,7 +5,7 @@
 
 #include "Korvelv0.h"
 #include "device/current.h"
-#include "device/device_fixture.h"
+#include "support/device.h"
 
 namespace korvel::testing {
 namespace {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "Korvelv0.h"
-#include "device/device_fixture.h"
+#include "support/device.h"
 
 namespace korvel::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "Korvelv0.h"
-#include "draw2d/pixel_probes.h"
+#include "support/device.h"
 
 namespace korvel::testing {
 namespace {

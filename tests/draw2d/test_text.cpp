@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Korvelv0.h"
-#include "draw2d/pixel_probes.h"
+#include "support/device.h"
 #include "draw2d/text_texels.h"
 
 namespace korvel::testing {

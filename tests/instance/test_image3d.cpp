@@ -8,7 +8,7 @@
 #include "Korvelv0.h"
 #include "instance/hair_rotation.h"
 #include "instance/image3d.h"
-#include "instance/store_fixture.h"
+#include "support/models.h"
 #include "math/vector.h"
 
 namespace korvel::testing {

@@ -7,8 +7,7 @@
 
 #include "instance/key_search.h"
 #include "instance/pose.h"
-#include "instance/skinned_model.h"
-#include "instance/store_fixture.h"
+#include "support/models.h"
 #include "math/vector.h"
 
 namespace korvel::testing {

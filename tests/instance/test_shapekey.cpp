@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "instance/shapekey.h"
-#include "instance/store_fixture.h"
+#include "support/models.h"
 
 namespace korvel::testing {
 namespace {

@@ -12,7 +12,7 @@
 #include "math/principal_axes.h"
 #include "math/quaternion.h"
 #include "math/vector.h"
-#include "math_test_support.h"
+#include "support/math.h"
 
 namespace korvel::math {
 namespace {

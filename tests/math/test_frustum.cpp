@@ -8,7 +8,7 @@
 #include "math/bounds.h"
 #include "math/frustum.h"
 #include "math/quaternion.h"
-#include "math_test_support.h"
+#include "support/math.h"
 
 namespace korvel::math {
 namespace {

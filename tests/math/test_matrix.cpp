@@ -11,7 +11,7 @@
 #include "math/quaternion.h"
 #include "math/trig.h"
 #include "math/vector.h"
-#include "math_test_support.h"
+#include "support/math.h"
 
 namespace korvel::math {
 namespace {

@@ -8,12 +8,13 @@
 
 #include "model/buffer_packing.h"
 #include "model/tool_input.h"
-#include "model_test_support.h"
+#include "support/models.h"
 
-namespace korvel::model::testing {
+namespace korvel::testing {
 namespace {
 
-using PackingTest = ModelStoreTest;
+using PackingTest = StoreTest;
+using namespace model;
 
 template <class V>
 V vertexAt(const std::vector<uint8_t>& bytes, size_t v) {
@@ -108,4 +109,4 @@ TEST_F(PackingTest, HairIndicesFollowEachModelsHairStart) {
 }
 
 }  // namespace
-}  // namespace korvel::model::testing
+}  // namespace korvel::testing

@@ -8,16 +8,17 @@
 #include <string>
 
 #include "Korvelv0.h"
-#include "device/injected_backend.h"
+#include "support/device.h"
 #include "model/buffer_packing.h"
 #include "model/model_buffers.h"
 #include "model/store.h"
-#include "model_test_support.h"
+#include "support/models.h"
 
-namespace korvel::model::testing {
+namespace korvel::testing {
 namespace {
 
 using gpu::Call;
+using namespace model;
 
 std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -58,9 +59,9 @@ TEST(ModelApiTest, BadModelNumbersAndNullArraysDoNothing) {
 
 TEST(ModelApiTest, WithoutADeviceModelsLoadAndAnswerButBuildersRefuse) {
     clearAll();
-    const std::string path = tempDir() + "mod\xc3\xa8le.pt3";  // UTF-8 of "modèle"
+    const std::string path = tempPath("mod\xc3\xa8le.pt3");  // UTF-8 of "modèle"
     writeFile(path, samplePt3({.skin = true, .motions = true, .shapekeys = true}));
-    const std::wstring widePath = wide(tempDir()) + L"mod\u00e8le.pt3";
+    const std::wstring widePath = wide(tempPath("")) + L"mod\u00e8le.pt3";
     ASSERT_EQ(ReadPT3file(widePath.c_str(), 0, 2.0), 0);
     int info[12];
     Obj3dInfoGet(0, info);
@@ -90,8 +91,8 @@ protected:
     }
     void TearDown() override { CleanupDevice(); }
     int loadFile(const std::string& text, int normalmode) {
-        writeFile(tempDir() + "model.pt3", text);
-        return ReadPT3file(wide(tempDir() + "model.pt3").c_str(), normalmode, 1.0);
+        writeFile(tempPath("model.pt3"), text);
+        return ReadPT3file(wide(tempPath("model.pt3")).c_str(), normalmode, 1.0);
     }
 
     korvel::testing::InjectedBackend backend;
@@ -162,4 +163,4 @@ TEST_F(ModelDeviceTest, FailedBuildsLeaveTheDocumentedBuffers) {
 }
 
 }  // namespace
-}  // namespace korvel::model::testing
+}  // namespace korvel::testing

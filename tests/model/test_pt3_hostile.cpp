@@ -11,12 +11,13 @@
 #include "model/layout_group.h"
 #include "model/pt3_reader.h"
 #include "model/pt3_writer.h"
-#include "model_test_support.h"
+#include "support/models.h"
 
-namespace korvel::model::testing {
+namespace korvel::testing {
 namespace {
 
-using HostileTest = ModelStoreTest;
+using HostileTest = StoreTest;
+using namespace model;
 using Edits = std::vector<std::pair<std::string, std::string>>;
 
 const std::string kEverything =
@@ -139,4 +140,4 @@ TEST_F(HostileTest, HugeLinesLoadSafely) {
 }
 
 }  // namespace
-}  // namespace korvel::model::testing
+}  // namespace korvel::testing

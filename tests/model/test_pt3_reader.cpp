@@ -9,12 +9,13 @@
 
 #include "model/ceilings.h"
 #include "model/pt3_reader.h"
-#include "model_test_support.h"
+#include "support/models.h"
 
-namespace korvel::model::testing {
+namespace korvel::testing {
 namespace {
 
-using ReaderTest = ModelStoreTest;
+using ReaderTest = StoreTest;
+using namespace model;
 
 const Sample kEverything{.normals = true, .skin = true, .motions = true, .shapekeys = true, .hair = true};
 
@@ -121,7 +122,7 @@ TEST_F(ReaderTest, TexturesLoadAsWrittenThenNextToTheModel) {
 TEST(ReaderFileTest, OnlyRegularFilesUpToTheCeilingAreRead) {
     FakeTextures textures;
     clearAllModels(textures);
-    const std::string dir = tempDir();
+    const std::string dir = tempPath("");
     const std::string fifo = dir + "model.fifo", huge = dir + "huge.pt3", plain = dir + "plain.pt3";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     writeFile(plain, samplePt3({}));
@@ -146,4 +147,4 @@ TEST(ReaderFileTest, OnlyRegularFilesUpToTheCeilingAreRead) {
 }
 
 }  // namespace
-}  // namespace korvel::model::testing
+}  // namespace korvel::testing

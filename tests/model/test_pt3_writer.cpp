@@ -9,12 +9,13 @@
 
 #include "model/pt3_reader.h"
 #include "model/pt3_writer.h"
-#include "model_test_support.h"
+#include "support/models.h"
 
-namespace korvel::model::testing {
+namespace korvel::testing {
 namespace {
 
-using WriterTest = ModelStoreTest;
+using WriterTest = StoreTest;
+using namespace model;
 
 // Texture slots differ between two loads of one file; everything else must not.
 void sameExceptTextureSlots(Obj3dModel& a, Obj3dModel& b) {
@@ -44,7 +45,7 @@ TEST_F(WriterTest, RoundTripKeepsEveryValueForEachVariant) {
             clearAllModels(textures);
             const int normalmode = sample.normals ? 1 : 0;
             ASSERT_EQ(load(samplePt3(sample), normalmode, scale), 0);
-            const std::string path = tempDir() + "written.pt3";
+            const std::string path = tempPath("written.pt3");
             ASSERT_TRUE(writePt3File(path, model(0), names));
             ASSERT_EQ(readPt3File(path, normalmode, 1.0, textures), 1);
             sameExceptTextureSlots(model(0), model(1));
@@ -52,7 +53,7 @@ TEST_F(WriterTest, RoundTripKeepsEveryValueForEachVariant) {
             EXPECT_EQ(pt3Text(model(1), names), pt3Text(model(0), names));
         }
     }
-    EXPECT_FALSE(writePt3File(tempDir() + "no/such/folder/x.pt3", model(0), names));
+    EXPECT_FALSE(writePt3File(tempPath("no/such/folder/x.pt3"), model(0), names));
 }
 
 // A process locale whose decimal separator is a comma: numbers still use
@@ -61,7 +62,7 @@ TEST_F(WriterTest, RoundTripKeepsEveryValueForEachVariant) {
 bool commaLocale() {
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8"})
         if (std::setlocale(LC_ALL, name) != nullptr) return true;
-    const std::string folder = tempDir() + "locales";
+    const std::string folder = tempPath("locales");
     const std::string command = "localedef -i de_DE -f UTF-8 " + folder + "/de_DE.UTF-8 >/dev/null 2>&1";
     if (std::system(("mkdir -p " + folder).c_str()) != 0 || std::system(command.c_str()) != 0) return false;
     setenv("LOCPATH", folder.c_str(), 1);
@@ -86,4 +87,4 @@ TEST_F(WriterTest, ADecimalCommaLocaleChangesNothing) {
 }
 
 }  // namespace
-}  // namespace korvel::model::testing
+}  // namespace korvel::testing

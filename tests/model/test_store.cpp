@@ -9,12 +9,12 @@
 #include "model/ceilings.h"
 #include "model/info.h"
 #include "model/tool_input.h"
-#include "model_test_support.h"
+#include "support/models.h"
 
-namespace korvel::model::testing {
+namespace korvel::testing {
 namespace {
 
-using StoreTest = ModelStoreTest;
+using namespace model;
 
 // numvertex vertices, 2 faces, nummaterial materials.
 Obj3dModel& makeModel(int numvertex = 3, int nummaterial = 2) {
@@ -180,4 +180,4 @@ TEST_F(StoreTest, ToolInputTakesItsArgumentOrders) {
 }
 
 }  // namespace
-}  // namespace korvel::model::testing
+}  // namespace korvel::testing

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Korvelv0.h"
-#include "draw2d/pixel_probes.h"
+#include "support/device.h"
 #include "particle/particle_simulation.h"
 #include "particle/particle_table.h"
 

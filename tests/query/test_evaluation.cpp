@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Korvelv0.h"
-#include "instance/store_fixture.h"
+#include "support/models.h"
 
 namespace korvel::testing {
 namespace {

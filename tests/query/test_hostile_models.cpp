@@ -7,8 +7,7 @@
 #include "Korvelv0.h"
 #include "instance/pose.h"
 #include "instance/shapekey.h"
-#include "instance/skinned_model.h"
-#include "instance/store_fixture.h"
+#include "support/models.h"
 
 namespace korvel::testing {
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "Korvelv0.h"
-#include "instance/store_fixture.h"
+#include "support/models.h"
 #include "query/overlap.h"
 #include "query/ray_triangle.h"
 

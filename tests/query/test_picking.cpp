@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "Korvelv0.h"
-#include "instance/store_fixture.h"
+#include "support/models.h"
 #include "math/matrix.h"
 #include "math/vector.h"
 #include "query/model_picks.h"

@@ -4,14 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "Korvelv0.h"
-#include "render/render_fixture.h"
+#include "support/device.h"
 
 namespace korvel::testing {
 namespace {
 
 using gpu::Call;
 
-class DrawOrder : public RenderTest {};
+class DrawOrder : public SceneTest {};
 
 // A filler model first, so that the drawn one has a non-zero base vertex
 // and start index; faces stored (part 0, material 1), (0, 0), (1, 0), (1, 1).

@@ -12,11 +12,11 @@
 #include "Korvelv0.h"
 #include "device/camera.h"
 #include "instance/image3d.h"
-#include "instance/skinned_model.h"
+#include "support/models.h"
 #include "math/matrix.h"
 #include "math/vector.h"
 #include "model/layout_group.h"
-#include "render/render_fixture.h"
+#include "support/device.h"
 
 namespace korvel::testing {
 namespace {
@@ -120,7 +120,7 @@ int installShapedSkinnedModel(int normalmode) {
     return model;
 }
 
-class RenderAgreement : public RenderTest {};
+class RenderAgreement : public SceneTest {};
 
 TEST_F(RenderAgreement, SkinnedSilhouetteAndBoxesMatchTheCpuPose) {
     for (int normalmode : {0, 1}) {

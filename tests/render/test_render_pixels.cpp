@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "Korvelv0.h"
-#include "render/render_fixture.h"
+#include "support/device.h"
 
 namespace korvel::testing {
 namespace {
 
 constexpr Rgba kBlack{1, 0, 0};
 
-class RenderPixels : public RenderTest {};
+class RenderPixels : public SceneTest {};
 
 // Left quad: material 0, opaque red. Right quad: material 1, green at alpha
 // 0.5 (alpha blending).

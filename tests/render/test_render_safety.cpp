@@ -4,14 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "Korvelv0.h"
-#include "render/render_fixture.h"
+#include "support/device.h"
 
 namespace korvel::testing {
 namespace {
 
 using gpu::Call;
 
-class RenderSafety : public RenderTest {
+class RenderSafety : public SceneTest {
 protected:
     size_t draws() const { return calls(Call::DrawIndexed).size() + calls(Call::DrawIndexedInstanced).size(); }
 };

@@ -5,14 +5,14 @@
 #include "Korvelv0.h"
 #include "device/pipeline.h"
 #include "instance/tool_select.h"
-#include "render/render_fixture.h"
+#include "support/device.h"
 
 namespace korvel::testing {
 namespace {
 
 using gpu::Call;
 
-class ToolRender : public RenderTest {
+class ToolRender : public SceneTest {
 protected:
     // Draw records issued while geometry shader `gs` was bound.
     std::vector<const gpu::Record*> drawsUnder(device::GeometryShaderId gs, Call call) const {

@@ -27,15 +27,6 @@ float4 PSColor(PSIn i) : SV_Target { return i.color; }
 float4 PSTexture(PSIn i) : SV_Target { return Tex.Sample(Smp, i.uv); }
 )";
 
-std::ostream& operator<<(std::ostream& out, const Rgba& c) {
-    return out << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
-}
-
-Rgba pixel(const Image& image, uint32_t x, uint32_t y) {
-    const uint8_t* p = &image.rgba[(size_t(y) * image.width + x) * 4];
-    return {p[0], p[1], p[2], p[3]};
-}
-
 void GpuTest::SetUp() {
     auto created = gl::createOpenGLDevice(DriverType::Hardware, SwapChainDesc{kSize, kSize, nullptr});
     if (!created) created = gl::createOpenGLDevice(DriverType::Software, SwapChainDesc{kSize, kSize, nullptr});

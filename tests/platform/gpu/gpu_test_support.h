@@ -11,17 +11,13 @@
 #include <vector>
 
 #include "platform/gpu/gpu.h"
+#include "support/pixels.h"
 
 namespace korvel::gpu::test {
 
-struct Rgba {
-    uint8_t r, g, b, a;
-    bool operator==(const Rgba&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Rgba& color);
-inline constexpr Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255}, kBlack{0, 0, 0, 255};
-
-Rgba pixel(const Image& image, uint32_t x, uint32_t y);
+using korvel::testing::Rgba;
+using korvel::testing::kRed, korvel::testing::kGreen, korvel::testing::kBlue, korvel::testing::kBlack;
+using korvel::testing::pixelAt;
 
 // A colour target with depth.
 struct Target {

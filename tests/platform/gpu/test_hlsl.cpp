@@ -158,7 +158,7 @@ TEST_F(GpuTest, StagesLinkBySemanticNotDeclarationOrder) {
     context->psSetShader(ps.get());
     context->iaSetPrimitiveTopology(Topology::TriangleStrip);
     context->draw(4, 0);
-    EXPECT_EQ(pixel(read(), 32, 32), (Rgba{255, 0, 255, 255}));
+    EXPECT_EQ(pixelAt(read(), 32, 32), (Rgba{255, 0, 255, 255}));
 }
 
 }  // namespace

@@ -57,11 +57,11 @@ TEST_F(GpuTest, InputLayoutsMatchBySemanticAndReadTheirSlot) {
     context->iaSetIndexBuffer(ib.get(), Format::R16_UInt, 0);
     context->iaSetPrimitiveTopology(Topology::TriangleList);
     context->drawIndexed(3, 3, 0);  // the left triangle
-    EXPECT_EQ(pixel(read(), kSize - 4, 4), kBlack);
+    EXPECT_EQ(pixelAt(read(), kSize - 4, 4), kBlack);
     context->drawIndexed(3, 0, 0);  // the right one
     const Image image = read();
-    EXPECT_EQ(pixel(image, 4, 4), kRed);
-    EXPECT_EQ(pixel(image, kSize - 4, 4), (Rgba{0, 255, 255, 255}));
+    EXPECT_EQ(pixelAt(image, 4, 4), kRed);
+    EXPECT_EQ(pixelAt(image, kSize - 4, 4), (Rgba{0, 255, 255, 255}));
 }
 
 TEST_F(GpuTest, EachDrawSeesTheConstantsWrittenBeforeIt) {
@@ -74,10 +74,10 @@ TEST_F(GpuTest, EachDrawSeesTheConstantsWrittenBeforeIt) {
         quad({-1 + i * 0.5f, 1, -0.5f + i * 0.5f, -1}, colors[i]);
     }
     Image image = read();
-    EXPECT_EQ(pixel(image, 4, 32), kRed);
-    EXPECT_EQ(pixel(image, 20, 32), kGreen);
-    EXPECT_EQ(pixel(image, 36, 32), kBlue);
-    EXPECT_EQ(pixel(image, 52, 32), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(pixelAt(image, 4, 32), kRed);
+    EXPECT_EQ(pixelAt(image, 20, 32), kGreen);
+    EXPECT_EQ(pixelAt(image, 36, 32), kBlue);
+    EXPECT_EQ(pixelAt(image, 52, 32), (Rgba{255, 255, 255, 255}));
 }
 
 TEST_F(GpuTest, ConstantsSurviveTheRingWrappingAround) {
@@ -96,7 +96,7 @@ TEST_F(GpuTest, ConstantsSurviveTheRingWrappingAround) {
         clear({0, 0, 0, 1});
         context->draw(4, 0);
         if (i % 50 == 49) {
-            EXPECT_EQ(pixel(read(), 8, 32), kRed) << "after " << i + 1 << " updates";
+            EXPECT_EQ(pixelAt(read(), 8, 32), kRed) << "after " << i + 1 << " updates";
         }
     }
 }
@@ -144,7 +144,7 @@ TEST_F(GpuTest, MipChainsComeFromInitialData) {
     context->setSampler(ShaderStage::Pixel, 0, lowest.get());
     clear({0, 0, 0, 1});
     quad({-1, 1, 1, -1}, {});
-    EXPECT_EQ(pixel(read(), 32, 32), kBlue);
+    EXPECT_EQ(pixelAt(read(), 32, 32), kBlue);
 }
 
 TEST_F(GpuTest, ObjectsMayBeDestroyedWhileBoundAndOutliveTheirDevice) {
@@ -164,7 +164,7 @@ TEST_F(GpuTest, ObjectsMayBeDestroyedWhileBoundAndOutliveTheirDevice) {
         context->psSetShader(ps.get());
         clear({0, 0, 0, 1});
         context->draw(4, 0);
-        EXPECT_EQ(pixel(read(), 32, 32), green ? kGreen : kBlue) << "round " << round;
+        EXPECT_EQ(pixelAt(read(), 32, 32), green ? kGreen : kBlue) << "round " << round;
     }
     // Still bound: the texture before its view, device and context before everything.
     auto texture = rgbaTexture(1, 1, {0xFFFFFFFF});

@@ -11,11 +11,15 @@
 #include <vector>
 
 #include "dds_builder.h"
-#include "image_test_support.h"
+#include "platform/image/image.h"
+#include "support/pixels.h"
 #include "platform/file_bytes.h"
 
 namespace korvel::image {
 namespace {
+
+using korvel::testing::gradientImage;
+using korvel::testing::tempPath;
 
 using test::DdsBuilder;
 
@@ -52,12 +56,12 @@ std::vector<uint8_t> garbage(size_t size) {
     return bytes;
 }
 
-class HostileInputs : public test::ScratchFolder {
+class HostileInputs : public ::testing::Test {
 protected:
     std::vector<uint8_t> saved(int kind, const std::string& name) {
-        EXPECT_TRUE(saveImageFile(kind, pathOf(name), test::gradientImage(16, 16)));
+        EXPECT_TRUE(saveImageFile(kind, tempPath(name), gradientImage(16, 16)));
         std::vector<uint8_t> bytes;
-        EXPECT_EQ(platform::readFileBytes(pathOf(name), kMaxImageFileBytes, bytes), platform::FileRead::ok);
+        EXPECT_EQ(platform::readFileBytes(tempPath(name), kMaxImageFileBytes, bytes), platform::FileRead::ok);
         return bytes;
     }
 };
@@ -110,7 +114,7 @@ TEST_F(HostileInputs, AreRefusedWithEmptyOutput) {
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
         TextureImage image{99, 99, {}};
-        EXPECT_FALSE(test::loadBytes(bytes, image));
+        EXPECT_FALSE(loadTextureMemory(bytes.data(), bytes.size(), image));
         EXPECT_EQ(image.width, 0u);
         EXPECT_TRUE(image.mips.empty());
     }
@@ -125,19 +129,19 @@ TEST_F(HostileInputs, EveryTruncationOfValidFilesIsRefused) {
         {DdsBuilder(1, 1).extension(28).data({1, 2, 3, 4}).bytes(), 0}};
     for (const auto& [file, optionalTail] : files) {
         TextureImage image;
-        ASSERT_TRUE(test::loadBytes(file, image));
+        ASSERT_TRUE(loadTextureMemory(file.data(), file.size(), image));
         for (size_t size = 0; size < file.size() - optionalTail; ++size)
             EXPECT_FALSE(loadTextureMemory(file.data(), size, image)) << size << " of " << file.size();
     }
 }
 
 TEST_F(HostileInputs, FilesBeyondTheReadersCeilingsAreRefusedAtOnce) {
-    const std::string fifo = pathOf("fifo.png");
+    const std::string fifo = tempPath("fifo.png");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // no writer: opening it must not wait
-    const std::string large = pathOf("large.png");
+    const std::string large = tempPath("large.png");
     std::ofstream(large).close();
     std::filesystem::resize_file(large, kMaxImageFileBytes + 1);  // sparse: takes no disk
-    for (const std::string& path : {fifo, large, std::string("/dev/zero"), folder_.string(), pathOf("absent.png")}) {
+    for (const std::string& path : {fifo, large, std::string("/dev/zero"), tempPath(""), tempPath("absent.png")}) {
         TextureImage image;
         EXPECT_FALSE(loadTextureFile(path, image)) << path;
     }

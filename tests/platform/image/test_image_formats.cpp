@@ -4,14 +4,17 @@
 #include <vector>
 
 #include "dds_builder.h"
-#include "image_test_support.h"
+#include "platform/image/image.h"
+#include "support/pixels.h"
 #include "platform/image/mip_chain.h"
 
 namespace korvel::image {
 namespace {
 
+
 using test::DdsBuilder;
-using test::Pixel;
+using Pixel = korvel::testing::Rgba;
+using korvel::testing::pixelsOf;
 
 constexpr uint32_t kRgb = dds::kPixelRgb;
 constexpr uint32_t kRgba = dds::kPixelRgb | dds::kPixelAlphaPixels;
@@ -83,8 +86,8 @@ TEST(ImageFormats, DecodeToTheirPixels) {
     for (const auto& [name, bytes, expected] : cases) {
         SCOPED_TRACE(name);
         TextureImage image;
-        ASSERT_TRUE(test::loadBytes(bytes, image));
-        EXPECT_EQ(test::pixelsOf(image.mips[0]), expected);
+        ASSERT_TRUE(loadTextureMemory(bytes.data(), bytes.size(), image));
+        EXPECT_EQ(pixelsOf(image.mips[0].rgba), expected);
     }
 }
 
@@ -94,12 +97,13 @@ TEST(MipChain, FileLevelsAreKeptAndTheRestBoxFilteredDownToOneByOne) {
     file.fourCC('D', 'X', 'T', '1').set(dds::MipMapCount, 2).data({0x00, 0xF8, 0, 0, 0, 0, 0, 0});
     file.data({0x00, 0xF8, 0, 0, 0, 0, 0, 0}).data({0x1F, 0, 0, 0, 0, 0, 0, 0});
     TextureImage image;
-    ASSERT_TRUE(test::loadBytes(file.bytes(), image));
+    const std::vector<uint8_t> bytes = file.bytes();
+    ASSERT_TRUE(loadTextureMemory(bytes.data(), bytes.size(), image));
     ASSERT_EQ(image.mips.size(), 4u);
-    EXPECT_EQ(test::pixelsOf(image.mips[1]), std::vector<Pixel>(8, Pixel{0, 0, 255, 255}));  // 4 x 2
+    EXPECT_EQ(pixelsOf(image.mips[1].rgba), std::vector<Pixel>(8, Pixel{0, 0, 255, 255}));  // 4 x 2
     EXPECT_EQ(image.mips[2].width, 2u);
     EXPECT_EQ(image.mips[3].height, 1u);
-    EXPECT_EQ(test::pixelsOf(image.mips[3]), std::vector<Pixel>(1, Pixel{0, 0, 255, 255}));
+    EXPECT_EQ(pixelsOf(image.mips[3].rgba), std::vector<Pixel>(1, Pixel{0, 0, 255, 255}));
     EXPECT_EQ(fullMipCount(1, 9), 4u);
 }
 
@@ -118,7 +122,7 @@ TEST(MipChain, BoxFilterWeighsPixelsByCoveredArea) {
     };
     for (const auto& [source, red] : cases) {
         std::vector<uint8_t> got;
-        for (const Pixel& p : test::pixelsOf(downsample(source))) got.push_back(p[0]);
+        for (const Pixel& p : pixelsOf(downsample(source).rgba)) got.push_back(p.r);
         EXPECT_EQ(got, red) << source.width << " x " << source.height;
     }
     // Channels are filtered independently.

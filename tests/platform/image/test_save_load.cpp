@@ -4,24 +4,28 @@
 #include <filesystem>
 #include <vector>
 
-#include "image_test_support.h"
+#include "platform/image/image.h"
+#include "support/pixels.h"
 #include "platform/wide_string.h"
 
 namespace korvel::image {
 namespace {
 
-class SaveLoad : public test::ScratchFolder {};
+using korvel::testing::gradientImage;
+using korvel::testing::tempPath;
+
+class SaveLoad : public ::testing::Test {};
 
 TEST_F(SaveLoad, EveryKindReadsBackAsWritten) {
-    gpu::Image image = test::gradientImage(37, 21);
+    gpu::Image image = gradientImage(37, 21);
     for (size_t i = 0; i < image.rgba.size(); i += 4) image.rgba[i + 2] = static_cast<uint8_t>(255 - image.rgba[i]);
     const std::string png = platform::utf8FromWide(L"\u30c6\u30af\u30b9\u30c1\u30e3.png");  // a UTF-8 path
     for (const auto& [kind, name] : {std::pair{0, std::string("capture.bmp")}, {3, png}, {4, "capture.dds"},
                                      {1, "capture.jpg"}}) {
         SCOPED_TRACE(name);
-        ASSERT_TRUE(saveImageFile(kind, pathOf(name), image));
+        ASSERT_TRUE(saveImageFile(kind, tempPath(name), image));
         TextureImage loaded;
-        ASSERT_TRUE(loadTextureFile(pathOf(name), loaded));
+        ASSERT_TRUE(loadTextureFile(tempPath(name), loaded));
         ASSERT_EQ(loaded.width, 37u);
         ASSERT_EQ(loaded.mips[0].rgba.size(), image.rgba.size());
         if (kind != 1) {
@@ -34,19 +38,19 @@ TEST_F(SaveLoad, EveryKindReadsBackAsWritten) {
         EXPECT_LT(error / (37.0 * 21 * 3), 3.0);
         EXPECT_EQ(loaded.mips[0].rgba[3], 255);
     }
-    EXPECT_TRUE(std::filesystem::exists(folder_ / u8"\u30c6\u30af\u30b9\u30c1\u30e3.png"));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(tempPath("")) / u8"\u30c6\u30af\u30b9\u30c1\u30e3.png"));
 }
 
 TEST_F(SaveLoad, FailuresWriteNothing) {
-    const gpu::Image image = test::gradientImage(4, 4);
+    const gpu::Image image = gradientImage(4, 4);
     gpu::Image shortPixels = image;
     shortPixels.rgba.pop_back();
     for (const auto& [kind, picture] : {std::pair{2, image}, {5, image}, {-1, image}, {3, shortPixels},
                                         {3, gpu::Image{}}}) {
-        EXPECT_FALSE(saveImageFile(kind, pathOf("capture"), picture)) << kind;
-        EXPECT_FALSE(std::filesystem::exists(pathOf("capture"))) << kind;
+        EXPECT_FALSE(saveImageFile(kind, tempPath("capture"), picture)) << kind;
+        EXPECT_FALSE(std::filesystem::exists(tempPath("capture"))) << kind;
     }
-    EXPECT_FALSE(saveImageFile(3, pathOf("missing/folder/capture.png"), image));
+    EXPECT_FALSE(saveImageFile(3, tempPath("missing/folder/capture.png"), image));
 }
 
 TEST(WidePaths, EncodeEveryLengthAndReplaceInvalidValues) {
