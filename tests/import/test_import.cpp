@@ -17,7 +17,7 @@
 
 #include "Korvelv0.h"
 #include "converter.h"
-#include "device/device_fixture.h"
+#include "support/device.h"
 #include "import_error.h"
 #include "skeleton.h"
 #include "source_pose.h"
