@@ -31,7 +31,8 @@ protected:
         server_ = popen(command.c_str(), "r");
         int number = -1;
         if (!server_ || std::fscanf(server_, "%d %d", &pid_, &number) != 2) return;
-        const std::string name = ":" + std::to_string(number);
+        std::string name(1, ':');
+        name += std::to_string(number);
         if (!(display_ = XOpenDisplay(name.c_str()))) return;
         setenv("DISPLAY", name.c_str(), 1);
         const Window root = DefaultRootWindow(display_);
