@@ -4,7 +4,7 @@
 #include "device/pipeline.h"
 #include "device/projection.h"
 #include "device/screen.h"
-#include "math/frustum.h"
+#include "math/bounds.h"
 #include "math/matrix.h"
 #include "math/vector.h"
 

@@ -5,7 +5,6 @@
 
 #include "math/matrix.h"
 #include "math/quaternion.h"
-#include "math/trig.h"
 #include "math/vector.h"
 
 namespace korvel::device {

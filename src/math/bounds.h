@@ -1,8 +1,9 @@
 #pragma once
 
-// Bounding volumes fitted to point sets, and the oriented-box versus view
-// volume test used for culling. With no points, each fitting routine returns a
-// zero-sized volume at the origin (an Obox with the identity orientation).
+// Bounding volumes fitted to point sets, view volumes built from projections,
+// and the oriented-box versus view volume test used for culling. With no
+// points, each fitting routine returns a zero-sized volume at the origin (an
+// Obox with the identity orientation).
 
 #include <cstddef>
 
@@ -21,6 +22,17 @@ Sphere sphereFromPoints(size_t count, const void* firstPoint, size_t strideBytes
 // Box aligned with the principal axes of the points' covariance; orthonormal,
 // right-handed orientation.
 Obox oboxFromPoints(size_t count, const Float3* points);
+
+// The view volume of a projection matrix in view space, placed at the origin
+// with no rotation: side planes and near/far distances read back through the
+// inverse. A perspective projection gives a pyramid with its apex at the
+// origin, a parallel (orthographic) one a box.
+Frustum frustumFromProjection(const Matrix& projection);
+
+// Scales the source about the origin by `scale`, then rotates it by
+// `rotation` and moves it by `translation`. Slopes are unchanged; offsets and
+// distances scale.
+Frustum transformFrustum(const Frustum& source, float scale, Quaternion rotation, Float3 translation);
 
 enum FrustumTestResult : int {
     kOutside = 0,

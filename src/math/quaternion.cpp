@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "math/trig.h"
+#include "math/vector.h"
 
 namespace korvel::math {
 

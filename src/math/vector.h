@@ -1,6 +1,7 @@
 #pragma once
 
-// Three- and four-component vector operations.
+// Three- and four-component vector operations, and the single-precision
+// trigonometry with the library's own edge rules.
 
 #include <cmath>
 #include <limits>
@@ -67,5 +68,21 @@ constexpr Float3 transformNormal(Float3 n, const Matrix& m) {
             n.x * m.m[0][1] + n.y * m.m[1][1] + n.z * m.m[2][1],
             n.x * m.m[0][2] + n.y * m.m[1][2] + n.z * m.m[2][2]};
 }
+
+// Magnitude up to which an arc cosine input counts as a rounded +-1.
+inline constexpr float kACosLimit = 1.0000001f;
+
+// Arc cosine in [0, pi]. Inputs a rounding step outside [-1, 1] (magnitude up
+// to 1.0000001) are treated as +-1; anything larger gives NaN.
+inline float scalarACos(float x) {
+    if (!(std::fabs(x) <= kACosLimit)) {
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+    return std::acos(x > 1.0f ? 1.0f : (x < -1.0f ? -1.0f : x));
+}
+
+// Angle of (x, y) in [-pi, pi] with the C library's quadrant and special-value
+// rules (signed zeros and infinities included).
+inline float scalarATan2(float y, float x) { return std::atan2(y, x); }
 
 }  // namespace korvel::math

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "math/trig.h"
 #include "math/vector.h"
 
 namespace korvel::model::xfile {

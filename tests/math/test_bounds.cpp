@@ -1,15 +1,16 @@
-// Bounding volumes fitted to points: known boxes and spheres, the degenerate
-// point sets the oriented box must survive, and the eigenvector repair rules.
+// Bounding volumes fitted to points (known boxes and spheres, the degenerate
+// point sets the oriented box must survive), view volumes from projections,
+// and the box-versus-volume test on boxes whose answer is worked out by hand.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 #include "math/bounds.h"
-#include "math/principal_axes.h"
 #include "math/quaternion.h"
 #include "math/vector.h"
 #include "support/math.h"
@@ -18,6 +19,15 @@ namespace korvel::math {
 namespace {
 
 using testing::near3;
+
+constexpr float kPi = std::numbers::pi_v<float>;
+const Quaternion kNone{0, 0, 0, 1};
+const Quaternion kTurned{0, 0, std::sin(kPi / 8), std::cos(kPi / 8)};  // 45 degrees about z
+
+// Perspective by a 90-degree field of view at aspect 2, depth 1 to 100.
+const Matrix kPerspective{{{0.5f, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 100 / 99.0f, 1}, {0, 0, -100 / 99.0f, 0}}};
+// Orthographic, 20 x 15 from depth 1 to 50.
+const Matrix kOrthographic{{{0.1f, 0, 0, 0}, {0, 2 / 15.0f, 0, 0}, {0, 0, 1 / 49.0f, 0}, {0, 0, -1 / 49.0f, 1}}};
 
 // Every point lies in the box (within rounding).
 ::testing::AssertionResult containsAll(const Obox& box, const std::vector<Float3>& points) {
@@ -30,20 +40,12 @@ using testing::near3;
     return ::testing::AssertionSuccess();
 }
 
-TEST(Aabox, FromPoints) {
+TEST(Bounds, AaboxAndSphere) {
     const Float3 points[3] = {{1, -2, 3}, {-1, 4, 3}, {0, 0, 7}};
     const Aabox box = aaboxFromPoints(3, points);
     EXPECT_TRUE(near3(box.center, {0, 1, 5}, 0));
     EXPECT_TRUE(near3(box.extents, {1, 3, 2}, 0));
-    const Aabox one = aaboxFromPoints(1, points);
-    EXPECT_TRUE(near3(one.center, points[0], 0));
-    EXPECT_TRUE(near3(one.extents, {0, 0, 0}, 0));
     EXPECT_TRUE(near3(aaboxFromPoints(0, nullptr).extents, {0, 0, 0}, 0));
-}
-
-TEST(Sphere, SeedPairAndGrowth) {
-    const Float3 same[3] = {{2, 3, 4}, {2, 3, 4}, {2, 3, 4}};
-    EXPECT_EQ(sphereFromPoints(3, same, sizeof(Float3)).radius, 0.0f);
     EXPECT_EQ(sphereFromPoints(0, nullptr, 12).radius, 0.0f);
 
     // The x, y and z extreme pairs are all 2 apart, so the z pair (first and
@@ -65,26 +67,32 @@ TEST(Sphere, SeedPairAndGrowth) {
     EXPECT_NEAR(f.radius, 1.25f, 1e-6f);
 }
 
-// A 9 x 5 x 3 grid filling an 8 x 4 x 2 box, turned and moved: the fit is
-// that box (its axes in the order the eigenvalues come).
-TEST(Obox, FitsAKnownBox) {
+// Known boxes: a 9 x 5 x 3 grid filling an 8 x 4 x 2 box, turned and moved,
+// and a diamond whose axes are the xy diagonals (two rows of the covariance
+// minus its largest eigenvalue are parallel there).
+TEST(Bounds, OboxFitsKnownBoxes) {
     const Float3 axis = normalize(Float3{1, 2, 3});
     const Quaternion turn{axis.x * std::sin(0.5f), axis.y * std::sin(0.5f), axis.z * std::sin(0.5f), std::cos(0.5f)};
-    std::vector<Float3> points;
+    std::vector<Float3> grid;
     for (int x = -4; x <= 4; ++x)
         for (int y = -2; y <= 2; ++y)
             for (int z = -1; z <= 1; ++z)
-                points.push_back(rotate(Float3{float(x), float(y), float(z)}, turn) + Float3{10, 0, 0});
-    const Obox box = oboxFromPoints(points.size(), points.data());
-    EXPECT_TRUE(near3(box.center, {10, 0, 0}, 1e-5f));
-    float extents[3] = {box.extents.x, box.extents.y, box.extents.z};
-    std::sort(extents, extents + 3);
-    EXPECT_TRUE(near3({extents[0], extents[1], extents[2]}, {1, 2, 4}, 1e-5f));
-    EXPECT_TRUE(containsAll(box, points));
+                grid.push_back(rotate(Float3{float(x), float(y), float(z)}, turn) + Float3{10, 0, 0});
+    const std::vector<Float3> diamond = {{1, 1, 0}, {-1, -1, 0}, {2, -2, 0}, {-2, 2, 0}, {0, 0, 1}, {0, 0, -1}};
+    const float root2 = std::sqrt(2.0f);
+    for (const auto& [points, center, sorted] : {std::tuple{grid, Float3{10, 0, 0}, Float3{1, 2, 4}},
+                                                 std::tuple{diamond, Float3{0, 0, 0}, Float3{1, root2, 2 * root2}}}) {
+        const Obox box = oboxFromPoints(points.size(), points.data());
+        EXPECT_TRUE(near3(box.center, center, 1e-5f));
+        float extents[3] = {box.extents.x, box.extents.y, box.extents.z};
+        std::sort(extents, extents + 3);
+        EXPECT_TRUE(near3({extents[0], extents[1], extents[2]}, sorted, 1e-5f));
+        EXPECT_TRUE(containsAll(box, points));
+    }
 }
 
 // Degenerate sets still give a unit orientation and a box around every point.
-TEST(Obox, DegenerateSetsContainEveryPoint) {
+TEST(Bounds, OboxOfDegenerateSetsContainsEveryPoint) {
     const std::vector<std::vector<Float3>> sets = {
         {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {5, 0, 0}},                   // on an axis
         {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}},                              // on a diagonal
@@ -102,22 +110,57 @@ TEST(Obox, DegenerateSetsContainEveryPoint) {
     EXPECT_EQ(oboxFromPoints(0, nullptr).orientation.w, 1.0f);
 }
 
-TEST(PrincipalAxes, EigenvectorsWhenRowsAreParallel) {
-    // C = n n^T + 2 I with n = (1, 1, 1): eigenvalue 5 along n, 2 twice across
-    // it. For 2 every row of C - 2 I is (1, 1, 1): the vector must still lie
-    // across n.
-    double roots[3];
-    ASSERT_TRUE(covarianceEigenvalues({3, 3, 3, 1, 1, 1}, roots));
-    std::sort(roots, roots + 3);
-    EXPECT_DOUBLE_EQ(roots[0], 2);
-    EXPECT_DOUBLE_EQ(roots[2], 5);
-    const Float3 across = covarianceEigenvector({3, 3, 3, 1, 1, 1}, 2);
-    EXPECT_NEAR(length(across), 1, 1e-6f);
-    EXPECT_NEAR(dot(across, {1, 1, 1}), 0, 1e-6f);
-    // In-plane eigenvalues 3 and 1 of [[2, 1], [1, 2]].
-    const float h = std::sqrt(0.5f);
-    EXPECT_TRUE(near3(covarianceEigenvector({2, 2, 0, 1, 0, 0}, 3), {h, h, 0}, 1e-7f));
-    EXPECT_TRUE(near3(covarianceEigenvector({2, 2, 0, 1, 0, 0}, 1), {h, -h, 0}, 1e-7f));
+// The orthographic volume is pinned by the transform and box tests below.
+TEST(Frustum, FromPerspective) {
+    const Frustum p = frustumFromProjection(kPerspective);
+    EXPECT_TRUE(near3({p.rightSlope, p.topSlope, p.nearDistance}, {2, 1, 1}, 1e-6f));
+    EXPECT_TRUE(near3({p.leftSlope, p.bottomSlope, p.farDistance}, {-2, -1, 100}, 1e-3f));
+    EXPECT_EQ(p.rightOffset, 0.0f);
+}
+
+// A quarter turn of yaw sends +z to +x; scale 2 doubles distances and offsets.
+TEST(Frustum, TransformScalesTurnsAndMoves) {
+    Frustum source = frustumFromProjection(kOrthographic);
+    source.origin = {1, 0, 0};
+    const Quaternion yaw = quaternionPitchYawRoll(0, kPi / 2, 0);
+    const Frustum f = transformFrustum(source, 2, yaw, {0, 0, 10});
+    EXPECT_TRUE(near3(f.origin, {0, 0, 8}, 1e-6f));
+    EXPECT_TRUE(testing::sameRotation(f.orientation, yaw, 1e-6f));
+    EXPECT_TRUE(near3({f.nearDistance, f.farDistance, f.rightOffset}, {2, 100, 20}, 1e-4f));
+    EXPECT_NEAR(f.bottomOffset, -15, 1e-5f);
+    EXPECT_EQ(f.rightSlope, 0.0f);
+    // The moved volume looks along +x from (0, 0, 8).
+    EXPECT_EQ(oboxFrustumTest({{50, 0, 8}, {1, 1, 1}, kNone}, f), kInside);
+    EXPECT_EQ(oboxFrustumTest({{0, 0, 58}, {1, 1, 1}, kNone}, f), kOutside);
+}
+
+TEST(Frustum, BoxTest) {
+    const Frustum pyramid{{0, 0, 0}, kNone, 1, -1, 1, -1, 1, 100};
+    const Frustum box = frustumFromProjection(kOrthographic);
+    struct Case {
+        const char* name;
+        const Frustum& frustum;
+        Obox obox;
+        int expected;
+    };
+    const Case cases[] = {
+        {"inside", pyramid, {{0, 0, 50}, {1, 1, 1}, kNone}, kInside},
+        {"behind the apex", pyramid, {{0, 0, -5}, {1, 1, 1}, kNone}, kOutside},
+        {"in front of the near plane", pyramid, {{0, 0, 0.5f}, {0.2f, 0.2f, 0.2f}, kNone}, kOutside},
+        {"across a side plane", pyramid, {{50, 0, 50}, {1, 1, 1}, kNone}, kIntersecting},
+        {"beyond the far plane", pyramid, {{0, 0, 150}, {5, 5, 5}, kNone}, kOutside},
+        {"touching the far plane", pyramid, {{0, 0, 101}, {1, 1, 1}, kNone}, kIntersecting},
+        {"around the whole volume", pyramid, {{0, 0, 50}, {500, 500, 500}, kNone}, kIntersecting},
+        // Beside the edge where the right and top planes meet, turned: no
+        // plane separates it alone, an edge cross product does.
+        {"beside the edge", pyramid, {{12, 12, 10}, {1, 1, 1}, kTurned}, kOutside},
+        {"touching the edge", pyramid, {{11.5f, 11.5f, 10}, {1, 1, 1}, kTurned}, kIntersecting},
+        {"orthographic: near the corner", box, {{9.5f, 7, 2}, {0.1f, 0.1f, 0.1f}, kNone}, kInside},
+        {"orthographic: beside", box, {{10.5f, 0, 25}, {0.1f, 0.1f, 0.1f}, kNone}, kOutside},
+        {"orthographic: beside the edge", box, {{10.74f, 8.24f, 25}, {1, 0.1f, 1}, kTurned}, kOutside},
+        {"orthographic: touching the edge", box, {{10.68f, 8.18f, 25}, {1, 0.1f, 1}, kTurned}, kIntersecting},
+    };
+    for (const Case& c : cases) EXPECT_EQ(oboxFrustumTest(c.obox, c.frustum), c.expected) << c.name;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include "math/trig.h"
 #include "math/vector.h"
 
 namespace korvel::model::xfile::testing {
