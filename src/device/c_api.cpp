@@ -9,7 +9,7 @@
 #include "device/lighting.h"
 #include "device/render_target.h"
 #include "device/screen.h"
-#include "platform/wide_string.h"
+#include "platform/files.h"
 
 using namespace korvel;
 

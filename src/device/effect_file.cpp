@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/file_bytes.h"
+#include "platform/files.h"
 
 namespace korvel::device {
 

@@ -4,7 +4,7 @@
 #include "Korvelv0.h"
 #include "draw2d/sprite.h"
 #include "draw2d/texture_table.h"
-#include "platform/wide_string.h"
+#include "platform/files.h"
 
 using namespace korvel;
 

@@ -8,7 +8,7 @@
 #include "draw2d/sprite.h"
 #include "draw2d/text_surface.h"
 #include "draw2d/texture_numbers.h"
-#include "platform/wide_string.h"
+#include "platform/files.h"
 
 using namespace korvel;
 

@@ -12,7 +12,7 @@
 #include "model/pt3_reader.h"
 #include "model/store.h"
 #include "model/tool_input.h"
-#include "platform/wide_string.h"
+#include "platform/files.h"
 
 using namespace korvel;
 using namespace korvel::model;

@@ -11,7 +11,7 @@
 #include "model/line_reader.h"
 #include "model/store.h"
 #include "model/texture_name.h"
-#include "platform/file_bytes.h"
+#include "platform/files.h"
 
 namespace korvel::model {
 namespace {

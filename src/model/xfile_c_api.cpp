@@ -6,7 +6,7 @@
 #include "model/library_textures.h"
 #include "model/store.h"
 #include "model/xfile_reader.h"
-#include "platform/wide_string.h"
+#include "platform/files.h"
 
 extern "C" KORVEL_API int ReadXfile(const wchar_t* path, int normalmode, double scale, int skinmode, int writept3) {
     using namespace korvel;

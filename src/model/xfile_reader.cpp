@@ -16,7 +16,7 @@
 #include "model/xfile_pt3_name.h"
 #include "model/xfile_skeleton.h"
 #include "model/xfile_skin.h"
-#include "platform/file_bytes.h"
+#include "platform/files.h"
 
 namespace korvel::model {
 namespace {

@@ -26,6 +26,19 @@ struct TextureImage {
     std::vector<MipLevel> mips;
 };
 
+// Mip chains: each level halves both sizes (rounding down, never below 1)
+// and is the area-weighted box filter of the level above.
+
+// Number of levels from width x height down to 1 x 1.
+uint32_t fullMipCount(uint32_t width, uint32_t height);
+
+// The next smaller level of source. Every destination pixel averages the
+// source area it covers, so odd sizes weigh edge pixels by their overlap.
+MipLevel downsample(const MipLevel& source);
+
+// Appends box-filtered levels to a non-empty chain until it reaches 1 x 1.
+void completeMipChain(std::vector<MipLevel>& mips);
+
 // Largest width or height accepted by the loaders: every OpenGL 4.5 device
 // takes textures of this size, so a loaded image always fits the device.
 inline constexpr uint32_t kMaxDimension = 16384;

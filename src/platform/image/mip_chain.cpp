@@ -1,4 +1,4 @@
-#include "platform/image/mip_chain.h"
+#include "platform/image/image.h"
 
 #include <algorithm>
 #include <bit>

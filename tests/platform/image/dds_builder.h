@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "platform/image/dds_format.h"
+#include "platform/image/dds.h"
 
 namespace korvel::image::test {
 

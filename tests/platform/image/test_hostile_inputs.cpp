@@ -1,19 +1,16 @@
 // Truncated, corrupt, hostile and oversized inputs: every one is refused
 // without crashing, reading out of bounds, blocking, or allocating for data
 // the file lacks.
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "dds_builder.h"
+#include "platform/files.h"
 #include "platform/image/image.h"
 #include "support/pixels.h"
-#include "platform/file_bytes.h"
 
 namespace korvel::image {
 namespace {
@@ -48,25 +45,14 @@ std::vector<uint8_t> patched(std::vector<uint8_t> bytes, size_t offset, uint32_t
     return bytes;
 }
 
-std::vector<uint8_t> garbage(size_t size) {
-    std::mt19937 random(1);
-    std::vector<uint8_t> bytes(size);
-    for (uint8_t& b : bytes) b = static_cast<uint8_t>(random() >> 24);
-    bytes[0] = 0xA5;  // not the first byte of any accepted format
+std::vector<uint8_t> saved(int kind, const std::string& name) {
+    EXPECT_TRUE(saveImageFile(kind, tempPath(name), gradientImage(16, 16)));
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(platform::readFileBytes(tempPath(name), kMaxImageFileBytes, bytes), platform::FileRead::ok);
     return bytes;
 }
 
-class HostileInputs : public ::testing::Test {
-protected:
-    std::vector<uint8_t> saved(int kind, const std::string& name) {
-        EXPECT_TRUE(saveImageFile(kind, tempPath(name), gradientImage(16, 16)));
-        std::vector<uint8_t> bytes;
-        EXPECT_EQ(platform::readFileBytes(tempPath(name), kMaxImageFileBytes, bytes), platform::FileRead::ok);
-        return bytes;
-    }
-};
-
-TEST_F(HostileInputs, AreRefusedWithEmptyOutput) {
+TEST(HostileInputs, AreRefusedWithEmptyOutput) {
     const std::vector<uint8_t> png = saved(3, "valid.png");
     const std::vector<uint8_t> jpg = saved(1, "valid.jpg");
     size_t frame = 2;  // the JPG frame header, whose height and width follow at +5 and +7
@@ -79,7 +65,7 @@ TEST_F(HostileInputs, AreRefusedWithEmptyOutput) {
     const std::vector<std::pair<std::string, std::vector<uint8_t>>> cases = {
         {"empty", {}},
         {"text", std::vector<uint8_t>(text.begin(), text.end())},
-        {"garbage", garbage(4096)},
+        {"garbage", std::vector<uint8_t>(4096, 0xA5)},  // 0xA5 starts no accepted format
         {"dds magic only", {'D', 'D', 'S', ' '}},
         {"wrong header size", altered([](DdsBuilder& f) { f.set(dds::Size, 100); })},
         {"wrong pixel format size", altered([](DdsBuilder& f) { f.set(dds::PixelFormatSize, 0); })},
@@ -122,7 +108,7 @@ TEST_F(HostileInputs, AreRefusedWithEmptyOutput) {
     EXPECT_FALSE(loadTextureMemory(nullptr, 128, image));
 }
 
-TEST_F(HostileInputs, EveryTruncationOfValidFilesIsRefused) {
+TEST(HostileInputs, EveryTruncationOfValidFilesIsRefused) {
     // The PNG decoder needs no end chunk (12 bytes) after the pixel data.
     const std::vector<std::pair<std::vector<uint8_t>, size_t>> files = {
         {saved(3, "valid.png"), 12}, {validRgba(3, 3).bytes(), 0}, {dxt1(8, 8, 4, 4 * 8 + 8 + 8 + 8), 0},
@@ -135,16 +121,13 @@ TEST_F(HostileInputs, EveryTruncationOfValidFilesIsRefused) {
     }
 }
 
-TEST_F(HostileInputs, FilesBeyondTheReadersCeilingsAreRefusedAtOnce) {
-    const std::string fifo = tempPath("fifo.png");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // no writer: opening it must not wait
+// The file is sparse: it takes no disk.
+TEST(HostileInputs, FilesBeyondTheCeilingAreRefusedUnread) {
     const std::string large = tempPath("large.png");
     std::ofstream(large).close();
-    std::filesystem::resize_file(large, kMaxImageFileBytes + 1);  // sparse: takes no disk
-    for (const std::string& path : {fifo, large, std::string("/dev/zero"), tempPath(""), tempPath("absent.png")}) {
-        TextureImage image;
-        EXPECT_FALSE(loadTextureFile(path, image)) << path;
-    }
+    std::filesystem::resize_file(large, kMaxImageFileBytes + 1);
+    TextureImage image;
+    EXPECT_FALSE(loadTextureFile(large, image));
 }
 
 }  // namespace

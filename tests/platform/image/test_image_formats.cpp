@@ -1,18 +1,20 @@
-// Every format the loader reads, decoded against hand-computed pixels, and
-// the mip chains it builds.
+// Every format the loader reads, decoded against hand-computed pixels; the
+// mip chains it builds; captures written and read back, at UTF-8 paths made
+// from wide strings.
+#include <filesystem>
 #include <utility>
 #include <vector>
 
 #include "dds_builder.h"
+#include "platform/files.h"
 #include "platform/image/image.h"
 #include "support/pixels.h"
-#include "platform/image/mip_chain.h"
 
 namespace korvel::image {
 namespace {
 
-
 using test::DdsBuilder;
+using korvel::testing::tempPath;
 using Pixel = korvel::testing::Rgba;
 using korvel::testing::pixelsOf;
 
@@ -128,6 +130,39 @@ TEST(MipChain, BoxFilterWeighsPixelsByCoveredArea) {
     // Channels are filtered independently.
     EXPECT_EQ(downsample(MipLevel{2, 1, {255, 0, 10, 0, 0, 255, 20, 255}}).rgba,
               (std::vector<uint8_t>{128, 128, 15, 128}));
+}
+
+// The lossless kinds read back exactly, also at a UTF-8 path; kinds, images
+// and folders that cannot be written leave no file.
+TEST(SaveLoad, LosslessKindsReadBackAsWrittenFailuresWriteNothing) {
+    gpu::Image image = korvel::testing::gradientImage(37, 21);
+    for (size_t i = 0; i < image.rgba.size(); i += 4) image.rgba[i + 2] = static_cast<uint8_t>(255 - image.rgba[i]);
+    const std::string png = platform::utf8FromWide(L"\u30c6\u30af\u30b9\u30c1\u30e3.png");
+    for (const auto& [kind, name] : {std::pair{0, std::string("capture.bmp")}, {3, png}, {4, "capture.dds"}}) {
+        ASSERT_TRUE(saveImageFile(kind, tempPath(name), image)) << name;
+        TextureImage loaded;
+        ASSERT_TRUE(loadTextureFile(tempPath(name), loaded)) << name;
+        EXPECT_EQ(loaded.width, 37u);
+        EXPECT_EQ(loaded.mips[0].rgba, image.rgba) << name;
+    }
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(tempPath("")) / u8"\u30c6\u30af\u30b9\u30c1\u30e3.png"));
+
+    gpu::Image shortPixels = image;
+    shortPixels.rgba.pop_back();
+    for (const auto& [kind, picture] : {std::pair{2, image}, {5, image}, {-1, image}, {3, shortPixels},
+                                        {3, gpu::Image{}}}) {
+        EXPECT_FALSE(saveImageFile(kind, tempPath("capture"), picture)) << kind;
+        EXPECT_FALSE(std::filesystem::exists(tempPath("capture"))) << kind;
+    }
+    EXPECT_FALSE(saveImageFile(3, tempPath("missing/folder/capture.png"), image));
+}
+
+TEST(WideStrings, EncodeEveryLengthAndReplaceInvalidValues) {
+    EXPECT_EQ(platform::utf8FromWide(L"a\u00e9\u30c6\U0001F600"), "a\xC3\xA9\xE3\x83\x86\xF0\x9F\x98\x80");
+    const wchar_t invalid[] = {L'a', static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0x110000),
+                               static_cast<wchar_t>(-5), L'b', 0};
+    EXPECT_EQ(platform::utf8FromWide(invalid), "a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+    EXPECT_EQ(platform::utf8FromWide(nullptr), "");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Whole-file reads and writes for every reader of files a host names: model
-// files, the effect file and images.
+// What the host hands the library by name: wide-character strings from the C
+// interface, converted to UTF-8, and whole files read and written for every
+// reader of files a host names (model files, the effect file and images).
 //
 // Reads open only regular files, checked before any byte is read and without
 // blocking, so a FIFO, a device such as /dev/zero or a directory fails at
@@ -12,6 +13,11 @@
 #include <vector>
 
 namespace korvel::platform {
+
+// UTF-8 encoding of a null-terminated wide string (UTF-32 on Linux); null
+// gives an empty string. Values that are not Unicode scalar values
+// (surrogates, negative or above U+10FFFF) become U+FFFD.
+std::string utf8FromWide(const wchar_t* wide);
 
 enum class FileRead {
     ok,

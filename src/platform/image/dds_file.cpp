@@ -1,15 +1,24 @@
-#include "platform/image/dds_header.h"
-
 #include <algorithm>
 
-#include "platform/image/dds_format.h"
-#include "platform/image/mip_chain.h"
+#include "platform/image/dds.h"
 
 namespace korvel::image {
 
 namespace {
 
 using namespace dds;
+
+// A 2D texture's size, mip count and pixel encoding. Only the first element
+// of an array or cube texture is described.
+struct DdsLayout {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t mipCount = 0;
+    bool blockCompressed = false;
+    BlockFormat blocks = BlockFormat::Bc1;  // when blockCompressed
+    ChannelMasks masks;                     // otherwise
+    size_t dataOffset = 0;                  // first byte of level 0
+};
 
 // Masks for the extension header's uncompressed formats, byte 0 lowest.
 constexpr ChannelMasks kRgba8{32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
@@ -68,8 +77,10 @@ bool encodingFromMasks(const uint8_t* header, uint32_t flags, DdsLayout& out) {
     return isDecodable(out.masks);
 }
 
-}  // namespace
-
+// Accepts headers of 2D textures up to kMaxDimension per side, with a mip
+// count no larger than the full chain, in BC1 to BC3 or a decodable mask
+// format, given with or without the extension header. Whether the file holds
+// the pixel data is left to the caller.
 bool parseDdsHeader(const uint8_t* data, size_t size, DdsLayout& out) {
     out = {};
     if (size < kMagicBytes + kHeaderBytes || !hasMagic(data, size)) return false;
@@ -101,11 +112,61 @@ bool parseDdsHeader(const uint8_t* data, size_t size, DdsLayout& out) {
     return encodingFromDxgi(readWord(extension + 4 * DxgiFormat), out);
 }
 
+// Bytes of one mip level of the given size in the layout's encoding.
 uint64_t levelBytes(const DdsLayout& layout, uint32_t width, uint32_t height) {
     if (layout.blockCompressed) {
         return uint64_t{(width + 3) / 4} * ((height + 3) / 4) * blockBytes(layout.blocks);
     }
     return uint64_t{width} * height * (layout.masks.bitCount / 8);
+}
+
+}  // namespace
+
+bool readDds(const uint8_t* data, size_t size, std::vector<MipLevel>& mips) {
+    mips.clear();
+    DdsLayout layout;
+    if (!parseDdsHeader(data, size, layout)) return false;
+
+    uint64_t total = 0;
+    for (uint32_t level = 0; level < layout.mipCount; ++level) {
+        total += levelBytes(layout, std::max(layout.width >> level, 1u), std::max(layout.height >> level, 1u));
+    }
+    if (total > size - layout.dataOffset) return false;
+
+    const uint8_t* pixels = data + layout.dataOffset;
+    mips.reserve(layout.mipCount);
+    for (uint32_t level = 0; level < layout.mipCount; ++level) {
+        const uint32_t width = std::max(layout.width >> level, 1u);
+        const uint32_t height = std::max(layout.height >> level, 1u);
+        mips.push_back(layout.blockCompressed ? decodeBlocks(layout.blocks, pixels, width, height)
+                                              : decodeMasked(layout.masks, pixels, width, height));
+        pixels += levelBytes(layout, width, height);
+    }
+    return true;
+}
+
+std::vector<uint8_t> encodeDds(const gpu::Image& image) {
+    using namespace dds;
+    const size_t headerEnd = kMagicBytes + kHeaderBytes;
+    std::vector<uint8_t> bytes(headerEnd + image.rgba.size(), 0);
+    writeWord(bytes.data(), kMagic);
+    uint8_t* header = bytes.data() + kMagicBytes;
+    auto set = [header](size_t index, uint32_t value) { writeWord(header + 4 * index, value); };
+    set(Size, kHeaderBytes);
+    set(Flags, kFlagCaps | kFlagHeight | kFlagWidth | kFlagPitch | kFlagPixelFormat);
+    set(Height, image.height);
+    set(Width, image.width);
+    set(PitchOrLinearSize, image.width * 4);
+    set(PixelFormatSize, kPixelFormatBytes);
+    set(PixelFormatFlags, kPixelRgb | kPixelAlphaPixels);
+    set(RgbBitCount, 32);
+    set(RedMask, 0x000000FF);
+    set(GreenMask, 0x0000FF00);
+    set(BlueMask, 0x00FF0000);
+    set(AlphaMask, 0xFF000000);
+    set(Caps, kCapsTexture);
+    std::copy(image.rgba.begin(), image.rgba.end(), bytes.begin() + headerEnd);
+    return bytes;
 }
 
 }  // namespace korvel::image
