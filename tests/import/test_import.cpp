@@ -18,14 +18,96 @@
 #include "Korvelv0.h"
 #include "converter.h"
 #include "support/device.h"
-#include "import_error.h"
-#include "skeleton.h"
-#include "source_pose.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace korvel::testing;
+
+// The pose a scene's own data gives a mesh's vertices, for comparing with
+// what the library draws from the converted file: node transforms from
+// their keys, chained to the root, each vertex skinned by all of its bone
+// weights (offset matrix, then the bone's global transform) or placed by
+// its node, after the morph targets at their weights.
+struct SourceVertex {
+    aiVector3t<double> position;
+    int influences = 0;       // bones holding the vertex
+    bool unplacedBone = false;  // held by a bone whose node the scene lacks
+};
+
+using korvel_import::Matrix;
+using korvel_import::toDouble;
+using Vector = aiVector3t<double>;
+
+Matrix local(const aiNode& node, const aiAnimation* animation, double ticks) {
+    const Matrix own = toDouble(node.mTransformation);
+    for (unsigned c = 0; animation != nullptr && c < animation->mNumChannels; ++c) {
+        const aiNodeAnim& ch = *animation->mChannels[c];
+        if (ch.mNodeName != node.mName) continue;
+        Vector scale, position;
+        aiQuaterniont<double> rotation;
+        own.Decompose(scale, rotation, position);
+        using namespace korvel_import;
+        return Matrix(sampleVector(ch.mScalingKeys, ch.mNumScalingKeys, ticks, scale),
+                      sampleRotation(ch.mRotationKeys, ch.mNumRotationKeys, ticks, rotation),
+                      sampleVector(ch.mPositionKeys, ch.mNumPositionKeys, ticks, position));
+    }
+    return own;
+}
+
+Matrix global(const aiNode& node, const aiAnimation* animation, double ticks) {
+    Matrix m = local(node, animation, ticks);
+    for (const aiNode* p = node.mParent; p != nullptr; p = p->mParent) m = local(*p, animation, ticks) * m;
+    return m;
+}
+
+// The morph weights an animation gives a mesh at ticks, linear between keys.
+std::vector<double> sourceMorphWeights(const aiAnimation& animation, const aiMesh& mesh, double ticks) {
+    std::vector<double> weights(mesh.mNumAnimMeshes, 0.0);
+    if (animation.mNumMorphMeshChannels == 0) return weights;
+    const aiMeshMorphAnim& channel = *animation.mMorphMeshChannels[0];
+    const korvel_import::KeySpan s = korvel_import::findKeys(channel.mKeys, channel.mNumKeys, ticks);
+    for (const unsigned k : {s.lo, s.hi}) {
+        const double share = k == s.lo ? 1 - s.u : s.u;
+        for (unsigned i = 0; i < channel.mKeys[k].mNumValuesAndWeights; ++i)
+            weights[channel.mKeys[k].mValues[i]] += share * channel.mKeys[k].mWeights[i];
+        if (s.lo == s.hi) break;
+    }
+    return weights;
+}
+
+// Positions in scene units of every vertex of the mesh that the node
+// places, at ticks of animation (null: at rest), with the morph weights
+// given (one per target; empty: none).
+std::vector<SourceVertex> sourcePose(const aiScene& scene, const aiNode& meshNode, const aiMesh& mesh,
+                                     const aiAnimation* animation, double ticks,
+                                     const std::vector<double>& morphWeights) {
+    std::vector<Vector> rest(mesh.mNumVertices);
+    for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
+        const aiVector3D& p = mesh.mVertices[v];
+        rest[v] = Vector(p.x, p.y, p.z);
+        for (size_t t = 0; t < morphWeights.size(); ++t) {
+            const aiVector3D& q = mesh.mAnimMeshes[t]->mVertices[v];
+            rest[v] += morphWeights[t] * (Vector(q.x, q.y, q.z) - Vector(p.x, p.y, p.z));
+        }
+    }
+    std::vector<SourceVertex> out(mesh.mNumVertices);
+    for (unsigned b = 0; b < mesh.mNumBones; ++b) {
+        const aiBone& bone = *mesh.mBones[b];
+        const aiNode* node = scene.mRootNode->FindNode(bone.mName);
+        const Matrix skin = node ? global(*node, animation, ticks) * toDouble(bone.mOffsetMatrix) : Matrix();
+        for (unsigned w = 0; w < bone.mNumWeights; ++w) {
+            SourceVertex& v = out[bone.mWeights[w].mVertexId];
+            v.position += double{bone.mWeights[w].mWeight} * (skin * rest[bone.mWeights[w].mVertexId]);
+            v.influences += 1;
+            v.unplacedBone |= node == nullptr;
+        }
+    }
+    const Matrix place = global(meshNode, animation, ticks);
+    for (unsigned v = 0; v < mesh.mNumVertices; ++v)
+        if (out[v].influences == 0) out[v].position = place * rest[v];
+    return out;
+}
 
 const fs::path kModels = "/usr/share/assimp/models";
 
@@ -73,14 +155,9 @@ double litCoverage(int image, int motion) {
     ClearColorZ(1, 0, 0, 1.0);
     RenderImage(image, 1, -1, 0, motion, 0);
     RenderImage(image, 0, -1, 0, motion, 0);
-    const auto shot = captureBackBuffer();
-    int lit = 0;
-    for (uint32_t y = 0; y < shot.height; ++y)
-        for (uint32_t x = 0; x < shot.width; ++x) {
-            const Rgba c = pixelAt(shot, x, y);
-            lit += std::max({c.r, c.g, c.b}) > 24 ? 1 : 0;
-        }
-    return static_cast<double>(lit) / (shot.width * shot.height);
+    const std::vector<Rgba> pixels = pixelsOf(captureBackBuffer().rgba);
+    const auto lit = std::count_if(pixels.begin(), pixels.end(), [](Rgba c) { return std::max({c.r, c.g, c.b}) > 24; });
+    return static_cast<double>(lit) / static_cast<double>(pixels.size());
 }
 
 TEST_P(ImportTest, ConvertsLoadsDrawsAndAnimatesAsTheSource) {
@@ -128,9 +205,9 @@ TEST_P(ImportTest, ConvertsLoadsDrawsAndAnimatesAsTheSource) {
         const double ticks = korvel_import::ticksAtFrame(animation, options.fps, frame);
         for (const korvel_import::Part& part : converted.parts) {
             const aiMesh& mesh = *scene.mMeshes[part.mesh];
-            const auto expected = korvel_import_test::sourcePose(
+            const auto expected = sourcePose(
                 scene, *nodeOf(*scene.mRootNode, part.mesh), mesh, &animation, ticks,
-                korvel_import_test::sourceMorphWeights(animation, mesh, ticks));
+                sourceMorphWeights(animation, mesh, ticks));
             for (int v = 0; v < part.vertexCount; ++v) {
                 if (expected[v].influences > 2 || expected[v].unplacedBone) continue;
                 const int vertex = part.firstVertex + v;

@@ -7,11 +7,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "geometry.h"
-#include "import_error.h"
-#include "shapekeys.h"
-#include "skeleton.h"
-#include "written_files.h"
 
 namespace korvel_import {
 

@@ -1,11 +1,9 @@
-#include "geometry.h"
+#include "converter.h"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
-
-#include "import_error.h"
 
 namespace korvel_import {
 

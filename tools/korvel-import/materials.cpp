@@ -1,4 +1,4 @@
-#include "materials.h"
+#include "converter.h"
 
 #include <assimp/material.h>
 

@@ -1,16 +1,23 @@
 // The model that korvel-import builds from a scene and writes as PT3: plain
 // tables in the library's units and left-handed or kept axes, already
 // scaled. Parts remember the scene mesh they came from, so that skins and
-// morph targets can be attached to their vertices.
+// morph targets can be attached to their vertices. A conversion that cannot
+// go on throws an ImportError with the reason, in words for the user.
 #pragma once
 
 #include <array>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace korvel_import {
 
 using Vec3 = std::array<double, 3>;
+
+struct ImportError : std::runtime_error {
+    explicit ImportError(const std::string& reason) : std::runtime_error(reason) {}
+};
+
 
 struct Vertex {
     int part = 0;

@@ -2,9 +2,6 @@
 
 #include <assimp/quaternion.h>
 
-#include "import_error.h"
-#include "key_sampling.h"
-
 namespace korvel_import {
 
 ScenePose::ScenePose(const aiScene& scene) {

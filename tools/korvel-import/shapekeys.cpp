@@ -1,8 +1,4 @@
-#include "shapekeys.h"
-
-#include "import_error.h"
-#include "key_sampling.h"
-#include "skeleton.h"
+#include "converter.h"
 
 namespace korvel_import {
 

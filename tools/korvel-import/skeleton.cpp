@@ -1,11 +1,9 @@
-#include "skeleton.h"
+#include "converter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <numeric>
-
-#include "import_error.h"
 
 namespace korvel_import {
 
