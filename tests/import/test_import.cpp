@@ -214,11 +214,9 @@ TEST_P(ImportTest, ConvertsLoadsDrawsAndAnimatesAsTheSource) {
                 double x, y, z;
                 Image3dVertexPosGet(image, targets > 0 ? targets : -1, frame, targets > 0 ? -1 : 0, frame, 1, &vertex,
                                     &x, &y, &z);
-                const aiVector3t<double>& e = expected[v].position;
-                const double tolerance = 1e-3 * r;
-                ASSERT_NEAR(x, e.x, tolerance) << "vertex " << vertex << " frame " << frame;
-                ASSERT_NEAR(y, e.y, tolerance) << "vertex " << vertex << " frame " << frame;
-                ASSERT_NEAR(z, -e.z, tolerance) << "vertex " << vertex << " frame " << frame;
+                const aiVector3t<double>& e = expected[v].position;  // z mirrored by the conversion
+                ASSERT_LT(std::max({std::fabs(x - e.x), std::fabs(y - e.y), std::fabs(z + e.z)}), 1e-3 * r)
+                    << "vertex " << vertex << " frame " << frame;
                 ++compared;
             }
         }
