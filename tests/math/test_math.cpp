@@ -194,8 +194,8 @@ TEST(Bounds, AaboxAndSphere) {
 }
 
 // Known boxes: a 9 x 5 x 3 grid filling an 8 x 4 x 2 box, turned and moved,
-// and a diamond whose axes are the xy diagonals (two rows of the covariance
-// minus its largest eigenvalue are parallel there).
+// and a flat kite whose axes are (1, -2) and (2, 1): for each in-plane
+// eigenvalue, the two rows of the covariance minus it are parallel.
 TEST(Bounds, OboxFitsKnownBoxes) {
     const Float3 axis = normalize(Float3{1, 2, 3});
     const Quaternion turn{axis.x * std::sin(0.5f), axis.y * std::sin(0.5f), axis.z * std::sin(0.5f), std::cos(0.5f)};
@@ -204,10 +204,10 @@ TEST(Bounds, OboxFitsKnownBoxes) {
         for (int y = -2; y <= 2; ++y)
             for (int z = -1; z <= 1; ++z)
                 grid.push_back(rotate(Float3{float(x), float(y), float(z)}, turn) + Float3{10, 0, 0});
-    const std::vector<Float3> diamond = {{1, 1, 0}, {-1, -1, 0}, {2, -2, 0}, {-2, 2, 0}, {0, 0, 1}, {0, 0, -1}};
-    const float root2 = std::sqrt(2.0f);
+    const std::vector<Float3> kite = {{1, 2, 0}, {-1, -2, 0}, {2, -2, 0}, {-2, 2, 0}};
+    const float root5 = std::sqrt(5.0f);
     for (const auto& [points, center, sorted] : {std::tuple{grid, Float3{10, 0, 0}, Float3{1, 2, 4}},
-                                                 std::tuple{diamond, Float3{0, 0, 0}, Float3{1, root2, 2 * root2}}}) {
+                                                 std::tuple{kite, Float3{0, 0, 0}, Float3{0, 4 / root5, 6 / root5}}}) {
         const Obox box = oboxFromPoints(points.size(), points.data());
         EXPECT_TRUE(near3(box.center, center, 1e-5f));
         float extents[3] = {box.extents.x, box.extents.y, box.extents.z};
