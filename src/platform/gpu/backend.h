@@ -1,6 +1,6 @@
 // Chooses the backend that creates the library's GPU device. The device layer
-// always goes through createDevice(); tests replace the factory to put a
-// recording or fault-injecting wrapper around the real backend.
+// always goes through createDevice(); tests and benchmarks replace the
+// factory to put their own stand-ins around or in place of the real backend.
 #pragma once
 
 #include <functional>

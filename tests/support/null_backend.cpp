@@ -1,11 +1,11 @@
-#include "render/null_backend.h"
-
+// The null backend of gpu_doubles.h. With it the library's own CPU work per
+// call can be timed without a driver behind it.
 #include <vector>
 
-namespace korvel::bench {
-namespace {
+#include "support/gpu_doubles.h"
 
-using namespace gpu;
+namespace korvel::gpu {
+namespace {
 
 class NullBuffer final : public Buffer {
 public:
@@ -156,4 +156,4 @@ BackendFactory nullBackendFactory() {
     };
 }
 
-}  // namespace korvel::bench
+}  // namespace korvel::gpu
