@@ -13,23 +13,10 @@
 
 namespace korvel::gpu {
 
+// Compile fails with an error text; Device is a call of the backend factory.
 enum class FaultKind : uint8_t {
-    Device,  // a call of the backend factory
-    BackBuffer,
-    Buffer,
-    Texture,
-    ShaderResourceView,
-    RenderTargetView,
-    DepthStencilView,
-    Compile,  // Device::compileShader (fails with an error text)
-    VertexShader,
-    GeometryShader,
-    PixelShader,
-    InputLayout,
-    Sampler,
-    DepthStencilState,
-    BlendState,
-    RasterizerState,
+    Device, BackBuffer, Buffer, Texture, ShaderResourceView, RenderTargetView, DepthStencilView, Compile,
+    VertexShader, GeometryShader, PixelShader, InputLayout, Sampler, DepthStencilState, BlendState, RasterizerState,
 };
 constexpr size_t kFaultKindCount = static_cast<size_t>(FaultKind::RasterizerState) + 1;
 

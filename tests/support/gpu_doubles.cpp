@@ -1,6 +1,8 @@
-// The fault-injecting, recording wrapper: its device fails creations as the
-// plan says, its context records the calls of gpu_doubles.h, and everything
-// else is forwarded to the wrapped backend, whose objects the caller holds.
+// The stand-in backends of gpu_doubles.h. The wrapper's device fails
+// creations as the plan says and its context records the calls of
+// gpu_doubles.h; everything else goes to the wrapped backend, whose objects
+// the caller holds. The null backend's objects are empty shells, and its
+// context is the same context with nothing behind it.
 #include <utility>
 
 #include "support/gpu_doubles.h"
@@ -29,6 +31,71 @@ namespace {
 
 using Plan = std::shared_ptr<FaultPlan>;
 using Log = std::shared_ptr<CallLog>;
+
+struct NullBuffer final : Buffer {
+    explicit NullBuffer(const BufferDesc& desc) : description(desc), scratch(desc.cpuWrite ? desc.byteWidth : 0) {}
+    const BufferDesc& desc() const override { return description; }
+    BufferDesc description;
+    std::vector<uint8_t> scratch;
+};
+
+struct NullTexture final : Texture2D {
+    explicit NullTexture(const Texture2DDesc& desc) : description(desc) {}
+    const Texture2DDesc& desc() const override { return description; }
+    Texture2DDesc description;
+};
+
+template <class View>
+struct NullView final : View {
+    explicit NullView(Texture2D& texture) : viewed(texture) {}
+    Texture2D& texture() const override { return viewed; }
+    Texture2D& viewed;
+};
+
+struct NullCode final : ShaderCode {
+    explicit NullCode(const char* profile)
+        : kind(profile[0] == 'v' ? ShaderStage::Vertex : profile[0] == 'g' ? ShaderStage::Geometry : ShaderStage::Pixel) {}
+    ShaderStage stage() const override { return kind; }
+    ShaderStage kind;
+};
+
+template <class T>
+using Own = std::unique_ptr<T>;
+
+class NullDevice final : public Device {
+public:
+    Own<Buffer> createBuffer(const BufferDesc& desc, const void*) override { return std::make_unique<NullBuffer>(desc); }
+    Own<Texture2D> createTexture2D(const Texture2DDesc& desc, const SubresourceData*) override {
+        return std::make_unique<NullTexture>(desc);
+    }
+    Own<ShaderResourceView> createShaderResourceView(Texture2D& t) override {
+        return std::make_unique<NullView<ShaderResourceView>>(t);
+    }
+    Own<RenderTargetView> createRenderTargetView(Texture2D& t) override {
+        return std::make_unique<NullView<RenderTargetView>>(t);
+    }
+    Own<DepthStencilView> createDepthStencilView(Texture2D& t) override {
+        return std::make_unique<NullView<DepthStencilView>>(t);
+    }
+    Own<ShaderCode> compileShader(std::string_view, std::string_view, const char*, const char* profile,
+                                  std::string&) override {
+        return std::make_unique<NullCode>(profile);
+    }
+    Own<VertexShader> createVertexShader(const ShaderCode&) override { return std::make_unique<VertexShader>(); }
+    Own<GeometryShader> createGeometryShader(const ShaderCode&) override { return std::make_unique<GeometryShader>(); }
+    Own<PixelShader> createPixelShader(const ShaderCode&) override { return std::make_unique<PixelShader>(); }
+    Own<InputLayout> createInputLayout(const InputElement*, size_t, const ShaderCode&) override {
+        return std::make_unique<InputLayout>();
+    }
+    Own<SamplerState> createSamplerState(const SamplerDesc&) override { return std::make_unique<SamplerState>(); }
+    Own<DepthStencilState> createDepthStencilState(const DepthStencilDesc&) override {
+        return std::make_unique<DepthStencilState>();
+    }
+    Own<BlendState> createBlendState(const BlendDesc&) override { return std::make_unique<BlendState>(); }
+    Own<RasterizerState> createRasterizerState(const RasterizerDesc&) override { return std::make_unique<RasterizerState>(); }
+    DeviceStatus status() override { return DeviceStatus::Ok; }
+};
+
 
 class FaultyDevice final : public Device {
 public:
@@ -113,87 +180,117 @@ private:
     Plan plan_;
 };
 
-class RecordingContext final : public Context {
+// Records the calls of gpu_doubles.h when it has a log, and passes every
+// call to the inner context when it has one.
+class StandInContext final : public Context {
 public:
-    RecordingContext(std::unique_ptr<Context> inner, Log log) : in_(std::move(inner)), log_(std::move(log)) {}
+    StandInContext(std::unique_ptr<Context> inner, Log log) : in_(std::move(inner)), log_(std::move(log)) {}
 
-    void iaSetInputLayout(InputLayout* layout) override { in_->iaSetInputLayout(layout); }
+    void iaSetInputLayout(InputLayout* layout) override { if (in_) in_->iaSetInputLayout(layout); }
     void iaSetVertexBuffer(uint32_t slot, Buffer* buffer, uint32_t stride, uint32_t offset) override {
-        log_->records.push_back({Call::SetVertexBuffer, slot, buffer, {stride, offset}, {}});
-        in_->iaSetVertexBuffer(slot, buffer, stride, offset);
+        record({Call::SetVertexBuffer, slot, buffer, {stride, offset}, {}});
+        if (in_) in_->iaSetVertexBuffer(slot, buffer, stride, offset);
     }
     void iaSetIndexBuffer(Buffer* buffer, Format format, uint32_t offset) override {
-        log_->records.push_back({Call::SetIndexBuffer, 0, buffer, {int64_t(format), offset}, {}});
-        in_->iaSetIndexBuffer(buffer, format, offset);
+        record({Call::SetIndexBuffer, 0, buffer, {int64_t(format), offset}, {}});
+        if (in_) in_->iaSetIndexBuffer(buffer, format, offset);
     }
-    void iaSetPrimitiveTopology(Topology topology) override { in_->iaSetPrimitiveTopology(topology); }
-    void vsSetShader(VertexShader* shader) override { in_->vsSetShader(shader); }
+    void iaSetPrimitiveTopology(Topology topology) override { if (in_) in_->iaSetPrimitiveTopology(topology); }
+    void vsSetShader(VertexShader* shader) override { if (in_) in_->vsSetShader(shader); }
     void gsSetShader(GeometryShader* shader) override {
-        log_->records.push_back({Call::SetGeometryShader, 0, shader, {}, {}});
-        in_->gsSetShader(shader);
+        record({Call::SetGeometryShader, 0, shader, {}, {}});
+        if (in_) in_->gsSetShader(shader);
     }
-    void psSetShader(PixelShader* shader) override { in_->psSetShader(shader); }
+    void psSetShader(PixelShader* shader) override { if (in_) in_->psSetShader(shader); }
     void setConstantBuffer(ShaderStage stage, uint32_t slot, Buffer* buffer) override {
-        in_->setConstantBuffer(stage, slot, buffer);
+        if (in_) in_->setConstantBuffer(stage, slot, buffer);
     }
     void setShaderResource(ShaderStage stage, uint32_t slot, ShaderResourceView* view) override {
-        in_->setShaderResource(stage, slot, view);
+        if (in_) in_->setShaderResource(stage, slot, view);
     }
     void setSampler(ShaderStage stage, uint32_t slot, SamplerState* sampler) override {
-        in_->setSampler(stage, slot, sampler);
+        if (in_) in_->setSampler(stage, slot, sampler);
     }
-    void rsSetState(RasterizerState* state) override { in_->rsSetState(state); }
-    void rsSetViewport(const Viewport& viewport) override { in_->rsSetViewport(viewport); }
+    void rsSetState(RasterizerState* state) override { if (in_) in_->rsSetState(state); }
+    void rsSetViewport(const Viewport& viewport) override { if (in_) in_->rsSetViewport(viewport); }
     void omSetBlendState(BlendState* state, const float factor[4], uint32_t sampleMask) override {
-        in_->omSetBlendState(state, factor, sampleMask);
+        if (in_) in_->omSetBlendState(state, factor, sampleMask);
     }
     void omSetDepthStencilState(DepthStencilState* state, uint32_t stencilRef) override {
-        in_->omSetDepthStencilState(state, stencilRef);
+        if (in_) in_->omSetDepthStencilState(state, stencilRef);
     }
     void omSetRenderTargets(RenderTargetView* target, DepthStencilView* depth) override {
-        in_->omSetRenderTargets(target, depth);
+        if (in_) in_->omSetRenderTargets(target, depth);
     }
     void updateSubresource(Buffer& buffer, const void* data, size_t bytes) override {
-        in_->updateSubresource(buffer, data, bytes);
+        if (in_) in_->updateSubresource(buffer, data, bytes);
     }
     void updateTexture(Texture2D& texture, uint32_t x, uint32_t y, uint32_t width, uint32_t height, const void* data,
                        uint32_t rowPitch) override {
-        in_->updateTexture(texture, x, y, width, height, data, rowPitch);
+        if (in_) in_->updateTexture(texture, x, y, width, height, data, rowPitch);
     }
-    bool mapDiscard(Buffer& buffer, MappedSubresource& out) override { return in_->mapDiscard(buffer, out); }
+    bool mapDiscard(Buffer& buffer, MappedSubresource& out) override {
+        if (in_) return in_->mapDiscard(buffer, out);
+        out.data = static_cast<NullBuffer&>(buffer).scratch.data();
+        return out.data != nullptr;
+    }
     void unmap(Buffer& buffer) override {
-        log_->records.push_back({Call::WriteBuffer, 0, &buffer, {}, {}});
-        in_->unmap(buffer);
+        record({Call::WriteBuffer, 0, &buffer, {}, {}});
+        if (in_) in_->unmap(buffer);
     }
-    bool mapDiscard(Texture2D& texture, MappedSubresource& out) override { return in_->mapDiscard(texture, out); }
-    void unmap(Texture2D& texture) override { in_->unmap(texture); }
+    bool mapDiscard(Texture2D& texture, MappedSubresource& out) override { return in_ && in_->mapDiscard(texture, out); }
+    void unmap(Texture2D& texture) override { if (in_) in_->unmap(texture); }
     void draw(uint32_t vertexCount, uint32_t startVertex) override {
-        log_->records.push_back({Call::Draw, 0, nullptr, {vertexCount, startVertex}, {}});
-        in_->draw(vertexCount, startVertex);
+        record({Call::Draw, 0, nullptr, {vertexCount, startVertex}, {}});
+        if (in_) in_->draw(vertexCount, startVertex);
     }
     void drawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) override {
-        log_->records.push_back({Call::DrawIndexed, 0, nullptr, {indexCount, startIndex, baseVertex}, {}});
-        in_->drawIndexed(indexCount, startIndex, baseVertex);
+        record({Call::DrawIndexed, 0, nullptr, {indexCount, startIndex, baseVertex}, {}});
+        if (in_) in_->drawIndexed(indexCount, startIndex, baseVertex);
     }
     void drawIndexedInstanced(uint32_t indexCount, uint32_t instanceCount, uint32_t startIndex, int32_t baseVertex,
                               uint32_t startInstance) override {
-        log_->records.push_back(
-            {Call::DrawIndexedInstanced, 0, nullptr, {indexCount, instanceCount, startIndex, baseVertex, startInstance}, {}});
-        in_->drawIndexedInstanced(indexCount, instanceCount, startIndex, baseVertex, startInstance);
+        record({Call::DrawIndexedInstanced, 0, nullptr, {indexCount, instanceCount, startIndex, baseVertex, startInstance}, {}});
+        if (in_) in_->drawIndexedInstanced(indexCount, instanceCount, startIndex, baseVertex, startInstance);
     }
     void clearRenderTargetView(RenderTargetView& target, const float rgba[4]) override {
-        in_->clearRenderTargetView(target, rgba);
+        if (in_) in_->clearRenderTargetView(target, rgba);
     }
-    void clearDepthStencilView(DepthStencilView& depth, float value) override { in_->clearDepthStencilView(depth, value); }
-    void clearState() override { in_->clearState(); }
-    bool readPixels(RenderTargetView& target, Image& out) override { return in_->readPixels(target, out); }
+    void clearDepthStencilView(DepthStencilView& depth, float value) override {
+        if (in_) in_->clearDepthStencilView(depth, value);
+    }
+    void clearState() override { if (in_) in_->clearState(); }
+    bool readPixels(RenderTargetView& target, Image& out) override { return in_ && in_->readPixels(target, out); }
 
 private:
+    void record(Record&& record) {
+        if (log_) log_->records.push_back(std::move(record));
+    }
+
     std::unique_ptr<Context> in_;
     Log log_;
 };
 
+struct NullSwapChain final : SwapChain {
+    explicit NullSwapChain(const SwapChainDesc& desc)
+        : back({desc.width, desc.height, 1, Format::R8G8B8A8_UNorm, Usage::Default, BindRenderTarget, false}) {}
+    Texture2D* backBuffer() override { return &back; }
+    void present() override {}
+    NullTexture back;
+};
+
 }  // namespace
+
+BackendFactory nullBackendFactory() {
+    return [](DriverType, const SwapChainDesc& desc) -> std::optional<DeviceBundle> {
+        DeviceBundle bundle;
+        bundle.device = std::make_unique<NullDevice>();
+        bundle.context = std::make_unique<StandInContext>(nullptr, nullptr);
+        bundle.swapChain = std::make_unique<NullSwapChain>(desc);
+        bundle.featureLevel = 0xB000;
+        return bundle;
+    };
+}
 
 }  // namespace korvel::gpu
 
@@ -207,7 +304,7 @@ InjectedBackend::InjectedBackend() {
         if (!plan->attempt(gpu::FaultKind::Device)) bundle = inner(type, desc);
         if (bundle) {
             bundle->device = std::make_unique<gpu::FaultyDevice>(std::move(bundle->device), plan, log);
-            bundle->context = std::make_unique<gpu::RecordingContext>(std::move(bundle->context), log);
+            bundle->context = std::make_unique<gpu::StandInContext>(std::move(bundle->context), log);
             bundle->swapChain = std::make_unique<gpu::FaultySwapChain>(std::move(bundle->swapChain), plan);
         }
         return bundle;
