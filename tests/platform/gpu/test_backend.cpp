@@ -39,7 +39,8 @@ std::unique_ptr<ShaderCode> compile(Device& device, const char* entry, const cha
     return code;
 }
 
-// Red from the vertex input COLOR1, green from b3, blue from the texture.
+// Red from the vertex input COLOR1, green from b3, blue from the texture;
+// the strip is drawn through 16-bit indices after two that would draw nothing.
 // Each round binds new objects after the last round's were destroyed while
 // bound (GL hands their names out again); the second round makes 100 other
 // constant updates of 64 KiB between draws, more than one turn of the 4 MiB
@@ -60,13 +61,16 @@ TEST_F(DeviceTest, GpuBackendBindsTheDirect3DWay) {
     const auto vs = device.createVertexShader(*vsCode);
     const float strip[4][9] = {{-1, 1, 1}, {1, 1, 1}, {-1, -1, 1}, {1, -1, 1}};
     const auto vertices = device.createBuffer({sizeof strip, Usage::Immutable, BindVertexBuffer, false}, strip);
+    const uint16_t order[] = {0, 0, 0, 1, 2, 3};
+    const auto indices = device.createBuffer({sizeof order, Usage::Immutable, BindIndexBuffer, false}, order);
     auto other = device.createBuffer({64 * 1024, Usage::Default, BindConstantBuffer, false}, nullptr);
-    ASSERT_TRUE(layout && vs && vertices && other);
+    ASSERT_TRUE(layout && vs && vertices && indices && other);
     context.clearState();
     context.omSetRenderTargets(device::deviceState().backBufferRTV.get(), nullptr);
     context.rsSetViewport({0, 0, 8, 8, 0, 1});
     context.iaSetInputLayout(layout.get());
     context.iaSetVertexBuffer(2, vertices.get(), sizeof strip[0], 0);
+    context.iaSetIndexBuffer(indices.get(), Format::R16_UInt, 4);
     context.iaSetPrimitiveTopology(Topology::TriangleStrip);
     context.vsSetShader(vs.get());
     context.setConstantBuffer(ShaderStage::Pixel, 5, other.get());
@@ -90,7 +94,7 @@ TEST_F(DeviceTest, GpuBackendBindsTheDirect3DWay) {
         for (int i = 0; i < (round ? 100 : 1); ++i) {
             filler[0] = static_cast<uint8_t>(i);
             context.updateSubresource(*other, filler.data(), filler.size());
-            context.draw(4, 0);
+            context.drawIndexed(4, 0, 0);
         }
         EXPECT_EQ(pixelAt(captureBackBuffer(), 4, 4), round ? (Rgba{255, 0, 0, 255}) : (Rgba{255, 255, 255, 255}));
     }
