@@ -2,12 +2,13 @@
 // the back buffer upright in the window after present().
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -20,48 +21,25 @@
 namespace korvel::gpu {
 namespace {
 
-// Starts Xvfb on a display number it picks itself (-displayfd) and stops it
-// at the end of the test; name is empty when it did not start.
-class Xvfb {
-public:
-    Xvfb() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "256x256x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        // The server writes the number and a newline once it accepts clients.
-        char c = 0;
-        while (pid_ > 0 && read(fds[0], &c, 1) == 1 && c != '\n') name += c;
-        close(fds[0]);
-        name = c == '\n' && !name.empty() ? ":" + name : "";
-    }
-    ~Xvfb() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    std::string name;
-
-private:
-    pid_t pid_ = -1;
-};
-
 TEST(GpuWindow, PresentShowsTheBackBufferUprightInTheWindow) {
-    if (system("command -v Xvfb > /dev/null 2>&1") != 0) GTEST_SKIP() << "Xvfb is not installed";
-    const Xvfb server;
-    ASSERT_FALSE(server.name.empty()) << "Xvfb did not start";
+    // Xvfb picks a free display number and writes it to its output; the
+    // shell's pid is the server's after exec.
+    const std::string command = std::string("echo $$; exec ") + KORVEL_XVFB +
+                                " -displayfd 1 -screen 0 256x256x24 -nolisten tcp 2>/dev/null";
+    FILE* server = popen(command.c_str(), "r");
+    int pid = -1, number = -1;
+    const bool started = server && std::fscanf(server, "%d %d", &pid, &number) == 2;
+    const std::unique_ptr<FILE, std::function<void(FILE*)>> stop(server, [pid](FILE* out) {
+        if (pid > 0) kill(pid, SIGTERM);
+        pclose(out);
+    });
+    ASSERT_TRUE(started) << "Xvfb did not start";
+    const std::string name = ":" + std::to_string(number);
     // The device opens its own connection to $DISPLAY.
     const char* previous = std::getenv("DISPLAY");
     const std::string restore = previous ? previous : "";
-    setenv("DISPLAY", server.name.c_str(), 1);
-    ::Display* x11 = XOpenDisplay(server.name.c_str());
+    setenv("DISPLAY", name.c_str(), 1);
+    ::Display* x11 = XOpenDisplay(name.c_str());
     ASSERT_TRUE(x11);
     const Window window = XCreateSimpleWindow(x11, DefaultRootWindow(x11), 0, 0, 64, 64, 0, 0, 0);
     XMapWindow(x11, window);
