@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/gpu/gl/gl_api.h"
-#include "platform/gpu/gl/gl_device.h"
+#include "platform/gpu/backend.h"
+#include "platform/gpu/gl/gl_core.h"
 #include "platform/gpu/hlsl/hlsl_compiler.h"
 
 namespace {

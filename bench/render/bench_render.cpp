@@ -14,7 +14,7 @@
 #include "device/device_state.h"
 #include "support/models.h"
 #include "platform/gpu/backend.h"
-#include "render/null_backend.h"
+#include "support/gpu_doubles.h"
 
 namespace {
 
@@ -111,7 +111,7 @@ void BM_CallsGpu(benchmark::State& state) {
 BENCHMARK(BM_CallsGpu)->Arg(0)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 
 void BM_CallsNull(benchmark::State& state) {
-    korvel::gpu::setBackendFactory(korvel::bench::nullBackendFactory());
+    korvel::gpu::setBackendFactory(korvel::gpu::nullBackendFactory());
     {
         const RenderScene scene(state, boxmodeOf(state));
         if (scene.ready()) {

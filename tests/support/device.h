@@ -1,6 +1,6 @@
 // The headless device of the tests: one fixture that brings the library's
-// device up at 800 x 600 behind the GPU layer's fault-injecting and recording
-// wrappers, back-buffer captures, textures loaded from generated images, and
+// device up at 800 x 600 behind the fault-injecting, recording wrapper of
+// gpu_doubles.h, back-buffer captures, textures loaded from generated images, and
 // a scene set-up (camera, light, emissive quads) for the drawing tests.
 #pragma once
 
@@ -10,33 +10,11 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gpu/backend.h"
-#include "platform/gpu/fault_injection.h"
-#include "platform/gpu/recording.h"
-#include "platform/gpu/recording_log.h"
+#include "support/gpu_doubles.h"
 #include "support/models.h"
 #include "support/pixels.h"
 
 namespace korvel::testing {
-
-// Wraps the real backend for the lifetime of one object, so that tests can
-// make chosen creations fail and read the calls the library makes.
-class InjectedBackend {
-public:
-    InjectedBackend();
-    ~InjectedBackend();
-    InjectedBackend(const InjectedBackend&) = delete;
-    InjectedBackend& operator=(const InjectedBackend&) = delete;
-
-    // Forgets earlier failures and calls; then fails the n-th (from 1)
-    // attempt of kind, if given.
-    void failNext(gpu::FaultKind kind, uint32_t n);
-    void reset();
-
-    std::shared_ptr<gpu::FaultPlan> plan = std::make_shared<gpu::FaultPlan>();
-    std::shared_ptr<gpu::CallLog> log = std::make_shared<gpu::CallLog>();
-    std::vector<gpu::DriverType> driversTried;
-};
 
 // The back buffer as it is now (whatever target is bound).
 gpu::Image captureBackBuffer();

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "platform/gpu/gl/gl_device.h"
-
 namespace korvel::gpu {
 
 namespace {

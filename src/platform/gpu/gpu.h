@@ -1,7 +1,7 @@
 // The library's GPU interface: a small subset of a Direct3D 11 style device,
 // immediate context and swap chain. Every drawing module talks to the GPU only
 // through these classes, so a backend (OpenGL today, others later) is one
-// implementation of them, and tests can put a recording wrapper in between.
+// implementation of them, and tests can put their own wrapper in between.
 //
 // Conventions kept by every backend:
 //  - clip space x, y in [-1, 1], depth in [0, 1]; row 0 of every texture,

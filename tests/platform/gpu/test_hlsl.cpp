@@ -1,20 +1,11 @@
-// HLSL translation: the bounds on what reaches the compiler, reflection,
-// errors, the compile cache, and stages linking by semantic.
+// HLSL translation: the bounds on what reaches the compiler, errors and the
+// compile cache. (The effect-file contract tests cover reflection.)
 #include <gtest/gtest.h>
 
-#include "gpu_test_support.h"
 #include "platform/gpu/hlsl/hlsl_compiler.h"
 
-namespace korvel::gpu::test {
+namespace korvel::gpu {
 namespace {
-
-std::shared_ptr<const hlsl::TranslatedShader> translate(const std::string& source, const char* entry,
-                                                        const char* profile, std::string* errorsOut = nullptr) {
-    std::string errors;
-    auto shader = hlsl::compile(source, "test.hlsl", entry, profile, errors);
-    if (errorsOut) *errorsOut = errors;
-    return shader;
-}
 
 std::string repeat(const std::string& text, int times) {
     std::string out;
@@ -74,92 +65,33 @@ TEST(HlslLimits, SourcesBeyondEachBoundAreRefusedBeforeTheCompiler) {
     };
     for (const Case& c : cases) {
         std::string errors;
-        const bool compiled = translate(c.source, "PSMain", "ps_4_0", &errors) != nullptr;
+        const bool compiled = hlsl::compile(c.source, "test.hlsl", "PSMain", "ps_4_0", errors) != nullptr;
         EXPECT_EQ(compiled, c.said == nullptr) << c.name << ": " << errors;
-        if (c.said) {
-            EXPECT_NE(errors.find(c.said), std::string::npos) << c.name << ": " << errors;
-        }
+        EXPECT_TRUE(!c.said || errors.find(c.said) != std::string::npos) << c.name << ": " << errors;
     }
-}
-
-TEST(HlslReflection, OnlyWhatTheEntryPointUses) {
-    const char* source = R"(
-cbuffer Unused : register(b1) { float4 Never; };
-cbuffer Material : register(b5) { float4 Diffuse; float Power; };
-Texture2D Base : register(t2);
-Texture2D Lookup : register(t3);
-SamplerState Wrap : register(s1);
-struct Out { float4 color : SV_Target0; int2 id : SV_TARGET1; };
-Out PSMain(float4 pos : SV_POSITION) {
-    Out o;
-    o.color = Base.Sample(Wrap, pos.xy) * Diffuse * Power + Lookup.Load(int3(0, 0, 0));
-    o.id = int2(1, 2);
-    return o;
-}
-)";
-    const auto pixel = translate(source, "PSMain", "ps_4_0");
-    ASSERT_TRUE(pixel);
-    const ShaderInterface& p = pixel->reflection;
-    ASSERT_EQ(p.constantBuffers.size(), 1u);
-    EXPECT_EQ(p.constantBuffers[0].name, "Material");
-    EXPECT_EQ(p.constantBuffers[0].slot, 5u);
-    EXPECT_EQ(p.constantBuffers[0].bytes, 20u);
-    EXPECT_EQ(p.textureMask, 0b1100u);
-    EXPECT_EQ(p.samplerMask, 0b10u);
-    ASSERT_EQ(p.outputs.size(), 2u);
-    for (const ShaderInterface::Variable& output : p.outputs) {
-        EXPECT_EQ(output.semantic, "SV_TARGET");
-        EXPECT_EQ(output.kind, output.semanticIndex == 0 ? ScalarKind::Float : ScalarKind::Int);
-        EXPECT_EQ(output.components, output.semanticIndex == 0 ? 4u : 2u);
-    }
-
 }
 
 TEST(HlslTranslation, FailuresReturnTheCompilersTextAndSuccessesAreCached) {
+    const std::string twoEntries = "float4 PSRed() : SV_Target { return float4(1, 0, 0, 1); }\n"
+                                   "float4 PSBlue() : SV_Target { return float4(0, 0, 1, 1); }\n";
+    const auto compile = [](const std::string& source, const char* entry, const char* profile, std::string& errors) {
+        return hlsl::compile(source, "test.hlsl", entry, profile, errors);
+    };
     std::string errors;
-    EXPECT_FALSE(translate("float4 PSMain() : SV_Target { return undefinedName; }", "PSMain", "ps_4_0", &errors));
+    EXPECT_FALSE(compile("float4 PSMain() : SV_Target { return undefinedName; }", "PSMain", "ps_4_0", errors));
     EXPECT_NE(errors.find("test.hlsl"), std::string::npos) << errors;
     EXPECT_NE(errors.find("undefinedName"), std::string::npos) << errors;
-    EXPECT_FALSE(translate(kShaders, "VSQuad", "cs_5_0", &errors));
+    EXPECT_FALSE(compile(twoEntries, "PSRed", "cs_5_0", errors));
     EXPECT_NE(errors.find("cs_5_0"), std::string::npos);
-    EXPECT_FALSE(translate(pixelSource("cbuffer Big : register(b14) { float4 y; };", "y"), "PSMain", "ps_4_0", &errors));
+    EXPECT_FALSE(compile(pixelSource("cbuffer Big : register(b14) { float4 y; };", "y"), "PSMain", "ps_4_0", errors));
     EXPECT_NE(errors.find("b14"), std::string::npos) << errors;
 
     hlsl::clearCompileCache();
-    auto first = translate(kShaders, "PSColor", "ps_4_0");
-    EXPECT_EQ(first, translate(kShaders, "PSColor", "ps_4_0"));
-    EXPECT_NE(first, translate(kShaders, "PSTexture", "ps_4_0"));
-    EXPECT_NE(first, translate(std::string(kShaders) + "\n// edited\n", "PSColor", "ps_4_0"));
-}
-
-// The vertex shader writes its outputs in one order, the pixel shader reads
-// them in another and skips one: Direct3D links them by semantic.
-const char* const kLinkShaders = R"(
-struct VSOut { float4 pos : SV_POSITION; float4 unused : TEXCOORD5; float4 tint : COLOR3; float4 base : TEXCOORD4; };
-VSOut VSLink(uint id : SV_VertexID) {
-    VSOut o;
-    float2 t = float2(id & 1, id >> 1);
-    o.pos = float4(t.x * 2 - 1, 1 - t.y * 2, 0.5, 1);
-    o.unused = float4(1, 1, 1, 1);
-    o.tint = float4(0, 0, 1, 1);
-    o.base = float4(1, 0, 0, 1);
-    return o;
-}
-struct PSIn { float4 pos : SV_POSITION; float4 base : TEXCOORD4; float4 tint : COLOR3; };
-float4 PSLink(PSIn i) : SV_Target { return float4(i.base.r, 0, i.tint.b, 1); }
-)";
-
-TEST_F(GpuTest, StagesLinkBySemanticNotDeclarationOrder) {
-    auto vs = vertexShader(kLinkShaders, "VSLink");
-    auto ps = pixelShader(kLinkShaders, "PSLink");
-    ASSERT_TRUE(vs && ps);
-    clear({0, 0, 0, 1});
-    context->vsSetShader(vs.get());
-    context->psSetShader(ps.get());
-    context->iaSetPrimitiveTopology(Topology::TriangleStrip);
-    context->draw(4, 0);
-    EXPECT_EQ(pixelAt(read(), 32, 32), (Rgba{255, 0, 255, 255}));
+    const auto first = compile(twoEntries, "PSRed", "ps_4_0", errors);
+    EXPECT_EQ(first, compile(twoEntries, "PSRed", "ps_4_0", errors));
+    EXPECT_NE(first, compile(twoEntries, "PSBlue", "ps_4_0", errors));
+    EXPECT_NE(first, compile(twoEntries + "\n// edited\n", "PSRed", "ps_4_0", errors));
 }
 
 }  // namespace
-}  // namespace korvel::gpu::test
+}  // namespace korvel::gpu

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cfloat>
 
-#include "platform/gpu/gl/gl_formats.h"
-
 namespace korvel::gpu::gl {
 
 namespace {
@@ -368,101 +366,6 @@ void GlContext::omSetRenderTargets(RenderTargetView* target, DepthStencilView* d
         ++stateChanges_;
         if (depthView) unbindViewsOf(*depthView->storage);
     }
-}
-
-// ---------------------------------------------------------------- reset and destruction
-
-void GlContext::clearState() {
-    iaSetInputLayout(nullptr);
-    for (uint32_t slot = 0; slot < kVertexBufferSlots; ++slot) iaSetVertexBuffer(slot, nullptr, 0, 0);
-    iaSetIndexBuffer(nullptr, Format::Unknown, 0);
-    iaSetPrimitiveTopology(Topology::Undefined);
-    vsSetShader(nullptr);
-    gsSetShader(nullptr);
-    psSetShader(nullptr);
-    for (ShaderStage stage : {ShaderStage::Vertex, ShaderStage::Geometry, ShaderStage::Pixel}) {
-        for (uint32_t slot = 0; slot < hlsl::kConstantBufferSlots; ++slot) setConstantBuffer(stage, slot, nullptr);
-        for (uint32_t slot = 0; slot < hlsl::kTextureSlots; ++slot) setShaderResource(stage, slot, nullptr);
-        for (uint32_t slot = 0; slot < hlsl::kSamplerSlots; ++slot) setSampler(stage, slot, nullptr);
-    }
-    rsSetState(nullptr);
-    rsSetViewport(Viewport{0, 0, 0, 0, 0, 0});
-    omSetBlendState(nullptr, nullptr, 0xFFFFFFFF);
-    omSetDepthStencilState(nullptr, 0);
-    omSetRenderTargets(nullptr, nullptr);
-}
-
-void GlContext::releaseBufferBindings(GLuint name) {
-    // A deleted buffer stays attached to vertex arrays that are not bound, and
-    // its name may come back for a new buffer: detach it everywhere.
-    for (GlInputLayout* layout : layouts_) {
-        for (uint32_t slot = 0; slot < kVertexBufferSlots; ++slot) {
-            if (layout->applied[slot].buffer != name) continue;
-            glVertexArrayVertexBuffer(layout->vao, slot, 0, 0, 0);
-            layout->applied[slot] = {};
-        }
-        if (layout->appliedIndexBuffer == name) {
-            glVertexArrayElementBuffer(layout->vao, 0);
-            layout->appliedIndexBuffer = 0;
-        }
-    }
-    if (emptyVaoIndexBuffer_ == name) {
-        glVertexArrayElementBuffer(emptyVao_, 0);
-        emptyVaoIndexBuffer_ = 0;
-    }
-}
-
-void GlContext::forgetProgram(GLuint program) {
-    for (auto it = pipelines_.begin(); it != pipelines_.end();) {
-        if (it->first[0] != program && it->first[1] != program && it->first[2] != program) {
-            ++it;
-            continue;
-        }
-        if (boundPipeline_ == it->second) {
-            glBindProgramPipeline(0);
-            boundPipeline_ = 0;
-            pipelineDirty_ = true;
-        }
-        glDeleteProgramPipelines(1, &it->second);
-        it = pipelines_.erase(it);
-    }
-}
-
-void GlContext::forgetSampler(GLuint sampler) {
-    std::replace(unitSampler_.begin(), unitSampler_.end(), sampler, 0u);
-}
-
-void GlContext::forget(const void* object) {
-    for (VertexBufferSlot& slot : vertexBuffers_)
-        if (slot.buffer == object) slot = {};
-    if (indexBuffer_ == object) indexBuffer_ = nullptr;
-    if (layout_ == object) layout_ = nullptr;
-    for (auto it = layouts_.begin(); it != layouts_.end(); ++it) {
-        if (*it != object) continue;
-        if (boundVao_ == (*it)->vao) boundVao_ = 0;  // GL falls back to no vertex array
-        layouts_.erase(it);
-        break;
-    }
-    for (size_t s = 0; s < 3; ++s) {
-        const auto stage = static_cast<ShaderStage>(s);
-        StageState& state = stages_[s];
-        for (uint32_t slot = 0; slot < hlsl::kConstantBufferSlots; ++slot)
-            if (state.constantBuffers[slot] == object) setConstantBuffer(stage, slot, nullptr);
-        for (uint32_t slot = 0; slot < hlsl::kTextureSlots; ++slot)
-            if (state.views[slot] == object) setShaderResource(stage, slot, nullptr);
-        for (uint32_t slot = 0; slot < hlsl::kSamplerSlots; ++slot)
-            if (state.samplers[slot] == object) setSampler(stage, slot, nullptr);
-        if (shaderObjects_[s] == object) {
-            shaderObjects_[s] = nullptr;
-            setProgram(stage, 0, nullptr);
-        }
-    }
-    applyColorMask();
-    if (rasterizer_ == object) rsSetState(nullptr);
-    if (blend_ == object) omSetBlendState(nullptr, blendFactor_.data(), 0xFFFFFFFF);
-    if (depthStencil_ == object) omSetDepthStencilState(nullptr, stencilRef_);
-    if (renderTarget_ == object) omSetRenderTargets(nullptr, depthTarget_);
-    if (depthTarget_ == object) omSetRenderTargets(renderTarget_, nullptr);
 }
 
 }  // namespace korvel::gpu::gl

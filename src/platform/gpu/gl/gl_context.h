@@ -12,9 +12,7 @@
 #include <vector>
 
 #include "platform/gpu/gl/gl_core.h"
-#include "platform/gpu/gl/gl_formats.h"
 #include "platform/gpu/gl/gl_objects.h"
-#include "platform/gpu/gl/gl_pipeline_objects.h"
 #include "platform/gpu/gpu.h"
 
 namespace korvel::gpu::gl {

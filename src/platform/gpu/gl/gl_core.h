@@ -1,19 +1,150 @@
+// What every part of the GL backend shares: the OpenGL 4.5 core entry points
+// (called directly through the GLVND libOpenGL dispatch library, which
+// exports every core function), the translation of Direct3D formats and
+// enumerations, the EGL target, the constant-buffer ring and the core that
+// holds them for one device.
+#pragma once
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/glcorearb.h>
+
+// S3TC block formats (Direct3D BC1 to BC3), from EXT_texture_compression_s3tc.
+#ifndef GL_COMPRESSED_RGBA_S3TC_DXT1_EXT
+#define GL_COMPRESSED_RGBA_S3TC_DXT1_EXT 0x83F1
+#define GL_COMPRESSED_RGBA_S3TC_DXT3_EXT 0x83F2
+#define GL_COMPRESSED_RGBA_S3TC_DXT5_EXT 0x83F3
+#endif
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "platform/gpu/gpu.h"
+
+namespace korvel::gpu::gl {
+
+// ---------------------------------------------------------------- formats
+
+// Direct3D formats and enumerations translated to their OpenGL equivalents.
+struct TextureFormat {
+    GLenum internalFormat = 0;
+    GLenum uploadFormat = 0;  // pixel transfer format (uncompressed only)
+    GLenum uploadType = 0;
+    uint32_t blockBytes = 0;  // bytes per pixel, or per 4x4 block when compressed
+    bool compressed = false;
+    bool depth = false;
+};
+// Null for formats that cannot be a texture.
+const TextureFormat* textureFormat(Format format);
+
+// Bytes of one row of mip level `width` pixels wide (block rows when compressed).
+uint32_t tightRowPitch(const TextureFormat& format, uint32_t width);
+uint32_t rowCount(const TextureFormat& format, uint32_t height);
+
+struct AttributeFormat {
+    GLint components = 0;
+    GLenum type = 0;
+    bool integer = false;
+};
+bool attributeFormat(Format format, AttributeFormat& out);
+
+// Index format: GL type and size in bytes; false if not an index format.
+bool indexFormat(Format format, GLenum& type, uint32_t& size);
+
+GLenum comparisonFunc(Comparison comparison);
+GLenum blendFactor(Blend blend, bool alpha);
+GLenum blendEquation(BlendOp op);
+// GL_POINTS is 0, so an undefined topology has its own value.
+constexpr GLenum kNoPrimitive = 0xFFFF;
+GLenum primitiveMode(Topology topology);  // kNoPrimitive for Undefined
+GLenum addressMode(AddressMode mode);
+
+// ---------------------------------------------------------------- EGL target
+
+// An EGL display, OpenGL 4.5 core context and (for a window) surface. Headless
+// targets render only into framebuffer objects; a window target also has the
+// X11 window's surface that present() copies the back buffer to.
+class EglTarget {
+public:
+    // window: null for headless, otherwise an X11 Window id. Returns null when
+    // no context of the requested driver type can be made.
+    static std::unique_ptr<EglTarget> create(DriverType type, void* window);
+    ~EglTarget();
+    EglTarget(const EglTarget&) = delete;
+    EglTarget& operator=(const EglTarget&) = delete;
+
+    // Makes the context current on this thread (cheap when it already is).
+    void makeCurrent();
+    bool windowed() const { return surface_ != nullptr; }
+    // Size of the window surface in pixels (windowed targets only).
+    void windowSize(int32_t& width, int32_t& height) const;
+    // Shows the window surface's default framebuffer. False when the window
+    // is gone or the context was lost.
+    bool swapBuffers();
+
+private:
+    EglTarget() = default;
+    void* x11Display_ = nullptr;  // owned connection, windowed targets only
+    void* display_ = nullptr;
+    void* config_ = nullptr;
+    void* context_ = nullptr;
+    void* surface_ = nullptr;
+    bool ownsDisplay_ = false;  // terminate on destruction (the X11 display)
+};
+
+// ---------------------------------------------------------------- constant-buffer ring
+
+// Constant-buffer contents are written into fresh ranges of one persistently
+// mapped ring buffer and bound with glBindBufferRange, so an update never
+// waits for draws that still read the previous contents (the renaming that
+// Direct3D drivers do for UpdateSubresource and Map with write-discard).
+//
+// The ring is split into chunks; leaving a chunk puts a fence behind it, and
+// a chunk is reused only once its fence has passed. A range written in chunk
+// serial c is valid until the ring enters serial c + kChunkCount; callers keep
+// a copy of their data and push it again when stale() says so.
+class UniformRing {
+public:
+    static constexpr size_t kChunkCount = 8;
+    static constexpr size_t kChunkSize = 512 * 1024;
+    // The largest range one push may take (a Direct3D constant buffer holds
+    // at most 4096 four-component registers).
+    static constexpr size_t kMaxRange = 64 * 1024;
+
+    struct Range {
+        GLintptr offset = 0;
+        uint64_t chunk = 0;  // serial of the chunk holding the range; 0 = never written
+    };
+
+    UniformRing();  // the owning context must be current
+    ~UniformRing();
+    UniformRing(const UniformRing&) = delete;
+    UniformRing& operator=(const UniformRing&) = delete;
+
+    GLuint buffer() const { return buffer_; }
+    Range push(const void* data, size_t size);
+    bool stale(const Range& range) const { return range.chunk + kChunkCount <= serial_; }
+    uint64_t serial() const { return serial_; }
+
+private:
+    void enterNextChunk();
+
+    GLuint buffer_ = 0;
+    uint8_t* mapped_ = nullptr;
+    size_t alignment_ = 256;
+    uint64_t serial_ = kChunkCount;  // so that chunk 0 ("never written") is stale
+    size_t used_ = 0;                // bytes used in the current chunk
+    std::array<GLsync, kChunkCount> fences_{};
+};
+
+// ---------------------------------------------------------------- core
+
 // What every object of one GL device shares: the EGL target, the constant
 // buffer ring and the immediate context's state. Each object holds the core
 // through a shared_ptr, so the GL context outlives every object whatever the
 // order of destruction; a destroyed object first removes itself from the
 // context's bindings.
-#pragma once
-
-#include <memory>
-
-#include "platform/gpu/gl/egl_target.h"
-#include "platform/gpu/gl/gl_api.h"
-#include "platform/gpu/gl/uniform_ring.h"
-#include "platform/gpu/gpu.h"
-
-namespace korvel::gpu::gl {
-
 class GlContext;
 
 class GlCore {

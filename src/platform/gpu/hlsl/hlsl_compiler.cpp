@@ -11,7 +11,6 @@
 #include <mutex>
 #include <span>
 
-#include "platform/gpu/hlsl/semantic.h"
 #include "platform/gpu/hlsl/source_limits.h"
 
 namespace korvel::gpu::hlsl {

@@ -1,5 +1,13 @@
-#include "platform/gpu/gl/egl_target.h"
+// The GL backend's entry point and window side: the EGL target (display,
+// context, window surface), the swap chain that presents through it, and
+// createOpenGLDevice.
+#include "platform/gpu/backend.h"
+#include "platform/gpu/gl/gl_context.h"
+#include "platform/gpu/gl/gl_core.h"
+#include "platform/gpu/gl/gl_objects.h"
 
+// Xlib defines macros (None, Bool, Status, Always) that clash with other
+// headers: after them.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <X11/Xlib.h>
@@ -11,6 +19,8 @@
 #include <string_view>
 
 namespace korvel::gpu::gl {
+
+// ---------------------------------------------------------------- EGL target
 
 namespace {
 
@@ -215,5 +225,68 @@ void EglTarget::windowSize(int32_t& width, int32_t& height) const {
 }
 
 bool EglTarget::swapBuffers() { return surface_ && eglSwapBuffers(display_, surface_); }
+
+// ---------------------------------------------------------------- swap chain and creation
+
+namespace {
+constexpr uint32_t kFeatureLevel11 = 0xB000;  // GL 4.5 core covers Direct3D 11.0
+}  // namespace
+
+GlSwapChain::GlSwapChain(std::shared_ptr<GlCore> core, std::unique_ptr<GlTexture> backBuffer)
+    : core_(std::move(core)), backBuffer_(std::move(backBuffer)) {
+    core_->makeCurrent();
+    glCreateFramebuffers(1, &readFbo_);
+    glNamedFramebufferTexture(readFbo_, GL_COLOR_ATTACHMENT0, backBuffer_->storage->name, 0);
+    glNamedFramebufferReadBuffer(readFbo_, GL_COLOR_ATTACHMENT0);
+}
+
+GlSwapChain::~GlSwapChain() {
+    core_->makeCurrent();
+    glDeleteFramebuffers(1, &readFbo_);
+}
+
+void GlSwapChain::present() {
+    core_->makeCurrent();
+    EglTarget& target = core_->target();
+    if (!target.windowed()) {
+        glFlush();
+        return;
+    }
+    // Back-buffer row 0 is the top row; the window's framebuffer counts rows
+    // from the bottom, so the copy flips. It stretches to the window's size.
+    const auto& desc = backBuffer_->desc();
+    int32_t width = 0, height = 0;
+    target.windowSize(width, height);
+    glBlitNamedFramebuffer(readFbo_, 0, 0, 0, static_cast<GLint>(desc.width), static_cast<GLint>(desc.height), 0,
+                           height, width, 0, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    if (!target.swapBuffers() && core_->lostStatus == DeviceStatus::Ok) core_->lostStatus = DeviceStatus::Removed;
+}
+
+std::optional<DeviceBundle> createOpenGLDevice(DriverType type, const SwapChainDesc& desc) {
+    if (desc.width == 0 || desc.height == 0) return std::nullopt;
+    std::unique_ptr<EglTarget> target = EglTarget::create(type, desc.window);
+    if (!target) return std::nullopt;
+    auto core = std::make_shared<GlCore>(std::move(target));
+
+    DeviceBundle bundle;
+    bundle.context = std::make_unique<GlContext>(core);
+    bundle.device = std::make_unique<GlDevice>(core);
+    Texture2DDesc backBufferDesc;
+    backBufferDesc.width = desc.width;
+    backBufferDesc.height = desc.height;
+    backBufferDesc.format = Format::R8G8B8A8_UNorm;
+    backBufferDesc.bindFlags = BindRenderTarget | BindShaderResource;
+    auto texture = bundle.device->createTexture2D(backBufferDesc, nullptr);
+    if (!texture) return std::nullopt;
+    bundle.swapChain = std::make_unique<GlSwapChain>(
+        core, std::unique_ptr<GlTexture>(static_cast<GlTexture*>(texture.release())));
+    bundle.featureLevel = kFeatureLevel11;
+    return bundle;
+}
+
+uint64_t stateChangeCount(const Context& context) {
+    const auto* gl = dynamic_cast<const GlContext*>(&context);
+    return gl ? gl->stateChangeCount() : 0;
+}
 
 }  // namespace korvel::gpu::gl

@@ -1,0 +1,121 @@
+// What the library's own draws do not show about the GL backend: stages and
+// input layouts matched by semantic, the constant-buffer ring wrapping
+// around, objects destroyed while bound (and after their device), and the
+// creations Direct3D refuses.
+#include <gtest/gtest.h>
+
+#include "Korvelv0.h"
+#include "device/device_state.h"
+#include "support/device.h"
+
+namespace korvel::testing {
+namespace {
+
+using namespace gpu;
+
+// The vertex shader writes its outputs in one order, the pixel shader reads
+// them in another and skips one, as Direct3D links stages by semantic.
+const char* const kShaders = R"(
+cbuffer Tint : register(b3) { float4 Tint; };
+Texture2D Tex : register(t0);
+SamplerState Smp : register(s0);
+struct VSOut { float4 pos : SV_POSITION; float4 unused : TEXCOORD5; float4 tint : COLOR3; float4 base : TEXCOORD4; };
+VSOut VSMain(float2 pos : POSITION, float4 extra : COLOR1) {
+    VSOut o;
+    o.pos = float4(pos, 0.5, 1);
+    o.unused = float4(1, 1, 1, 1);
+    o.tint = Tint;
+    o.base = extra;
+    return o;
+}
+struct PSIn { float4 pos : SV_POSITION; float4 base : TEXCOORD4; float4 tint : COLOR3; };
+float4 PSMain(PSIn i) : SV_Target { return float4(i.base.r, i.tint.g, Tex.Sample(Smp, float2(0.5, 0.5)).b, 1); }
+)";
+
+std::unique_ptr<ShaderCode> compile(Device& device, const char* entry, const char* profile) {
+    std::string errors;
+    auto code = device.compileShader(kShaders, "test.hlsl", entry, profile, errors);
+    EXPECT_TRUE(code) << errors;
+    return code;
+}
+
+// Red from the vertex input COLOR1, green from b3, blue from the texture;
+// the strip is drawn through 16-bit indices after two that would draw nothing.
+// Each round binds new objects after the last round's were destroyed while
+// bound (GL hands their names out again); the second round makes 100 other
+// constant updates of 64 KiB between draws, more than one turn of the 4 MiB
+// ring, so b3's contents must be pushed again. Then the creations Direct3D
+// refuses, and objects still bound when the device goes.
+TEST_F(DeviceTest, GpuBackendBindsTheDirect3DWay) {
+    Device& device = *device::deviceState().bundle.device;
+    Context& context = *device::deviceState().bundle.context;
+    const auto vsCode = compile(device, "VSMain", "vs_4_0");
+    ASSERT_TRUE(vsCode);
+    const InputElement elements[] = {{"position", 0, Format::R32G32_Float, 2, 0},  // case does not matter
+                                     {"COLOR", 1, Format::R32G32B32A32_Float, 2, 8},
+                                     {"NORMAL", 0, Format::R32G32B32_Float, 2, 24}};  // unread: ignored
+    const InputElement wrongIndex[] = {elements[0], {"COLOR", 0, Format::R32G32B32A32_Float, 2, 8}};
+    EXPECT_FALSE(device.createInputLayout(elements, 1, *vsCode)) << "COLOR1 is missing";
+    EXPECT_FALSE(device.createInputLayout(wrongIndex, 2, *vsCode));
+    const auto layout = device.createInputLayout(elements, 3, *vsCode);
+    const auto vs = device.createVertexShader(*vsCode);
+    const float strip[4][9] = {{-1, 1, 1}, {1, 1, 1}, {-1, -1, 1}, {1, -1, 1}};
+    const auto vertices = device.createBuffer({sizeof strip, Usage::Immutable, BindVertexBuffer, false}, strip);
+    const uint16_t order[] = {0, 0, 0, 1, 2, 3};
+    const auto indices = device.createBuffer({sizeof order, Usage::Immutable, BindIndexBuffer, false}, order);
+    auto other = device.createBuffer({64 * 1024, Usage::Default, BindConstantBuffer, false}, nullptr);
+    ASSERT_TRUE(layout && vs && vertices && indices && other);
+    context.clearState();
+    context.omSetRenderTargets(device::deviceState().backBufferRTV.get(), nullptr);
+    context.rsSetViewport({0, 0, 8, 8, 0, 1});
+    context.iaSetInputLayout(layout.get());
+    context.iaSetVertexBuffer(2, vertices.get(), sizeof strip[0], 0);
+    context.iaSetIndexBuffer(indices.get(), Format::R16_UInt, 4);
+    context.iaSetPrimitiveTopology(Topology::TriangleStrip);
+    context.vsSetShader(vs.get());
+    context.setConstantBuffer(ShaderStage::Pixel, 5, other.get());
+    std::vector<uint8_t> filler(64 * 1024);
+    for (int round = 0; round < 2; ++round) {
+        const float tint[4] = {0, round ? 0.0f : 1.0f, 0, 0};
+        const uint32_t texel = round ? 0xFF000000u : 0xFFFF0000u;
+        const SubresourceData data{&texel, 4};
+        const auto constants = device.createBuffer({16, Usage::Default, BindConstantBuffer, false}, tint);
+        const auto texture = device.createTexture2D({1, 1, 1, Format::R8G8B8A8_UNorm, Usage::Default,
+                                                     BindShaderResource, false}, &data);
+        const auto view = texture ? device.createShaderResourceView(*texture) : nullptr;
+        const auto sampler = device.createSamplerState({});
+        const auto psCode = compile(device, "PSMain", "ps_4_0");
+        const auto ps = psCode ? device.createPixelShader(*psCode) : nullptr;
+        ASSERT_TRUE(constants && view && sampler && ps);
+        context.setConstantBuffer(ShaderStage::Vertex, 3, constants.get());
+        context.setShaderResource(ShaderStage::Pixel, 0, view.get());
+        context.setSampler(ShaderStage::Pixel, 0, sampler.get());
+        context.psSetShader(ps.get());
+        for (int i = 0; i < (round ? 100 : 1); ++i) {
+            filler[0] = static_cast<uint8_t>(i);
+            context.updateSubresource(*other, filler.data(), filler.size());
+            context.drawIndexed(4, 0, 0);
+        }
+        EXPECT_EQ(pixelAt(captureBackBuffer(), 4, 4), round ? (Rgba{255, 0, 0, 255}) : (Rgba{255, 255, 255, 255}));
+    }
+
+    EXPECT_FALSE(device.createBuffer({0, Usage::Default, BindVertexBuffer, false}, nullptr));
+    EXPECT_FALSE(device.createBuffer({20, Usage::Default, BindConstantBuffer, false}, nullptr));
+    EXPECT_FALSE(device.createBuffer({16, Usage::Immutable, BindVertexBuffer, false}, nullptr));
+    const Texture2DDesc desc{8, 8, 1, Format::R8G8B8A8_UNorm, Usage::Default, BindShaderResource, false};
+    const Texture2DDesc refused[] = {{8, 8, 5, desc.format, Usage::Default, BindShaderResource, false},  // 4 levels
+                                     {8, 8, 1, Format::R32_Float, Usage::Default, BindShaderResource, false},
+                                     {device.maxTextureSize() + 1, 8, 1, desc.format, Usage::Default, BindShaderResource, false},
+                                     {8, 0, 1, desc.format, Usage::Default, BindShaderResource, false}};
+    for (const Texture2DDesc& d : refused) EXPECT_FALSE(device.createTexture2D(d, nullptr)) << d.width << "x" << d.height;
+    EXPECT_GE(device.maxTextureSize(), 4096u);
+    const auto texture = device.createTexture2D(desc, nullptr);
+    ASSERT_TRUE(texture);
+    EXPECT_FALSE(device.createRenderTargetView(*texture)) << "not bound as a render target";
+    EXPECT_FALSE(device.createDepthStencilView(*texture));
+    // Still bound when the device goes: the objects outlive it.
+    CleanupDevice();
+}
+
+}  // namespace
+}  // namespace korvel::testing
