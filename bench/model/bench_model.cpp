@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "model/buffer_packing.h"
+#include "model/model_buffers.h"
 #include "model/pt3_reader.h"
 #include "model/pt3_writer.h"
 #include "model/store.h"

@@ -5,9 +5,6 @@
 
 #include "Korvelv0.h"
 #include "device/current.h"
-#include "model/attachments.h"
-#include "model/info.h"
-#include "model/library_textures.h"
 #include "model/model_buffers.h"
 #include "model/pt3_reader.h"
 #include "model/store.h"

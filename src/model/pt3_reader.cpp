@@ -6,11 +6,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "model/c_scan.h"
-#include "model/ceilings.h"
-#include "model/line_reader.h"
 #include "model/store.h"
-#include "model/texture_name.h"
+#include "model/text_scan.h"
 #include "platform/file_bytes.h"
 
 namespace korvel::model {

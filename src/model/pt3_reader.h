@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/texture_loader.h"
+#include "model/store.h"
 
 namespace korvel::model {
 

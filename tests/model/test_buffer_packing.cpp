@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "model/buffer_packing.h"
+#include "model/model_buffers.h"
 #include "model/tool_input.h"
 #include "support/models.h"
 

@@ -8,10 +8,9 @@
 #include <string>
 
 #include "Korvelv0.h"
-#include "support/device.h"
-#include "model/buffer_packing.h"
 #include "model/model_buffers.h"
 #include "model/store.h"
+#include "support/device.h"
 #include "support/models.h"
 
 namespace korvel::testing {

@@ -7,8 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/buffer_packing.h"
-#include "model/layout_group.h"
+#include "model/model_buffers.h"
 #include "model/pt3_reader.h"
 #include "model/pt3_writer.h"
 #include "support/models.h"

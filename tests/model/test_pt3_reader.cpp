@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "model/ceilings.h"
 #include "model/pt3_reader.h"
+#include "model/store.h"
 #include "support/models.h"
 
 namespace korvel::testing {

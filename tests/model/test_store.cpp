@@ -5,9 +5,7 @@
 
 #include <algorithm>
 
-#include "model/attachments.h"
-#include "model/ceilings.h"
-#include "model/info.h"
+#include "model/store.h"
 #include "model/tool_input.h"
 #include "support/models.h"
 

@@ -8,9 +8,7 @@
 #include <limits>
 #include <random>
 
-#include "model/xfile_cleanup.h"
-#include "model/xfile_face_order.h"
-#include "model/xfile_normals.h"
+#include "model/xfile/cleanup.h"
 #include "reference_cleanup.h"
 #include "xfile_test_support.h"
 

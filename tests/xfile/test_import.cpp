@@ -6,7 +6,7 @@
 #include <array>
 #include <filesystem>
 
-#include "model/xfile_pt3_name.h"
+#include "model/xfile/import.h"
 #include "xfile_test_support.h"
 
 namespace korvel::model::xfile {

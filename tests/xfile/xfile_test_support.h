@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "model/store.h"
-#include "model/texture_loader.h"
-#include "model/xfile_reader.h"
-#include "model/xfile_samples.h"
-#include "model/xfile_writer.h"
+#include "model/xfile/import.h"
+#include "xfile-writer/samples.h"
+#include "xfile-writer/writer.h"
 
 namespace korvel::model::xfile::testing {
 

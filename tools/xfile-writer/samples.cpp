@@ -1,4 +1,4 @@
-#include "model/xfile_samples.h"
+#include "xfile-writer/samples.h"
 
 #include <algorithm>
 #include <cmath>

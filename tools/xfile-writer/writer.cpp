@@ -1,4 +1,4 @@
-#include "model/xfile_writer.h"
+#include "xfile-writer/writer.h"
 
 #include <charconv>
 #include <span>

@@ -1,13 +1,13 @@
-#include "model/c_scan.h"
-
-#include <locale.h>
-#include <stdlib.h>
+#include "model/text_scan.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <locale.h>
+#include <stdlib.h>
 
 namespace korvel::model {
+
 namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }

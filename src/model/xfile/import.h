@@ -38,7 +38,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/texture_loader.h"
+#include "model/store.h"
 
 namespace korvel::model {
 
@@ -66,3 +66,13 @@ int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOp
                    TextureLoader& textures);
 
 }  // namespace korvel::model
+
+namespace korvel::model::xfile {
+
+// The name of the PT3 file an X import writes, always in the X file's own
+// folder: within the file's own name (after the last '/' or '\'), its last
+// ".x" is cut after the dot and "pt3" appended (model.x becomes model.pt3);
+// a name without ".x" (model.X, model) gets ".pt3" appended.
+std::string pt3PathFor(std::string_view xPath);
+
+}  // namespace korvel::model::xfile

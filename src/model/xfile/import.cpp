@@ -1,24 +1,20 @@
-#include "model/xfile_reader.h"
+#include "model/xfile/import.h"
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 
+#include "Korvelv0.h"
 #include "model/pt3_writer.h"
 #include "model/store.h"
-#include "model/texture_name.h"
-#include "model/xfile_cleanup.h"
-#include "model/xfile_counts.h"
-#include "model/xfile_face_order.h"
-#include "model/xfile_kind.h"
-#include "model/xfile_lines.h"
-#include "model/xfile_mesh_pass.h"
-#include "model/xfile_normals.h"
-#include "model/xfile_pt3_name.h"
-#include "model/xfile_skeleton.h"
-#include "model/xfile_skin.h"
+#include "model/xfile/cleanup.h"
+#include "model/xfile/passes.h"
+#include "model/xfile/text.h"
 #include "platform/file_bytes.h"
+#include "platform/wide_string.h"
 
 namespace korvel::model {
+
 namespace {
 
 using namespace xfile;
@@ -253,3 +249,29 @@ int readXfile(const std::string& utf8Path, const XfileOptions& options, TextureL
 }
 
 }  // namespace korvel::model
+
+namespace korvel::model::xfile {
+
+std::string pt3PathFor(std::string_view xPath) {
+    const size_t slash = xPath.find_last_of("/\\");
+    const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const size_t dot = xPath.rfind(".x");
+    if (dot == std::string_view::npos || dot < nameStart) return std::string(xPath) + ".pt3";
+    return std::string(xPath.substr(0, dot + 1)) + "pt3";
+}
+
+}  // namespace korvel::model::xfile
+
+// C export of the X importer. Nothing throws across the interface: running
+// out of working memory reports -4.
+extern "C" KORVEL_API int ReadXfile(const wchar_t* path, int normalmode, double scale, int skinmode, int writept3) {
+    using namespace korvel;
+    try {
+        if (model::firstFreeModelSlot() < 0) return -1;
+        if (path == nullptr) return -2;
+        const model::XfileOptions options{normalmode, scale, skinmode, writept3};
+        return model::readXfile(platform::utf8FromWide(path), options, model::libraryTextures());
+    } catch (const std::exception&) {
+        return -4;
+    }
+}

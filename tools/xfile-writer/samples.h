@@ -2,7 +2,7 @@
 // and benchmarks.
 #pragma once
 
-#include "model/xfile_writer.h"
+#include "xfile-writer/writer.h"
 
 namespace korvel::model::xfile {
 
