@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "model/model_buffers.h"
-#include "model/pt3_reader.h"
-#include "model/pt3_writer.h"
+#include "model/pt3.h"
 #include "model/store.h"
 #include "model/tool_input.h"
 

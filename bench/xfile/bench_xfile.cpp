@@ -13,7 +13,6 @@
 #include "model/xfile/passes.h"
 #include "model/xfile/text.h"
 #include "reference_cleanup.h"
-#include "xfile-writer/samples.h"
 #include "xfile-writer/writer.h"
 
 namespace {

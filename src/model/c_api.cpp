@@ -6,7 +6,7 @@
 #include "Korvelv0.h"
 #include "device/current.h"
 #include "model/model_buffers.h"
-#include "model/pt3_reader.h"
+#include "model/pt3.h"
 #include "model/store.h"
 #include "model/tool_input.h"
 #include "platform/wide_string.h"

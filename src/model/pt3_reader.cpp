@@ -1,4 +1,4 @@
-#include "model/pt3_reader.h"
+#include "model/pt3.h"
 
 #include <algorithm>
 #include <cstring>

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "model/model_buffers.h"
-#include "model/pt3_reader.h"
-#include "model/pt3_writer.h"
+#include "model/pt3.h"
 #include "support/models.h"
 
 namespace korvel::testing {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "model/pt3_reader.h"
+#include "model/pt3.h"
 #include "model/store.h"
 #include "support/models.h"
 

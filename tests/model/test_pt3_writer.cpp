@@ -7,8 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "model/pt3_reader.h"
-#include "model/pt3_writer.h"
+#include "model/pt3.h"
 #include "support/models.h"
 
 namespace korvel::testing {

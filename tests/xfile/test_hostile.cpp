@@ -11,8 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "model/pt3_reader.h"
-#include "model/pt3_writer.h"
+#include "model/pt3.h"
 #include "xfile_test_support.h"
 
 namespace korvel::model::xfile {

@@ -11,7 +11,6 @@
 
 #include "model/store.h"
 #include "model/xfile/import.h"
-#include "xfile-writer/samples.h"
 #include "xfile-writer/writer.h"
 
 namespace korvel::model::xfile::testing {

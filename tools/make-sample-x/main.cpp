@@ -7,7 +7,6 @@
 #include <fstream>
 #include <string>
 
-#include "xfile-writer/samples.h"
 #include "xfile-writer/writer.h"
 
 namespace {

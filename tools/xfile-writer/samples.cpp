@@ -1,4 +1,4 @@
-#include "xfile-writer/samples.h"
+#include "xfile-writer/writer.h"
 
 #include <algorithm>
 #include <cmath>

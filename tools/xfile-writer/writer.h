@@ -5,7 +5,8 @@
 // the joint root frame "ReplacedName2" with nested "_Joint" frames, then the
 // animation sets, each with one animation per joint (rotation, scale and
 // translation keys, then the target). Used by the sample generator, the
-// tests and the benchmarks; not part of the library.
+// tests and the benchmarks; not part of the library. Also the scenes that
+// they write as sample files.
 #pragma once
 
 #include <array>
@@ -67,5 +68,19 @@ struct XScene {
 };
 
 std::string writeXText(const XScene& scene);
+
+// Scenes written as sample X files by the generator and used by the tests
+// and benchmarks.
+
+// Skinned and animated: two meshes, a position shared by two texture
+// coordinates, a repeated vertex, identical materials in both meshes, a
+// material without texture, a vertex with three bones, three joints (two
+// siblings), two animation sets with rotation, scale and translation keys.
+XScene sampleScene();
+
+// A grid of quads split into parts, about `vertices` vertices in all, with
+// two materials per part (one textured); with skin, every vertex has one to
+// three bones of a chain of joints and one animation set of four keys.
+XScene gridScene(int vertices, int parts, bool skin);
 
 }  // namespace korvel::model::xfile

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "Korvelv0.h"
-#include "model/pt3_writer.h"
+#include "model/pt3.h"
 #include "model/store.h"
 #include "model/xfile/cleanup.h"
 #include "model/xfile/passes.h"
