@@ -1,5 +1,6 @@
-// CPU packing of the shared buffers: where each model lands, draw ranges,
-// shape-key vertex indices, hair, and values outside the model's tables.
+// CPU packing of the shared buffers: draw ranges, shape-key vertex indices
+// and values outside the model's tables. Where each model lands shows in the
+// drawing tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,17 +29,6 @@ Obj3dModel& toolModel(int vertices, int faces) {
     Obj3dModel& model = *modelSlot(toolMakeObj3d({vertices, 0, 0, faces, 1, 0, 0, 0}));
     for (int f = 0; f < faces; ++f) model.face[f] = {0, {f % vertices, (f + 1) % vertices, (f + 2) % vertices}, 0};
     return model;
-}
-
-TEST_F(PackingTest, ModelsLandBackToBack) {
-    Obj3dModel* models[2] = {&toolModel(100, 20), &toolModel(50, 10)};
-    EXPECT_EQ(packVertices(models, LayoutGroup::Plain).size(), 150u * sizeof(PlainVertex));
-    EXPECT_EQ(models[1]->head()->basevertex, 100);
-    resetDrawRanges(models);
-    const auto indices = packIndices(models);
-    ASSERT_EQ(indices.size(), 90u);
-    EXPECT_EQ(models[1]->head()->startindex, 60);
-    EXPECT_EQ(indices[62], 2u);  // indices stay model-local
 }
 
 // The field layout is pinned beside the vertex records and drawing's
@@ -87,25 +77,14 @@ TEST_F(PackingTest, ValuesOutsideTheTablesAreNotFollowed) {
     const auto indices = packIndices(models);
     EXPECT_EQ(std::vector<uint32_t>(indices.begin() + 3, indices.end()), std::vector<uint32_t>(6, 0));
     EXPECT_EQ(model.drawrange[0].count, 9);
+    model.head()->NumParticlehairFace = 2;
+    ASSERT_TRUE(model.particlehairface.allocate(2));
+    model.particlehairface[1].faceno = 3;  // no such face: degenerate
+    EXPECT_EQ(packHairIndices(models), (std::vector<uint32_t>{0, 1, 2, 0, 0, 0}));
     // A header count beyond its table packs only what the table holds.
     model.head()->NumVertex = model.head()->NumFace = 1000;
     EXPECT_EQ(groupVertexCount(models), 3u);
     EXPECT_EQ(groupIndexCount(models), 9u);
-}
-
-TEST_F(PackingTest, HairIndicesFollowEachModelsHairStart) {
-    Obj3dModel& first = toolModel(4, 12);
-    Obj3dModel& second = toolModel(5, 3);
-    first.head()->NumParticlehairFace = 10;
-    ASSERT_TRUE(first.particlehairface.allocate(10));
-    second.head()->NumParticlehairFace = 2;
-    ASSERT_TRUE(second.particlehairface.allocate(2));
-    second.particlehairface[0].faceno = 2;
-    second.particlehairface[1].faceno = 3;  // no such face: degenerate
-    Obj3dModel* models[2] = {&first, &second};
-    const auto indices = packHairIndices(models);
-    EXPECT_EQ(second.head()->hairstartindex, 30);
-    EXPECT_EQ(std::vector<uint32_t>(indices.begin() + 30, indices.end()), (std::vector<uint32_t>{2, 3, 4, 0, 0, 0}));
 }
 
 }  // namespace

@@ -10,12 +10,14 @@
 
 #include "model/xfile/cleanup.h"
 #include "reference_cleanup.h"
-#include "xfile_test_support.h"
+#include "xfile_test.h"
 
 namespace korvel::model::xfile {
 namespace {
 
-using namespace testing;
+using testing::referenceCleanUp;
+using testing::referenceFaceOrder;
+using testing::referenceNormals;
 
 // Several parts with repeated positions (+0, -0 and NaN among them),
 // repeated texture coordinates, materials repeated across parts and skin
