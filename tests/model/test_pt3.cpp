@@ -104,9 +104,7 @@ TEST_F(ReaderTest, TexturesLoadAsWrittenThenNextToTheModel) {
     EXPECT_EQ(textures.loads.size(), 2u);  // "None" loads nothing
 }
 
-TEST(ReaderFileTest, OnlyRegularFilesUpToTheCeilingAreRead) {
-    FakeTextures textures;
-    clearAllModels(textures);
+TEST_F(ReaderTest, OnlyRegularFilesUpToTheCeilingAreRead) {
     const std::string dir = tempPath("");
     const std::string fifo = dir + "model.fifo", huge = dir + "huge.pt3", plain = dir + "plain.pt3";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -126,7 +124,6 @@ TEST(ReaderFileTest, OnlyRegularFilesUpToTheCeilingAreRead) {
     for (int m = 1; m < kModelSlots; ++m) ASSERT_TRUE(modelSlot(m)->header.allocate(1));
     // All slots taken: -1 before anything else is looked at.
     EXPECT_EQ(readPt3File(std::string(512, 'a'), 0, 1.0, textures), -1);
-    clearAllModels(textures);
 }
 
 // Texture slots differ between two loads of one file; everything else must not.
