@@ -17,8 +17,8 @@
 #include "input/keyboard.h"
 #include "instance/hair_rotation.h"
 #include "instance/image3d.h"
-#include "model/library_textures.h"
 #include "model/model_buffers.h"
+#include "model/store.h"
 #include "particle/particle_table.h"
 
 using namespace korvel;

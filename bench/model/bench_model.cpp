@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "model/buffer_packing.h"
-#include "model/pt3_reader.h"
-#include "model/pt3_writer.h"
+#include "model/model_buffers.h"
+#include "model/pt3.h"
 #include "model/store.h"
 #include "model/tool_input.h"
 

@@ -8,16 +8,12 @@
 #include <tuple>
 
 #include "model/store.h"
-#include "model/xfile_cleanup.h"
-#include "model/xfile_counts.h"
-#include "model/xfile_face_order.h"
-#include "model/xfile_lines.h"
-#include "model/xfile_mesh_pass.h"
-#include "model/xfile_normals.h"
-#include "model/xfile_reader.h"
-#include "model/xfile_samples.h"
-#include "model/xfile_writer.h"
+#include "model/xfile/cleanup.h"
+#include "model/xfile/import.h"
+#include "model/xfile/passes.h"
+#include "model/xfile/text.h"
 #include "reference_cleanup.h"
+#include "xfile-writer/writer.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "instance/image3d.h"
-#include "model/layout_group.h"
+#include "model/model_buffers.h"
 #include "model/store.h"
 #include "platform/gpu/gpu.h"
 

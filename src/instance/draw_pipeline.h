@@ -5,7 +5,7 @@
 
 #include "device/pipeline.h"
 #include "math/types.h"
-#include "model/layout_group.h"
+#include "model/model_buffers.h"
 #include "platform/gpu/gpu.h"
 
 namespace korvel::instance {

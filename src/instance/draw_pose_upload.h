@@ -4,7 +4,7 @@
 #pragma once
 
 #include "device/pipeline.h"
-#include "model/layout_group.h"
+#include "model/model_buffers.h"
 #include "model/store.h"
 #include "platform/gpu/gpu.h"
 

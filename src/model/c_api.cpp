@@ -5,11 +5,8 @@
 
 #include "Korvelv0.h"
 #include "device/current.h"
-#include "model/attachments.h"
-#include "model/info.h"
-#include "model/library_textures.h"
 #include "model/model_buffers.h"
-#include "model/pt3_reader.h"
+#include "model/pt3.h"
 #include "model/store.h"
 #include "model/tool_input.h"
 #include "platform/files.h"

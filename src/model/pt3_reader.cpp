@@ -1,4 +1,4 @@
-#include "model/pt3_reader.h"
+#include "model/pt3.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,11 +6,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "model/c_scan.h"
-#include "model/ceilings.h"
-#include "model/line_reader.h"
 #include "model/store.h"
-#include "model/texture_name.h"
+#include "model/text_scan.h"
 #include "platform/files.h"
 
 namespace korvel::model {

@@ -1,4 +1,4 @@
-#include "model/pt3_writer.h"
+#include "model/pt3.h"
 
 #include <algorithm>
 #include <charconv>

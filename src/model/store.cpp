@@ -3,7 +3,10 @@
 #include <array>
 #include <bitset>
 
+#include "draw2d/texture_table.h"
+
 namespace korvel::model {
+
 namespace {
 
 std::array<Obj3dModel, kModelSlots>& slots() {
@@ -77,5 +80,73 @@ void clearModel(int m, int releaseTextures, TextureLoader& textures) {
 void clearAllModels(TextureLoader& textures) {
     for (int m = 0; m < kModelSlots; ++m) clearModel(m, 1, textures);
 }
+
+void infoGet(const Obj3dModel& model, int32_t out[12]) {
+    const Obj3dHeader& h = *model.head();
+    const int32_t values[12] = {h.normalmode,    h.NumVertex,   h.NumFace,           h.NumMaterial,
+                                h.NumPart,       h.NumJoint,    h.NumMotion,         h.NumTotalFrame,
+                                h.NumShapekey,   h.NumShapekeyVertex, h.NumShapekeydata, h.NumParticlehairFace};
+    for (int i = 0; i < 12; ++i) out[i] = values[i];
+}
+
+bool pointInfo(const Obj3dModel& model, int vertex, double out[3]) {
+    const Obj3dVertex* v = model.vertex.at(vertex);
+    if (v == nullptr) return false;
+    out[0] = v->posx;
+    out[1] = v->posy;
+    out[2] = v->posz;
+    return true;
+}
+
+std::optional<int> motionLastFrame(const Obj3dModel& model, int motion) {
+    const Obj3dMotion* m = model.motion.at(motion);
+    if (m == nullptr) return std::nullopt;
+    const Obj3dFrameno* last = model.frameno.at(int64_t{m->firstframe} + m->numframe - 1);
+    if (last == nullptr) return std::nullopt;
+    return *last;
+}
+
+std::optional<int> shapekeyLastFrame(const Obj3dModel& model, int kind) {
+    const Shapekeyinfo* info = model.shapekeyinfo.at(kind);
+    if (info == nullptr) return std::nullopt;
+    const Shapekeytrans* last = model.shapekeytrans.at(int64_t{info->firstdata} + info->numframe - 1);
+    if (last == nullptr) return std::nullopt;
+    return last->frameno;
+}
+
+std::string_view directoryOf(std::string_view path) {
+    const size_t last = path.find_last_of("\\/");
+    return last == std::string_view::npos ? std::string_view{} : path.substr(0, last + 1);
+}
+
+std::string_view lastComponent(std::string_view name) {
+    const size_t last = name.find_last_of("\\/");
+    return last == std::string_view::npos ? name : name.substr(last + 1);
+}
+
+int loadModelTexture(TextureLoader& textures, std::string_view name, std::string_view modelPath) {
+    if (const int slot = textures.load(std::string(name)); slot >= 0) return slot;
+    std::string second(directoryOf(modelPath));
+    second += lastComponent(name);
+    const int slot = textures.load(second);
+    return slot >= 0 ? slot : -1;
+}
+
+namespace {
+
+class TableTextures final : public TextureLoader {
+public:
+    int load(const std::string& utf8Path) override { return draw2d::textureTable().read(utf8Path); }
+    void release(int slot) override { draw2d::textureTable().release(slot); }
+};
+
+}  // namespace
+
+TextureLoader& libraryTextures() {
+    static TableTextures textures;
+    return textures;
+}
+
+void releaseAllModels() { clearAllModels(libraryTextures()); }
 
 }  // namespace korvel::model

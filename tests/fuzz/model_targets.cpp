@@ -28,11 +28,9 @@ ModelInfo infoOf(int model) {
 }
 
 void buildAllBuffers() {
-    MakeVertexIndexBuffer0();
-    MakeVertexIndexBuffer1();
-    MakeVertexIndexBuffer0ba();
-    MakeVertexIndexBuffer1ba();
-    MakeParticleHairIndexBuffer();
+    for (int (*build)() : {MakeVertexIndexBuffer0, MakeVertexIndexBuffer1, MakeVertexIndexBuffer0ba,
+                           MakeVertexIndexBuffer1ba, MakeParticleHairIndexBuffer})
+        build();
 }
 
 void queryModel(int model, int shapekey, int frame) {

@@ -1,12 +1,13 @@
-// CPU packing of the shared buffers: where each model lands, draw ranges,
-// shape-key vertex indices, hair, and values outside the model's tables.
+// CPU packing of the shared buffers: draw ranges, shape-key vertex indices
+// and values outside the model's tables. Where each model lands shows in the
+// drawing tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "model/buffer_packing.h"
+#include "model/model_buffers.h"
 #include "model/tool_input.h"
 #include "support/models.h"
 
@@ -21,24 +22,6 @@ V vertexAt(const std::vector<uint8_t>& bytes, size_t v) {
     V value;
     std::memcpy(&value, bytes.data() + v * sizeof(V), sizeof(V));
     return value;
-}
-
-// vertices, faces (f, f + 1, f + 2 modulo the vertices), one material, no part.
-Obj3dModel& toolModel(int vertices, int faces) {
-    Obj3dModel& model = *modelSlot(toolMakeObj3d({vertices, 0, 0, faces, 1, 0, 0, 0}));
-    for (int f = 0; f < faces; ++f) model.face[f] = {0, {f % vertices, (f + 1) % vertices, (f + 2) % vertices}, 0};
-    return model;
-}
-
-TEST_F(PackingTest, ModelsLandBackToBack) {
-    Obj3dModel* models[2] = {&toolModel(100, 20), &toolModel(50, 10)};
-    EXPECT_EQ(packVertices(models, LayoutGroup::Plain).size(), 150u * sizeof(PlainVertex));
-    EXPECT_EQ(models[1]->head()->basevertex, 100);
-    resetDrawRanges(models);
-    const auto indices = packIndices(models);
-    ASSERT_EQ(indices.size(), 90u);
-    EXPECT_EQ(models[1]->head()->startindex, 60);
-    EXPECT_EQ(indices[62], 2u);  // indices stay model-local
 }
 
 // The field layout is pinned beside the vertex records and drawing's
@@ -58,15 +41,15 @@ TEST_F(PackingTest, ShapekeyIndicesAndJointsOutsideTheModel) {
     EXPECT_EQ(shapekeyVertexIndices(model(0)), (std::vector<int32_t>{-1, -1, -1, -1}));
 }
 
-TEST_F(PackingTest, DrawRangesCoverEachPartMaterialRun) {
+TEST_F(PackingTest, DrawRangesCoverEachPartMaterialRunAndValuesOutsideTheTablesAreNotFollowed) {
     Obj3dModel& model = *modelSlot(toolMakeObj3d({6, 0, 0, 5, 2, 0, 0, 0}));
     model.head()->NumPart = 2;
-    const Obj3dFace faces[5] = {{0, {0, 1, 2}, 0}, {0, {1, 2, 3}, 0}, {0, {2, 3, 4}, 1}, {1, {3, 4, 5}, 1},
-                                {2, {3, 4, 5}, 1}};  // the last part is outside the table: in no range
+    const Obj3dFace faces[5] = {{0, {0, 1, 2}, 0}, {0, {1, 2, 9}, 0}, {0, {-1, 3, 4}, 1}, {1, {3, 4, 5}, 1},
+                                {2, {3, 4, 5}, 1}};  // vertices 9 and -1 and the last part do not exist
     std::copy(faces, faces + 5, model.face.data());
     Obj3dModel* models[1] = {&model};
     resetDrawRanges(models);
-    EXPECT_EQ(packIndices(models)[14], 5u);
+    EXPECT_EQ(packIndices(models), (std::vector<uint32_t>{0, 1, 2, 0, 0, 0, 0, 0, 0, 3, 4, 5, 3, 4, 5}));
     ASSERT_EQ(model.drawrange.size(), 4u);
     const Obj3dDrawRange expected[4] = {{0, 6}, {0, 0}, {6, 3}, {9, 3}};  // material x NumPart + part
     for (int e = 0; e < 4; ++e) {
@@ -75,37 +58,14 @@ TEST_F(PackingTest, DrawRangesCoverEachPartMaterialRun) {
     }
     resetDrawRanges(models);  // a fresh build starts from zeroed ranges
     EXPECT_EQ(model.drawrange[0].count, 0);
-}
-
-TEST_F(PackingTest, ValuesOutsideTheTablesAreNotFollowed) {
-    Obj3dModel& model = toolModel(3, 3);
-    model.head()->NumPart = 1;
-    model.face[1].vertexno[1] = 3;   // vertex 3 does not exist
-    model.face[2].vertexno[0] = -1;  // nor does -1
-    Obj3dModel* models[1] = {&model};
-    resetDrawRanges(models);
-    const auto indices = packIndices(models);
-    EXPECT_EQ(std::vector<uint32_t>(indices.begin() + 3, indices.end()), std::vector<uint32_t>(6, 0));
-    EXPECT_EQ(model.drawrange[0].count, 9);
+    model.head()->NumParticlehairFace = 2;
+    ASSERT_TRUE(model.particlehairface.allocate(2));
+    model.particlehairface[1].faceno = 7;  // no such face: degenerate
+    EXPECT_EQ(packHairIndices(models), (std::vector<uint32_t>{0, 1, 2, 0, 0, 0}));
     // A header count beyond its table packs only what the table holds.
     model.head()->NumVertex = model.head()->NumFace = 1000;
-    EXPECT_EQ(groupVertexCount(models), 3u);
-    EXPECT_EQ(groupIndexCount(models), 9u);
-}
-
-TEST_F(PackingTest, HairIndicesFollowEachModelsHairStart) {
-    Obj3dModel& first = toolModel(4, 12);
-    Obj3dModel& second = toolModel(5, 3);
-    first.head()->NumParticlehairFace = 10;
-    ASSERT_TRUE(first.particlehairface.allocate(10));
-    second.head()->NumParticlehairFace = 2;
-    ASSERT_TRUE(second.particlehairface.allocate(2));
-    second.particlehairface[0].faceno = 2;
-    second.particlehairface[1].faceno = 3;  // no such face: degenerate
-    Obj3dModel* models[2] = {&first, &second};
-    const auto indices = packHairIndices(models);
-    EXPECT_EQ(second.head()->hairstartindex, 30);
-    EXPECT_EQ(std::vector<uint32_t>(indices.begin() + 30, indices.end()), (std::vector<uint32_t>{2, 3, 4, 0, 0, 0}));
+    EXPECT_EQ(groupVertexCount(models), 6u);
+    EXPECT_EQ(groupIndexCount(models), 15u);
 }
 
 }  // namespace

@@ -5,9 +5,7 @@
 
 #include <algorithm>
 
-#include "model/attachments.h"
-#include "model/ceilings.h"
-#include "model/info.h"
+#include "model/store.h"
 #include "model/tool_input.h"
 #include "support/models.h"
 
@@ -68,17 +66,6 @@ TEST_F(StoreTest, ShapekeyAttachmentsFollowTheReaderLayout) {
     EXPECT_EQ(shapekeyLastFrame(model, 1), std::nullopt);  // record 16 does not exist
 }
 
-TEST_F(StoreTest, LastMotionFrameStaysInsideTheFrameTable) {
-    Obj3dModel& model = *modelSlot(toolMakeObj3d({4, 1, 1, 2, 3, 2, 1, 3}));
-    const int32_t frames[3] = {0, 10, 20};
-    toolFrameData(model, frames);
-    model.motion[0] = {3, 0, 0};
-    EXPECT_EQ(motionLastFrame(model, 0), 20);
-    EXPECT_EQ(motionLastFrame(model, 1), std::nullopt);
-    model.motion[0].numframe = 9;
-    EXPECT_EQ(motionLastFrame(model, 0), std::nullopt);
-}
-
 TEST_F(StoreTest, AttachmentCountsBeyondTheirCeilingChangeNothing) {
     Obj3dModel& model = makeModel(6);  // 6 vertices, 2 faces
     const struct {
@@ -127,56 +114,43 @@ TEST_F(StoreTest, ToolCountsBeyondTheirCeilingFailBeforeAnyAllocation) {
     EXPECT_EQ(modelSlot(0)->keyframe.size(), static_cast<size_t>(kMaxToolKeys));
 }
 
-TEST_F(StoreTest, ToolTablesFollowTheCountsAndInputWritesOnlyThem) {
-    const struct {
-        ToolCounts counts;
-        size_t normal, weight, joint, motion, frameno, keyframe;  // records, 0 when absent
-    } cases[] = {
-        {{5, 0, 0, 4, 2, 3, 0, 0}, 0, 0, 3, 0, 0, 0},  // joints without motions
-        {{2, 1, 1, 1, 1, 0, 2, 3}, 2, 2, 0, 2, 3, 1},  // 3 x 2 x 0 keys, at least one record
-        {{2, 0, 1, 1, 1, 2, 1, 4}, 0, 2, 2, 1, 4, 8},
-    };
-    const double reals[8] = {9, 9, 9, 9, 9, 9, 9, 9};
-    const int32_t ints[8] = {};
-    for (const auto& c : cases) {
-        clearAllModels(textures);
-        ASSERT_EQ(toolMakeObj3d(c.counts), 0);
-        Obj3dModel& m = model(0);
-        EXPECT_TRUE(m.complete);
-        EXPECT_EQ(m.head()->NumPart + m.head()->skinmode, 0);
-        toolVertexNorm(m, reals, reals, reals);
-        toolVertexJointWeight(m, ints, reals, ints, reals);
-        toolJointData(m, ints, reals, reals, reals);
-        toolFrameData(m, ints);
-        EXPECT_EQ(std::vector<size_t>({m.vertex.size(), m.face.size(), m.normal.size(), m.weight.size(),
-                                       m.joint.size(), m.motion.size(), m.frameno.size(), m.keyframe.size()}),
-                  std::vector<size_t>({size_t(c.counts.numvertex), size_t(c.counts.numface), c.normal, c.weight,
-                                       c.joint, c.motion, c.frameno, c.keyframe}));
-    }
-    // A header count larger than the table (a failed load) copies only the table's records.
-    model(0).head()->NumVertex = 1000000;
-    toolVertexData(model(0), ints, ints, ints, reals, reals, reals, reals, reals);
-    EXPECT_EQ(model(0).vertex[1].posx, 9.0f);
-}
-
-TEST_F(StoreTest, ToolInputTakesItsArgumentOrders) {
-    ASSERT_EQ(toolMakeObj3d({2, 0, 0, 1, 1, 2, 1, 4}), 0);
+TEST_F(StoreTest, ToolTablesFollowTheCountsAndInputTakesItsArgumentOrders) {
+    // Joints without motions: no motion tables; normals and weights only when asked for.
+    ASSERT_EQ(toolMakeObj3d({5, 0, 0, 4, 2, 3, 0, 0}), 0);
+    EXPECT_EQ(std::vector<bool>({model(0).normal.present(), model(0).weight.present(), model(0).joint.size() == 3,
+                                 model(0).motion.present(), model(0).keyframe.present(), model(0).complete}),
+              std::vector<bool>({false, false, true, false, false, true}));
+    ASSERT_EQ(toolMakeObj3d({2, 1, 1, 1, 1, 2, 1, 4}), 1);
     // 4 frames x 1 motion x 2 joints: eight values from each array; keys are
     // given as scale x y z, rotation w x y z, translation x y z.
     double columns[10][8];
     for (int k = 0; k < 10; ++k)
         for (int i = 0; i < 8; ++i) columns[k][i] = 10 * k + i;
-    const int32_t part[2] = {3, 4}, mat[2] = {5, 6}, original[2] = {-1, 0};
-    toolVertexData(model(0), part, mat, original, columns[0], columns[1], columns[2], columns[3], columns[4]);
-    const Obj3dVertex& v = model(0).vertex[1];
+    const int32_t part[2] = {3, 4}, mat[2] = {5, 6}, original[2] = {-1, 0}, frames[4] = {0, 10, 20, 30};
+    Obj3dModel& m = model(1);
+    toolVertexData(m, part, mat, original, columns[0], columns[1], columns[2], columns[3], columns[4]);
+    toolVertexNorm(m, columns[5], columns[6], columns[7]);
+    toolVertexJointWeight(m, part, columns[8], mat, columns[9]);
+    toolJointData(m, part, columns[0], columns[1], columns[2]);
+    toolFrameData(m, frames);
+    toolMotionData(m, {columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], columns[6], columns[7],
+                       columns[8], columns[9]});
+    const Obj3dVertex& v = m.vertex[1];
+    const Obj3dKeyframe& key = m.keyframe[7];
     EXPECT_EQ(std::vector<float>({float(v.partno), float(v.matno), float(v.originalvertexno), v.texu, v.texv, v.posx,
-                                  v.posy, v.posz}),
-              std::vector<float>({4, 6, 0, 1, 11, 21, 31, 41}));
-    toolMotionData(model(0), {columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], columns[6],
-                              columns[7], columns[8], columns[9]});
-    const Obj3dKeyframe& key = model(0).keyframe[7];
+                                  v.posy, v.posz, m.normal[1].normx, m.normal[1].normz, float(m.weight[1].jointno1),
+                                  m.weight[1].weight0, m.joint[1].parentposz, float(m.frameno[3])}),
+              std::vector<float>({4, 6, 0, 1, 11, 21, 31, 41, 51, 71, 6, 81, 21, 30}));
     EXPECT_EQ(std::vector<float>({key.scalex, key.scalez, key.rot4w, key.rot4x, key.rot4z, key.transx, key.transz}),
               std::vector<float>({7, 27, 37, 47, 67, 77, 97}));
+    m.motion[0] = {4, 0, 0};
+    EXPECT_EQ(motionLastFrame(m, 0), 30);
+    m.motion[0].numframe = 9;  // past the frame table: no answer
+    EXPECT_EQ(motionLastFrame(m, 0), std::nullopt);
+    // A header count larger than the table (a failed load) copies only the table's records.
+    m.head()->NumVertex = 1000000;
+    toolVertexData(m, part, mat, original, columns[9], columns[9], columns[9], columns[9], columns[9]);
+    EXPECT_EQ(m.vertex[1].posx, 91.0f);
 }
 
 }  // namespace

@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "model/c_scan.h"
-#include "model/line_reader.h"
+#include "model/text_scan.h"
 
 namespace korvel::model {
 namespace {

@@ -15,7 +15,7 @@
 #include "support/models.h"
 #include "math/matrix.h"
 #include "math/vector.h"
-#include "model/layout_group.h"
+#include "model/model_buffers.h"
 #include "support/device.h"
 
 namespace korvel::testing {

@@ -2,7 +2,7 @@
 
 #include "Korvelv0.h"
 #include "device/device_state.h"
-#include "model/layout_group.h"
+#include "model/model_buffers.h"
 #include "platform/image/image.h"
 
 namespace korvel::testing {

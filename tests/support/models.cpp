@@ -11,7 +11,7 @@
 #include <random>
 #include <sstream>
 
-#include "model/pt3_reader.h"
+#include "model/pt3.h"
 
 namespace korvel::testing {
 

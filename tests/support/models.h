@@ -12,7 +12,6 @@
 
 #include "instance/image3d.h"
 #include "model/store.h"
-#include "model/texture_loader.h"
 #include "support/pixels.h"
 
 namespace korvel::testing {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "model/records.h"
-#include "model/xfile_cleanup.h"
-#include "model/xfile_raw.h"
+#include "model/xfile/cleanup.h"
+#include "model/xfile/passes.h"
 
 namespace korvel::model::xfile::testing {
 

@@ -8,16 +8,16 @@
 #include <limits>
 #include <random>
 
-#include "model/xfile_cleanup.h"
-#include "model/xfile_face_order.h"
-#include "model/xfile_normals.h"
+#include "model/xfile/cleanup.h"
 #include "reference_cleanup.h"
-#include "xfile_test_support.h"
+#include "xfile_test.h"
 
 namespace korvel::model::xfile {
 namespace {
 
-using namespace testing;
+using testing::referenceCleanUp;
+using testing::referenceFaceOrder;
+using testing::referenceNormals;
 
 // Several parts with repeated positions (+0, -0 and NaN among them),
 // repeated texture coordinates, materials repeated across parts and skin
@@ -79,11 +79,7 @@ TEST(XfileEquivalence, CleanUpNormalsAndFaceOrderMatchThePairwiseLoops) {
                                    return x.texture == y.texture && std::memcmp(x.colour, y.colour, sizeof x.colour) == 0;
                                }))
             << "round " << round;
-        ASSERT_TRUE(std::equal(actual.skin.begin(), actual.skin.end(), expected.skin.begin(), expected.skin.end(),
-                               [](const SkinEntry& x, const SkinEntry& y) {
-                                   return x.bone == y.bone && x.vertex == y.vertex && x.weight == y.weight;
-                               }))
-            << "round " << round;
+        ASSERT_TRUE(sameBytes(actual.skin, expected.skin)) << "round " << round;
         ASSERT_TRUE(sameBytes(vertexNormals(actual.vertices, actual.faces),
                               referenceNormals(expected.vertices, expected.faces)))
             << "round " << round;

@@ -1,18 +1,19 @@
 // Whole imports: merges and face order as a model shows them, textures, skin
 // weights, joints and keys, modes and scale, normals, the PT3 file written
-// and read back, and the shipped samples.
+// (byte for byte for a small skinned and animated file), the shipped samples
+// and the C export.
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
+#include <string>
 
-#include "model/xfile_pt3_name.h"
-#include "xfile_test_support.h"
+#include "Korvelv0.h"
+#include "xfile_test.h"
 
 namespace korvel::model::xfile {
 namespace {
 
-using namespace testing;
+std::string tempDir() { return korvel::testing::tempPath(""); }
 
 constexpr XfileOptions kAll{.normalmode = 1, .scale = 1.0, .skinmode = 2, .writept3 = 0};
 
@@ -45,9 +46,9 @@ TEST_F(XfileTest, SampleSceneMergesVerticesAndMaterialsAcrossMeshes) {
     EXPECT_EQ(m.material[1].power, 8.0f);
     EXPECT_EQ(textures.loads, (std::vector<std::string>{"skin.tga", "models/skin.tga"}));
 
-    // A file with Windows line ends reads alike.
+    // A file with Windows line ends, and a last line too long for one read, reads alike.
     for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.insert(at, "\r");
-    ASSERT_EQ(import(text, kAll), 1);
+    ASSERT_EQ(import(text + std::string(700, ' ') + "\n", kAll), 1);
     EXPECT_TRUE(sameBytes(model(1).vertex, m.vertex));
     EXPECT_TRUE(sameBytes(model(1).keyframe, m.keyframe));
 }
@@ -166,6 +167,81 @@ TEST_F(XfileTest, ShippedSamplesAreTheGeneratorsOutputAndImport) {
     EXPECT_EQ(model(0).material[1].texsrvno, 0);  // found next to the file
     ASSERT_EQ(import(grid, {.normalmode = 1}, dir + "sample_grid.x"), 1);
     EXPECT_EQ(model(1).head()->NumVertex, 400);
+}
+
+XScene tinyScene() {
+    XScene s;
+    s.skin = true;
+    XMaterial m;
+    m.diffuse = {1.0f, 0.5f, 0.0f, 1.0f};
+    m.power = 2.0f;
+    m.emissive = {0.2f, 0.2f, 0.2f};
+    m.texture = "t.png";
+    s.meshes = {XMesh{"Tri",
+                      {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+                      {{0, 0}, {1, 0}, {0, 1}},
+                      {{0, 1, 2}},
+                      {0},
+                      {m},
+                      {{"Root_Joint", {0, 1}, {1.0f, 0.5f}}, {"Tip_Joint", {1, 2}, {0.5f, 1.0f}}}}};
+    XJoint root{"Root_Joint", -1, {}};
+    root.matrix[12] = 1.0f;
+    XJoint tip{"Tip_Joint", 0, {}};
+    tip.matrix[13] = 2.0f;
+    s.joints = {root, tip};
+    XAnimation a{"Root_Joint", {0, 10}, {{1, 0, 0, 0}, {0.7071f, 0.7071f, 0, 0}}, {{1, 1, 1}, {2, 2, 2}}, {{0, 0, 0}, {0, 1, 0}}};
+    XAnimation b = a;
+    b.target = "Tip_Joint";
+    s.sets = {{"Act", {a, b}}};
+    return s;
+}
+
+const char* const kExpected =
+    "NumVertex;3;NumFace;1;NumMaterial;1;NumPart;1;NumJoint;2;NumMotion;1;NumTotalFrame;2;NumShapekey;0;"
+    "NumShapekeyVertex;0;NumShapekeydata;0;NumParticlehairFace;0;\n"
+    "vertexno;1;originalvertexno;1;partno;1;matno;1;posx;1;posy;1;posz;1;texu;1;texv;1;normx;0;normy;0;normz;0;"
+    "jointno0;1;weight0;1;jointno1;1;weight1;1;\n"
+    "0;-1;0;0;0.000000;0.000000;0.000000;0.000000;0.000000;0;1.000000;-1;0.000000;\n"
+    "1;-1;0;0;1.000000;0.000000;0.000000;1.000000;0.000000;0;0.500000;1;0.500000;\n"
+    "2;-1;0;0;0.000000;1.000000;0.000000;0.000000;1.000000;1;1.000000;-1;0.000000;\n"
+    "faceno;1;partno;1;matno;1;vertexno[0];1;vertexno[1];1;vertexno[2];1;\n"
+    "0;0;0;0;1;2;\n"
+    "matno;1;faceColorR;1;faceColorG;1;faceColorB;1;alpha;1;power;1;specularColorR;1;specularColorG;1;"
+    "specularColorB;1;emissiveColorR;1;emissiveColorG;1;emissiveColorB;1;texfilenameornot;1;matname;1;\n"
+    "0;255;127;0;1.000000;2.000000;0;0;0;51;51;51;t.png;matname0;\n"
+    "partno;1;partname;1;\n"
+    "0;Tri;\n"
+    "jointno;1;parentjointno;1;parentposx;1;parentposy;1;parentposz;1;ownposx;0;ownposy;0;ownposz;0;jointname;1;\n"
+    "0;-1;1.000000;0.000000;0.000000;Root_Joint;\n"
+    "1;0;1.000000;2.000000;0.000000;Tip_Joint;\n"
+    "motionno;1;numframe;1;frameno;1;motionname;1;\n"
+    "0;2;0;10;motion0;\n"
+    "motionno;1;jointno;1;frameno;1;scalex;1;scaley;1;scalez;1;rot4w;1;rot4x;1;rot4y;1;rot4z;1;transx;1;"
+    "transy;1;transz;1;\n"
+    "0;0;0;1.000000;1.000000;1.000000;1.000000;-0.000000;-0.000000;-0.000000;0.000000;0.000000;0.000000;\n"
+    "0;0;10;2.000000;2.000000;2.000000;0.707100;-0.707100;-0.000000;-0.000000;0.000000;1.000000;0.000000;\n"
+    "0;1;0;1.000000;1.000000;1.000000;1.000000;-0.000000;-0.000000;-0.000000;1.000000;0.000000;0.000000;\n"
+    "0;1;10;2.000000;2.000000;2.000000;0.707100;-0.707100;-0.000000;-0.000000;1.000000;1.000000;0.000000;\n";
+
+TEST_F(XfileTest, WrittenPt3MatchesTheLayoutByteForByte) {
+    textures.existing = {"t.png"};
+    const std::string dir = tempDir();
+    ASSERT_EQ(import(writeXText(tinyScene()), {.skinmode = 2, .writept3 = 1}, dir + "tiny.x"), 0);
+    EXPECT_EQ(readFile(dir + "tiny.pt3"), kExpected);
+    textures.existing.clear();
+    ASSERT_EQ(import(writeXText(tinyScene()), {.skinmode = 2, .writept3 = 2}, dir + "none.x"), -1);
+    EXPECT_NE(readFile(dir + "none.pt3").find("\n0;255;127;0;1.000000;2.000000;0;0;0;51;51;51;None;matname0;\n"),
+              std::string::npos);
+}
+
+TEST_F(XfileTest, CExportReadsWidePathsAndChecksThem) {
+    const std::string path = tempDir() + "api.x";
+    korvel::testing::writeFile(path, writeXText(sampleScene()));
+    const std::wstring wide(path.begin(), path.end()), pt3 = wide.substr(0, wide.size() - 1) + L"pt3";
+    EXPECT_EQ(ReadXfile(wide.c_str(), 1, 2.0, 2, 2), -1);  // written, then released
+    EXPECT_EQ(ReadPT3file(pt3.c_str(), 1, 1.0), 0);
+    EXPECT_EQ(ReadXfile(nullptr, 0, 1.0, 0, 0), -2);
+    EXPECT_EQ(ReadXfile(std::wstring(600, L'x').c_str(), 0, 1.0, 0, 0), -2);
 }
 
 }  // namespace

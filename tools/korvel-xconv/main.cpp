@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "Korvelv0.h"
-#include "model/xfile_pt3_name.h"
+#include "model/xfile/import.h"
 #include "options.h"
 
 namespace {

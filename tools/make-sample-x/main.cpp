@@ -7,8 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "model/xfile_samples.h"
-#include "model/xfile_writer.h"
+#include "xfile-writer/writer.h"
 
 namespace {
 

@@ -1,0 +1,192 @@
+#include "model/text_scan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <locale.h>
+#include <stdlib.h>
+
+namespace korvel::model {
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool startsWithNoCase(const char* p, const char* word) {
+    for (; *word != '\0'; ++p, ++word)
+        if (lower(*p) != *word) return false;
+    return true;
+}
+
+locale_t cLocale() {
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+const char* skipDigits(const char* p, bool hex, bool& any) {
+    while (hex ? isHexDigit(*p) : isDigit(*p)) {
+        ++p;
+        any = true;
+    }
+    return p;
+}
+
+// The end of the text glibc's %f takes from p (after white space), or null
+// when it converts nothing; special is set for inf and nan.
+const char* floatSpan(const char* p, bool& special, bool& hex) {
+    special = false;
+    if (*p == '+' || *p == '-') ++p;
+    if (startsWithNoCase(p, "nan")) {
+        special = true;
+        return p + 3;
+    }
+    if (startsWithNoCase(p, "inf")) {
+        special = true;
+        p += 3;
+        if (lower(*p) != 'i') return p;
+        return startsWithNoCase(p, "inity") ? p + 5 : nullptr;
+    }
+    hex = p[0] == '0' && lower(p[1]) == 'x';
+    if (hex) p += 2;
+    bool digits = false;
+    p = skipDigits(p, hex, digits);
+    const bool dot = *p == '.';
+    if (dot) p = skipDigits(p + 1, hex, digits);
+    // glibc takes "0x." (as 0) but not a bare "0x" or ".".
+    if (!digits) return hex && dot ? p : nullptr;
+    if (lower(*p) == (hex ? 'p' : 'e')) {
+        ++p;
+        if (*p == '+' || *p == '-') ++p;
+        bool exponentDigits = false;
+        p = skipDigits(p, false, exponentDigits);
+    }
+    return p;
+}
+
+// Powers of ten that a double holds exactly.
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of a short decimal number, converted without strtof: the
+// digits (at most 2^53) and a power of ten up to 10^22 are exact doubles, so
+// one IEEE multiplication or division rounds the exact value to the nearest
+// double d. Rounding d to float then gives the correctly rounded float,
+// unless d lies exactly halfway between two floats; that case, and every
+// number outside this range, is left to strtof.
+bool fastDecimal(const char* p, const char* end, float& out) {
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    uint64_t digits = 0;
+    int significant = 0, scale = 0;
+    bool fraction = false;
+    for (; p < end && (isDigit(*p) || (*p == '.' && !fraction)); ++p) {
+        if (*p == '.') {
+            fraction = true;
+            continue;
+        }
+        if (fraction) --scale;
+        if (digits == 0 && *p == '0') continue;
+        if (++significant > 16) return false;
+        digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    if (p < end) {  // the exponent: 'e', a sign, digits (all optional after 'e')
+        ++p;
+        const bool negativeExponent = *p == '-';
+        if (*p == '+' || *p == '-') ++p;
+        int exponent = 0;
+        for (; p < end; ++p) {
+            if (exponent > 1000) return false;
+            exponent = exponent * 10 + (*p - '0');
+        }
+        scale += negativeExponent ? -exponent : exponent;
+    }
+    if (digits == 0) {
+        out = negative ? -0.0f : 0.0f;
+        return true;
+    }
+    if (digits > (uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
+    const double value = scale < 0 ? static_cast<double>(digits) / kPow10[-scale]
+                                   : static_cast<double>(digits) * kPow10[scale];
+    if (value < 0x1p-125 || value > 0x1p127) return false;  // float subnormals and overflow
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if ((bits & 0x1FFFFFFF) == 0x10000000) return false;  // halfway between two floats
+    const float f = static_cast<float>(value);
+    out = negative ? -f : f;
+    return true;
+}
+
+}  // namespace
+
+CScan& CScan::literal(const char* text) {
+    if (!ok_) return *this;
+    const size_t n = std::strlen(text);
+    if (std::strncmp(p_, text, n) != 0) {
+        ok_ = false;
+        return *this;
+    }
+    p_ += n;
+    return *this;
+}
+
+CScan& CScan::integer(int32_t& out) {
+    if (!ok_) return *this;
+    const char* p = p_;
+    while (isSpace(*p)) ++p;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    if (!isDigit(*p)) {
+        ok_ = false;
+        return *this;
+    }
+    // As strtol: saturate at the 64-bit limits; then keep the low 32 bits.
+    uint64_t magnitude = 0;
+    bool saturated = false;
+    const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+    for (; isDigit(*p); ++p) {
+        const uint64_t digit = static_cast<uint64_t>(*p - '0');
+        if (saturated || magnitude > (limit - digit) / 10) {
+            saturated = true;
+            continue;
+        }
+        magnitude = magnitude * 10 + digit;
+    }
+    if (saturated) magnitude = limit;
+    const uint64_t bits = negative ? ~magnitude + 1 : magnitude;
+    out = static_cast<int32_t>(static_cast<uint32_t>(bits));
+    p_ = p;
+    ++converted_;
+    return *this;
+}
+
+CScan& CScan::real(float& out) {
+    if (!ok_) return *this;
+    const char* p = p_;
+    while (isSpace(*p)) ++p;
+    bool special = false, hex = false;
+    const char* end = floatSpan(p, special, hex);
+    if (end == nullptr) {
+        ok_ = false;
+        return *this;
+    }
+    if (special) {
+        const bool negative = *p == '-';
+        const bool nan = startsWithNoCase(p + (*p == '+' || negative ? 1 : 0), "nan");
+        const float value = nan ? std::numeric_limits<float>::quiet_NaN() : std::numeric_limits<float>::infinity();
+        out = negative ? -value : value;
+    } else if (hex || !fastDecimal(p, end, out)) {
+        char text[512];
+        const size_t n = std::min(static_cast<size_t>(end - p), sizeof text - 1);
+        std::memcpy(text, p, n);
+        text[n] = '\0';
+        out = strtof_l(text, nullptr, cLocale());
+    }
+    p_ = end;
+    ++converted_;
+    return *this;
+}
+
+}  // namespace korvel::model
