@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "Korvelv0.h"
-#include "instance/hair_rotation.h"
 #include "instance/image3d.h"
 #include "support/models.h"
 #include "math/vector.h"

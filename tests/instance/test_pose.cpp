@@ -5,7 +5,6 @@
 #include <cmath>
 #include <random>
 
-#include "instance/key_search.h"
 #include "instance/pose.h"
 #include "support/models.h"
 #include "math/vector.h"

@@ -3,7 +3,7 @@
 // that reach outside the tables.
 #include <gtest/gtest.h>
 
-#include "instance/shapekey.h"
+#include "instance/pose.h"
 #include "support/models.h"
 
 namespace korvel::testing {

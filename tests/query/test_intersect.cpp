@@ -5,8 +5,8 @@
 
 #include "Korvelv0.h"
 #include "support/models.h"
-#include "query/overlap.h"
-#include "query/ray_triangle.h"
+#include "query/boxes.h"
+#include "query/picking.h"
 
 namespace korvel::testing {
 namespace {

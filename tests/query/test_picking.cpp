@@ -8,8 +8,7 @@
 #include "support/models.h"
 #include "math/matrix.h"
 #include "math/vector.h"
-#include "query/model_picks.h"
-#include "query/projection.h"
+#include "query/picking.h"
 
 namespace korvel::testing {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "Korvelv0.h"
 #include "device/pipeline.h"
-#include "instance/tool_select.h"
+#include "instance/tool_draw.h"
 #include "support/device.h"
 
 namespace korvel::testing {
