@@ -1,14 +1,15 @@
-// Screen projection both ways, the model's bounding sphere, and the segment
-// and pixel picks with their thresholds.
+// Screen projection both ways, the ray-triangle test and ray picking of
+// placed instances, the model's bounding sphere, and the segment and pixel
+// picks with their thresholds.
 #include <cmath>
 #include <cstdint>
 #include <utility>
 
 #include "Korvelv0.h"
-#include "support/models.h"
 #include "math/matrix.h"
 #include "math/vector.h"
 #include "query/picking.h"
+#include "support/models.h"
 
 namespace korvel::testing {
 namespace {
@@ -68,6 +69,76 @@ TEST(Projection, ScreenToWorldAndBack) {
             }
         }
     }
+}
+
+// Two unit triangles facing -z (winding normal (0, 0, -1)) at z = 1 and
+// z = 2, and one facing +z at z = 3.
+ModelBlueprint stackedModel() {
+    ModelBlueprint blueprint;
+    for (float z : {1.0f, 2.0f, 3.0f}) {
+        blueprint.vertices.push_back(vertexAt(0, 0, 0, z));
+        blueprint.vertices.push_back(vertexAt(0, 0, 1, z));
+        blueprint.vertices.push_back(vertexAt(0, 1, 0, z));
+    }
+    blueprint.faces = {faceOf(0, 0, 1, 2), faceOf(0, 3, 4, 5), faceOf(0, 6, 8, 7)};
+    return blueprint;
+}
+
+struct Hit {
+    int face;
+    double distance;
+};
+
+Hit cast(int image, Float3 origin, Float3 direction, int shapekey = -1) {
+    const double o[3] = {origin.x, origin.y, origin.z}, d[3] = {direction.x, direction.y, direction.z};
+    Hit hit{77, 77.0};
+    IntersectRayTriangleOfImage3d(o, d, image, shapekey, 0, -1, 0, &hit.face, &hit.distance);
+    return hit;
+}
+
+class InstanceRay : public StoreTest {};
+
+TEST_F(InstanceRay, NearestFrontFaceAhead) {
+    ModelBlueprint shaped = stackedModel();
+    shaped.shapekeyvertex = {0, 1, 2};
+    shaped.shapekeyinfo = {{3, 1, 0}};
+    shaped.shapekeytrans = {{0, 0, 0, 0, 5}, {1, 0, 0, 0, 5}, {2, 0, 0, 0, 5}};  // face 0 to z = 6
+    const int image = CreateImage3d(installModel(shaped));
+    struct Case {
+        const char* name;
+        Float3 origin, direction;
+        int shapekey, face;
+        double distance;
+    };
+    const Case cases[] = {
+        {"the nearer face", {0.2f, 0.2f, 0}, {0, 0, 1}, -1, 0, 1.0},
+        {"on its long edge", {0.5f, 0.5f, 0}, {0, 0, 1}, -1, 0, 1.0},
+        {"on its corner", {0, 1, 0}, {0, 0, 1}, -1, 0, 1.0},
+        {"beyond face 0, t in units of the direction", {0.2f, 0.2f, 1.5f}, {0, 0, 2}, -1, 1, 0.25},
+        {"from behind: only face 2 faces the ray", {0.2f, 0.2f, 10}, {0, 0, -1}, -1, 2, 7.0},
+        {"faces 0 and 1 seen from behind", {0.2f, 0.2f, 2.5f}, {0, 0, -1}, -1, -1, 1e10},
+        {"parallel", {0.2f, 0.2f, 0}, {1, 0, 0}, -1, -1, 1e10},
+        {"no direction", {0.2f, 0.2f, 0}, {0, 0, 0}, -1, -1, 1e10},
+        {"the shape key moves face 0 behind face 1", {0.2f, 0.2f, 0}, {0, 0, 1}, 0, 1, 2.0},
+        {"no shape key 4: nothing written", {0.2f, 0.2f, 0}, {0, 0, 1}, 4, 77, 77.0},
+    };
+    for (const Case& c : cases) {
+        const Hit hit = cast(image, c.origin, c.direction, c.shapekey);
+        EXPECT_EQ(hit.face, c.face) << c.name;
+        EXPECT_EQ(hit.distance, c.distance) << c.name;
+    }
+    ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 10, 0, 0, 1);
+    EXPECT_EQ(cast(image, {0.2f, 0.2f, 0}, {0, 0, 1}).face, -1);
+    EXPECT_EQ(cast(image, {10.2f, 0.2f, 0}, {0, 0, 1}).face, 0);
+    EXPECT_EQ(cast(3, {0, 0, 0}, {0, 0, 1}).face, 77);  // no instance
+    IntersectRayTriangleOfImage3d(nullptr, nullptr, image, -1, 0, -1, 0, nullptr, nullptr);
+}
+
+TEST_F(InstanceRay, EarlierFaceWinsTiesAndBadFacesAreSkipped) {
+    ModelBlueprint blueprint = stackedModel();
+    blueprint.faces = {faceOf(0, 3, 4, 5), faceOf(0, 0, 1, 9), faceOf(0, 3, 4, 5)};  // no vertex 9
+    const int image = CreateImage3d(installModel(blueprint));
+    EXPECT_EQ(cast(image, {0.2f, 0.2f, 0}, {0, 0, 1}).face, 0);
 }
 
 class Picking : public StoreTest {};

@@ -10,12 +10,9 @@
 #include <vector>
 
 #include "Korvelv0.h"
-#include "device/camera.h"
 #include "instance/image3d.h"
-#include "support/models.h"
-#include "math/matrix.h"
-#include "math/vector.h"
 #include "model/layout_group.h"
+#include "query/picking.h"
 #include "support/device.h"
 
 namespace korvel::testing {
@@ -29,10 +26,8 @@ struct Pixel {
 
 // World point to pixel coordinates (not rounded), through the camera.
 Pixel project(double x, double y, double z) {
-    const device::CameraState& cam = device::camera();
-    const math::Matrix viewProjection = math::multiply(cam.viewMatrix, cam.projectionMatrix);
-    const math::Float4 clip = math::transformPoint({float(x), float(y), float(z)}, viewProjection);
-    return {(clip.x / clip.w + 1.0) * 0.5 * kWidth, (1.0 - clip.y / clip.w) * 0.5 * kHeight};
+    const query::ProjectedPoint p = query::project(query::currentScreenCamera(), {float(x), float(y), float(z)});
+    return {p.x, p.y};
 }
 
 double edge(Pixel a, Pixel b, double px, double py) { return (b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x); }
