@@ -96,13 +96,11 @@ int installShapedSkinnedModel(int normalmode) {
         if ((original < 0 ? v : original) % 10 == 0) blueprint.weights[static_cast<size_t>(v)] = {0, -1, 0.0f, 0.0f};
     }
     blueprint.shapekeyinfo = {{kPerKind, 2, 0}, {kPerKind, 2, 2 * kPerKind}};
-    for (int k = 0; k < kPerKind; ++k) {
+    for (int k = 0; k < 2 * kPerKind; ++k) {  // kind 0's rows, then kind 1's
+        const int row = k % kPerKind;
         blueprint.shapekeytrans.push_back({k, 0, 0.0f, 0.0f, 0.0f});
-        blueprint.shapekeytrans.push_back({k, 10, 0.02f * k, -0.5f, 0.3f});
-    }
-    for (int k = 0; k < kPerKind; ++k) {
-        blueprint.shapekeytrans.push_back({kPerKind + k, 0, 0.0f, 0.0f, 0.0f});
-        blueprint.shapekeytrans.push_back({kPerKind + k, 10, -0.4f, 0.03f * k, -0.2f});
+        blueprint.shapekeytrans.push_back(k < kPerKind ? model::Shapekeytrans{k, 10, 0.02f * row, -0.5f, 0.3f}
+                                                       : model::Shapekeytrans{k, 10, -0.4f, 0.03f * row, -0.2f});
     }
     const int model = installModel(blueprint);
     model::Obj3dModel& m = *model::modelSlot(model);
