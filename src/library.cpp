@@ -15,7 +15,6 @@
 #include "draw2d/text_surface.h"
 #include "draw2d/texture_table.h"
 #include "input/keyboard.h"
-#include "instance/hair_rotation.h"
 #include "instance/image3d.h"
 #include "model/model_buffers.h"
 #include "model/store.h"

@@ -3,8 +3,7 @@
 
 #include "support/models.h"
 #include "math/matrix.h"
-#include "query/model_picks.h"
-#include "query/ray_pick.h"
+#include "query/picking.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-// Model instances (Image3d): the 200-slot instance table and its records.
+// Model instances (Image3d): the 200-slot instance table and its records,
+// the placement of an instance or one of its parts and the matrices that
+// placement gives, and the library-wide rotation of particle-hair directions.
 // Drawing and the geometry queries read and write these records; the C
 // interface creates, places and releases them.
 #pragma once
@@ -59,5 +61,33 @@ void clearImage3d(int image);
 void clearAllImage3d();
 // The instance in slot `image`, or null when the slot is out of range or empty.
 Image3dInstance* image3d(int image);
+
+// Placement matrices use the row-vector convention: a point p goes to p x M.
+
+// Stores scale, angles and translation rounded to float, and alpha rounded to
+// float and then kept as double (0.1 is stored as 0.100000001490116).
+void setPlacement(Partinfo& record, double sx, double sy, double sz, double rx, double ry, double rz, double tx,
+                  double ty, double tz, double alpha);
+
+// scale x rotation from pitch, yaw and roll x translation of one record.
+math::Matrix placementMatrix(const Partinfo& record);
+
+// The instance's world matrix: placementMatrix of record 0.
+math::Matrix worldMatrix(const Image3dInstance& image);
+
+// Part p's own placement followed by the world matrix. `part` must be a part
+// of the record (image.part(p) not null).
+math::Matrix partMatrix(const Partinfo& part, const math::Matrix& world);
+
+// The library-wide rotation that particle-hair drawing applies to hair
+// directions.
+const math::Matrix& worldParticlehairRotMatrix();
+
+// Rotation by `angle` radians about (ax, ay, az), all rounded to float first;
+// the axis is normalised, and a zero axis stays zero.
+void setWorldParticlehairRotMatrix(double ax, double ay, double az, double angle);
+
+// Back to the identity (device start).
+void resetWorldParticlehairRotMatrix();
 
 }  // namespace korvel::instance

@@ -1,16 +1,19 @@
-// C exports of the geometry queries: CPU boxes, intersections, picking and
-// screen projection. Working arrays can fail to allocate; such a call then
-// does nothing (or returns -1), and nothing is thrown across the interface.
+// C exports of the geometry queries (CPU boxes, intersections, picking and
+// screen projection) and of model and tool drawing. A draw refits the
+// instance's boxes on the CPU between posing and culling, so its steps run
+// here, above both modules, in one direction: pose, boxes, cull, draw.
+// Working arrays can fail to allocate; such a call then does nothing (or
+// returns -1, or ends without drawing), and nothing is thrown across the
+// interface.
 #include <new>
+#include <optional>
 
 #include "Korvelv0.h"
+#include "instance/model_draw.h"
+#include "instance/tool_draw.h"
 #include "query/boxes.h"
-#include "query/current_camera.h"
-#include "query/model_picks.h"
-#include "query/overlap.h"
-#include "query/projection.h"
-#include "query/ray_pick.h"
-#include "query/vertex_positions.h"
+#include "query/instance_pose.h"
+#include "query/picking.h"
 
 using namespace korvel;
 using namespace korvel::query;
@@ -30,9 +33,42 @@ bool allGiven(Arrays*... arrays) {
     return ((arrays != nullptr) && ...);
 }
 
+// RenderImage: one instance into the current render target with the
+// current camera. A non-zero boxmode refits the stored boxes at the drawn
+// pose before culling reads them.
+instance::RenderOutcome renderImage(int image, int pass, const instance::PoseRequest& pose) {
+    std::optional<instance::ModelDraw> draw = instance::ModelDraw::of(image);
+    if (!draw) return instance::RenderOutcome::Skipped;
+    if (!draw->applyPose(pose)) return instance::RenderOutcome::Refused;
+    if (draw->image.boxmode != 0) fitBoxes(image, pose.motion, pose.frame, draw->image.boxmode, nullptr);
+    if (draw->culled()) return instance::RenderOutcome::Culled;
+    draw->drawHairAndTriangles(pass);
+    return instance::RenderOutcome::Drawn;
+}
+
+// ToolRenderImage: the instance as RenderImage draws it (opaque pass, then
+// the others), then the tool's overlays.
+void toolRenderImage(int image, const instance::PoseRequest& pose, int pointmode, int linemode) {
+    const instance::RenderOutcome opaque = renderImage(image, 1, pose);
+    if (opaque == instance::RenderOutcome::Skipped || opaque == instance::RenderOutcome::Refused) return;
+    renderImage(image, 0, pose);
+    if (pointmode != 1 && linemode != 1) return;
+    std::optional<instance::ModelDraw> draw = instance::ModelDraw::of(image);
+    if (draw) instance::drawToolOverlays(*draw, pointmode, linemode);
+}
+
 }  // namespace
 
 extern "C" {
+
+KORVEL_API void RenderImage(int image, int pass, int shapekey, int shapekeyframe, int motion, int frame) {
+    guarded([&] { renderImage(image, pass, {shapekey, shapekeyframe, motion, frame}); });
+}
+
+KORVEL_API void ToolRenderImage(int image, int shapekey, int shapekeyframe, int motion, int frame, int pointmode,
+                                int linemode) {
+    guarded([&] { toolRenderImage(image, {shapekey, shapekeyframe, motion, frame}, pointmode, linemode); });
+}
 
 KORVEL_API void Image3dCalcAaboxOboxVtxCpu(int image, int motion, int frame, int boxselector) {
     guarded([&] { fitBoxes(image, motion, frame, boxselector, nullptr); });

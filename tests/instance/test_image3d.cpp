@@ -6,10 +6,9 @@
 #include <utility>
 
 #include "Korvelv0.h"
-#include "instance/hair_rotation.h"
 #include "instance/image3d.h"
-#include "support/models.h"
 #include "math/vector.h"
+#include "support/models.h"
 
 namespace korvel::testing {
 namespace {
@@ -24,13 +23,6 @@ ModelBlueprint partsModel(int parts, int hairfaces = 0) {
     blueprint.nummaterial = 2;
     blueprint.numhairface = hairfaces;
     return blueprint;
-}
-
-bool isIdentity(const math::Matrix& m) {
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            if (m.m[i][j] != (i == j ? 1.0f : 0.0f)) return false;
-    return true;
 }
 
 class Image3dTable : public StoreTest {};
@@ -80,10 +72,9 @@ TEST_F(Image3dTable, MaterialColoursAreDividedBy255Unclamped) {
     const int model = installModel(partsModel(1));
     Obj3dSetMaterialParam(model, 1, 4, 128, 255, 300, 0.1, 12.5, 0, 51, -255, 1, 2, 3, 7);
     const model::Obj3dMaterial& m = model::occupiedModel(model)->material[1];
-    EXPECT_TRUE(m.faceColorR == 0.5019608f && m.faceColorG == 1.0f && m.faceColorB == float(300 / 255.0));
+    EXPECT_TRUE(m.faceColorR == 0.5019608f && m.faceColorG == 1.0f && m.faceColorB == 1.17647064f);
     EXPECT_TRUE(m.alpha == 0.1f && m.power == 12.5f && m.specularColorB == -1.0f && m.blendmode == 4);
-    EXPECT_EQ(m.emissiveColorB, static_cast<float>(3 / 255.0));
-    EXPECT_EQ(Obj3dGetMaterialParamTexsrvno(model, 1), 7);
+    EXPECT_EQ(m.emissiveColorB, 0.0117647061f);
     EXPECT_EQ(model::occupiedModel(model)->material[0].alpha, 0.0f);  // other materials untouched
     for (const auto& [slot, material] : {std::pair{model, 2}, {model, -1}, {49, 0}, {-3, 0}}) {
         Obj3dSetMaterialParam(slot, material, 1, 255, 255, 255, 1, 1, 0, 0, 0, 0, 0, 0, 5);
@@ -93,26 +84,25 @@ TEST_F(Image3dTable, MaterialColoursAreDividedBy255Unclamped) {
     EXPECT_EQ(Obj3dGetMaterialParamTexsrvno(model, 1), 7);
 }
 
-TEST(HairRotation, TurnsAboutTheAxis) {
+// A quarter turn about z takes x to y; a zero axis leaves the cosine only.
+// Device start resets the rotation; clean-up releases every instance.
+TEST(InstanceLifecycle, HairRotationAndDeviceStartAndCleanUp) {
     SetWorldParticlehairRotMatrix(0, 0, 1, std::numbers::pi / 2);
     const math::Float3 turned = math::transformNormal({1, 0, 0}, instance::worldParticlehairRotMatrix());
-    EXPECT_NEAR(turned.x, 0.0f, 1e-6f);
-    EXPECT_NEAR(turned.y, 1.0f, 1e-6f);
-    SetWorldParticlehairRotMatrix(0, 0, 0, std::numbers::pi / 3);  // zero axis: cosine only
+    EXPECT_TRUE(std::fabs(turned.x) < 1e-6f && std::fabs(turned.y - 1) < 1e-6f);
+    SetWorldParticlehairRotMatrix(0, 0, 0, std::numbers::pi / 3);
     EXPECT_NEAR(instance::worldParticlehairRotMatrix().m[0][0], 0.5f, 1e-6f);
     EXPECT_EQ(instance::worldParticlehairRotMatrix().m[0][1], 0.0f);
-}
 
-TEST(InstanceLifecycle, DeviceStartResetsTheHairRotationAndCleanUpReleasesInstances) {
     const int model = installModel(partsModel(1));
     for (int i = 0; i < 5; ++i) ASSERT_EQ(CreateImage3d(model), i);
     CleanupDevice();
     for (int i = 0; i < 5; ++i) EXPECT_EQ(image3d(i), nullptr);
     clearStore();
-
-    SetWorldParticlehairRotMatrix(0, 0, 1, 1.0);
     ASSERT_GE(InitDevice(nullptr), 0);
-    EXPECT_TRUE(isIdentity(instance::worldParticlehairRotMatrix()));
+    const math::Matrix& m = instance::worldParticlehairRotMatrix();
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) EXPECT_EQ(m.m[i][j], i == j ? 1.0f : 0.0f);
     CleanupDevice();
 }
 

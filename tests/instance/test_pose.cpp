@@ -1,20 +1,23 @@
-// Key search, joint matrices and the joint palette on a hand-worked two-joint
-// skeleton: a quarter turn with scale and lift, reached halfway by slerp.
+// Key search, roots, the short turn and the joint palette on a hand-worked
+// two-joint skeleton (a quarter turn with scale and lift, reached halfway by
+// slerp), and shape keys: the offsets drawing uploads, refusals, and the row
+// that moves each vertex on the CPU. Where the joint matrices move vertices
+// is pinned by the query module's evaluation tests.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
-#include "instance/key_search.h"
 #include "instance/pose.h"
-#include "support/models.h"
 #include "math/vector.h"
+#include "support/models.h"
 
 namespace korvel::testing {
 namespace {
 
 using instance::JointPalette;
 using instance::PoseOutcome;
+using instance::ShapekeyOffsets;
+using instance::ShapekeySampler;
 
 const float kH = std::sqrt(0.5f);  // sine and cosine of an eighth turn
 
@@ -35,65 +38,22 @@ ModelBlueprint twoJointModel() {
 
 class Pose : public StoreTest {};
 
-TEST(KeySearch, ClampsPairsAndBlends) {
-    const int frames[4] = {0, 10, 25, 40};
-    struct Case {
-        int frame, lo, hi;
-        float u;
-    };
-    for (const Case& c : {Case{-5, 0, 0, 0}, Case{0, 0, 0, 0}, Case{5, 0, 1, 0.5f}, Case{10, 1, 1, 0},
-                          Case{30, 2, 3, 1 / 3.0f}, Case{40, 3, 3, 0}, Case{99, 3, 3, 0}}) {
-        const instance::KeySpan s = instance::searchKeys(c.frame, 4, [&frames](int k) { return frames[k]; });
-        EXPECT_EQ(s.lo, c.lo) << "frame " << c.frame;
-        EXPECT_EQ(s.hi, c.hi) << "frame " << c.frame;
-        EXPECT_FLOAT_EQ(s.u, c.u) << "frame " << c.frame;
-    }
-    // Extreme frame numbers do not overflow; unordered ones stay in range.
+// The clamping and blending of the key search show in the joint matrices
+// below; here what no well-formed motion reaches.
+TEST(KeySearch, ExtremeAndUnorderedFrameNumbers) {
+    // Extreme frame numbers do not overflow; unordered ones stay in range:
+    // frame 10 of (5, 0, 20) lies between keys 1 and 2 (0 and 20).
     const int extreme[2] = {-2147483647 - 1, 2147483647};
     EXPECT_NEAR(instance::searchKeys(0, 2, [&extreme](int k) { return extreme[k]; }).u, 0.5f, 1e-6f);
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int> value(-50, 50);
-    for (int round = 0; round < 500; ++round) {
-        int unordered[5];
-        for (int& f : unordered) f = value(rng);
-        const instance::KeySpan s = instance::searchKeys(value(rng), 5, [&unordered](int k) { return unordered[k]; });
-        ASSERT_TRUE(s.lo >= 0 && s.hi < 5 && (s.hi == s.lo || s.hi == s.lo + 1) && s.u >= 0 && s.u <= 1);
-    }
-}
-
-// Where each joint's matrix sends a point, frame by frame.
-TEST_F(Pose, JointMatricesChainScaleTurnAndMove) {
-    struct Case {
-        const char* name;
-        int frame, joint;
-        math::Float3 from, to;
-    };
-    const Case cases[] = {
-        {"first key", 0, 0, {1, 0, 0}, {1, 0, 0}},
-        {"before the first key", -5, 1, {2, 0, 0}, {2, 0, 0}},
-        {"last key", 10, 0, {1, 0, 0}, {0, 3, 4}},
-        {"after the last key", 99, 0, {1, 0, 0}, {0, 3, 4}},
-        {"child turns about its rest position, then follows", 10, 1, {2, 0, 0}, {-3, 3, 4}},
-        {"halfway: an eighth turn, double, half the rise", 5, 0, {1, 0, 0}, {2 * kH, 2 * kH, 2}},
-    };
-    math::Matrix joints[2];
-    for (bool negated : {false, true}) {
-        ModelBlueprint blueprint = twoJointModel();
-        if (negated) blueprint.keyframes[1] = {0, 0, -kH, -kH, 3, 3, 3, 0, 0, 4};  // same turn, far sign
-        const model::Obj3dModel& model = install(blueprint);
-        for (const Case& c : cases) {
-            ASSERT_TRUE(instance::jointMatrices(model, 0, c.frame, joints));
-            const math::Float4 p = math::transformPoint(c.from, joints[c.joint]);
-            EXPECT_NEAR(p.x, c.to.x, 1e-5f) << c.name << (negated ? ", negated key" : "");
-            EXPECT_NEAR(p.y, c.to.y, 1e-5f) << c.name << (negated ? ", negated key" : "");
-            EXPECT_NEAR(p.z, c.to.z, 1e-5f) << c.name << (negated ? ", negated key" : "");
-        }
-    }
+    const int unordered[3] = {5, 0, 20};
+    const instance::KeySpan s = instance::searchKeys(10, 3, [&unordered](int k) { return unordered[k]; });
+    EXPECT_TRUE(s.lo == 1 && s.hi == 2 && s.u == 0.5f);
 }
 
 // Joint 1 without an earlier parent (none, itself, a later one) is a root:
-// it only turns about its rest position.
-TEST_F(Pose, AJointWithoutAnEarlierParentIsARoot) {
+// it only turns about its rest position. A key stored with the far sign of
+// its quaternion turns the short way: halfway is an eighth turn.
+TEST_F(Pose, RootsAndTheShortTurn) {
     for (int parent : {-1, 1, 99}) {
         ModelBlueprint blueprint = twoJointModel();
         blueprint.joints[1].parentjointno = parent;
@@ -103,26 +63,26 @@ TEST_F(Pose, AJointWithoutAnEarlierParentIsARoot) {
         EXPECT_NEAR(p.x, 1, 1e-6f) << "parent " << parent;
         EXPECT_NEAR(p.y, 1, 1e-6f) << "parent " << parent;
     }
+    ModelBlueprint negated = twoJointModel();
+    negated.keyframes[1] = {0, 0, -kH, -kH, 3, 3, 3, 0, 0, 4};
+    math::Matrix joints[2];
+    ASSERT_TRUE(instance::jointMatrices(install(negated), 0, 5, joints));
+    const math::Float4 p = math::transformPoint({1, 0, 0}, joints[0]);
+    EXPECT_TRUE(std::fabs(p.x - 2 * kH) < 1e-5f && std::fabs(p.y - 2 * kH) < 1e-5f && std::fabs(p.z - 2) < 1e-5f);
 }
 
-TEST_F(Pose, PaletteIsTransposedAndIdentityWithoutMotion) {
-    const model::Obj3dModel& model = install(twoJointModel());
+// The palette is transposed (the rise in column 3), identity without a
+// motion; refused where the constant buffer cannot hold it or the tables
+// cannot give it.
+TEST_F(Pose, PaletteTransposedIdentityAndRefusals) {
     JointPalette palette;
-    ASSERT_EQ(instance::jointPalette(model, 0, 10, palette), PoseOutcome::Written);
-    EXPECT_EQ(palette.count, 2);
-    EXPECT_FLOAT_EQ(palette.matrix[0].m[2][3], 4.0f);  // the rise, in column 3
-    EXPECT_NEAR(palette.matrix[0].m[0][1], -3.0f, 1e-6f);
-    ASSERT_EQ(instance::jointPalette(model, -1, 10, palette), PoseOutcome::Written);
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) EXPECT_EQ(palette.matrix[1].m[r][c], r == c ? 1.0f : 0.0f);
-}
-
-// What the constant buffer cannot hold or the tables cannot give.
-TEST_F(Pose, PaletteRefusals) {
+    ASSERT_EQ(instance::jointPalette(install(twoJointModel()), 0, 10, palette), PoseOutcome::Written);
+    EXPECT_TRUE(palette.count == 2 && palette.matrix[0].m[2][3] == 4.0f);
+    ASSERT_EQ(instance::jointPalette(install(twoJointModel()), -1, 10, palette), PoseOutcome::Written);
+    EXPECT_TRUE(palette.matrix[1].m[0][0] == 1.0f && palette.matrix[1].m[2][3] == 0.0f);
     SkinnedOptions many;
     many.joints = 120;
     many.motions = 1;
-    JointPalette palette;
     EXPECT_EQ(instance::jointPalette(install(skinnedModel(many)), 0, 5, palette), PoseOutcome::Written);
     many.joints = 121;
     EXPECT_EQ(instance::jointPalette(install(skinnedModel(many)), -1, 5, palette), PoseOutcome::Refused);
@@ -150,6 +110,86 @@ TEST_F(Pose, PaletteRefusals) {
     model::Obj3dModel& more = install(twoJointModel());
     more.head()->NumJoint = 3;  // more than the joint table holds
     EXPECT_EQ(instance::jointPalette(more, 0, 5, palette), PoseOutcome::Refused);
+}
+
+// Ten vertices, list entry i names vertex i. Kind 0 moves one row (entry 7)
+// from (1, 2, 3) at frame 0 to (3, 2, 1) at frame 10; kind 1 moves rows 0..2
+// (entries 0..2) by (row, key) with keys at frames 4, 8, 12.
+ModelBlueprint shapekeyModel() {
+    ModelBlueprint blueprint;
+    for (int v = 0; v < 10; ++v) {
+        blueprint.vertices.push_back(vertexAt(0, static_cast<float>(v), 0, 0));
+        blueprint.shapekeyvertex.push_back(v);
+    }
+    blueprint.shapekeyinfo = {{1, 2, 0}, {3, 3, 2}};
+    blueprint.shapekeytrans = {{7, 0, 1, 2, 3}, {7, 10, 3, 2, 1}};
+    for (int row = 0; row < 3; ++row)
+        for (int f = 0; f < 3; ++f)
+            blueprint.shapekeytrans.push_back({row, 4 + 4 * f, static_cast<float>(row), static_cast<float>(f), 0});
+    return blueprint;
+}
+
+// Drawing uploads one offset per list entry: kind 0 moves entry 7 only,
+// halfway at frame 5; no shape key uploads one zero entry with flag 0.
+TEST_F(Pose, OffsetsOfTheNamedEntriesOnly) {
+    const model::Obj3dModel& model = install(shapekeyModel());
+    ShapekeyOffsets out;
+    ASSERT_EQ(instance::shapekeyOffsets(model, 0, 5, out), PoseOutcome::Written);
+    EXPECT_TRUE(out.flag == 1 && out.count == 10);
+    EXPECT_TRUE(out.offset[7].x == 2 && out.offset[7].y == 2 && out.offset[7].z == 2 && out.offset[6].x == 0);
+    ASSERT_EQ(instance::shapekeyOffsets(model, -1, 5, out), PoseOutcome::Written);
+    EXPECT_TRUE(out.flag == 0 && out.count == 1 && out.offset[0].x == 0);
+}
+
+TEST_F(Pose, RefusalsAndSkippedRows) {
+    ShapekeyOffsets out;
+    ModelBlueprint big = shapekeyModel();
+    big.shapekeyvertex.resize(65, 0);
+    EXPECT_EQ(instance::shapekeyOffsets(install(big), 0, 5, out), PoseOutcome::Refused);
+    big.shapekeyvertex.resize(64);
+    EXPECT_EQ(instance::shapekeyOffsets(install(big), 0, 5, out), PoseOutcome::Written);
+    EXPECT_EQ(instance::shapekeyOffsets(install(shapekeyModel()), 2, 5, out), PoseOutcome::Refused);
+    ModelBlueprint outside = shapekeyModel();
+    outside.shapekeyinfo[1].firstdata = 10;  // key frames at records 10..12 of 11
+    EXPECT_EQ(instance::shapekeyOffsets(install(outside), 1, 5, out), PoseOutcome::Refused);
+    EXPECT_FALSE(ShapekeySampler::make(*model::completeModel(3), 1, 5).has_value());
+
+    ModelBlueprint damaged = shapekeyModel();
+    damaged.shapekeyinfo[1].numvertex = 1000000000;  // rows past the records
+    damaged.shapekeytrans[2].skvertexindex = 10;     // row 0 names entry 10 of 10
+    damaged.shapekeytrans[5].skvertexindex = -1;     // row 1 names no entry
+    ASSERT_EQ(instance::shapekeyOffsets(install(damaged), 1, 4, out), PoseOutcome::Written);
+    EXPECT_EQ(out.offset[0].x, 0.0f);
+    EXPECT_EQ(out.offset[1].x, 0.0f);
+    EXPECT_EQ(out.offset[2].x, 2.0f);
+}
+
+// The list holds vertices 4, 9, 4 and 6; kind 1's rows name entries 3, 1
+// and 0 (row r moves by (r, key)), so vertex 4 (first at entry 0) takes row
+// 2, vertex 9 row 1 and vertex 6 (entry 3) row 0, as drawing moves them.
+TEST_F(Pose, SamplerMovesEachVertexByTheRowNamingItsEntry) {
+    ModelBlueprint blueprint = shapekeyModel();
+    blueprint.shapekeyvertex = {4, 9, 4, 6};
+    const int named[3] = {3, 1, 0};
+    for (int row = 0; row < 3; ++row)
+        for (int f = 0; f < 3; ++f) blueprint.shapekeytrans[2 + 3 * row + f].skvertexindex = named[row];
+    const model::Obj3dModel& model = install(blueprint);
+    const auto sampler = ShapekeySampler::make(model, 1, 12);
+    ASSERT_TRUE(sampler.has_value());
+    struct Case {
+        int vertex;
+        float x, y;
+    };
+    for (const Case& c : {Case{4, 2, 2}, Case{9, 1, 2}, Case{6, 0, 2}, Case{3, 0, 0}, Case{-1, 0, 0}, Case{10, 0, 0}}) {
+        EXPECT_EQ(sampler->displacement(c.vertex).x, c.x) << "vertex " << c.vertex;
+        EXPECT_EQ(sampler->displacement(c.vertex).y, c.y) << "vertex " << c.vertex;
+    }
+    // Kind 0's one row names entry 7, which the four-entry list does not have.
+    const auto single = ShapekeySampler::make(model, 0, 10);
+    ASSERT_TRUE(single.has_value());
+    for (int v : {4, 9, 6}) EXPECT_EQ(single->displacement(v).x, 0.0f);
+    EXPECT_FALSE(ShapekeySampler::make(model, 2, 0).has_value());
+    EXPECT_FALSE(ShapekeySampler::make(model, -1, 0).has_value());
 }
 
 }  // namespace

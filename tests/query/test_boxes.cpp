@@ -1,10 +1,14 @@
-// Fitting, translating and reading the boxes of an instance whose boxes are
-// known: part 0 a unit cube, part 1 a 2 x 2 square in the plane x = 5 (flat),
-// part 2 without a vertex; the instance doubled and moved by (1, 0, 0).
+// Fitting, translating, reading and intersecting the boxes of an instance
+// whose boxes are known: part 0 a unit cube, part 1 a 2 x 2 square in the
+// plane x = 5 (flat), part 2 without a vertex; the instance doubled and moved
+// by (1, 0, 0). Then the overlap tests on hand-placed boxes.
+#include <cmath>
 #include <limits>
+#include <numbers>
 #include <vector>
 
 #include "Korvelv0.h"
+#include "query/boxes.h"
 #include "support/models.h"
 
 namespace korvel::testing {
@@ -18,34 +22,25 @@ protected:
         for (int c = 0; c < 8; ++c) blueprint.vertices.push_back(vertexAt(0, c & 1, (c >> 1) & 1, (c >> 2) & 1));
         for (int c = 0; c < 4; ++c) blueprint.vertices.push_back(vertexAt(1, 5, 2.0f * (c & 1), 2.0f * (c >> 1)));
         blueprint.vertices.push_back(vertexAt(2, 50, 50, 50, 0));  // a copy counts for nothing
-        image = CreateImage3d(installModel(blueprint));
+        model = installModel(blueprint);
+        image = CreateImage3d(model);
         ImageSetScaleRotTransAlpha(image, 2, 2, 2, 0, 0, 0, 1, 0, 0, 1);
     }
-    const instance::Image3dInstance& record() const { return *instance::image3d(image); }
-    int image = -1;
-};
-
-// Part boxes handed to the caller: centre and extents per part.
-struct PartArrays {
-    std::vector<double> a[6] = {std::vector<double>(3, 7.0), std::vector<double>(3, 7.0), std::vector<double>(3, 7.0),
-                                std::vector<double>(3, 7.0), std::vector<double>(3, 7.0), std::vector<double>(3, 7.0)};
-    void fit(int image, int selector) {
-        Image3dCalcAaboxOboxVtxCpu1(image, -1, 0, selector, a[0].data(), a[1].data(), a[2].data(), a[3].data(),
-                                    a[4].data(), a[5].data());
-    }
+    const instance::Image3dInstance& record(int slot = -1) const { return *instance::image3d(slot < 0 ? image : slot); }
+    int model = -1, image = -1;
 };
 
 TEST_F(Boxes, KnownBoxesFlatOnesPresentEmptyPartsAbsent) {
-    PartArrays parts;
-    parts.fit(image, 0);
+    std::vector<std::vector<double>> a(6, std::vector<double>(3, 7.0));  // part boxes handed to the caller
+    Image3dCalcAaboxOboxVtxCpu1(image, -1, 0, 0, a[0].data(), a[1].data(), a[2].data(), a[3].data(), a[4].data(),
+                                a[5].data());
     const math::Aabox& box = record().aabox;
     EXPECT_TRUE(box.center.x == 6 && box.center.y == 2 && box.center.z == 2);
     EXPECT_TRUE(box.extents.x == 5 && box.extents.y == 2 && box.extents.z == 2);
     const double expected[2][6] = {{2, 1, 1, 1, 1, 1}, {11, 2, 2, std::numeric_limits<float>::min(), 2, 2}};
     for (int p = 0; p < 2; ++p)
-        for (int i = 0; i < 6; ++i) EXPECT_EQ(parts.a[i][p], expected[p][i]) << "part " << p << ", field " << i;
-    EXPECT_EQ(parts.a[3][2], -1.0);  // the empty part
-    EXPECT_EQ(parts.a[4][2], 7.0);
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(a[i][p], expected[p][i]) << "part " << p << ", field " << i;
+    EXPECT_TRUE(a[3][2] == -1.0 && a[4][2] == 7.0);  // the empty part
 
     const math::Obox& cube = record().part(0)->obox;
     EXPECT_NEAR(cube.center.x, 2, 1e-6f);
@@ -55,15 +50,26 @@ TEST_F(Boxes, KnownBoxesFlatOnesPresentEmptyPartsAbsent) {
     EXPECT_EQ(record().part(2)->obox.extents.x, -1.0f);
     EXPECT_EQ(IntersectImage3dObox(image, 1, image, 1), 1);
     EXPECT_EQ(IntersectImage3dObox(image, 0, image, 1), 0);
-    EXPECT_EQ(IntersectImage3dObox(image, 2, image, 0), -1);
+    EXPECT_EQ(IntersectImage3dObox(image, 2, image, 0), -1);  // absent
+    EXPECT_EQ(IntersectImage3dObox(image, 3, image, 0), -1);  // no part 3
+    EXPECT_EQ(IntersectImage3dObox(-1, 0, image, 0), -1);
+
+    // A second instance: no box until fitted, then apart or touching.
+    const int other = CreateImage3d(model);
+    EXPECT_EQ(IntersectImage3dAabox(image, other), -1);
+    EXPECT_EQ(IntersectImage3dAabox(image, 42), -1);
+    ImageSetScaleRotTransAlpha(other, 1, 1, 1, 0, 0, 0, 12, 0, 0, 1);
+    Image3dCalcAaboxOboxVtxCpu(other, -1, 0, 0);
+    EXPECT_EQ(IntersectImage3dAabox(image, other), 0);
+    ImageSetScaleRotTransAlpha(other, 1, 1, 1, 0, 0, 0, 10, 0, 0, 1);  // x from 10 to 15 meets ours, 1 to 11
+    Image3dCalcAaboxOboxVtxCpu(other, -1, 0, 0);
+    EXPECT_EQ(IntersectImage3dAabox(other, image), 1);
 }
 
 TEST_F(Boxes, TheSelectorChoosesWhichStoredBoxesChange) {
-    PartArrays parts;
-    parts.fit(image, 1);
+    Image3dCalcAaboxOboxVtxCpu(image, -1, 0, 1);
     EXPECT_EQ(record().aabox.extents.x, 5.0f);
     EXPECT_EQ(record().part(0)->obox.extents.x, -1.0f);  // still as created
-    EXPECT_EQ(parts.a[0][0], 2.0);                       // the caller's arrays whatever the selector
     ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1);
     Image3dCalcAaboxOboxVtxCpu(image, -1, 0, 2);
     EXPECT_EQ(record().aabox.extents.x, 5.0f);
@@ -80,8 +86,7 @@ TEST_F(Boxes, TranslationMovesPresentBoxesOnlyAndGettersWiden) {
     instance::image3d(image)->part(2)->obox.center = {4, 4, 4};
     const math::Obox cube = record().part(0)->obox;
     Image3dAaboxOboxTranslate(image, offset);
-    EXPECT_EQ(record().aabox.center.x, 7.0f);
-    EXPECT_EQ(record().aabox.extents.x, 5.0f);
+    EXPECT_TRUE(record().aabox.center.x == 7.0f && record().aabox.extents.x == 5.0f);
     EXPECT_FLOAT_EQ(record().part(0)->obox.center.x, cube.center.x + 1);
     EXPECT_EQ(record().part(0)->obox.extents.z, cube.extents.z);
     EXPECT_EQ(record().part(2)->obox.center.x, 4.0f);  // absent: not moved
@@ -104,15 +109,55 @@ TEST_F(Boxes, TranslationMovesPresentBoxesOnlyAndGettersWiden) {
     EXPECT_EQ(untouched[0], 5.0);
 }
 
-TEST_F(Boxes, WithoutUnsplitVerticesTheBoxesAreAbsent) {
+// Only split copies: no box. A model in the plane x = 2: a box of the
+// smallest x extent, which overlaps itself.
+TEST_F(Boxes, NoUnsplitVertexNoBoxFlatModelsABox) {
     ModelBlueprint copies;
     copies.vertices = {vertexAt(0, 1, 1, 1, 7), vertexAt(0, 2, 2, 2, 0)};
     const int none = CreateImage3d(installModel(copies));
     instance::image3d(none)->aabox = {{1, 1, 1}, {3, 3, 3}};
     Image3dCalcAaboxOboxVtxCpu(none, -1, 0, 0);
-    EXPECT_EQ(instance::image3d(none)->aabox.extents.x, -1.0f);
-    EXPECT_EQ(instance::image3d(none)->part(0)->obox.extents.x, -1.0f);
-    EXPECT_EQ(IntersectImage3dAabox(none, none), -1);
+    EXPECT_EQ(record(none).aabox.extents.x, -1.0f);
+    EXPECT_EQ(record(none).part(0)->obox.extents.x, -1.0f);
+
+    ModelBlueprint flatModel;
+    flatModel.vertices = {vertexAt(0, 2, 0, 0), vertexAt(0, 2, 1, 0), vertexAt(0, 2, 0, 1)};
+    const int flat = CreateImage3d(installModel(flatModel));
+    Image3dCalcAaboxOboxVtxCpu(flat, -1, 0, 0);
+    EXPECT_EQ(IntersectImage3dAabox(flat, flat), 1);
+    EXPECT_EQ(IntersectImage3dObox(flat, 0, flat, 0), 1);
+}
+
+math::Quaternion aboutZ(float angle) { return {0, 0, std::sin(angle / 2), std::cos(angle / 2)}; }
+
+// Touching boxes overlap. Cubes of extents 0.5 whose centres are 1.2 apart:
+// turning one closes the gap. Long thin boxes crossed like an X in different
+// z planes: only the cross product of their long axes separates them.
+TEST(BoxOverlap, AxisAlignedAndOriented) {
+    constexpr float kQuarterPi = std::numbers::pi_v<float> / 4;
+    const math::Aabox a{{0, 0, 0}, {1, 1, 1}};
+    const math::Obox cube{{0, 0, 0}, {0.5f, 0.5f, 0.5f}, {0, 0, 0, 1}};
+    const math::Obox stick{{0, 0, 0}, {5, 0.1f, 0.1f}, aboutZ(kQuarterPi)};
+    const math::Quaternion none{0, 0, 0, 1}, turned = aboutZ(kQuarterPi), back = aboutZ(-kQuarterPi);
+    struct Case {
+        const char* name;
+        bool overlap;
+        math::Aabox b;
+        math::Obox c, d;
+    };
+    const Case cases[] = {
+        {"shared face", true, {{2, 0, 0}, {1, 1, 1}}, cube, {{1, 0, 0}, cube.extents, none}},
+        {"shared corner / turned", true, {{2, 2, 2}, {1, 1, 1}}, cube, {{1.2f, 0, 0}, cube.extents, turned}},
+        {"contained / crossed", true, {{0, 0, 0}, {0.1f, 0.1f, 0.1f}}, stick, {{0, 0, 0.19f}, stick.extents, back}},
+        {"gap in x / apart", false, {{2.001f, 0, 0}, {1, 1, 1}}, cube, {{1.2f, 0, 0}, cube.extents, none}},
+        {"gap in -y / crossed apart", false, {{0, -2.5f, 0}, {1, 1, 1}}, stick, {{0, 0, 0.3f}, stick.extents, back}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(query::aaboxOverlap(a, c.b), c.overlap) << c.name;
+        EXPECT_EQ(query::aaboxOverlap(c.b, a), c.overlap) << c.name;
+        EXPECT_EQ(query::oboxOverlap(c.c, c.d), c.overlap) << c.name;
+        EXPECT_EQ(query::oboxOverlap(c.d, c.c), c.overlap) << c.name;
+    }
 }
 
 }  // namespace

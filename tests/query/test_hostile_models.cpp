@@ -6,7 +6,6 @@
 
 #include "Korvelv0.h"
 #include "instance/pose.h"
-#include "instance/shapekey.h"
 #include "support/models.h"
 
 namespace korvel::testing {

@@ -1,15 +1,15 @@
-// Screen projection both ways, the model's bounding sphere, and the segment
-// and pixel picks with their thresholds.
+// Screen projection both ways, the ray-triangle test and ray picking of
+// placed instances, the model's bounding sphere, and the segment and pixel
+// picks with their thresholds.
 #include <cmath>
 #include <cstdint>
 #include <utility>
 
 #include "Korvelv0.h"
-#include "support/models.h"
 #include "math/matrix.h"
 #include "math/vector.h"
-#include "query/model_picks.h"
-#include "query/projection.h"
+#include "query/picking.h"
+#include "support/models.h"
 
 namespace korvel::testing {
 namespace {
@@ -43,7 +43,7 @@ TEST(Projection, NdcToPixelsTruncatedTowardZero) {
 }
 
 // Pixels go to near and far points and back, in perspective and
-// orthographic mode; the screen centre lies on the view axis at near and far.
+// orthographic mode.
 TEST(Projection, ScreenToWorldAndBack) {
     ScreenSizeSet(1);
     ViewMatrixValueSet(1, 2, -8, 0.5, 0.2, 0, 0, 1, 0);
@@ -60,15 +60,82 @@ TEST(Projection, ScreenToWorldAndBack) {
                 EXPECT_NEAR(back[1], y, 1) << "mode " << mode;
                 EXPECT_NEAR(depth, far, 1e-4) << "mode " << mode;
             }
-            const Float3 eye{1, 2, -8}, n{float(points[0][0]), float(points[0][1]), float(points[0][2])};
-            const Float3 f{float(points[1][0]), float(points[1][1]), float(points[1][2])};
-            if (mode == 0 && x == 400) {
-                EXPECT_NEAR(math::length(n - eye), 0.5f, 1e-4f);
-                EXPECT_NEAR(math::length(f - eye), 40.0f, 1e-3f);
-                EXPECT_NEAR(math::dot(math::normalize(f - eye), math::normalize(Float3{-0.5f, -1.8f, 8})), 1, 1e-6f);
+            if (mode == 0 && x == 400) {  // on the view axis, at the near and far distances
+                EXPECT_NEAR(std::hypot(points[0][0] - 1, points[0][1] - 2, points[0][2] + 8), 0.5, 1e-4);
+                EXPECT_NEAR(std::hypot(points[1][0] - 1, points[1][1] - 2, points[1][2] + 8), 40.0, 1e-3);
             }
         }
     }
+}
+
+// Two unit triangles facing -z (winding normal (0, 0, -1)) at z = 1 and
+// z = 2, and one facing +z at z = 3.
+ModelBlueprint stackedModel() {
+    ModelBlueprint blueprint;
+    for (float z : {1.0f, 2.0f, 3.0f}) {
+        blueprint.vertices.push_back(vertexAt(0, 0, 0, z));
+        blueprint.vertices.push_back(vertexAt(0, 0, 1, z));
+        blueprint.vertices.push_back(vertexAt(0, 1, 0, z));
+    }
+    blueprint.faces = {faceOf(0, 0, 1, 2), faceOf(0, 3, 4, 5), faceOf(0, 6, 8, 7)};
+    return blueprint;
+}
+
+struct Hit {
+    int face;
+    double distance;
+};
+
+Hit cast(int image, Float3 origin, Float3 direction, int shapekey = -1) {
+    const double o[3] = {origin.x, origin.y, origin.z}, d[3] = {direction.x, direction.y, direction.z};
+    Hit hit{77, 77.0};
+    IntersectRayTriangleOfImage3d(o, d, image, shapekey, 0, -1, 0, &hit.face, &hit.distance);
+    return hit;
+}
+
+class InstanceRay : public StoreTest {};
+
+TEST_F(InstanceRay, NearestFrontFaceAhead) {
+    ModelBlueprint shaped = stackedModel();
+    shaped.shapekeyvertex = {0, 1, 2};
+    shaped.shapekeyinfo = {{3, 1, 0}};
+    shaped.shapekeytrans = {{0, 0, 0, 0, 5}, {1, 0, 0, 0, 5}, {2, 0, 0, 0, 5}};  // face 0 to z = 6
+    const int image = CreateImage3d(installModel(shaped));
+    struct Case {
+        const char* name;
+        Float3 origin, direction;
+        int shapekey, face;
+        double distance;
+    };
+    const Case cases[] = {
+        {"the nearer face", {0.2f, 0.2f, 0}, {0, 0, 1}, -1, 0, 1.0},
+        {"on its long edge", {0.5f, 0.5f, 0}, {0, 0, 1}, -1, 0, 1.0},
+        {"on its corner", {0, 1, 0}, {0, 0, 1}, -1, 0, 1.0},
+        {"beyond face 0, t in units of the direction", {0.2f, 0.2f, 1.5f}, {0, 0, 2}, -1, 1, 0.25},
+        {"from behind: only face 2 faces the ray", {0.2f, 0.2f, 10}, {0, 0, -1}, -1, 2, 7.0},
+        {"faces 0 and 1 seen from behind", {0.2f, 0.2f, 2.5f}, {0, 0, -1}, -1, -1, 1e10},
+        {"parallel", {0.2f, 0.2f, 0}, {1, 0, 0}, -1, -1, 1e10},
+        {"no direction", {0.2f, 0.2f, 0}, {0, 0, 0}, -1, -1, 1e10},
+        {"the shape key moves face 0 behind face 1", {0.2f, 0.2f, 0}, {0, 0, 1}, 0, 1, 2.0},
+        {"no shape key 4: nothing written", {0.2f, 0.2f, 0}, {0, 0, 1}, 4, 77, 77.0},
+    };
+    for (const Case& c : cases) {
+        const Hit hit = cast(image, c.origin, c.direction, c.shapekey);
+        EXPECT_EQ(hit.face, c.face) << c.name;
+        EXPECT_EQ(hit.distance, c.distance) << c.name;
+    }
+    ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 10, 0, 0, 1);
+    EXPECT_EQ(cast(image, {0.2f, 0.2f, 0}, {0, 0, 1}).face, -1);
+    EXPECT_EQ(cast(image, {10.2f, 0.2f, 0}, {0, 0, 1}).face, 0);
+    EXPECT_EQ(cast(3, {0, 0, 0}, {0, 0, 1}).face, 77);  // no instance
+    IntersectRayTriangleOfImage3d(nullptr, nullptr, image, -1, 0, -1, 0, nullptr, nullptr);
+}
+
+TEST_F(InstanceRay, EarlierFaceWinsTiesAndBadFacesAreSkipped) {
+    ModelBlueprint blueprint = stackedModel();
+    blueprint.faces = {faceOf(0, 3, 4, 5), faceOf(0, 0, 1, 9), faceOf(0, 3, 4, 5)};  // no vertex 9
+    const int image = CreateImage3d(installModel(blueprint));
+    EXPECT_EQ(cast(image, {0.2f, 0.2f, 0}, {0, 0, 1}).face, 0);
 }
 
 class Picking : public StoreTest {};
@@ -97,15 +164,13 @@ TEST_F(Picking, SegmentVertexPickByDistanceAndFraction) {
     const double start[3] = {0, 0, 0}, end[3] = {10, 0, 0};
     EXPECT_EQ(LineNZObj3dPointCheck(start, end, 30), -1);
 
-    // The sphere encloses every vertex record, a copy's own position included.
-    double sphere[4] = {};
+    // The sphere encloses the outermost vertices, the copy's own position included.
+    double sphere[4] = {1, 2, 3, 4};
+    GetObj3dSphere(model + 1, sphere);
+    EXPECT_EQ(sphere[3], 4.0);
     GetObj3dSphere(model, sphere);
-    for (const model::Obj3dVertex& v : blueprint.vertices)
+    for (const model::Obj3dVertex& v : {blueprint.vertices[4], blueprint.vertices[5], blueprint.vertices[6]})
         EXPECT_LE(std::hypot(v.posx - sphere[0], v.posy - sphere[1], v.posz - sphere[2]), sphere[3] * (1 + 1e-6));
-    EXPECT_GT(sphere[3], 20.0);
-    double untouched[4] = {1, 2, 3, 4};
-    GetObj3dSphere(model + 1, untouched);
-    EXPECT_EQ(untouched[3], 4.0);
 }
 
 TEST_F(Picking, SegmentFacePickTakesTheNearestFrontFaceInsideTheSegment) {

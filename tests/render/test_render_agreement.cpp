@@ -10,12 +10,10 @@
 #include <vector>
 
 #include "Korvelv0.h"
-#include "device/camera.h"
 #include "instance/image3d.h"
-#include "support/models.h"
-#include "math/matrix.h"
-#include "math/vector.h"
 #include "model/model_buffers.h"
+#include "query/picking.h"
+#include "support/models.h"
 #include "support/device.h"
 
 namespace korvel::testing {
@@ -29,10 +27,8 @@ struct Pixel {
 
 // World point to pixel coordinates (not rounded), through the camera.
 Pixel project(double x, double y, double z) {
-    const device::CameraState& cam = device::camera();
-    const math::Matrix viewProjection = math::multiply(cam.viewMatrix, cam.projectionMatrix);
-    const math::Float4 clip = math::transformPoint({float(x), float(y), float(z)}, viewProjection);
-    return {(clip.x / clip.w + 1.0) * 0.5 * kWidth, (1.0 - clip.y / clip.w) * 0.5 * kHeight};
+    const query::ProjectedPoint p = query::project(query::currentScreenCamera(), {float(x), float(y), float(z)});
+    return {p.x, p.y};
 }
 
 double edge(Pixel a, Pixel b, double px, double py) { return (b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x); }
@@ -101,13 +97,11 @@ int installShapedSkinnedModel(int normalmode) {
         if ((original < 0 ? v : original) % 10 == 0) blueprint.weights[static_cast<size_t>(v)] = {0, -1, 0.0f, 0.0f};
     }
     blueprint.shapekeyinfo = {{kPerKind, 2, 0}, {kPerKind, 2, 2 * kPerKind}};
-    for (int k = 0; k < kPerKind; ++k) {
+    for (int k = 0; k < 2 * kPerKind; ++k) {  // kind 0's rows, then kind 1's
+        const int row = k % kPerKind;
         blueprint.shapekeytrans.push_back({k, 0, 0.0f, 0.0f, 0.0f});
-        blueprint.shapekeytrans.push_back({k, 10, 0.02f * k, -0.5f, 0.3f});
-    }
-    for (int k = 0; k < kPerKind; ++k) {
-        blueprint.shapekeytrans.push_back({kPerKind + k, 0, 0.0f, 0.0f, 0.0f});
-        blueprint.shapekeytrans.push_back({kPerKind + k, 10, -0.4f, 0.03f * k, -0.2f});
+        blueprint.shapekeytrans.push_back(k < kPerKind ? model::Shapekeytrans{k, 10, 0.02f * row, -0.5f, 0.3f}
+                                                       : model::Shapekeytrans{k, 10, -0.4f, 0.03f * row, -0.2f});
     }
     const int model = installModel(blueprint);
     model::Obj3dModel& m = *model::modelSlot(model);

@@ -1,14 +1,23 @@
-// The constant-buffer records of model drawing, byte for byte as the effect
-// file declares them: b7 (material and lighting, 112 bytes) and b11 (one
-// particle-hair face, 112 bytes). Pure functions: no device needed.
+// What a model draw puts on the GPU: the constant-buffer records b7
+// (material and lighting) and b11 (one particle-hair face) byte for byte as
+// the effect file declares them, the shaders and states of each layout group
+// that model drawing and tool drawing bind, material textures and blend
+// states, the world matrix (b2), and the pose: shape-key flag and offsets
+// (b9, b10) and the joint palette (b8), each by a write-discard map. The
+// records are pure functions of their inputs; nothing here allocates.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "device/lighting.h"
+#include "device/pipeline.h"
+#include "instance/pose.h"
 #include "math/types.h"
+#include "model/model_buffers.h"
 #include "model/records.h"
+#include "model/store.h"
+#include "platform/gpu/gpu.h"
 
 namespace korvel::instance {
 
@@ -83,5 +92,47 @@ MaterialConstants vertexMarkerConstants(const SceneValues& scene, bool selected,
 // b11 for one hair face whose face uses `material`.
 HairConstants hairConstants(const model::ParticlehairFace& hair, const model::Obj3dMaterial& material,
                             const math::Matrix& hairRotation);
+
+// The shaders of each layout group.
+struct GroupShaders {
+    device::VertexShaderId triangleShader;  // "VSshade0", "VSshade1", ...
+    device::InputLayoutId triangleLayout;
+    device::VertexShaderId overlayShader;   // the "ph" variant: hair and tool overlays
+    device::InputLayoutId overlayLayout;
+    bool flatShading;                       // groups without normals add "GSshade0"
+};
+
+GroupShaders groupShaders(model::LayoutGroup group);
+
+// Whether the pipeline objects model drawing binds exist (a device is up).
+bool pipelineReady(const device::Pipeline& objects);
+
+// Triangle list, pixel sampler 0, default depth and rasterizer states, the
+// group's index buffer (32-bit, offset 0), layout and shaders, "PSshade0".
+void bindTrianglePipeline(gpu::Context& context, const device::Pipeline& objects, model::LayoutGroup group,
+                          gpu::Buffer* indexBuffer);
+
+// The group's "ph" vertex shader with its input layout.
+void bindOverlayVertexShader(gpu::Context& context, const device::Pipeline& objects, model::LayoutGroup group);
+
+// Uploads the transpose of m to b2 and binds b2 to the vertex stage.
+void uploadWorld(gpu::Context& context, const device::Pipeline& objects, const math::Matrix& m);
+
+// A material's texture on resource slot 0 of `stage`: the texture-number
+// resolution of sprites; -1 (and any number outside -1 to 101) binds nothing.
+void bindMaterialTexture(gpu::Context& context, gpu::ShaderStage stage, int texsrvno);
+
+// A material's blend mode: 0 none, 1 add, 2 subtract, 3 alpha, 4 and 5 the
+// factor blend with `alpha` in all four components; others bind nothing.
+void bindMaterialBlend(int blendmode, float alpha);
+
+// Uploads the pose. A model with motions gets its palette; a skinned-layout
+// model without motions gets identity matrices in every palette entry, so it
+// draws unposed instead of with the last instance's palette; other models
+// leave b8 as it is. Returns false, and the draw must stop, when a buffer
+// cannot be mapped or the instances module refuses the pose (too many joints
+// or shape-key vertices, or a motion or shape key the model does not have).
+bool uploadPose(gpu::Context& context, const device::Pipeline& objects, const model::Obj3dModel& model,
+                model::LayoutGroup group, const PoseRequest& request);
 
 }  // namespace korvel::instance

@@ -1,55 +1,57 @@
-#include "instance/tool_render.h"
+#include "instance/tool_draw.h"
 
-#include <optional>
+#include <vector>
 
-#include "device/camera.h"
-#include "device/current.h"
-#include "device/lighting.h"
 #include "device/screen.h"
-#include "instance/draw_constants.h"
-#include "instance/draw_model.h"
-#include "instance/draw_parts.h"
-#include "instance/draw_pipeline.h"
-#include "instance/render_image.h"
-#include "instance/tool_select.h"
+#include "model/store.h"
 
 namespace korvel::instance {
 namespace {
 
-using device::Pipeline;
+struct Selection {
+    std::vector<uint8_t> points;
+    std::vector<uint8_t> faces;
+};
+
+Selection& selection() {
+    static Selection arrays;
+    return arrays;
+}
+
+void store(std::vector<uint8_t>& array, int index, int flag) {
+    if (index >= 0 && static_cast<size_t>(index) < array.size()) array[static_cast<size_t>(index)] = static_cast<uint8_t>(flag & 0xff);
+}
+
+}  // namespace
+
+void prepareSelection(int model, int* counts) {
+    const model::Obj3dModel* m = model::occupiedModel(model);
+    if (m == nullptr) return;
+    const int32_t vertices = m->head()->NumVertex > 0 ? m->head()->NumVertex : 0;
+    const int32_t faces = m->head()->NumFace > 0 ? m->head()->NumFace : 0;
+    Selection fresh{std::vector<uint8_t>(static_cast<size_t>(vertices)), std::vector<uint8_t>(static_cast<size_t>(faces))};
+    selection() = std::move(fresh);
+    if (counts != nullptr) {
+        counts[0] = m->head()->NumVertex;
+        counts[1] = m->head()->NumFace;
+    }
+}
+
+void setPointSelect(int vertex, int flag) { store(selection().points, vertex, flag); }
+void setFaceSelect(int face, int flag) { store(selection().faces, face, flag); }
+
+std::span<const uint8_t> pointSelection() { return selection().points; }
+std::span<const uint8_t> faceSelection() { return selection().faces; }
+
+namespace {
+
 using gpu::ShaderStage;
 
 constexpr uint32_t kSampleMask = 0xFFFFFFFFu;
 constexpr float kHalf[4] = {0.5f, 0.5f, 0.5f, 0.5f};
 constexpr float kZero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 
-struct Overlay {
-    gpu::Context& context;
-    const Pipeline& objects;
-    const Image3dInstance& image;
-    const DrawableModel& model;
-    const math::Matrix world;
-    const SceneValues scene;
-    int placedPart = -1;  // part whose matrix b2 holds (partmode 1), -1 none yet
-
-    // With partmode 1 each overlay primitive is placed by its part's matrix;
-    // false when the part is not one of the instance's.
-    bool place(int part) {
-        if (image.partmode != 1) return true;
-        if (image.part(part) == nullptr) return false;
-        if (part != placedPart) uploadWorld(context, objects, partMatrix(*image.part(part), world));
-        placedPart = part;
-        return true;
-    }
-
-    void uploadMaterial(const MaterialConstants& constants, ShaderStage stage) {
-        gpu::Buffer* buffer = objects.cb(device::CbMaterial);
-        context.updateSubresource(*buffer, &constants, sizeof constants);
-        context.setConstantBuffer(stage, device::CbMaterial, buffer);
-    }
-};
-
-void drawEdges(Overlay& o) {
+void drawEdges(ModelDraw& o) {
     gpu::Context& c = o.context;
     const model::Obj3dHeader& h = o.model.head();
     bindOverlayVertexShader(c, o.objects, o.model.group);
@@ -73,7 +75,7 @@ void drawEdges(Overlay& o) {
 // The selected faces drawn again, tinted. They repeat their own triangles
 // with the same shaders, so the depth test is less-or-equal: under the
 // strict less-than test they would never show.
-void drawSelectedFaces(Overlay& o) {
+void drawSelectedFaces(ModelDraw& o) {
     const std::span<const uint8_t> selected = faceSelection();
     if (selected.size() != static_cast<size_t>(o.model.numface)) return;
     gpu::Context& c = o.context;
@@ -96,7 +98,7 @@ void drawSelectedFaces(Overlay& o) {
     }
 }
 
-void drawVertexMarkers(Overlay& o) {
+void drawVertexMarkers(ModelDraw& o) {
     const std::span<const uint8_t> selected = pointSelection();
     if (selected.size() != static_cast<size_t>(o.model.numvertex)) return;
     gpu::Context& c = o.context;
@@ -128,22 +130,13 @@ void drawVertexMarkers(Overlay& o) {
 
 }  // namespace
 
-void toolRenderImage(int image, const PoseRequest& pose, int pointmode, int linemode) {
-    const RenderOutcome opaque = renderImage(image, 1, pose);
-    if (opaque == RenderOutcome::Skipped || opaque == RenderOutcome::Refused) return;
-    renderImage(image, 0, pose);
-    if (pointmode != 1 && linemode != 1) return;
-
-    const Image3dInstance& record = *image3d(image);
-    const std::optional<DrawableModel> model = DrawableModel::of(record);
-    if (!model) return;
-    Overlay o{*device::currentContext(), device::pipeline(), record, *model, worldMatrix(record),
-              {device::lighting(), device::camera().cameraEye}};
-    if (linemode == 1 && model->indexBuffer != nullptr) {
+void drawToolOverlays(ModelDraw& o, int pointmode, int linemode) {
+    if (linemode == 1 && o.model.indexBuffer != nullptr) {
         drawEdges(o);
         drawSelectedFaces(o);
     }
     if (pointmode == 1) drawVertexMarkers(o);
 }
+
 
 }  // namespace korvel::instance

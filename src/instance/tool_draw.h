@@ -1,10 +1,14 @@
-// The tool's selection: one library-wide byte per vertex and per face of the
-// model last prepared. Kept until the next preparation (device clean-up does
-// not touch it).
+// The tool's selection and the overlays that show it. The selection is one
+// library-wide byte per vertex and per face of the model last prepared, kept
+// until the next preparation (device clean-up does not touch it). The
+// overlays are drawn after an instance's two passes: triangle edges and
+// tinted selected faces (linemode 1) and vertex markers (pointmode 1).
 #pragma once
 
 #include <cstdint>
 #include <span>
+
+#include "instance/model_draw.h"
 
 namespace korvel::instance {
 
@@ -22,5 +26,10 @@ void setFaceSelect(int face, int flag);
 // The prepared arrays (1 = selected).
 std::span<const uint8_t> pointSelection();
 std::span<const uint8_t> faceSelection();
+
+// Edges only on opaque parts, selected faces tinted, vertex markers on
+// opaque parts; arrays prepared for another model (another count) draw no
+// overlay of theirs.
+void drawToolOverlays(ModelDraw& draw, int pointmode, int linemode);
 
 }  // namespace korvel::instance

@@ -1,6 +1,10 @@
-// Draws that would read outside a buffer or a table are skipped: stale
-// instances, models their group was not built for, ranges and hair faces
-// outside the buffers, poses the constant buffers cannot hold.
+// What no pixel shows, read from the recorded calls: the order of
+// RenderImage's draws (hair first, then the triangles part by part and,
+// within a part, material by material, each with its own range, the model's
+// base vertex and start index), and the draws skipped because they would read
+// outside a buffer or a table: stale instances, models their group was not
+// built for, ranges and hair faces outside the buffers, poses the constant
+// buffers cannot hold.
 #include <gtest/gtest.h>
 
 #include "Korvelv0.h"
@@ -11,12 +15,39 @@ namespace {
 
 using gpu::Call;
 
-class RenderSafety : public SceneTest {
+class DrawCalls : public SceneTest {
 protected:
     size_t draws() const { return calls(Call::DrawIndexed).size() + calls(Call::DrawIndexedInstanced).size(); }
 };
 
-TEST_F(RenderSafety, InstanceOfAClearedOrReshapedModelDrawsNothing) {
+// A filler model first, so that the drawn one has a non-zero base vertex
+// and start index; faces stored (part 0, material 1), (0, 0), (1, 0), (1, 1).
+TEST_F(DrawCalls, HairFirstThenPartsByMaterialWithTheirRanges) {
+    installModel(quadModel({{}}, 1, 1));
+    const int model = installAndBuild(
+        quadModel({{0, 1, -2, 0, -1, 1}, {0, 0, -1, 0, 0, 1}, {1, 0, 0, 0, 1, 1}, {1, 1, 1, 0, 2, 1}}, 2, 2));
+    setEmissive(model, 0, 3, 10, 0, 0);
+    setEmissive(model, 1, 3, 20, 0, 0);
+    Obj3dAllocParticlehairFace(model, 2);
+    ASSERT_EQ(MakeParticleHairIndexBuffer(), 1);
+    const model::Obj3dHeader& h = *model::modelSlot(model)->head();
+    ASSERT_EQ(h.basevertex, 4);
+    ASSERT_EQ(h.startindex, 6);
+
+    RenderImage(CreateImage3d(model), 2, -1, 0, -1, 0);
+    const auto hair = calls(Call::DrawIndexedInstanced);
+    ASSERT_EQ(hair.size(), 2u);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(hair[i]->args, (std::array<int64_t, 5>{3, 3, h.hairstartindex + 3 * i, 4, 0}));
+    EXPECT_LT(backend.log->indexOf(Call::DrawIndexedInstanced, 1), backend.log->indexOf(Call::DrawIndexed, 0));
+    const auto triangles = calls(Call::DrawIndexed);
+    ASSERT_EQ(triangles.size(), 4u);
+    const int64_t starts[4] = {6, 0, 12, 18};  // (0, 0), (0, 1), (1, 0), (1, 1)
+    for (size_t n = 0; n < 4; ++n)
+        EXPECT_EQ(triangles[n]->args, (std::array<int64_t, 5>{6, 6 + starts[n], 4, 0, 0})) << "draw " << n;
+}
+
+TEST_F(DrawCalls, InstanceOfAClearedOrReshapedModelDrawsNothing) {
     const int model = installAndBuild(quadModel({{0, 0}, {1, 0, 1, 1, 2, 2}}, 2, 1));
     setEmissive(model, 0, 3, 0, 0, 0);
     const int image = CreateImage3d(model);
@@ -37,7 +68,7 @@ TEST_F(RenderSafety, InstanceOfAClearedOrReshapedModelDrawsNothing) {
     EXPECT_TRUE(calls(Call::WriteBuffer).empty()) << "nothing is uploaded for a stale instance";
 }
 
-TEST_F(RenderSafety, ModelNotBuiltSinceItWasLoadedDrawsNothing) {
+TEST_F(DrawCalls, ModelNotBuiltSinceItWasLoadedDrawsNothing) {
     const int never = installModel(quadModel({{}}, 1, 1));
     setEmissive(never, 0, 3, 0, 0, 0);
     const int image = CreateImage3d(never);
@@ -53,7 +84,7 @@ TEST_F(RenderSafety, ModelNotBuiltSinceItWasLoadedDrawsNothing) {
     EXPECT_EQ(draws(), 1u) << "the model loaded after the build draws nothing";
 }
 
-TEST_F(RenderSafety, RangesAndHairOutsideTheBuffersAreSkipped) {
+TEST_F(DrawCalls, RangesAndHairOutsideTheBuffersAreSkipped) {
     const int model = installModel(quadModel({{0, 0}, {0, 1, 1, 1, 2, 2}}, 1, 2));
     setEmissive(model, 0, 3, 0, 0, 0);
     setEmissive(model, 1, 3, 0, 0, 0);
@@ -80,7 +111,7 @@ TEST_F(RenderSafety, RangesAndHairOutsideTheBuffersAreSkipped) {
     EXPECT_EQ(draws(), 0u);
 }
 
-TEST_F(RenderSafety, PoseTheConstantBuffersCannotHoldDrawsNothing) {
+TEST_F(DrawCalls, PoseTheConstantBuffersCannotHoldDrawsNothing) {
     ModelBlueprint blueprint = quadModel({{}}, 1, 1);
     blueprint.weights.assign(4, {0, -1, 1.0f, 0.0f});
     blueprint.joints.assign(121, {-1, 0, 0, 0});
