@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "device/lighting.h"
+#include "device/camera.h"
 #include "math/types.h"
 #include "model/records.h"
 

@@ -1,7 +1,7 @@
 #include "instance/draw_pipeline.h"
 
-#include "device/blend.h"
-#include "draw2d/texture_numbers.h"
+#include "device/pipeline.h"
+#include "draw2d/texture_table.h"
 #include "math/matrix.h"
 
 namespace korvel::instance {

@@ -3,8 +3,7 @@
 #include <optional>
 
 #include "device/camera.h"
-#include "device/current.h"
-#include "device/lighting.h"
+#include "device/lifecycle.h"
 #include "instance/draw_constants.h"
 #include "instance/draw_culling.h"
 #include "instance/draw_model.h"

@@ -3,9 +3,7 @@
 #include <optional>
 
 #include "device/camera.h"
-#include "device/current.h"
-#include "device/lighting.h"
-#include "device/screen.h"
+#include "device/lifecycle.h"
 #include "instance/draw_constants.h"
 #include "instance/draw_model.h"
 #include "instance/draw_parts.h"

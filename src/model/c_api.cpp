@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "Korvelv0.h"
-#include "device/current.h"
+#include "device/lifecycle.h"
 #include "model/attachments.h"
 #include "model/info.h"
 #include "model/library_textures.h"

@@ -1,7 +1,6 @@
 #include "query/current_camera.h"
 
 #include "device/camera.h"
-#include "device/screen.h"
 
 namespace korvel::query {
 

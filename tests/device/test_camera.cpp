@@ -8,9 +8,6 @@
 
 #include "Korvelv0.h"
 #include "device/camera.h"
-#include "device/lighting.h"
-#include "device/projection.h"
-#include "device/screen.h"
 #include "math/bounds.h"
 #include "math/quaternion.h"
 #include "math/vector.h"

@@ -12,7 +12,7 @@
 
 #include "Korvelv0.h"
 #include "support/device.h"
-#include "device/effect_contract.h"
+#include "device/effect_file.h"
 #include "platform/gpu/hlsl/hlsl_compiler.h"
 
 namespace korvel::testing {

@@ -6,9 +6,8 @@
 
 #include "Korvelv0.h"
 #include "device/camera.h"
-#include "device/current.h"
+#include "device/lifecycle.h"
 #include "support/device.h"
-#include "device/lighting.h"
 #include "device/render_target.h"
 
 namespace korvel::testing {

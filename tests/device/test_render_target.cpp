@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Korvelv0.h"
-#include "device/current.h"
+#include "device/lifecycle.h"
 #include "support/device.h"
 
 namespace korvel::testing {

@@ -4,7 +4,7 @@
 
 #include "Korvelv0.h"
 #include "support/device.h"
-#include "draw2d/text_texels.h"
+#include "draw2d/text_surface.h"
 
 namespace korvel::testing {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "Korvelv0.h"
 #include "input/keyboard.h"
-#include "platform/input/virtual_keys.h"
+#include "platform/input/x11_key_state.h"
 
 namespace {
 

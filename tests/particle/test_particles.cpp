@@ -8,8 +8,7 @@
 
 #include "Korvelv0.h"
 #include "support/device.h"
-#include "particle/particle_simulation.h"
-#include "particle/particle_table.h"
+#include "particle/particles.h"
 
 namespace korvel::testing {
 namespace {
