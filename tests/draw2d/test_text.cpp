@@ -9,11 +9,7 @@
 namespace korvel::testing {
 namespace {
 
-const Rgba kBlack{0, 0, 0};
 const Rgba kWhite{255, 255, 255};
-const Rgba kRed{255, 0, 0};
-const Rgba kGreen{0, 255, 0};
-const Rgba kBlue{0, 0, 255};
 const wchar_t* const kBlocks = L"\u2588\u2588\u2588\u2588";  // full blocks: solid ink
 
 class Text : public DeviceTest {
