@@ -24,10 +24,8 @@ TEST(RenderTargetFaults, EachStepReturnsItsCodeAndHalfMadeTargetsAreSafe) {
         FaultKind kind;
         uint32_t n;
         int code;
-    } cases[] = {{FaultKind::Texture, 1, -1},
-                 {FaultKind::RenderTargetView, 1, -2},
-                 {FaultKind::ShaderResourceView, 1, -3},
-                 {FaultKind::Texture, 2, -4},
+    } cases[] = {{FaultKind::Texture, 1, -1}, {FaultKind::RenderTargetView, 1, -2},
+                 {FaultKind::ShaderResourceView, 1, -3}, {FaultKind::Texture, 2, -4},
                  {FaultKind::DepthStencilView, 1, -5}};
     for (const auto& c : cases) {
         backend.reset();
