@@ -59,7 +59,7 @@ TEST(EffectFile, EachFaultFailsItsEntryWithOneMessageNamingIt) {
         {"fifo", [](const fs::path& file) { mkfifo(file.c_str(), 0600); }, -6, "not a regular file"},
         {"too large", withText(shipped + std::string(256 * 1024, ' ')), -6, "larger than"},
         {"view moved to b9", withText(replaced(shipped, "register(b0)", "register(b9)")), -6,
-         "cbView at b9 is not bound"},
+         "VSsprite: constant buffer cbView at b9 is not bound for this entry point (bound: b0, b1, b2, b3)"},
         {"int3 colour", withText(replaced(shipped, "float4 PS(SpriteVertex", "int3 PS(SpriteVertex")), -15,
          "PS: must write one float4 to SV_TARGET0 (writes int3 to SV_TARGET0)"},
         {"entry renamed", withText(replaced(shipped, " PSshade0(", " PSshade0_renamed(")), -19,
@@ -105,8 +105,6 @@ TEST(EffectContract, EachMismatchIsNamed) {
     const Case cases[] = {
         {sprite, "cbuffer C : register(b3) { float4 a[8]; }; float4 main() : SV_POSITION { return a[7]; }",
          "VSsprite: constant buffer C at b3 declares 128 bytes; the library's b3 holds 96", false},
-        {sprite, "cbuffer C : register(b9) { float4 a; }; float4 main() : SV_POSITION { return a; }",
-         "C at b9 is not bound for this entry point (bound: b0, b1, b2, b3)", false},
         {sprite, "cbuffer A : register(b3) { float4 a; }; cbuffer B : register(b3) { float4 b; }; "
                  "float4 main() : SV_POSITION { return a + b; }",
          "two constant buffers share b3", false},
@@ -123,7 +121,6 @@ TEST(EffectContract, EachMismatchIsNamed) {
         {plain, texture + pixel + "T.Sample(S, p.xy); }", "PSpoint: reads a texture, but none is bound", false},
         {plain, "float4 G; " + pixel + "G; }", "reads global variables outside a cbuffer", false},
         {plain, "StructuredBuffer<float4> B : register(t0); " + pixel + "B[0]; }", "uses a buffer", false},
-        {plain, "int3 main() : SV_Target { return 1; }", "must write one float4 to SV_TARGET0 (writes int3", false},
         {plain, "struct O { float4 a : SV_Target0; float4 b : SV_Target1; }; O main() { O o; o.a = 1; o.b = 0; "
                 "return o; }",
          "(writes float4 to SV_TARGET0, float4 to SV_TARGET1)", false},
