@@ -35,6 +35,7 @@ void reportCompileFailure(const std::string& compilerText) {
     std::fflush(stderr);
 }
 
+// The check of a compiled entry point against its contract.
 namespace {
 
 using gpu::ScalarKind;
