@@ -7,18 +7,16 @@
 
 #include "Korvelv0.h"
 #include "device/camera.h"
-#include "device/current.h"
 #include "device/lifecycle.h"
 #include "device/pipeline.h"
 #include "device/render_target.h"
-#include "draw2d/font_table.h"
 #include "draw2d/text_surface.h"
 #include "draw2d/texture_table.h"
 #include "input/keyboard.h"
 #include "instance/image3d.h"
 #include "model/model_buffers.h"
 #include "model/store.h"
-#include "particle/particle_table.h"
+#include "particle/particles.h"
 
 using namespace korvel;
 

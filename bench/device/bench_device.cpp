@@ -10,8 +10,7 @@
 #include <string>
 
 #include "Korvelv0.h"
-#include "device/current.h"
-#include "device/device_state.h"
+#include "device/lifecycle.h"
 #include "platform/image/image.h"
 
 namespace {

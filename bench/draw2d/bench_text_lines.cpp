@@ -10,7 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include "Korvelv0.h"
-#include "device/device_state.h"
+#include "device/lifecycle.h"
 
 namespace {
 

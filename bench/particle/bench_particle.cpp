@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "Korvelv0.h"
-#include "device/device_state.h"
-#include "particle/particle_simulation.h"
+#include "device/lifecycle.h"
+#include "particle/particles.h"
 #include "platform/image/image.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include "Korvelv0.h"
-#include "device/device_state.h"
+#include "device/lifecycle.h"
 #include "support/models.h"
 #include "platform/gpu/backend.h"
 #include "support/gpu_doubles.h"

@@ -4,11 +4,8 @@
 
 #include "Korvelv0.h"
 #include "device/camera.h"
-#include "device/capture.h"
-#include "device/frame.h"
-#include "device/lighting.h"
+#include "device/lifecycle.h"
 #include "device/render_target.h"
-#include "device/screen.h"
 #include "platform/files.h"
 
 using namespace korvel;

@@ -2,11 +2,19 @@
 
 #include <initializer_list>
 
-#include "device/device_state.h"
-#include "device/screen.h"
+#include "device/camera.h"
 #include "platform/gpu/backend.h"
 
 namespace korvel::device {
+
+DeviceState& deviceState() {
+    static DeviceState state;
+    return state;
+}
+
+gpu::Device* currentDevice() { return deviceState().bundle.device.get(); }
+
+gpu::Context* currentContext() { return deviceState().bundle.context.get(); }
 
 int createDeviceAndScreenTargets(void* window) {
     DeviceState& state = deviceState();
@@ -74,6 +82,22 @@ void releaseDevice() {
     state.bundle.context.reset();
     state.bundle.device.reset();
     state.featureLevel = 0;
+}
+
+void present() {
+    if (gpu::SwapChain* swapChain = deviceState().bundle.swapChain.get()) swapChain->present();
+}
+
+int deviceRemovedState() {
+    gpu::Device* device = deviceState().bundle.device.get();
+    if (!device) return -1;
+    switch (device->status()) {
+        case gpu::DeviceStatus::Ok: return 1;
+        case gpu::DeviceStatus::Hung:
+        case gpu::DeviceStatus::Reset: return 0;
+        case gpu::DeviceStatus::Removed: return -1;
+    }
+    return -1;
 }
 
 }  // namespace korvel::device

@@ -1,10 +1,33 @@
-// The device's own steps of InitDevice and CleanupDevice. library.cpp calls
-// them in order, between the steps of the other modules.
+// The device and the screen's targets: the device's own steps of InitDevice
+// and CleanupDevice (library.cpp calls them in order, between the steps of
+// the other modules), the device every module draws with, and the per-frame
+// present and health check.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "platform/gpu/gpu.h"
 
 namespace korvel::device {
+
+struct DeviceState {
+    gpu::DeviceBundle bundle;  // device, immediate context, swap chain
+    std::unique_ptr<gpu::RenderTargetView> backBufferRTV;
+    std::unique_ptr<gpu::Texture2D> depthBuffer;
+    std::unique_ptr<gpu::DepthStencilView> depthStencilView;
+    gpu::Viewport screenViewport;
+    uint32_t featureLevel = 0;
+};
+
+// The one library-wide device state.
+DeviceState& deviceState();
+
+// The device that InitDevice brought up, for every module that draws or
+// creates GPU objects. Both are null while no device exists (before
+// InitDevice, after CleanupDevice, and after a failure before step 2).
+gpu::Device* currentDevice();
+gpu::Context* currentContext();
 
 // Steps 1 to 5: device and swap chain of ScreenWidth x ScreenHeight (hardware
 // driver first, then software), the back-buffer view, the depth buffer and its
@@ -29,5 +52,10 @@ void clearContextState();
 // chain, the context and the device. Every other module releases its GPU
 // objects before this.
 void releaseDevice();
+
+void present();
+
+// 1 usable, 0 hung or reset, -1 removed for any other reason (or no device).
+int deviceRemovedState();
 
 }  // namespace korvel::device

@@ -1,5 +1,9 @@
 // Every shader, input layout, constant buffer and state object the library
-// binds. InitDevice creates them once; drawing modules only select among them.
+// binds. InitDevice creates them once; drawing modules only select among them,
+// the blend state by the blend-mode numbers shared by sprites, particles,
+// points and lines: 0 off, 1 add, 2 destination minus source, 3 alpha, 4
+// constant factor, 5 constant factor with the pixel shader "PSddsalpha"
+// (sprites, particles).
 #pragma once
 
 #include <array>
@@ -113,5 +117,14 @@ int createWireframeState();
 
 // Releases every pipeline object (CleanupDevice).
 void releasePipeline();
+
+// Binds the blend state of mode 0 to highestMode (factor feeds modes 4 and
+// 5). A mode outside that range binds nothing, so the previous draw's blend
+// state stays; returns whether the mode was in range. Points pass 4, lines 3.
+bool bindBlendState(int mode, double factor, int highestMode);
+
+// Sprites and particles: the blend state of modes 0 to 5 and the pixel
+// shader "PS" (or "PSddsalpha" for mode 5). Out of range binds neither.
+void bindSpriteBlendMode(int mode, double factor);
 
 }  // namespace korvel::device

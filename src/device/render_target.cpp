@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "device/current.h"
-#include "device/device_state.h"
+#include "device/lifecycle.h"
+#include "platform/image/image.h"
 
 namespace korvel::device {
 namespace {
@@ -113,6 +113,32 @@ void releaseOffscreenTarget() {
     release(state.current);
     for (OffscreenTarget& target : state.earlier) release(target);
     state.earlier.clear();
+}
+
+void clearColorAndDepth(int red, int green, int blue, double depth) {
+    DeviceState& state = deviceState();
+    gpu::Context* context = state.bundle.context.get();
+    if (!context) return;
+    const float colour[4] = {static_cast<float>(red) / 255.0f, static_cast<float>(green) / 255.0f,
+                             static_cast<float>(blue) / 255.0f, 1.0f};
+    const bool screen = renderTargetMode() == 0;
+    gpu::RenderTargetView* target = screen ? state.backBufferRTV.get() : offscreenRenderTargetView();
+    gpu::DepthStencilView* depthView = screen ? state.depthStencilView.get() : offscreenDepthView();
+    if (red > 0 && target) context->clearRenderTargetView(*target, colour);
+    if (depthView) context->clearDepthStencilView(*depthView, static_cast<float>(depth));
+}
+
+void saveBackBuffer(int kind, const std::string& utf8Path) {
+    if (kind != 0 && kind != 1 && kind != 3 && kind != 4) return;
+    DeviceState& state = deviceState();
+    if (!state.bundle.context || !state.backBufferRTV) return;
+    gpu::Image image;
+    if (!state.bundle.context->readPixels(*state.backBufferRTV, image)) return;
+    // The window shows the back buffer without its alpha, which blending
+    // leaves at whatever the last sprite's texels held; the file shows what
+    // the screen shows.
+    for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
+    image::saveImageFile(kind, utf8Path, image);
 }
 
 }  // namespace korvel::device

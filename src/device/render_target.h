@@ -1,9 +1,11 @@
-// The off-screen render target with its own depth buffer: drawn into after
-// SetViewportsandRenderTargets(101), read by sprites and materials as texture
-// number 101.
+// The render targets: the off-screen target with its own depth buffer (drawn
+// into after SetViewportsandRenderTargets(101), read by sprites and materials
+// as texture number 101), the clear of whichever target is current, and the
+// capture of the back buffer to an image file.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/gpu/gpu.h"
 
@@ -38,5 +40,15 @@ void selectRenderTarget(int target);
 // CleanupDevice: releases the target's objects (current and earlier ones).
 // RTWidth, RTHeight and the mode keep their values.
 void releaseOffscreenTarget();
+
+// A red value above 0 clears the colour of the current target (screen when
+// RenderTargetMode is 0, the off-screen target otherwise) to (r, g, b) / 255
+// with alpha 1; the depth of that target is always cleared to depth.
+void clearColorAndDepth(int red, int green, int blue, double depth);
+
+// Reads the back buffer (whatever target is bound) and writes it, opaque as
+// the screen shows it, as kind 0 BMP, 1 JPG, 3 PNG or 4 DDS; any other kind
+// writes nothing. The outcome is not reported.
+void saveBackBuffer(int kind, const std::string& utf8Path);
 
 }  // namespace korvel::device

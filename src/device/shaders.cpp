@@ -3,9 +3,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "device/current.h"
-#include "device/effect_contract.h"
 #include "device/effect_file.h"
+#include "device/lifecycle.h"
 #include "device/pipeline.h"
 
 namespace korvel::device {

@@ -1,7 +1,6 @@
 #include "draw2d/points_lines.h"
 
-#include "device/blend.h"
-#include "device/current.h"
+#include "device/lifecycle.h"
 #include "device/pipeline.h"
 #include "math/vector.h"
 

@@ -1,13 +1,61 @@
 #include "draw2d/text_surface.h"
 
+#include <cmath>
 #include <new>
 
-#include "device/current.h"
-#include "draw2d/font_table.h"
-#include "draw2d/text_texels.h"
-#include "draw2d/texture_numbers.h"
+#include "device/lifecycle.h"
 
 namespace korvel::draw2d {
+
+int FontTable::create(const platform::text::FontRequest& request) {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (slots_[static_cast<size_t>(slot)]) continue;
+        slots_[static_cast<size_t>(slot)] = platform::text::Font::create(request);
+        return slot;
+    }
+    return -1;
+}
+
+platform::text::Font* FontTable::font(int slot) const {
+    if (slot < 0 || slot >= kSlotCount) return nullptr;
+    return slots_[static_cast<size_t>(slot)].get();
+}
+
+void FontTable::release(int slot) {
+    if (slot >= 0 && slot < kSlotCount) slots_[static_cast<size_t>(slot)].reset();
+}
+
+void FontTable::releaseAll() {
+    for (auto& slot : slots_) slot.reset();
+}
+
+FontTable& fontTable() {
+    static FontTable table;
+    return table;
+}
+
+uint8_t opacityByte(double alpha) {
+    const double scaled = std::trunc(alpha * 255.0);
+    if (!std::isfinite(scaled)) return 0;
+    double low = std::fmod(scaled, 256.0);
+    if (low < 0) low += 256.0;
+    return static_cast<uint8_t>(low);
+}
+
+void copyTextTexels(const uint8_t* bitmap, size_t bitmapRowBytes, uint8_t* texels, size_t texelRowPitch, int x,
+                    int y, int width, int height, uint8_t opacity) {
+    for (int row = y; row < y + height; ++row) {
+        const uint8_t* src = bitmap + static_cast<size_t>(row) * bitmapRowBytes + static_cast<size_t>(x) * 3;
+        uint8_t* dst = texels + static_cast<size_t>(row) * texelRowPitch + static_cast<size_t>(x) * 4;
+        for (int column = 0; column < width; ++column, src += 3, dst += 4) {
+            dst[0] = src[0];
+            dst[1] = src[1];
+            dst[2] = src[2];
+            dst[3] = opacity;
+        }
+    }
+}
+
 namespace {
 
 bool insideSurface(const TextWrite& r) {
@@ -36,13 +84,11 @@ int TextSurface::create(gpu::Device& device) {
     if (!texture_) return -36;
     view_ = device.createShaderResourceView(*texture_);
     if (!view_) return -37;
-    setTextTextureView(view_.get());
     bitmap_.reset(new (std::nothrow) uint8_t[kTextBitmapRowBytes * kTextSurfaceSize]());
     return 0;
 }
 
 void TextSurface::releaseTexture() {
-    setTextTextureView(nullptr);
     view_.reset();
     texture_.reset();
 }

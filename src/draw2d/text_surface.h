@@ -1,16 +1,55 @@
-// The text surface: the shared 1024 x 1024 text texture (texture number 100)
-// and the 24-bit bitmap that text is drawn into before it is copied there.
-// The bitmap keeps its pixels between calls.
+// Text: the five numbered font slots, and the text surface they draw into:
+// the shared 1024 x 1024 text texture (texture number 100) and the 24-bit
+// bitmap that text is drawn into before it is copied there. The bitmap keeps
+// its pixels between calls.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/gpu/gpu.h"
 #include "platform/text/bgr_surface.h"
+#include "platform/text/font.h"
 
 namespace korvel::draw2d {
+
+// FontTable: five numbered font slots for the text surface.
+class FontTable {
+public:
+    static constexpr int kSlotCount = 5;
+
+    // Takes the lowest free slot and returns its number, or -1 when all
+    // five are taken. When no font can be made the number is still
+    // returned and the slot stays free.
+    int create(const platform::text::FontRequest& request);
+
+    // The slot's font; null when free or out of range.
+    platform::text::Font* font(int slot) const;
+
+    // Frees a slot; numbers outside 0 to 4 are ignored.
+    void release(int slot);
+    void releaseAll();
+
+private:
+    std::array<std::unique_ptr<platform::text::Font>, kSlotCount> slots_;
+};
+
+// The library-wide table.
+FontTable& fontTable();
+
+// How text-bitmap pixels become text-texture texels.
+// alpha * 255 truncated toward zero, low 8 bits (0.5 gives 127).
+uint8_t opacityByte(double alpha);
+
+// Copies the pixels of a rectangle of a 24-bit bitmap (blue, green, red per
+// pixel) to the same texels of a mapped RGBA8 texture: bytes 0 to 2 keep the
+// bitmap's byte order and byte 3 is the opacity, so the texture shows red
+// and blue swapped.
+void copyTextTexels(const uint8_t* bitmap, size_t bitmapRowBytes, uint8_t* texels, size_t texelRowPitch, int x,
+                    int y, int width, int height, uint8_t opacity);
 
 inline constexpr int kTextSurfaceSize = 1024;
 inline constexpr size_t kTextBitmapRowBytes = 3 * kTextSurfaceSize;
@@ -37,6 +76,10 @@ public:
     // Does nothing without a bitmap, for a font slot holding no font, or for
     // a rectangle not inside the 1024 x 1024 surface.
     void write(const TextWrite& request);
+
+    // The text texture's view, found through texture number 100; null while
+    // there is none.
+    gpu::ShaderResourceView* view() const { return view_.get(); }
 
 private:
     std::unique_ptr<gpu::Texture2D> texture_;

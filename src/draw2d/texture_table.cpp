@@ -2,7 +2,9 @@
 
 #include <vector>
 
-#include "device/current.h"
+#include "device/lifecycle.h"
+#include "device/render_target.h"
+#include "draw2d/text_surface.h"
 #include "platform/image/image.h"
 
 namespace korvel::draw2d {
@@ -65,6 +67,22 @@ uint32_t TextureTable::height(int slot) const { return inRange(slot) ? slots_[sl
 TextureTable& textureTable() {
     static TextureTable table;
     return table;
+}
+
+bool resolveTexture(int texno, TextureBinding& out) {
+    if (texno >= 0 && texno < TextureTable::kSlotCount) {
+        const TextureTable& table = textureTable();
+        out = {table.view(texno), table.width(texno), table.height(texno)};
+        return true;
+    }
+    switch (texno) {
+        case -1: out = {}; return true;
+        case kTextTextureNumber: out = {textSurface().view(), kTextTextureSize, kTextTextureSize}; return true;
+        case device::kRenderTargetTextureNumber:
+            out = {device::offscreenTextureView(), device::rtWidth(), device::rtHeight()};
+            return true;
+        default: return false;
+    }
 }
 
 }  // namespace korvel::draw2d

@@ -1,5 +1,7 @@
-// TextureTable: 100 numbered texture slots filled from image files. Sprites,
-// particles and model materials refer to textures by slot number.
+// Textures by number, as sprites, particles and model materials refer to
+// them: 0 to 99 are the slots of the TextureTable, filled from image files,
+// 100 the shared 1024 x 1024 text texture, 101 the off-screen render target,
+// -1 none.
 #pragma once
 
 #include <array>
@@ -46,5 +48,19 @@ private:
 
 // The library-wide table.
 TextureTable& textureTable();
+
+inline constexpr int kTextTextureNumber = 100;
+inline constexpr uint32_t kTextTextureSize = 1024;
+
+struct TextureBinding {
+    gpu::ShaderResourceView* view = nullptr;  // null: nothing to sample
+    uint32_t width = 0;
+    uint32_t height = 0;
+};
+
+// Resolves a texture number. A free slot gives no view and the size it last
+// held; -1 gives no view and size 0 x 0. Returns false for any other number
+// outside -1 to 101, which draws nothing.
+bool resolveTexture(int texno, TextureBinding& out);
 
 }  // namespace korvel::draw2d

@@ -2,9 +2,20 @@
 // from, and the steps InitDevice and CleanupDevice take for it.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace korvel::input {
+
+// Per-key hold counters: how many consecutive samples each virtual key has
+// been down.
+using KeyCounters = std::array<uint8_t, 256>;
+
+// One sample: a key whose state byte has bit 0x80 set counts up, stopping
+// at 255; every other key goes back to 0. The low bits (the toggle state of
+// lock keys) play no part.
+void advanceKeyCounters(KeyCounters& counters, const std::array<uint8_t, 256>& state);
 
 // InitDevice: zero every counter; for a device on a window (an X window id
 // cast to a pointer; null for a headless device), also connect to the X

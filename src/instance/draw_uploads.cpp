@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "device/blend.h"
-#include "draw2d/texture_numbers.h"
+#include "device/pipeline.h"
+#include "draw2d/texture_table.h"
 #include "math/matrix.h"
 
 namespace korvel::instance {

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "device/lighting.h"
+#include "device/camera.h"
 #include "device/pipeline.h"
 #include "instance/pose.h"
 #include "math/types.h"

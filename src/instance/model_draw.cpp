@@ -1,8 +1,7 @@
 #include "instance/model_draw.h"
 
 #include "device/camera.h"
-#include "device/current.h"
-#include "device/lighting.h"
+#include "device/lifecycle.h"
 #include "math/bounds.h"
 #include "model/model_buffers.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "device/screen.h"
+#include "device/camera.h"
 #include "model/store.h"
 
 namespace korvel::instance {

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "Korvelv0.h"
-#include "device/current.h"
+#include "device/lifecycle.h"
 #include "model/model_buffers.h"
 #include "model/pt3.h"
 #include "model/store.h"

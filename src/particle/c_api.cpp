@@ -2,9 +2,8 @@
 #include <cstdlib>
 
 #include "Korvelv0.h"
-#include "device/current.h"
-#include "particle/particle_draw.h"
-#include "particle/particle_table.h"
+#include "device/lifecycle.h"
+#include "particle/particles.h"
 
 using namespace korvel::particle;
 

@@ -1,11 +1,10 @@
-#include "particle/particle_draw.h"
+// One step of a group that draws each live particle.
+#include "particle/particles.h"
 
-#include "device/blend.h"
-#include "device/current.h"
+#include "device/lifecycle.h"
 #include "device/pipeline.h"
 #include "draw2d/sprite.h"
 #include "draw2d/texture_table.h"
-#include "particle/particle_table.h"
 
 namespace korvel::particle {
 namespace {

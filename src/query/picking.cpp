@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "device/camera.h"
-#include "device/screen.h"
 #include "math/bounds.h"
 #include "math/matrix.h"
 #include "query/instance_pose.h"

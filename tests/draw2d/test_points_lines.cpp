@@ -25,16 +25,16 @@ protected:
     }
 };
 
-TEST_F(PointsLines, RedPointAtTheScreenCentre) {
+// A red point at the screen centre; a line fading towards its transparent
+// end; a line in mode 4, which keeps the factor blend the point before it left.
+TEST_F(PointsLines, PointsAndScreenLinesWithTheirBlendModes) {
     RenderPoint2d(400, 300, 255, 0, 0, 1.0, 0);
+    RenderLine2d(100, 200, 255, 255, 255, 1.0, 700, 200, 255, 255, 255, 0.0, 3);
+    RenderPoint2d(10, 10, 255, 0, 0, 0.25, 4);  // leaves the factor blend at 0.25
+    RenderLine2d(100, 400, 255, 0, 0, 1.0, 700, 400, 255, 0, 0, 1.0, 4);
     const gpu::Image image = captureBackBuffer();
     EXPECT_GT(maxRed(image, 399, 299, 400, 300), 250);
     EXPECT_LT(maxRed(image, 390, 290, 395, 295), 5);
-}
-
-TEST_F(PointsLines, AlphaLineFadesTowardsItsTransparentEnd) {
-    RenderLine2d(100, 200, 255, 255, 255, 1.0, 700, 200, 255, 255, 255, 0.0, 3);
-    const gpu::Image image = captureBackBuffer();
     // The line runs along the border of rows 199 and 200: anti-aliasing
     // shares it between them.
     const auto at = [&](uint32_t x) { return pixelAt(image, x, 199).r + pixelAt(image, x, 200).r; };
@@ -42,12 +42,7 @@ TEST_F(PointsLines, AlphaLineFadesTowardsItsTransparentEnd) {
     EXPECT_NEAR(at(400), 128, 30);
     EXPECT_LT(at(690), 30);
     EXPECT_LT(maxRed(image, 400, 190, 400, 195), 5);
-}
-
-TEST_F(PointsLines, LineModeFourKeepsThePreviousBlendState) {
-    RenderPoint2d(10, 10, 255, 0, 0, 0.25, 4);  // leaves the factor blend at 0.25
-    RenderLine2d(100, 300, 255, 0, 0, 1.0, 700, 300, 255, 0, 0, 1.0, 4);
-    EXPECT_NEAR(maxRed(captureBackBuffer(), 400, 299, 400, 300), 64, 12);
+    EXPECT_NEAR(maxRed(image, 400, 399, 400, 400), 64, 12);
 }
 
 TEST_F(PointsLines, WorldLineLandsWhereTheCameraProjectsIt) {

@@ -11,8 +11,6 @@ namespace korvel::testing {
 namespace {
 
 const Rgba kClear{1, 0, 0};  // red 1: the smallest value that clears colour
-const Rgba kBlue{0, 0, 255};
-const Rgba kGreen{0, 255, 0};
 
 void clearScreen() { ClearColorZ(1, 0, 0, 1.0); }
 
@@ -88,16 +86,6 @@ TEST_F(Sprites, DepthTestKeepsOnlyStrictlyNearerSprites) {
     sprite(green, 80, 0, 0, 1.0, 0.4);
     sprite(blue, 80, 0, 0, 1.0, 0.3);   // nearer wins
     expectPixels({{8, 8, {255, 0, 0}}, {48, 8, kBlue}, {88, 8, kBlue}});
-}
-
-TEST_F(Sprites, OffscreenTargetIsDrawnAtItsOwnSize) {
-    ASSERT_EQ(CreateTextureforRTandSRV(256, 128), 101);
-    SetViewportsandRenderTargets(101);
-    ClearColorZ(255, 255, 0, 1.0);
-    SetViewportsandRenderTargets(0);
-    clearScreen();
-    sprite(101, 10, 20);
-    expectPixels({{11, 21, {255, 255, 0}}, {264, 146, {255, 255, 0}}, {268, 100, kClear}, {100, 150, kClear}});
 }
 
 TEST_F(Sprites, WorldSpriteFacesTheCameraOnlyFromTheFront) {

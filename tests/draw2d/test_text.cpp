@@ -4,16 +4,12 @@
 
 #include "Korvelv0.h"
 #include "support/device.h"
-#include "draw2d/text_texels.h"
+#include "draw2d/text_surface.h"
 
 namespace korvel::testing {
 namespace {
 
-const Rgba kBlack{0, 0, 0};
 const Rgba kWhite{255, 255, 255};
-const Rgba kRed{255, 0, 0};
-const Rgba kGreen{0, 255, 0};
-const Rgba kBlue{0, 0, 255};
 const wchar_t* const kBlocks = L"\u2588\u2588\u2588\u2588";  // full blocks: solid ink
 
 class Text : public DeviceTest {

@@ -1,14 +1,24 @@
-// The counters through the exports, fed by the host's own key states, and
-// the X key symbols behind the virtual-key codes.
+// The keyboard counters: fed by the host's own key states through the
+// exports, the X key symbols behind the virtual-key codes, and fed by a
+// private Xvfb, with key and button presses injected through XTest and read
+// for a window that has, or has not, the input focus.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <signal.h>
 
 #include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
 
 #include "Korvelv0.h"
 #include "input/keyboard.h"
-#include "platform/input/virtual_keys.h"
+#include "platform/input/x11_key_state.h"
 
 namespace {
 
@@ -28,36 +38,25 @@ protected:
     void SetUp() override { korvel::input::resetKeyboard(nullptr); }
 };
 
-TEST_F(Keyboard, HeldKeyCountsUpToSaturationAndReleaseZeroes) {
+// A held key counts up to 255 and goes back to 0 when released; only the
+// down bit counts (toggle keys, mouse buttons); a handed state serves one
+// sample, after which a headless keyboard reads every key up.
+TEST_F(Keyboard, HeldKeysCountUpToSaturationAndReleaseZeroes) {
     for (int i = 1; i <= 300; ++i) {
-        sample({kA});
+        sample({kA, kLButton});
         ASSERT_EQ(GetKeyboardCountByIndex(kA), std::min(i, 255)) << "sample " << i;
     }
-    EXPECT_EQ(GetKeyboardCountByIndex(kA + 1), 0);
-    sample({});
-    EXPECT_EQ(GetKeyboardCountByIndex(kA), 0);
-}
-
-TEST_F(Keyboard, OnlyTheDownBitCountsForToggleKeysAndMouseButtons) {
     sample({kCapsLock}, 0x01);
     EXPECT_EQ(GetKeyboardCountByIndex(kCapsLock), 0);
-    sample({kCapsLock, kLButton}, 0x81);
-    sample({kCapsLock, kLButton}, 0x80);
-    EXPECT_EQ(GetKeyboardCountByIndex(kCapsLock), 2);
-    EXPECT_EQ(GetKeyboardCountByIndex(kLButton), 2);
-}
-
-TEST_F(Keyboard, AHandedStateServesOneSampleAndHeadlessKeysReadUp) {
-    sample({kA, 0, 255});
-    EXPECT_EQ(GetKeyboardCountByIndex(0), 1);
-    EXPECT_EQ(GetKeyboardCountByIndex(255), 1);
-    GetKeyboardCount();  // nothing handed over, no X server
     EXPECT_EQ(GetKeyboardCountByIndex(kA), 0);
+    sample({kCapsLock, kLButton, 0, 255}, 0x81);
+    for (const int code : {kCapsLock, kLButton, 0, 255}) EXPECT_EQ(GetKeyboardCountByIndex(code), 1) << code;
+    GetKeyboardCount();  // nothing handed over, no X server
+    EXPECT_EQ(GetKeyboardCountByIndex(kLButton), 0);
     sample({kA});
     KeyboardStateSet(nullptr);
     korvel::input::resetKeyboard(nullptr);
-    EXPECT_EQ(GetKeyboardCountByIndex(kA), 0);
-    for (const int code : {-1, 256}) EXPECT_EQ(GetKeyboardCountByIndex(code), 0);
+    for (const int code : {kA, -1, 256}) EXPECT_EQ(GetKeyboardCountByIndex(code), 0) << code;
 }
 
 TEST(VirtualKeys, KeySymbolsMapToTheirWindowsCodes) {
@@ -71,6 +70,110 @@ TEST(VirtualKeys, KeySymbolsMapToTheirWindowsCodes) {
     using korvel::platform::input::genericModifierFor;
     for (const auto& [sided, generic] : {std::pair{0xA1, 0x10}, {0xA2, 0x11}, {0xA5, 0x12}, {0x41, 0}})
         EXPECT_EQ(genericModifierFor(static_cast<uint8_t>(sided)), generic) << std::hex << sided;
+}
+
+void* asHandle(Window window) { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
+
+class X11Keyboard : public ::testing::Test {
+protected:
+    // Xvfb picks a free display number and writes it to its output, so that
+    // tests running in parallel each get a server of their own. The screen
+    // holds the host's window on the left and another program's on the right.
+    static void SetUpTestSuite() {
+        const std::string command = std::string("echo $$; exec ") + KORVEL_XVFB +
+                                    " -displayfd 1 -screen 0 128x64x24 -nolisten tcp 2>/dev/null";
+        server_ = popen(command.c_str(), "r");
+        int number = -1;
+        if (!server_ || std::fscanf(server_, "%d %d", &pid_, &number) != 2) return;
+        std::string name(1, ':');
+        name += std::to_string(number);
+        if (!(display_ = XOpenDisplay(name.c_str()))) return;
+        setenv("DISPLAY", name.c_str(), 1);
+        const Window root = DefaultRootWindow(display_);
+        host_ = XCreateSimpleWindow(display_, root, 0, 0, 64, 64, 0, 0, 0);
+        inner_ = XCreateSimpleWindow(display_, host_, 8, 8, 16, 16, 0, 0, 0);
+        other_ = XCreateSimpleWindow(display_, root, 64, 0, 64, 64, 0, 0, 0);
+        XMapSubwindows(display_, host_);
+        for (Window w : {host_, other_}) XMapWindow(display_, w);
+        XSync(display_, False);
+    }
+    static void TearDownTestSuite() {
+        if (display_) XCloseDisplay(display_);
+        if (pid_ > 0) kill(pid_, SIGTERM);
+        if (server_) pclose(server_);
+    }
+    void SetUp() override {
+        ASSERT_NE(display_, nullptr) << "Xvfb did not start";
+        focus(host_);
+        korvel::input::resetKeyboard(asHandle(host_));
+    }
+    void TearDown() override { korvel::input::releaseKeyboard(); }
+
+    static void focus(Window window) {
+        XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+        XSync(display_, False);
+    }
+    static void pointerAt(int x, int y) {
+        XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
+        XSync(display_, False);
+    }
+    static void key(KeySym symbol, bool down) {
+        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), down, CurrentTime);
+        XSync(display_, False);
+    }
+    static void button(unsigned int number, bool down) {
+        XTestFakeButtonEvent(display_, number, down, CurrentTime);
+        XSync(display_, False);
+    }
+
+    static inline FILE* server_ = nullptr;
+    static inline pid_t pid_ = -1;
+    static inline Display* display_ = nullptr;
+    static inline Window host_ = None, inner_ = None, other_ = None;
+};
+
+TEST_F(X11Keyboard, KeysAndButtonsCountOnlyWhileTheWindowHasTheFocus) {
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"focus on the window", [] { focus(host_); }},
+        {"focus on a window inside it", [] { focus(inner_); }},
+        {"focus follows the pointer, over the window", [] { focus(PointerRoot), pointerAt(30, 30); }},
+        {"focus on another program's window", [] { focus(other_); }},
+        {"no focus", [] { focus(None); }},
+        {"focus follows the pointer, over the other", [] { focus(PointerRoot), pointerAt(100, 30); }},
+    };
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(cases[i].first);
+        const int held = i < 3 ? 2 : 0;
+        cases[i].second();
+        for (const KeySym symbol : {XK_a, XK_Shift_R}) key(symbol, true);
+        for (const unsigned int number : {1, 3}) button(number, true);
+        GetKeyboardCount();
+        GetKeyboardCount();
+        // 'A', right Shift and Shift, the left and right buttons; left Shift
+        // and the middle button stay up.
+        for (const auto& [code, count] : {std::pair{0x41, held}, {0xA1, held}, {0x10, held}, {0x01, held},
+                                          {0x02, held}, {0xA0, 0}, {0x04, 0}}) {
+            EXPECT_EQ(GetKeyboardCountByIndex(code), count) << std::hex << code;
+        }
+        for (const KeySym symbol : {XK_a, XK_Shift_R}) key(symbol, false);
+        for (const unsigned int number : {1, 3}) button(number, false);
+        key(XK_b, true);  // pressed and released between two samples: never seen
+        key(XK_b, false);
+        GetKeyboardCount();
+        for (const int code : {0x41, 0x10, 0x01, 0x42}) EXPECT_EQ(GetKeyboardCountByIndex(code), 0) << code;
+    }
+}
+
+TEST_F(X11Keyboard, ADeviceOnAWindowReadsItsKeysAndCleanupKeepsTheCounters) {
+    korvel::input::releaseKeyboard();  // only the device's own connection from here
+    ASSERT_GE(InitDevice(asHandle(other_)), 0);
+    focus(other_);
+    key(XK_c, true);
+    GetKeyboardCount();
+    key(XK_c, false);
+    EXPECT_EQ(GetKeyboardCountByIndex(0x43), 1);
+    CleanupDevice();
+    EXPECT_EQ(GetKeyboardCountByIndex(0x43), 1);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Particle groups: the emission schedule, entry reuse and motion; then
-// through the exports on the headless 800 x 600 device, slots, the count
-// ceiling, and where particles are drawn.
+// Particle groups through the exports on the headless 800 x 600 device: the
+// emission schedule, entry reuse and motion, the start speeds, slots, the
+// count ceiling, and where particles are drawn.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -8,8 +8,7 @@
 
 #include "Korvelv0.h"
 #include "support/device.h"
-#include "particle/particle_simulation.h"
-#include "particle/particle_table.h"
+#include "particle/particles.h"
 
 namespace korvel::testing {
 namespace {
@@ -29,16 +28,6 @@ size_t live(int slot) {
     return n;
 }
 
-// The step rules need no device: groups are made in the table directly and
-// stepped through the export, which moves them without drawing.
-class Steps : public ::testing::Test {
-protected:
-    void TearDown() override { particleTable().releaseAll(); }
-    static int create(int count, int interval = 1, int lifetime = 5, double drift = 0.0) {
-        return particleTable().create({kEmitter, kSize, 0, kRect, interval, lifetime, kRising, drift}, count);
-    }
-};
-
 class Particles : public DeviceTest {
 protected:
     static int create(int count, int interval = 1, int lifetime = 5, double drift = 0.0) {
@@ -46,36 +35,42 @@ protected:
     }
 };
 
-TEST_F(Steps, IntervalThreeEmitsOnEveryThirdStepAgainAfterReset) {
+TEST_F(Particles, IntervalThreeEmitsOnEveryThirdStepAgainAfterReset) {
     const int slot = create(10, 3, 100);
     std::vector<size_t> liveAfter;
-    for (int i = 0; i < 7; ++i) liveAfter.push_back((ParticleMoveandRender(slot, 0, 1.0), live(slot)));
-    EXPECT_EQ(liveAfter, (std::vector<size_t>{0, 0, 1, 1, 1, 2, 2}));
-    ParticleSetInit(slot);
-    EXPECT_EQ(live(slot), 0u);
-    for (size_t expected : {0u, 0u, 1u}) EXPECT_EQ((ParticleMoveandRender(slot, 0, 1.0), live(slot)), expected);
+    for (int i = 0; i < 10; ++i) {
+        if (i == 7) ParticleSetInit(slot);
+        liveAfter.push_back((ParticleMoveandRender(slot, 0, 1.0), live(slot)));
+    }
+    EXPECT_EQ(liveAfter, (std::vector<size_t>{0, 0, 1, 1, 1, 2, 2, 0, 0, 1}));
 }
 
-TEST_F(Steps, FullArrayReleasesNothingThenReusesTheFirstEntry) {
+TEST_F(Particles, FullArrayReleasesNothingThenReusesTheFirstEntryAndParamSetKeepsTheLiveOnes) {
     const int slot = create(5, 1, 10);
     for (int i = 0; i < 6; ++i) ParticleMoveandRender(slot, 0, 1.0);  // the sixth finds no free entry
     EXPECT_EQ(live(slot), 5u);
     EXPECT_EQ(particleTable().group(slot)->counter, 0);
     for (int i = 7; i <= 10; ++i) ParticleMoveandRender(slot, 0, 1.0);  // the tenth retires entry 0
-    EXPECT_EQ(entries(slot)[0].age, kFreeParticle);
     EXPECT_EQ(live(slot), 4u);
     ParticleMoveandRender(slot, 0, 1.0);  // released again, drawn, moved once
     EXPECT_EQ(entries(slot)[0].age, 1);
     EXPECT_FLOAT_EQ(entries(slot)[0].position[1], 2.1f);
+    const double still[6] = {};
+    ParticleParamSet(slot, kEmitter, kSize, 3, kRect, 10, 5, still, 0.0);
+    EXPECT_EQ(entries(slot)[0].age, 1);
+    EXPECT_FLOAT_EQ(entries(slot)[0].velocity[1], 0.1f);
+    EXPECT_EQ(particleTable().group(slot)->texno, 3);
 }
 
-TEST_F(Steps, DriftAddsASteadyRiseAndLifetimeOneFreesWithoutMoving) {
-    const int drifting = create(1, 1, 100, -0.05);
+// Without a device, groups made in the table directly still move, undrawn.
+TEST_F(Particles, DriftAddsASteadyRiseAndLifetimeOneFreesWithoutMovingAlsoWithoutADevice) {
+    CleanupDevice();
+    const int drifting = particleTable().create({kEmitter, kSize, 0, kRect, 1, 100, kRising, -0.05}, 1);
     for (int i = 0; i < 6; ++i) ParticleMoveandRender(drifting, 0, 1.0);
     EXPECT_NEAR(entries(drifting)[0].position[1], 2.0 + 6 * 0.05, 1e-5);  // 0.1 - 0.05 per step
     EXPECT_FLOAT_EQ(entries(drifting)[0].position[0], 1.0f);
 
-    const int once = create(3, 1, 1);
+    const int once = particleTable().create({kEmitter, kSize, 0, kRect, 1, 1, kRising, 0.0}, 3);
     for (int i = 0; i < 3; ++i) {
         ParticleMoveandRender(once, 0, 1.0);
         EXPECT_EQ(live(once), 0u);
@@ -83,7 +78,7 @@ TEST_F(Steps, DriftAddsASteadyRiseAndLifetimeOneFreesWithoutMoving) {
     }
 }
 
-TEST_F(Steps, StartVelocityIsOneOfTwentyOneStepsDrawnXThenYThenZ) {
+TEST_F(Particles, StartVelocityIsOneOfTwentyOneStepsDrawnXThenYThenZ) {
     const double span[6] = {0.0, -2.0, 10.0, 1.0, -2.0, 30.0};  // x 0..1, y fixed, z 10..30
     for (const int k : {0, 7, 20}) {
         ParticleGroup group{};
@@ -128,18 +123,6 @@ TEST_F(Particles, CountsOutsideOneToTheCeilingAreRefusedBeforeAllocating) {
         }
         ClearParticle(0);
     }
-}
-
-TEST_F(Particles, ParamSetKeepsLiveParticlesAndTheirVelocities) {
-    const int slot = create(4);
-    ParticleMoveandRender(slot, 0, 1.0);
-    ParticleMoveandRender(slot, 0, 1.0);
-    const double still[6] = {};
-    ParticleParamSet(slot, kEmitter, kSize, 3, kRect, 10, 5, still, 0.0);
-    EXPECT_EQ(entries(slot)[0].age, 2);
-    EXPECT_FLOAT_EQ(entries(slot)[0].velocity[1], 0.1f);
-    EXPECT_EQ(particleTable().group(slot)->texno, 3);
-    EXPECT_EQ(particleTable().group(slot)->counter, 0);
 }
 
 TEST_F(Particles, EachLiveParticleIsDrawnWhereItStandsBeforeItMovesWithItsTextureRectangle) {

@@ -1,7 +1,7 @@
 #include "support/device.h"
 
 #include "Korvelv0.h"
-#include "device/device_state.h"
+#include "device/lifecycle.h"
 #include "model/model_buffers.h"
 #include "platform/image/image.h"
 

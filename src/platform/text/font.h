@@ -6,16 +6,31 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/text/bgr_surface.h"
-#include "platform/text/font_request.h"
-#include "platform/text/sized_face.h"
+#include "platform/text/font_face.h"
 
 struct hb_buffer_t;
 
 namespace korvel::platform::text {
+
+// The line and prefix rules of the text drawing call: lines end at CR, LF or
+// CR LF; "&" underlines the character after it and "&&" stands for one "&".
+// Length of the line starting at text[0] and the number of characters that
+// end it (0 at the end of the text, 1 for CR or LF, 2 for CR LF).
+struct LineBreak {
+    size_t length = 0;
+    size_t breakLength = 0;
+};
+LineBreak nextLine(std::u32string_view text);
+
+// The characters of a line as drawn, with "&" prefixes removed, and the
+// positions (in shown) of the characters to underline. A lone "&" at the
+// end of the line is dropped. shown and underlined are cleared first.
+void resolvePrefixes(std::u32string_view line, std::u32string& shown, std::vector<uint32_t>& underlined);
 
 struct FontMetrics {
     int cellHeight = 0;  // line advance: ascent + descent

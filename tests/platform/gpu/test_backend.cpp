@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Korvelv0.h"
-#include "device/device_state.h"
+#include "device/lifecycle.h"
 #include "support/device.h"
 
 namespace korvel::testing {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/text/font.h"
-#include "platform/text/text_lines.h"
 
 namespace {
 

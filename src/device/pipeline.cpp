@@ -1,10 +1,13 @@
-// InitDevice steps 7 and 12: constant buffers and state objects; and the
-// release of every pipeline object.
-#include "device/current.h"
+// InitDevice steps 7 and 12: constant buffers and state objects; the
+// release of every pipeline object; and the blend-mode rule.
 #include "device/pipeline.h"
+
+#include "device/lifecycle.h"
 
 namespace korvel::device {
 namespace {
+
+constexpr uint32_t kSampleMask = 0xFFFFFFFFu;
 
 using gpu::Blend;
 using gpu::BlendOp;
@@ -107,5 +110,28 @@ int createWireframeState() {
 }
 
 void releasePipeline() { pipeline() = Pipeline{}; }
+
+bool bindBlendState(int mode, double factor, int highestMode) {
+    gpu::Context* context = currentContext();
+    if (!context || mode < 0 || mode > highestMode || mode > 5) return false;
+    const Pipeline& objects = pipeline();
+    const float f = static_cast<float>(factor);
+    const float factors[4] = {f, f, f, f};
+    static constexpr float kZero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    switch (mode) {
+        case 0: context->omSetBlendState(nullptr, kZero, kSampleMask); break;
+        case 1: context->omSetBlendState(objects.blendAdd.get(), kZero, kSampleMask); break;
+        case 2: context->omSetBlendState(objects.blendSubtract.get(), kZero, kSampleMask); break;
+        case 3: context->omSetBlendState(objects.blendAlpha.get(), kZero, kSampleMask); break;
+        default: context->omSetBlendState(objects.blendFactor.get(), factors, kSampleMask); break;
+    }
+    return true;
+}
+
+void bindSpriteBlendMode(int mode, double factor) {
+    if (!bindBlendState(mode, factor, 5)) return;
+    const Pipeline& objects = pipeline();
+    currentContext()->psSetShader(objects.ps(mode == 5 ? PsDdsAlpha : PsDefault));
+}
 
 }  // namespace korvel::device
