@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 
 mode=${1:-test}
 build=${KORVEL_BUILD_DIR:-build}
+# RelWithDebInfo unless KORVEL_BUILD_TYPE names another (CI builds Release, as
+# a packager would, so one build also proves -O3 compiles without a warning).
+build_type=${KORVEL_BUILD_TYPE:-RelWithDebInfo}
 
 packages=(
   build-essential cmake pkg-config git
@@ -18,7 +21,6 @@ packages=(
   libfreetype-dev libfontconfig-dev libharfbuzz-dev
   libassimp-dev assimp-testmodels
   fonts-dejavu-core fonts-noto-cjk
-  assimp-testmodels
 )
 
 missing=()
@@ -37,7 +39,7 @@ jobs=$(nproc)
 # demo keeps whatever the build folder was configured with (off when new).
 werror=()
 [ "$mode" = test ] && werror=(-DKORVEL_WERROR=ON)
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${werror[@]}"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE="$build_type" "${werror[@]}"
 cmake --build "$build" -j "$jobs"
 
 case "$mode" in
