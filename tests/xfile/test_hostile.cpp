@@ -16,8 +16,6 @@
 namespace korvel::model::xfile {
 namespace {
 
-std::string tempDir() { return korvel::testing::tempPath(""); }
-
 // The exporter's 212 header lines followed by body.
 std::string withHeader(const std::string& body) {
     std::string text = "xof 0303txt 0032\n";
@@ -35,12 +33,7 @@ struct Hostile {
 
 // The sample with one text edit: from its first occurrence (which must
 // exist) to `to`.
-struct Edit {
-    const char* name;
-    const char* from;
-    const char* to;
-    bool slotTaken;
-};
+struct Edit { const char* name; const char* from; const char* to; bool slotTaken; };
 
 constexpr Edit kEdits[] = {
     {"negative vertex count", "   Mesh Head {\n    3;", "   Mesh Head {\n    -3;", false},

@@ -28,6 +28,8 @@ bool sameBytes(const A& a, const B& b) {
     return a.size() == b.size() && (a.size() == 0 || std::memcmp(a.data(), b.data(), a.size() * sizeof *a.data()) == 0);
 }
 
+inline std::string tempDir() { return korvel::testing::tempPath(""); }
+
 inline std::string readFile(const std::string& path) {
     std::ostringstream s;
     s << std::ifstream(path, std::ios::binary).rdbuf();
