@@ -21,7 +21,7 @@ void clearAll() {
     for (int m = 0; m < kModelSlots; ++m) ClearObj3d(m, 0);
 }
 
-TEST(ModelApiTest, BadModelNumbersAndNullArraysDoNothing) {
+TEST(ModelApiTest, WithoutADeviceBadNumbersAndNullArraysDoNothingAndBuildersRefuse) {
     clearAll();
     int info[12] = {7};
     double point[3] = {7, 7, 7};
@@ -49,19 +49,15 @@ TEST(ModelApiTest, BadModelNumbersAndNullArraysDoNothing) {
     EXPECT_EQ(point[0], 7.0);
     EXPECT_EQ(occupiedModel(1), nullptr);
     EXPECT_EQ(ReadPT3file(nullptr, 0, 1.0), -2);
-    clearAll();
-}
+    ClearObj3d(0, 0);
 
-TEST(ModelApiTest, WithoutADeviceModelsLoadAndAnswerButBuildersRefuse) {
-    clearAll();
+    // A model loaded without a device answers; the builders refuse.
     const std::string path = tempPath("mod\xc3\xa8le.pt3");  // UTF-8 of "modèle"
     writeFile(path, samplePt3({.skin = true, .motions = true, .shapekeys = true}));
     const std::wstring widePath = wide(tempPath("")) + L"mod\u00e8le.pt3";
     ASSERT_EQ(ReadPT3file(widePath.c_str(), 0, 2.0), 0);
-    int info[12];
     Obj3dInfoGet(0, info);
     EXPECT_EQ(std::vector<int>(info, info + 12), std::vector<int>({0, 4, 2, 2, 2, 2, 2, 5, 2, 2, 7, 0}));
-    double point[3];
     Obj3dPointInfoGet0(0, 3, point);
     EXPECT_EQ(point[0], -8.0);
     EXPECT_EQ(std::vector<int>({Obj3dGetMotionnum(0), Obj3dGetMotionkindframe(0, 1), Obj3dGetMotionkindframe(0, 2),

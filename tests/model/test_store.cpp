@@ -91,10 +91,7 @@ TEST_F(StoreTest, AttachmentCountsBeyondTheirCeilingChangeNothing) {
 }
 
 TEST_F(StoreTest, ToolCountsBeyondTheirCeilingFailBeforeAnyAllocation) {
-    const struct {
-        ToolCounts counts;
-        int code;
-    } cases[] = {
+    const struct { ToolCounts counts; int code; } cases[] = {
         {{-1, 0, 0, 1, 1, 0, 0, 0}, -2},
         {{kMaxToolVertices + 1, 0, 0, 1, 1, 0, 0, 0}, -2},
         {{1, 0, 0, -1, 1, 0, 0, 0}, -5},
