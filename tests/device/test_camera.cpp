@@ -16,11 +16,7 @@ namespace {
 // Elements m00, m11, m22, m23, m32 and m33 worked out by hand; every other
 // element is zero.
 TEST(Projection, EachModeGivesItsMatrixAndOtherModesKeepIt) {
-    const struct {
-        int mode;
-        double a, b, nearZ, farZ;
-        float expected[6];
-    } cases[] = {
+    const struct { int mode; double a, b, nearZ, farZ; float expected[6]; } cases[] = {
         // cot(0.3925) = 2.4156, over the aspect 4 / 3; far / (far - near) = 1.1.
         {0, 0.785, 800.0 / 600.0, 1.0, 11.0, {1.8117f, 2.4156f, 1.1f, 1.0f, -1.1f, 0.0f}},
         {1, 4.0, 2.0, 2.0, 10.0, {1.0f, 2.0f, 1.25f, 1.0f, -2.5f, 0.0f}},  // 2 near / size
