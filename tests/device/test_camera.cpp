@@ -54,12 +54,8 @@ int frustumTest(math::Float3 center) {
 // beside the picture or behind the eye are not, whichever way the camera
 // looks and rolls, in perspective and orthographic projection.
 TEST(ViewFrustum, CoversWhatThePictureShows) {
-    struct Case {
-        const char* name;
-        int mode;
-        double width, height;  // field of view and aspect for mode 0
-        float eye[3], at[3], up[3];
-    };
+    // width and height: the field of view and aspect for mode 0.
+    struct Case { const char* name; int mode; double width, height; float eye[3], at[3], up[3]; };
     const Case cases[] = {
         {"looking down -z", 0, 0.785, 800.0 / 600.0, {0, 0, 5}, {0, 0, 0}, {0, 1, 0}},
         {"tilted", 0, 0.785, 800.0 / 600.0, {0, 0, 0}, {1, -1, 1}, {0, 1, 0}},
@@ -94,8 +90,7 @@ TEST(ScreenSize, ModesZeroToTwoAndOthersKeepTheSize) {
     for (const auto& [mode, width, height] : {std::tuple{0, 640u, 480u}, {3, 640u, 480u}, {2, 1024u, 768u},
                                               {-1, 1024u, 768u}, {1, 800u, 600u}}) {
         ScreenSizeSet(mode);
-        EXPECT_EQ(screenSize().width, width) << mode;
-        EXPECT_EQ(screenSize().height, height) << mode;
+        EXPECT_EQ(std::pair(screenSize().width, screenSize().height), std::pair(width, height)) << mode;
     }
 }
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <iterator>
 
 #include "Korvelv0.h"
 #include "support/device.h"
@@ -24,9 +24,7 @@ constexpr const char* kMessage =
 
 std::string shippedEffect() {
     std::ifstream file("Korvelv0.fx");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
@@ -36,12 +34,9 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-struct Case {
-    const char* name;
-    std::function<void(const fs::path&)> makeFile;  // makes (or not) the file at this path
-    int code;
-    const char* said;  // part of the text before the standard message
-};
+// makeFile makes (or not) the file at its path; said is part of the text
+// before the standard message.
+struct Case { const char* name; std::function<void(const fs::path&)> makeFile; int code; const char* said; };
 
 std::function<void(const fs::path&)> withText(std::string text) {
     return [text = std::move(text)](const fs::path& file) { std::ofstream(file, std::ios::binary) << text; };

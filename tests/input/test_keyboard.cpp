@@ -22,9 +22,7 @@
 
 namespace {
 
-constexpr int kA = 0x41;
-constexpr int kCapsLock = 0x14;
-constexpr int kLButton = 0x01;
+constexpr int kA = 0x41, kCapsLock = 0x14, kLButton = 0x01;
 
 void sample(std::initializer_list<int> keys, unsigned char bits = 0x80) {
     std::array<unsigned char, 256> state{};

@@ -25,11 +25,8 @@ std::string withHeader(const std::string& body) {
 
 constexpr XfileOptions kSkinned{.normalmode = 1, .scale = 1.0, .skinmode = 2, .writept3 = 0};
 
-struct Hostile {
-    std::string name;
-    std::string text;
-    bool slotTaken;  // the counting passes accept the counts
-};
+// slotTaken: the counting passes accept the counts.
+struct Hostile { std::string name, text; bool slotTaken; };
 
 // The sample with one text edit: from its first occurrence (which must
 // exist) to `to`.

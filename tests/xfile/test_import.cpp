@@ -16,16 +16,14 @@ namespace {
 
 constexpr XfileOptions kAll{.normalmode = 1, .scale = 1.0, .skinmode = 2, .writept3 = 0};
 
-std::array<int32_t, 7> countsOf(const Obj3dHeader& h) {
-    return {h.NumPart, h.NumVertex, h.NumFace, h.NumMaterial, h.NumJoint, h.NumMotion, h.NumTotalFrame};
-}
-
 TEST_F(XfileTest, SampleSceneMergesVerticesAndMaterialsAcrossMeshes) {
     std::string text = writeXText(sampleScene());
     ASSERT_EQ(import(text, kAll), 0);
     const Obj3dModel& m = model(0);
     // Body vertex 5 merges into vertex 1; the head's red is the body's red.
-    EXPECT_EQ(countsOf(*m.head()), (std::array<int32_t, 7>{2, 10, 4, 2, 3, 2, 5}));
+    const Obj3dHeader& h = *m.head();
+    EXPECT_EQ((std::array{h.NumPart, h.NumVertex, h.NumFace, h.NumMaterial, h.NumJoint, h.NumMotion, h.NumTotalFrame}),
+              (std::array<int32_t, 7>{2, 10, 4, 2, 3, 2, 5}));
     // Vertex 2: vertex 0's place with other texture coordinates; vertex 4:
     // an untextured material's, zeroed; vertex 5: body vertex 6, renumbered;
     // vertex 7: the head's, on the merged red.
@@ -39,8 +37,7 @@ TEST_F(XfileTest, SampleSceneMergesVerticesAndMaterialsAcrossMeshes) {
     const Obj3dFace* f = m.face.data();
     EXPECT_EQ(std::vector<int>({f[0].matno, f[0].vertexno[2], f[1].vertexno[0], f[1].vertexno[1], f[3].vertexno[2]}),
               std::vector<int>({0, 6, 2, 1, 9}));
-    EXPECT_EQ(m.material[0].alpha, 0.5f);
-    EXPECT_EQ(m.material[1].power, 8.0f);
+    EXPECT_EQ(std::pair(m.material[0].alpha, m.material[1].power), std::pair(0.5f, 8.0f));
     EXPECT_EQ(textures.loads, (std::vector<std::string>{"skin.tga", "models/skin.tga"}));
 
     // A file with Windows line ends, and a last line too long for one read, reads alike.

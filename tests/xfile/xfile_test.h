@@ -5,7 +5,7 @@
 
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "model/xfile/import.h"
@@ -31,9 +31,8 @@ bool sameBytes(const A& a, const B& b) {
 inline std::string tempDir() { return korvel::testing::tempPath(""); }
 
 inline std::string readFile(const std::string& path) {
-    std::ostringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 }  // namespace korvel::model::xfile
