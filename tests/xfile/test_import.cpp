@@ -73,8 +73,7 @@ TEST_F(XfileTest, SkinWeightsJointsAndKeys) {
     const Obj3dModel& m = model(0);
     EXPECT_EQ(std::vector<float>({float(m.joint[2].parentjointno), m.joint[2].parentposx, m.joint[2].parentposy}),
               std::vector<float>({0, -0.5f, 1.5f}));
-    EXPECT_EQ(m.motion[1].firstkey, 6);
-    EXPECT_EQ(m.frameno[4], 20);
+    EXPECT_EQ(std::pair(m.motion[1].firstkey, m.frameno[4]), std::pair(6, 20));
     EXPECT_EQ(m.keyframe[6 + 1 * 3 + 2].rot4w, 0.0f);  // Leg, targeted by no animation: no keys,
     EXPECT_EQ(m.keyframe[6 + 1 * 3 + 2].transy, 1.0f);  // only Hip's place
     EXPECT_EQ(m.keyframe[6 + 2 * 3 + 2].transx, 1.0f);  // Arm's own key, read after the skipped one
