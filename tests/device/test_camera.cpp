@@ -16,11 +16,7 @@ namespace {
 // Elements m00, m11, m22, m23, m32 and m33 worked out by hand; every other
 // element is zero.
 TEST(Projection, EachModeGivesItsMatrixAndOtherModesKeepIt) {
-    const struct {
-        int mode;
-        double a, b, nearZ, farZ;
-        float expected[6];
-    } cases[] = {
+    const struct { int mode; double a, b, nearZ, farZ; float expected[6]; } cases[] = {
         // cot(0.3925) = 2.4156, over the aspect 4 / 3; far / (far - near) = 1.1.
         {0, 0.785, 800.0 / 600.0, 1.0, 11.0, {1.8117f, 2.4156f, 1.1f, 1.0f, -1.1f, 0.0f}},
         {1, 4.0, 2.0, 2.0, 10.0, {1.0f, 2.0f, 1.25f, 1.0f, -2.5f, 0.0f}},  // 2 near / size
@@ -58,12 +54,8 @@ int frustumTest(math::Float3 center) {
 // beside the picture or behind the eye are not, whichever way the camera
 // looks and rolls, in perspective and orthographic projection.
 TEST(ViewFrustum, CoversWhatThePictureShows) {
-    struct Case {
-        const char* name;
-        int mode;
-        double width, height;  // field of view and aspect for mode 0
-        float eye[3], at[3], up[3];
-    };
+    // width and height: the field of view and aspect for mode 0.
+    struct Case { const char* name; int mode; double width, height; float eye[3], at[3], up[3]; };
     const Case cases[] = {
         {"looking down -z", 0, 0.785, 800.0 / 600.0, {0, 0, 5}, {0, 0, 0}, {0, 1, 0}},
         {"tilted", 0, 0.785, 800.0 / 600.0, {0, 0, 0}, {1, -1, 1}, {0, 1, 0}},
@@ -98,8 +90,7 @@ TEST(ScreenSize, ModesZeroToTwoAndOthersKeepTheSize) {
     for (const auto& [mode, width, height] : {std::tuple{0, 640u, 480u}, {3, 640u, 480u}, {2, 1024u, 768u},
                                               {-1, 1024u, 768u}, {1, 800u, 600u}}) {
         ScreenSizeSet(mode);
-        EXPECT_EQ(screenSize().width, width) << mode;
-        EXPECT_EQ(screenSize().height, height) << mode;
+        EXPECT_EQ(std::pair(screenSize().width, screenSize().height), std::pair(width, height)) << mode;
     }
 }
 

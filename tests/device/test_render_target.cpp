@@ -20,13 +20,10 @@ using RenderTarget = DeviceTest;
 
 TEST(RenderTargetFaults, EachStepReturnsItsCodeAndHalfMadeTargetsAreSafe) {
     InjectedBackend backend;
-    const struct {
-        FaultKind kind;
-        uint32_t n;
-        int code;
-    } cases[] = {{FaultKind::Texture, 1, -1}, {FaultKind::RenderTargetView, 1, -2},
-                 {FaultKind::ShaderResourceView, 1, -3}, {FaultKind::Texture, 2, -4},
-                 {FaultKind::DepthStencilView, 1, -5}};
+    const struct { FaultKind kind; uint32_t n; int code; } cases[] = {
+        {FaultKind::Texture, 1, -1}, {FaultKind::RenderTargetView, 1, -2},
+        {FaultKind::ShaderResourceView, 1, -3}, {FaultKind::Texture, 2, -4},
+        {FaultKind::DepthStencilView, 1, -5}};
     for (const auto& c : cases) {
         backend.reset();
         ASSERT_EQ(InitDevice(nullptr), 0xB000);
@@ -70,19 +67,15 @@ TEST_F(RenderTarget, KindsZeroOneThreeFourWriteImagesOthersNothing) {
     ASSERT_EQ(CreateTextureforRTandSRV(32, 32), 101);
     SetViewportsandRenderTargets(101);
 
-    const struct {
-        int kind;
-        const char* name;
-        int tolerance;
-    } kinds[] = {{0, "shot.bmp", 1}, {1, "shot.jpg", 13}, {3, "shot.png", 1}, {4, "shot.dds", 1}};
+    const struct { int kind; const char* name; int tolerance; } kinds[] = {
+        {0, "shot.bmp", 1}, {1, "shot.jpg", 13}, {3, "shot.png", 1}, {4, "shot.dds", 1}};
     for (const auto& k : kinds) {
         const std::string path = tempPath(k.name);
         std::filesystem::remove(path);
         BackBufferToFile(k.kind, std::wstring(path.begin(), path.end()).c_str());
         image::TextureImage decoded;
         ASSERT_TRUE(image::loadTextureFile(path, decoded)) << k.name;
-        ASSERT_EQ(decoded.width, 800u);
-        ASSERT_EQ(decoded.height, 600u);
+        ASSERT_EQ(std::pair(decoded.width, decoded.height), std::pair(800u, 600u));
         const uint8_t* corner = decoded.mips[0].rgba.data();
         const uint8_t* middle = corner + (static_cast<size_t>(300) * 800 + 400) * 4;
         EXPECT_NEAR(corner[2], 255, k.tolerance) << k.name << ": the sprite at the top-left";

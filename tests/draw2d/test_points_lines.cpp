@@ -17,17 +17,12 @@ int maxRed(const gpu::Image& image, uint32_t x0, uint32_t y0, uint32_t x1, uint3
     return best;
 }
 
-class PointsLines : public DeviceTest {
-protected:
-    void SetUp() override {
-        DeviceTest::SetUp();
-        ClearColorZ(1, 0, 0, 1.0);
-    }
-};
+using PointsLines = DeviceTest;
 
 // A red point at the screen centre; a line fading towards its transparent
 // end; a line in mode 4, which keeps the factor blend the point before it left.
 TEST_F(PointsLines, PointsAndScreenLinesWithTheirBlendModes) {
+    ClearColorZ(1, 0, 0, 1.0);
     RenderPoint2d(400, 300, 255, 0, 0, 1.0, 0);
     RenderLine2d(100, 200, 255, 255, 255, 1.0, 700, 200, 255, 255, 255, 0.0, 3);
     RenderPoint2d(10, 10, 255, 0, 0, 0.25, 4);  // leaves the factor blend at 0.25
@@ -51,6 +46,7 @@ TEST_F(PointsLines, WorldLineLandsWhereTheCameraProjectsIt) {
     const double a[3] = {-1.0, 1.0, 0.0};
     const double b[3] = {1.0, 1.0, 0.0};
     const int red[3] = {255, 0, 0};
+    ClearColorZ(1, 0, 0, 1.0);
     RenderLine3d(a, red, 1.0, b, red, 1.0, 0);
     const gpu::Image image = captureBackBuffer();
     // y = 1 at distance 5 with a vertical field of view of 0.785: clip y =

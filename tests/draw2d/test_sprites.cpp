@@ -34,11 +34,7 @@ TEST_F(Sprites, ScreenRectangleFollowsTextureSizeRectangleScaleAndRotation) {
     expectPixels({{0, 0, kBlue}, {255, 127, kBlue}, {256, 60, kClear}, {60, 128, kClear}, {302, 450, kBlue},
                   {427, 260, kGreen}, {430, 260, kClear}, {300, 458, kClear}, {600, 550, kClear}});
 
-    struct Turn {
-        double angle;
-        int pivotx, pivoty;
-        uint32_t insideX, insideY, outsideX, outsideY;
-    };
+    struct Turn { double angle; int pivotx, pivoty; uint32_t insideX, insideY, outsideX, outsideY; };
     for (const Turn t : {Turn{std::numbers::pi / 2, 0, 0, 340, 300, 450, 150},  // hangs down and left of (400, 100)
                          Turn{std::numbers::pi, 128, 64, 500, 200, 390, 90}}) {  // half a turn about its centre
         clearScreen();
@@ -52,11 +48,7 @@ TEST_F(Sprites, BlendModesAndOutOfRangeModesKeepingThePreviousOne) {
     const int opaque = loadSolidTexture(8, 8, kBlue);
     const int half = loadSolidTexture(8, 8, Rgba{0, 0, 255, 128});
     const int faint = loadSolidTexture(8, 8, Rgba{0, 0, 255, 64});
-    struct Case {
-        int texture, mode;
-        double factor;
-        Rgba expected;
-    };
+    struct Case { int texture, mode; double factor; Rgba expected; };
     // Drawn in this order over red 200: a mode outside 0 to 5 keeps the
     // blend state of the draw before it.
     const Case cases[] = {

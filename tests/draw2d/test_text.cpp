@@ -62,23 +62,19 @@ TEST_F(Text, OpacityIsAlphaTimes255TruncatedToItsLowByte) {
     expectPixels({{105, 66, {128, 128, 128}}});  // black at 127/255 over white
 }
 
-TEST_F(Text, WithoutTheClearFlagNewTextOverlaysTheOld) {
+TEST_F(Text, IgnoredCallsChangeNothingAndWithoutTheClearFlagNewTextOverlaysTheOld) {
     write(kBlocks, kGreen, 1);
+    // Free font slots and rectangles outside the surface do nothing; null
+    // text copies the unchanged bitmap.
+    for (const int slot : {3, 9}) WriteTextTexture(kBlocks, slot, 0, 0, 255, 1.0, 0, 0, 256, 32, 1);
+    for (const int x : {900, -1}) WriteTextTexture(kBlocks, font, 0, 0, 255, 1.0, x, 0, 256, 32, 1);
+    WriteTextTexture(nullptr, font, 0, 0, 255, 1.0, 0, 0, 256, 32, 0);
     write(L"\u2588", kBlue, 0);
     show();
     expectPixels({{105, 66, kRed}, {165, 66, kGreen}});  // the new first block, the old third
     write(L"\u2588", kBlue, 1);
     show();
     expectPixels({{165, 66, kBlack}});
-}
-
-TEST_F(Text, FreeFontSlotsAndRectanglesOutsideTheSurfaceDoNothing) {
-    write(kBlocks, kGreen, 1);
-    for (const int slot : {3, 9}) WriteTextTexture(kBlocks, slot, 0, 0, 255, 1.0, 0, 0, 256, 32, 1);
-    for (const int x : {900, -1}) WriteTextTexture(kBlocks, font, 0, 0, 255, 1.0, x, 0, 256, 32, 1);
-    WriteTextTexture(nullptr, font, 0, 0, 255, 1.0, 0, 0, 256, 32, 0);  // copies the unchanged bitmap
-    show();
-    expectPixels({{105, 66, kGreen}});
 }
 
 }  // namespace

@@ -48,14 +48,6 @@ void removeFolder() {
     std::filesystem::remove_all(folder(), ignored);
 }
 
-// The library takes wide paths and encodes them as UTF-8; the temporary
-// directory's path is taken to be ASCII.
-std::wstring widen(const std::string& path) {
-    std::wstring wide;
-    for (const char c : path) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return wide;
-}
-
 }  // namespace
 
 std::wstring writeScratchFile(const std::string& name, const uint8_t* data, size_t size) {
@@ -65,7 +57,7 @@ std::wstring writeScratchFile(const std::string& name, const uint8_t* data, size
         std::perror("korvel fuzz: cannot write a scratch file");
         std::abort();
     }
-    return widen(path);
+    return std::filesystem::path(path).wstring();  // the library takes wide paths
 }
 
 void removeScratchFile(const std::string& name) { std::remove((folder() + "/" + name).c_str()); }

@@ -22,9 +22,7 @@
 
 namespace {
 
-constexpr int kA = 0x41;
-constexpr int kCapsLock = 0x14;
-constexpr int kLButton = 0x01;
+constexpr int kA = 0x41, kCapsLock = 0x14, kLButton = 0x01;
 
 void sample(std::initializer_list<int> keys, unsigned char bits = 0x80) {
     std::array<unsigned char, 256> state{};
@@ -64,9 +62,8 @@ TEST(VirtualKeys, KeySymbolsMapToTheirWindowsCodes) {
     for (const auto& [symbol, code] : {std::pair<unsigned long, int>{XK_a, 0x41}, {XK_z, 0x5A}, {XK_0, 0x30},
                                        {XK_KP_7, 0x67}, {XK_F1, 0x70}, {XK_F12, 0x7B}, {XK_Shift_L, 0xA0},
                                        {XK_Shift_R, 0xA1}, {XK_Control_R, 0xA3}, {XK_Alt_L, 0xA4},
-                                       {XK_comma, 0xBC}, {XK_VoidSymbol, 0}}) {
+                                       {XK_comma, 0xBC}, {XK_VoidSymbol, 0}})
         EXPECT_EQ(virtualKeyFor(symbol), code) << std::hex << symbol;
-    }
     using korvel::platform::input::genericModifierFor;
     for (const auto& [sided, generic] : {std::pair{0xA1, 0x10}, {0xA2, 0x11}, {0xA5, 0x12}, {0x41, 0}})
         EXPECT_EQ(genericModifierFor(static_cast<uint8_t>(sided)), generic) << std::hex << sided;
@@ -121,8 +118,10 @@ protected:
         XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), down, CurrentTime);
         XSync(display_, False);
     }
-    static void button(unsigned int number, bool down) {
-        XTestFakeButtonEvent(display_, number, down, CurrentTime);
+    // 'A', right Shift, and the left and right buttons.
+    static void press(bool down) {
+        for (const KeySym symbol : {XK_a, XK_Shift_R}) key(symbol, down);
+        for (const unsigned int number : {1, 3}) XTestFakeButtonEvent(display_, number, down, CurrentTime);
         XSync(display_, False);
     }
 
@@ -145,18 +144,15 @@ TEST_F(X11Keyboard, KeysAndButtonsCountOnlyWhileTheWindowHasTheFocus) {
         SCOPED_TRACE(cases[i].first);
         const int held = i < 3 ? 2 : 0;
         cases[i].second();
-        for (const KeySym symbol : {XK_a, XK_Shift_R}) key(symbol, true);
-        for (const unsigned int number : {1, 3}) button(number, true);
+        press(true);
         GetKeyboardCount();
         GetKeyboardCount();
         // 'A', right Shift and Shift, the left and right buttons; left Shift
         // and the middle button stay up.
         for (const auto& [code, count] : {std::pair{0x41, held}, {0xA1, held}, {0x10, held}, {0x01, held},
-                                          {0x02, held}, {0xA0, 0}, {0x04, 0}}) {
+                                          {0x02, held}, {0xA0, 0}, {0x04, 0}})
             EXPECT_EQ(GetKeyboardCountByIndex(code), count) << std::hex << code;
-        }
-        for (const KeySym symbol : {XK_a, XK_Shift_R}) key(symbol, false);
-        for (const unsigned int number : {1, 3}) button(number, false);
+        press(false);
         key(XK_b, true);  // pressed and released between two samples: never seen
         key(XK_b, false);
         GetKeyboardCount();

@@ -51,17 +51,15 @@ TEST(Matrix, DeterminantAndInverse) {
     EXPECT_FLOAT_EQ(determinant(swapXY), -1);
     EXPECT_FLOAT_EQ(determinant(projective), -2);
 
-    // Scale (2, 4, 1) then move by (1, 2, 3): the inverse moves back, then halves.
+    // Scale (2, 4, 1) then move by (1, 2, 3); the inverse moves back, then halves.
     const Matrix m = multiply(scaling(2, 4, 1), translation(1, 2, 3));
-    const Matrix expected = {{{0.5f, 0, 0, 0}, {0, 0.25f, 0, 0}, {0, 0, 1, 0}, {-0.5f, -0.5f, -3, 1}}};
     float det = 0;
-    const Matrix inv = inverse(m, &det);
+    EXPECT_TRUE(near3(transformCoord({3, 2, 3}, inverse(m, &det)), {1, 0, 0}, 1e-6f));
     EXPECT_EQ(det, 8.0f);
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) EXPECT_FLOAT_EQ(inv.m[i][j], expected.m[i][j]) << i << j;
     EXPECT_TRUE(near3(transformCoord({1, 0, 0}, m), {3, 2, 3}, 0));
 
-    // Every cofactor counts: M x inverse(M) is the identity for dense matrices.
+    // Every cofactor counts: M x inverse(M) is the identity for dense matrices
+    // (which pins the inverse, as it is unique).
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> any(-1, 1);
     for (int round = 0; round < 50; ++round) {
@@ -79,11 +77,7 @@ TEST(Matrix, DeterminantAndInverse) {
 
 // Where each rotation or view sends a point.
 TEST(Matrix, QuarterTurnsAndViews) {
-    struct Case {
-        const char* name;
-        Matrix transform;
-        Float3 from, to;
-    };
+    struct Case { const char* name; Matrix transform; Float3 from, to; };
     const Case cases[] = {
         {"pitch", rotationPitchYawRoll(kPi / 2, 0, 0), {0, 1, 0}, {0, 0, 1}},
         {"yaw", rotationPitchYawRoll(0, kPi / 2, 0), {0, 0, 1}, {1, 0, 0}},
@@ -150,8 +144,6 @@ TEST(Quaternion, SlerpHalfwayEndsShortWayAndNearlyParallel) {
 const Quaternion kNone{0, 0, 0, 1};
 const Quaternion kTurned{0, 0, std::sin(kPi / 8), std::cos(kPi / 8)};  // 45 degrees about z
 
-// Perspective by a 90-degree field of view at aspect 2, depth 1 to 100.
-const Matrix kPerspective{{{0.5f, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 100 / 99.0f, 1}, {0, 0, -100 / 99.0f, 0}}};
 // Orthographic, 20 x 15 from depth 1 to 50.
 const Matrix kOrthographic{{{0.1f, 0, 0, 0}, {0, 2 / 15.0f, 0, 0}, {0, 0, 1 / 49.0f, 0}, {0, 0, -1 / 49.0f, 1}}};
 
@@ -236,24 +228,12 @@ TEST(Bounds, OboxOfDegenerateSetsContainsEveryPoint) {
     EXPECT_EQ(oboxFromPoints(0, nullptr).orientation.w, 1.0f);
 }
 
-// The orthographic volume is pinned by the box test below, and both kinds,
-// placed by the camera, by the camera test's boxes under pixels.
-TEST(Frustum, FromPerspective) {
-    const Frustum p = frustumFromProjection(kPerspective);
-    EXPECT_TRUE(near3({p.rightSlope, p.topSlope, p.nearDistance}, {2, 1, 1}, 1e-6f));
-    EXPECT_TRUE(near3({p.leftSlope, p.bottomSlope, p.farDistance}, {-2, -1, 100}, 1e-3f));
-    EXPECT_EQ(p.rightOffset, 0.0f);
-}
-
+// The orthographic volume comes from its projection here; both kinds, placed
+// by the camera, are pinned by the camera test's boxes under pixels.
 TEST(Frustum, BoxTest) {
     const Frustum pyramid{{0, 0, 0}, kNone, 1, -1, 1, -1, 1, 100};
     const Frustum box = frustumFromProjection(kOrthographic);
-    struct Case {
-        const char* name;
-        const Frustum& frustum;
-        Obox obox;
-        int expected;
-    };
+    struct Case { const char* name; const Frustum& frustum; Obox obox; int expected; };
     const Case cases[] = {
         {"inside", pyramid, {{0, 0, 50}, {1, 1, 1}, kNone}, kInside},
         {"behind the apex", pyramid, {{0, 0, -5}, {1, 1, 1}, kNone}, kOutside},

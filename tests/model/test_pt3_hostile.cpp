@@ -74,10 +74,7 @@ TEST_F(HostileTest, CountsMustFitTheFile) {
 TEST_F(HostileTest, IndicesOutOfRangeFailAndOddInRangeValuesLoad) {
     const std::string face = "1;1;1;3;2;1;\n", vertex = "3;-1;1;1;", joint = "1;0;0.500000", skin = "1;0.750000;0;";
     const std::string kind = "1;1;3;\n", motion = "0;2;0;10;motion0;", hair = "0;1;7;2.5";
-    const struct {
-        std::string from;
-        std::vector<std::string> unsafe, loads;
-    } cases[] = {
+    const struct { std::string from; std::vector<std::string> unsafe, loads; } cases[] = {
         {face, {"1;1;1;4;2;1;\n", "1;1;1;3;-1;1;\n", "1;2;1;3;2;1;\n", "1;-1;1;3;2;1;\n", "1;1;2;3;2;1;\n",
                 "1;1;-1;3;2;1;\n"}, {}},
         {vertex, {"3;-1;2;1;", "3;-1;-1;1;", "3;-1;1;2;", "3;-1;1;-2;", "3;-2;1;1;", "3;4;1;1;"},

@@ -67,26 +67,25 @@ TEST(XfileEquivalence, CleanUpNormalsAndFaceOrderMatchThePairwiseLoops) {
     std::mt19937 rng(20261206);
     int merges = 0, shared = 0, materialMerges = 0;
     for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
         const RawModel raw = randomRawModel(rng);
         const float scale = round % 3 == 0 ? 1.0f : 0.5f;
         const CleanModel expected = referenceCleanUp(raw, scale);
         RawModel input = raw;
         CleanModel actual = cleanUp(input, scale);
-        ASSERT_TRUE(sameBytes(actual.vertices, expected.vertices)) << "round " << round;
-        ASSERT_TRUE(sameBytes(actual.faces, expected.faces)) << "round " << round;
+        ASSERT_TRUE(sameBytes(actual.vertices, expected.vertices));
+        ASSERT_TRUE(sameBytes(actual.faces, expected.faces));
         ASSERT_TRUE(std::equal(actual.materials.begin(), actual.materials.end(), expected.materials.begin(),
                                expected.materials.end(), [](const RawMaterial& x, const RawMaterial& y) {
                                    return x.texture == y.texture && std::memcmp(x.colour, y.colour, sizeof x.colour) == 0;
-                               }))
-            << "round " << round;
-        ASSERT_TRUE(sameBytes(actual.skin, expected.skin)) << "round " << round;
+                               }));
+        ASSERT_TRUE(sameBytes(actual.skin, expected.skin));
         ASSERT_TRUE(sameBytes(vertexNormals(actual.vertices, actual.faces),
-                              referenceNormals(expected.vertices, expected.faces)))
-            << "round " << round;
+                              referenceNormals(expected.vertices, expected.faces)));
         std::vector<Obj3dFace> reordered = expected.faces;
         referenceFaceOrder(reordered);
         orderFacesByMaterial(actual.faces);
-        ASSERT_TRUE(sameBytes(actual.faces, reordered)) << "round " << round;
+        ASSERT_TRUE(sameBytes(actual.faces, reordered));
 
         merges += static_cast<int>(raw.vertices.size() - actual.vertices.size());
         materialMerges += static_cast<int>(raw.materials.size() - actual.materials.size());

@@ -16,8 +16,6 @@
 namespace korvel::model::xfile {
 namespace {
 
-std::string tempDir() { return korvel::testing::tempPath(""); }
-
 // The exporter's 212 header lines followed by body.
 std::string withHeader(const std::string& body) {
     std::string text = "xof 0303txt 0032\n";
@@ -27,20 +25,12 @@ std::string withHeader(const std::string& body) {
 
 constexpr XfileOptions kSkinned{.normalmode = 1, .scale = 1.0, .skinmode = 2, .writept3 = 0};
 
-struct Hostile {
-    std::string name;
-    std::string text;
-    bool slotTaken;  // the counting passes accept the counts
-};
+// slotTaken: the counting passes accept the counts.
+struct Hostile { std::string name, text; bool slotTaken; };
 
 // The sample with one text edit: from its first occurrence (which must
 // exist) to `to`.
-struct Edit {
-    const char* name;
-    const char* from;
-    const char* to;
-    bool slotTaken;
-};
+struct Edit { const char* name; const char* from; const char* to; bool slotTaken; };
 
 constexpr Edit kEdits[] = {
     {"negative vertex count", "   Mesh Head {\n    3;", "   Mesh Head {\n    -3;", false},

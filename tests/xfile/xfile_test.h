@@ -5,7 +5,7 @@
 
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "model/xfile/import.h"
@@ -28,10 +28,11 @@ bool sameBytes(const A& a, const B& b) {
     return a.size() == b.size() && (a.size() == 0 || std::memcmp(a.data(), b.data(), a.size() * sizeof *a.data()) == 0);
 }
 
+inline std::string tempDir() { return korvel::testing::tempPath(""); }
+
 inline std::string readFile(const std::string& path) {
-    std::ostringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 }  // namespace korvel::model::xfile
