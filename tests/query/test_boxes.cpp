@@ -53,13 +53,10 @@ TEST_F(Boxes, KnownBoxesFlatOnesPresentEmptyPartsAbsent) {
     EXPECT_EQ(IntersectImage3dObox(image, 3, image, 0), -1);  // no part 3
     EXPECT_EQ(IntersectImage3dObox(-1, 0, image, 0), -1);
 
-    // A second instance: no box until fitted, then apart or touching.
+    // A second instance: no box until fitted, then touching (apart: BoxOverlap below).
     const int other = CreateImage3d(model);
     EXPECT_EQ(IntersectImage3dAabox(image, other), -1);
     EXPECT_EQ(IntersectImage3dAabox(image, 42), -1);
-    ImageSetScaleRotTransAlpha(other, 1, 1, 1, 0, 0, 0, 12, 0, 0, 1);
-    Image3dCalcAaboxOboxVtxCpu(other, -1, 0, 0);
-    EXPECT_EQ(IntersectImage3dAabox(image, other), 0);
     ImageSetScaleRotTransAlpha(other, 1, 1, 1, 0, 0, 0, 10, 0, 0, 1);  // x from 10 to 15 meets ours, 1 to 11
     Image3dCalcAaboxOboxVtxCpu(other, -1, 0, 0);
     EXPECT_EQ(IntersectImage3dAabox(other, image), 1);
