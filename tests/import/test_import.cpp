@@ -3,8 +3,6 @@
 // textures found; animations put vertices where the source's own pose puts
 // them; files the importer cannot make sense of fail with a message and
 // leave nothing behind.
-#include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <algorithm>

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "Korvelv0.h"
-#include "instance/image3d.h"
 #include "math/matrix.h"
 #include "math/vector.h"
 #include "support/models.h"

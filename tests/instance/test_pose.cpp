@@ -4,8 +4,6 @@
 // drawing uploads, and the row that moves each vertex on the CPU. Where the
 // joint matrices move vertices is pinned by the query module's evaluation
 // tests, what drawing uploads by the GPU-against-CPU agreement test.
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "instance/pose.h"

@@ -5,8 +5,6 @@
 // outside a buffer or a table: stale instances, models their group was not
 // built for, ranges and hair faces outside the buffers, poses the constant
 // buffers cannot hold.
-#include <gtest/gtest.h>
-
 #include "Korvelv0.h"
 #include "support/device.h"
 

@@ -2,8 +2,6 @@
 // shape-keyed instance draws (with vertices no joint weighs) is the one its
 // CPU-evaluated vertices project to, in both skinned layouts, and the boxes
 // RenderImage computes are those of the CPU evaluation.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -11,10 +9,8 @@
 #include <vector>
 
 #include "Korvelv0.h"
-#include "instance/image3d.h"
 #include "model/model_buffers.h"
 #include "query/picking.h"
-#include "support/models.h"
 #include "support/device.h"
 
 namespace korvel::testing {

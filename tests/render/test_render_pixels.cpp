@@ -1,7 +1,5 @@
 // What RenderImage puts on screen: the pass filter, textures, lighting,
 // material blend modes, culling and particle hair, probed on captures.
-#include <gtest/gtest.h>
-
 #include "Korvelv0.h"
 #include "support/device.h"
 
