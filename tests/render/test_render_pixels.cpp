@@ -131,8 +131,9 @@ TEST_F(RenderPixels, CullingOnStoredBoxes) {
 
 // A skinned-layout model without motions draws with identity matrices, not
 // with the palette (scale 2) the animated instance before it left: its quad
-// covers x from 1 to 3 only.
-TEST_F(RenderPixels, SkinnedModelWithoutMotionsDrawsUnposed) {
+// covers x from 1 to 3 only. A pose of 121 joints, more than the constant
+// buffers hold, draws nothing (read from the recorded calls).
+TEST_F(RenderPixels, SkinnedModelWithoutMotionsDrawsUnposedAndTooManyJointsNothing) {
     ModelBlueprint animated = quadModel({{}}, 1, 1);
     animated.weights.assign(4, {0, -1, 1.0f, 0.0f});
     animated.joints = {{-1, 0, 0, 0}};
@@ -143,6 +144,10 @@ TEST_F(RenderPixels, SkinnedModelWithoutMotionsDrawsUnposed) {
     animated.motions.clear();
     const int withoutMotion = installModel(animated);
     model::modelSlot(withoutMotion)->head()->skinmode = 2;
+    animated.motions = {{1, 0, 0}};
+    animated.joints.assign(121, {-1, 0, 0, 0});
+    animated.keyframes.assign(121, {0, 0, 0, 1, 1, 1, 1, 0, 0, 0});
+    const int tooMany = installModel(animated);
     ASSERT_EQ(MakeVertexIndexBuffer0ba(), 1);
     const int left = CreateImage3d(withMotion), right = CreateImage3d(withoutMotion);
     for (int m : {withMotion, withoutMotion}) setEmissive(m, 0, 0, 255, 0, 0);
@@ -155,6 +160,10 @@ TEST_F(RenderPixels, SkinnedModelWithoutMotionsDrawsUnposed) {
     EXPECT_PRED3(closeTo, at(shot, -4.5, 0), (Rgba{255, 0, 0}), 3);  // scaled by its palette
     EXPECT_PRED3(closeTo, at(shot, 2.5, 0), (Rgba{255, 0, 0}), 3);
     EXPECT_PRED3(closeTo, at(shot, 3.5, 0), kBlack, 3);
+    const size_t drawn = calls(gpu::Call::DrawIndexed).size();
+    setEmissive(tooMany, 0, 0, 255, 0, 0);
+    for (int motion : {0, -1}) RenderImage(CreateImage3d(tooMany), 2, -1, 0, motion, 0);
+    EXPECT_EQ(calls(gpu::Call::DrawIndexed).size(), drawn);
 }
 
 // partmode 2: hair is placed by its part's matrix (moved by 3), the
