@@ -109,10 +109,7 @@ std::vector<SourceVertex> sourcePose(const aiScene& scene, const aiNode& meshNod
 
 const fs::path kModels = "/usr/share/assimp/models";
 
-struct Case {
-    const char* file;
-    int parts, textured, joints, shapekeys;
-};
+struct Case { const char* file; int parts, textured, joints, shapekeys; };
 
 const Case kCases[] = {
     {"MS3D/Wuson.ms3d", 1, 0, 0, 0},

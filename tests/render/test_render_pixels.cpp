@@ -18,11 +18,7 @@ TEST_F(RenderPixels, PassFilterSelectsMaterialsByEffectiveAlpha) {
     setEmissive(model, 1, 3, 0, 255, 0, 0.5);
     const int image = CreateImage3d(model);
 
-    struct Case {
-        int pass;
-        double instanceAlpha;
-        Rgba left, right;
-    };
+    struct Case { int pass; double instanceAlpha; Rgba left, right; };
     for (const Case& c : {Case{1, 1.0, {255, 0, 0}, kBlack}, Case{0, 1.0, kBlack, {0, 128, 0}},
                           Case{2, 1.0, {255, 0, 0}, {0, 128, 0}}, Case{1, 0.5, kBlack, kBlack},
                           Case{0, 0.5, {128, 0, 0}, {0, 64, 0}}}) {
@@ -73,11 +69,7 @@ TEST_F(RenderPixels, MaterialBlendModes) {
     const int front = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1, 0}}, 1, 1));
     const int backImage = CreateImage3d(back);
     const int frontImage = CreateImage3d(front);
-    struct Case {
-        int mode;
-        double alpha;
-        Rgba expected;
-    };
+    struct Case { int mode; double alpha; Rgba expected; };
     for (const Case& c : {Case{0, 1.0, {64, 0, 0}}, Case{1, 1.0, {192, 128, 128}}, Case{2, 1.0, {64, 128, 128}},
                           Case{3, 0.5, {96, 64, 64}}, Case{4, 0.25, {112, 96, 96}}, Case{5, 0.25, {112, 96, 96}}}) {
         SCOPED_TRACE(::testing::Message() << "blend mode " << c.mode);
@@ -103,12 +95,7 @@ TEST_F(RenderPixels, CullingOnStoredBoxes) {
     const int emptyPart = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1}}, 2, 1));
     for (int model : {quad, parted, emptyPart}) setEmissive(model, 0, 0, 255, 0, 0);
     const int image = CreateImage3d(quad), partedImage = CreateImage3d(parted), emptyImage = CreateImage3d(emptyPart);
-    struct Row {
-        const char* name;
-        int image, boxmode, cullmode;
-        double scalex, z;
-        bool drawn;
-    };
+    struct Row { const char* name; int image, boxmode, cullmode; double scalex, z; bool drawn; };
     const Row rows[] = {
         {"aabox never computed", image, 0, 1, 1, -20, true},
         {"aabox in front", image, 1, 1, 1, 0, true},
