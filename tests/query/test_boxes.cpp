@@ -42,11 +42,10 @@ TEST_F(Boxes, KnownBoxesFlatOnesPresentEmptyPartsAbsent) {
         for (int i = 0; i < 6; ++i) EXPECT_EQ(a[i][p], expected[p][i]) << "part " << p << ", field " << i;
     EXPECT_TRUE(a[3][2] == -1.0 && a[4][2] == 7.0);  // the empty part
 
-    const math::Obox& cube = record().part(0)->obox;
+    const math::Obox &cube = record().part(0)->obox, &flat = record().part(1)->obox;
     EXPECT_NEAR(cube.center.x, 2, 1e-6f);
     EXPECT_NEAR(cube.extents.x * cube.extents.y * cube.extents.z, 1, 1e-5f);
-    EXPECT_GT(record().part(1)->obox.extents.x, 0.0f);  // flat, but a box
-    EXPECT_NEAR(record().part(1)->obox.center.x, 11, 1e-5f);
+    EXPECT_TRUE(flat.extents.x > 0 && std::fabs(flat.center.x - 11) < 1e-5f);  // flat, but a box
     EXPECT_EQ(record().part(2)->obox.extents.x, -1.0f);
     EXPECT_EQ(IntersectImage3dObox(image, 1, image, 1), 1);
     EXPECT_EQ(IntersectImage3dObox(image, 0, image, 1), 0);
@@ -54,13 +53,10 @@ TEST_F(Boxes, KnownBoxesFlatOnesPresentEmptyPartsAbsent) {
     EXPECT_EQ(IntersectImage3dObox(image, 3, image, 0), -1);  // no part 3
     EXPECT_EQ(IntersectImage3dObox(-1, 0, image, 0), -1);
 
-    // A second instance: no box until fitted, then apart or touching.
+    // A second instance: no box until fitted, then touching (apart: BoxOverlap below).
     const int other = CreateImage3d(model);
     EXPECT_EQ(IntersectImage3dAabox(image, other), -1);
     EXPECT_EQ(IntersectImage3dAabox(image, 42), -1);
-    ImageSetScaleRotTransAlpha(other, 1, 1, 1, 0, 0, 0, 12, 0, 0, 1);
-    Image3dCalcAaboxOboxVtxCpu(other, -1, 0, 0);
-    EXPECT_EQ(IntersectImage3dAabox(image, other), 0);
     ImageSetScaleRotTransAlpha(other, 1, 1, 1, 0, 0, 0, 10, 0, 0, 1);  // x from 10 to 15 meets ours, 1 to 11
     Image3dCalcAaboxOboxVtxCpu(other, -1, 0, 0);
     EXPECT_EQ(IntersectImage3dAabox(other, image), 1);
@@ -97,10 +93,8 @@ TEST_F(Boxes, TranslationMovesPresentBoxesOnlyAndGettersWiden) {
     std::vector<std::vector<double>> a(10, std::vector<double>(3, 99.0));
     GetImage3dObox(image, a[0].data(), a[1].data(), a[2].data(), a[3].data(), a[4].data(), a[5].data(), a[6].data(),
                    a[7].data(), a[8].data(), a[9].data());
-    EXPECT_EQ(a[0][0], record().part(0)->obox.center.x);
-    EXPECT_EQ(a[5][1], record().part(1)->obox.extents.z);
-    EXPECT_EQ(a[9][0], record().part(0)->obox.orientation.w);
-    EXPECT_EQ(a[3][2], -1.0);
+    EXPECT_TRUE(a[0][0] == record().part(0)->obox.center.x && a[5][1] == record().part(1)->obox.extents.z);
+    EXPECT_TRUE(a[9][0] == record().part(0)->obox.orientation.w && a[3][2] == -1.0);
 
     double untouched[3] = {5, 5, 5};
     GetImage3dAabox(150, untouched, untouched);
@@ -109,23 +103,14 @@ TEST_F(Boxes, TranslationMovesPresentBoxesOnlyAndGettersWiden) {
     EXPECT_EQ(untouched[0], 5.0);
 }
 
-// Only split copies: no box. A model in the plane x = 2: a box of the
-// smallest x extent, which overlaps itself.
-TEST_F(Boxes, NoUnsplitVertexNoBoxFlatModelsABox) {
+// Only split copies: no box. (Flat boxes: part 1 above, and the culling pixels.)
+TEST_F(Boxes, NoUnsplitVertexNoBox) {
     ModelBlueprint copies;
     copies.vertices = {vertexAt(0, 1, 1, 1, 7), vertexAt(0, 2, 2, 2, 0)};
     const int none = CreateImage3d(installModel(copies));
     instance::image3d(none)->aabox = {{1, 1, 1}, {3, 3, 3}};
     Image3dCalcAaboxOboxVtxCpu(none, -1, 0, 0);
-    EXPECT_EQ(record(none).aabox.extents.x, -1.0f);
-    EXPECT_EQ(record(none).part(0)->obox.extents.x, -1.0f);
-
-    ModelBlueprint flatModel;
-    flatModel.vertices = {vertexAt(0, 2, 0, 0), vertexAt(0, 2, 1, 0), vertexAt(0, 2, 0, 1)};
-    const int flat = CreateImage3d(installModel(flatModel));
-    Image3dCalcAaboxOboxVtxCpu(flat, -1, 0, 0);
-    EXPECT_EQ(IntersectImage3dAabox(flat, flat), 1);
-    EXPECT_EQ(IntersectImage3dObox(flat, 0, flat, 0), 1);
+    EXPECT_TRUE(record(none).aabox.extents.x == -1.0f && record(none).part(0)->obox.extents.x == -1.0f);
 }
 
 math::Quaternion aboutZ(float angle) { return {0, 0, std::sin(angle / 2), std::cos(angle / 2)}; }
@@ -139,12 +124,7 @@ TEST(BoxOverlap, AxisAlignedAndOriented) {
     const math::Obox cube{{0, 0, 0}, {0.5f, 0.5f, 0.5f}, {0, 0, 0, 1}};
     const math::Obox stick{{0, 0, 0}, {5, 0.1f, 0.1f}, aboutZ(kQuarterPi)};
     const math::Quaternion none{0, 0, 0, 1}, turned = aboutZ(kQuarterPi), back = aboutZ(-kQuarterPi);
-    struct Case {
-        const char* name;
-        bool overlap;
-        math::Aabox b;
-        math::Obox c, d;
-    };
+    struct Case { const char* name; bool overlap; math::Aabox b; math::Obox c, d; };
     const Case cases[] = {
         {"shared face", true, {{2, 0, 0}, {1, 1, 1}}, cube, {{1, 0, 0}, cube.extents, none}},
         {"shared corner / turned", true, {{2, 2, 2}, {1, 1, 1}}, cube, {{1.2f, 0, 0}, cube.extents, turned}},

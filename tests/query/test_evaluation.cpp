@@ -54,11 +54,7 @@ protected:
 ::testing::AssertionResult near(math::Float3 a, math::Float3 b) { return math::testing::near3(a, b, 1e-5f); }
 
 TEST_F(Evaluation, SkinnedShapedAndPlacedPositions) {
-    struct Case {
-        const char* name;
-        int vertex, motion, frame, shapekey;
-        math::Float3 expected;
-    };
+    struct Case { const char* name; int vertex, motion, frame, shapekey; math::Float3 expected; };
     const Case cases[] = {
         {"joint 0", 0, 0, 10, -1, {10, 6, 4}},
         {"joint 1 turns, then follows joint 0", 1, 0, 10, -1, {7, 3, 4}},

@@ -99,7 +99,6 @@ TEST_F(HostileModels, EveryExportStaysInsideTheTables) {
     for (int round = 0; round < 300; ++round) {
         const int model = installModel(shapedSkinnedModel(static_cast<unsigned>(round)));
         const int image = CreateImage3d(model);
-        ASSERT_GE(image, 0);
         model::Obj3dModel& m = *model::completeModel(model);
         for (int damage = 0; damage < 1 + round % 4; ++damage) corrupt(m, rng);
         for (int call = 0; call < 5; ++call) callEverything(image, model, rng);

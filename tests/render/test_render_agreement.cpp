@@ -2,18 +2,15 @@
 // shape-keyed instance draws (with vertices no joint weighs) is the one its
 // CPU-evaluated vertices project to, in both skinned layouts, and the boxes
 // RenderImage computes are those of the CPU evaluation.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 #include "Korvelv0.h"
-#include "instance/image3d.h"
 #include "model/model_buffers.h"
 #include "query/picking.h"
-#include "support/models.h"
 #include "support/device.h"
 
 namespace korvel::testing {
@@ -21,15 +18,8 @@ namespace {
 
 constexpr int kWidth = 800, kHeight = 600;
 
-struct Pixel {
-    double x, y;
-};
-
-// World point to pixel coordinates (not rounded), through the camera.
-Pixel project(double x, double y, double z) {
-    const query::ProjectedPoint p = query::project(query::currentScreenCamera(), {float(x), float(y), float(z)});
-    return {p.x, p.y};
-}
+// A world point in pixel coordinates (not rounded), through the camera.
+using Pixel = query::ProjectedPoint;
 
 double edge(Pixel a, Pixel b, double px, double py) { return (b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x); }
 
@@ -124,6 +114,7 @@ TEST_F(RenderAgreement, SkinnedSilhouetteAndBoxesMatchTheCpuPose) {
                   normalmode == 1 ? model::LayoutGroup::NormalSkinned : model::LayoutGroup::PlainSkinned);
         setEmissive(model, 0, 0, 255, 255, 255);
         ViewMatrixValueSet(0, 0, -14, 0, 0, 0, 0, 1, 0);
+        const query::ScreenCamera camera = query::currentScreenCamera();
         const int drawn = CreateImage3d(model);
         const int evaluated = CreateImage3d(model);
         for (int image : {drawn, evaluated})
@@ -133,7 +124,7 @@ TEST_F(RenderAgreement, SkinnedSilhouetteAndBoxesMatchTheCpuPose) {
         const model::Obj3dModel& m = *model::modelSlot(model);
         const int n = m.head()->NumVertex;
         std::vector<int> all(static_cast<size_t>(n));
-        for (int v = 0; v < n; ++v) all[static_cast<size_t>(v)] = v;
+        std::iota(all.begin(), all.end(), 0);
         std::vector<double> x(all.size()), y(all.size()), z(all.size());
         for (int motion : {0, 1})
             for (int frame : {0, 7, 25, 33, 60}) {
@@ -144,7 +135,8 @@ TEST_F(RenderAgreement, SkinnedSilhouetteAndBoxesMatchTheCpuPose) {
                 RenderImage(drawn, 2, shapekey, 5, motion, frame);
                 Image3dVertexPosGet(drawn, shapekey, 5, motion, frame, n, all.data(), x.data(), y.data(), z.data());
                 std::vector<Pixel> screen;
-                for (size_t v = 0; v < all.size(); ++v) screen.push_back(project(x[v], y[v], z[v]));
+                for (size_t v = 0; v < all.size(); ++v)
+                    screen.push_back(query::project(camera, {float(x[v]), float(y[v]), float(z[v])}));
                 const Silhouette cpu = cpuSilhouette(m, screen);
                 const gpu::Image shot = capture();
                 EXPECT_GT(std::count(cpu.inner.begin(), cpu.inner.end(), 1), 2000);
@@ -152,8 +144,7 @@ TEST_F(RenderAgreement, SkinnedSilhouetteAndBoxesMatchTheCpuPose) {
 
                 // RenderImage's boxes are those of the CPU evaluation at the same pose.
                 Image3dCalcAaboxOboxVtxCpu(evaluated, motion, frame, 3);
-                const instance::Image3dInstance& a = *instance::image3d(drawn);
-                const instance::Image3dInstance& b = *instance::image3d(evaluated);
+                const instance::Image3dInstance &a = *instance::image3d(drawn), &b = *instance::image3d(evaluated);
                 EXPECT_EQ(std::memcmp(&a.aabox, &b.aabox, sizeof a.aabox), 0);
                 for (int p = 0; p < 3; ++p)
                     EXPECT_EQ(std::memcmp(&a.part(p)->obox, &b.part(p)->obox, sizeof(math::Obox)), 0) << "part " << p;

@@ -1,7 +1,5 @@
 // What RenderImage puts on screen: the pass filter, textures, lighting,
 // material blend modes, culling and particle hair, probed on captures.
-#include <gtest/gtest.h>
-
 #include "Korvelv0.h"
 #include "support/device.h"
 
@@ -20,11 +18,7 @@ TEST_F(RenderPixels, PassFilterSelectsMaterialsByEffectiveAlpha) {
     setEmissive(model, 1, 3, 0, 255, 0, 0.5);
     const int image = CreateImage3d(model);
 
-    struct Case {
-        int pass;
-        double instanceAlpha;
-        Rgba left, right;
-    };
+    struct Case { int pass; double instanceAlpha; Rgba left, right; };
     for (const Case& c : {Case{1, 1.0, {255, 0, 0}, kBlack}, Case{0, 1.0, kBlack, {0, 128, 0}},
                           Case{2, 1.0, {255, 0, 0}, {0, 128, 0}}, Case{1, 0.5, kBlack, kBlack},
                           Case{0, 0.5, {128, 0, 0}, {0, 64, 0}}}) {
@@ -46,10 +40,8 @@ TEST_F(RenderPixels, TexturedQuadShowsItsTexture) {
     setEmissive(model, 0, 0, 255, 255, 255, 1.0, texture);
     RenderImage(CreateImage3d(model), 2, -1, 0, -1, 0);
     const gpu::Image shot = capture();
-    EXPECT_PRED3(closeTo, at(shot, -0.75, 0.75), quadrant[0], 3);
-    EXPECT_PRED3(closeTo, at(shot, 0.75, 0.75), quadrant[1], 3);
-    EXPECT_PRED3(closeTo, at(shot, -0.75, -0.75), quadrant[2], 3);
-    EXPECT_PRED3(closeTo, at(shot, 0.75, -0.75), quadrant[3], 3);
+    for (int q = 0; q < 4; ++q)
+        EXPECT_PRED3(closeTo, at(shot, q % 2 ? 0.75 : -0.75, q < 2 ? 0.75 : -0.75), quadrant[q], 3) << "quadrant " << q;
 }
 
 // Diffuse light only, the light at the camera: the quad facing it is
@@ -77,11 +69,7 @@ TEST_F(RenderPixels, MaterialBlendModes) {
     const int front = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1, 0}}, 1, 1));
     const int backImage = CreateImage3d(back);
     const int frontImage = CreateImage3d(front);
-    struct Case {
-        int mode;
-        double alpha;
-        Rgba expected;
-    };
+    struct Case { int mode; double alpha; Rgba expected; };
     for (const Case& c : {Case{0, 1.0, {64, 0, 0}}, Case{1, 1.0, {192, 128, 128}}, Case{2, 1.0, {64, 128, 128}},
                           Case{3, 0.5, {96, 64, 64}}, Case{4, 0.25, {112, 96, 96}}, Case{5, 0.25, {112, 96, 96}}}) {
         SCOPED_TRACE(::testing::Message() << "blend mode " << c.mode);
@@ -107,12 +95,7 @@ TEST_F(RenderPixels, CullingOnStoredBoxes) {
     const int emptyPart = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1}}, 2, 1));
     for (int model : {quad, parted, emptyPart}) setEmissive(model, 0, 0, 255, 0, 0);
     const int image = CreateImage3d(quad), partedImage = CreateImage3d(parted), emptyImage = CreateImage3d(emptyPart);
-    struct Row {
-        const char* name;
-        int image, boxmode, cullmode;
-        double scalex, z;
-        bool drawn;
-    };
+    struct Row { const char* name; int image, boxmode, cullmode; double scalex, z; bool drawn; };
     const Row rows[] = {
         {"aabox never computed", image, 0, 1, 1, -20, true},
         {"aabox in front", image, 1, 1, 1, 0, true},
@@ -135,8 +118,9 @@ TEST_F(RenderPixels, CullingOnStoredBoxes) {
 
 // A skinned-layout model without motions draws with identity matrices, not
 // with the palette (scale 2) the animated instance before it left: its quad
-// covers x from 1 to 3 only.
-TEST_F(RenderPixels, SkinnedModelWithoutMotionsDrawsUnposed) {
+// covers x from 1 to 3 only. A pose of 121 joints, more than the constant
+// buffers hold, draws nothing (read from the recorded calls).
+TEST_F(RenderPixels, SkinnedModelWithoutMotionsDrawsUnposedAndTooManyJointsNothing) {
     ModelBlueprint animated = quadModel({{}}, 1, 1);
     animated.weights.assign(4, {0, -1, 1.0f, 0.0f});
     animated.joints = {{-1, 0, 0, 0}};
@@ -147,6 +131,10 @@ TEST_F(RenderPixels, SkinnedModelWithoutMotionsDrawsUnposed) {
     animated.motions.clear();
     const int withoutMotion = installModel(animated);
     model::modelSlot(withoutMotion)->head()->skinmode = 2;
+    animated.motions = {{1, 0, 0}};
+    animated.joints.assign(121, {-1, 0, 0, 0});
+    animated.keyframes.assign(121, {0, 0, 0, 1, 1, 1, 1, 0, 0, 0});
+    const int tooMany = installModel(animated);
     ASSERT_EQ(MakeVertexIndexBuffer0ba(), 1);
     const int left = CreateImage3d(withMotion), right = CreateImage3d(withoutMotion);
     for (int m : {withMotion, withoutMotion}) setEmissive(m, 0, 0, 255, 0, 0);
@@ -159,6 +147,10 @@ TEST_F(RenderPixels, SkinnedModelWithoutMotionsDrawsUnposed) {
     EXPECT_PRED3(closeTo, at(shot, -4.5, 0), (Rgba{255, 0, 0}), 3);  // scaled by its palette
     EXPECT_PRED3(closeTo, at(shot, 2.5, 0), (Rgba{255, 0, 0}), 3);
     EXPECT_PRED3(closeTo, at(shot, 3.5, 0), kBlack, 3);
+    const size_t drawn = calls(gpu::Call::DrawIndexed).size();
+    setEmissive(tooMany, 0, 0, 255, 0, 0);
+    for (int motion : {0, -1}) RenderImage(CreateImage3d(tooMany), 2, -1, 0, motion, 0);
+    EXPECT_EQ(calls(gpu::Call::DrawIndexed).size(), drawn);
 }
 
 // partmode 2: hair is placed by its part's matrix (moved by 3), the

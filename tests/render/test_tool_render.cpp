@@ -1,7 +1,5 @@
 // Tool drawing: the edge overlay on opaque parts, the tinted selected faces,
 // one marker per unsplit vertex, and the selection arrays that drive them.
-#include <gtest/gtest.h>
-
 #include "Korvelv0.h"
 #include "device/pipeline.h"
 #include "support/device.h"
@@ -27,22 +25,35 @@ protected:
 };
 
 // Part 0 opaque, part 1 at alpha 0.5 (partmode 2: part alphas, no part
-// transforms): edges and vertex markers only on part 0. The whole instance
-// at alpha 0.5: none, but a selected face is still tinted.
-TEST_F(ToolRender, EdgesAndMarkersOnlyOnOpaqueParts) {
-    const int model = installAndBuild(quadModel({{0, 0, -2, -1, -0.5f, 1}, {1, 0, 0.5f, -1, 2, 1}}, 2, 1));
+// transforms): edges and vertex markers only on part 0, one marker per
+// unsplit vertex (vertex 8 is a split copy of vertex 0), the selected one red,
+// the others purple. A filler model first gives base vertex 4 and start index
+// 6. The whole instance at alpha 0.5: none, but a selected face is still tinted.
+TEST_F(ToolRender, EdgesAndMarkersOnlyOnOpaquePartsAndUnsplitVertices) {
+    ModelBlueprint blueprint = quadModel({{0, 0, -2, -1, -0.5f, 1}, {1, 0, 0.5f, -1, 2, 1}}, 2, 1);
+    blueprint.vertices.push_back(blueprint.vertices[0]);
+    blueprint.vertices.back().originalvertexno = 0;
+    installModel(quadModel({{}}, 1, 1));
+    const int model = installAndBuild(blueprint);
     setEmissive(model, 0, 3, 255, 255, 255);
     const int image = CreateImage3d(model);
     Image3dSetRendarparam(image, 0, 0, 2, 0);
     Image3dPartinfoSet(image, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0.5);
     ToolSelectPreparation(model, nullptr);
+    ToolPointSetSelect(1, 1);
     ToolRenderImage(image, -1, 0, -1, 0, 1, 1);
     const auto edges = drawsUnder(device::GsToolLine, Call::DrawIndexed);
     ASSERT_EQ(edges.size(), 1u);
-    EXPECT_EQ(edges[0]->args, (std::array<int64_t, 5>{6, 0, 0, 0, 0}));
+    EXPECT_EQ(edges[0]->args, (std::array<int64_t, 5>{6, 6, 4, 0, 0}));
     const auto markers = calls(Call::Draw);
     ASSERT_EQ(markers.size(), 4u);
-    for (size_t v = 0; v < 4; ++v) EXPECT_EQ(markers[v]->args[1], static_cast<int64_t>(v));
+    for (size_t v = 0; v < 4; ++v) EXPECT_EQ(markers[v]->args[1], 4 + int64_t(v));
+    clearFrame();
+    ToolRenderImage(image, -1, 0, -1, 0, 1, 0);  // markers without the edges through them
+    const gpu::Image shot = capture();
+    EXPECT_PRED3(closeTo, at(shot, -2, 1), (Rgba{255, 0, 0}), 3);      // vertex 1, selected
+    EXPECT_PRED3(closeTo, at(shot, -0.5, 1), (Rgba{128, 0, 128}), 3);  // vertex 2
+    ToolPointSetSelect(1, 0);
 
     Image3dSetRendarparam(image, 0, 0, 0, 0);
     ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0.5);
@@ -53,7 +64,7 @@ TEST_F(ToolRender, EdgesAndMarkersOnlyOnOpaqueParts) {
     EXPECT_TRUE(calls(Call::Draw).empty());
     const auto tinted = drawsUnder(device::GsShade0, Call::DrawIndexed);
     ASSERT_FALSE(tinted.empty());
-    EXPECT_EQ(tinted.back()->args, (std::array<int64_t, 5>{3, 9, 0, 0, 0}));
+    EXPECT_EQ(tinted.back()->args, (std::array<int64_t, 5>{3, 15, 4, 0, 0}));
 }
 
 // A white quad: a selected face turns (0.5, 1, 1) through the half blend
@@ -77,27 +88,6 @@ TEST_F(ToolRender, SelectedFacesAreTintedOnTheirPart) {
     EXPECT_PRED3(closeTo, at(shot, -1.75, 0.5), (Rgba{128, 255, 255}), 3);
     EXPECT_PRED3(closeTo, at(shot, -1.25, -0.5), (Rgba{255, 255, 255}), 3);
     EXPECT_PRED3(closeTo, at(shot, 1.25, 0.5), (Rgba{255, 255, 255}), 3);
-}
-
-// Vertex 4 is a split copy of vertex 0: four markers, none for the copy.
-// The selected vertex gets the red marker, the others the diffuse purple.
-TEST_F(ToolRender, OneMarkerPerUnsplitVertex) {
-    ModelBlueprint blueprint = quadModel({{0, 0, -1.5f, -1.5f, 1.5f, 1.5f}}, 1, 1);
-    model::Obj3dVertex copy = blueprint.vertices[0];
-    copy.originalvertexno = 0;
-    blueprint.vertices.push_back(copy);
-    installModel(quadModel({{}}, 1, 1));  // base vertex 4 for the tested model
-    const int model = installAndBuild(blueprint);
-    setEmissive(model, 0, 0, 0, 0, 255);
-    ToolSelectPreparation(model, nullptr);
-    ToolPointSetSelect(1, 1);
-    ToolRenderImage(CreateImage3d(model), -1, 0, -1, 0, 1, 0);
-    const auto markers = calls(Call::Draw);
-    ASSERT_EQ(markers.size(), 4u);
-    for (size_t v = 0; v < 4; ++v) EXPECT_EQ(markers[v]->args[1], 4 + int64_t(v));
-    const gpu::Image shot = capture();
-    EXPECT_PRED3(closeTo, at(shot, -1.5, 1.5), (Rgba{255, 0, 0}), 3);   // vertex 1, selected
-    EXPECT_PRED3(closeTo, at(shot, 1.5, 1.5), (Rgba{128, 0, 128}), 3);  // vertex 2
 }
 
 // Without overlays both passes draw. A tool-made model
