@@ -41,9 +41,6 @@ private:
 
 // The calls that are recorded; every other call passes unrecorded.
 enum class Call : uint8_t {
-    CreateBuffer,       // object: the buffer (null when refused); args: byteWidth, usage, bindFlags; bytes
-    SetVertexBuffer,    // object, slot; args: stride, offset
-    SetIndexBuffer,     // object; args: format, offset
     SetGeometryShader,  // object
     WriteBuffer,        // object: the buffer unmapped after a write-discard map
     Draw,               // args: vertexCount, startVertex
@@ -53,10 +50,8 @@ enum class Call : uint8_t {
 
 struct Record {
     Call call{};
-    uint32_t slot = 0;
     const void* object = nullptr;
     std::array<int64_t, 5> args{};
-    std::vector<uint8_t> bytes;
 };
 
 class CallLog {
@@ -64,11 +59,8 @@ public:
     std::vector<Record> records;
 
     void clear() { records.clear(); }
-    size_t count(Call call) const { return all(call).size(); }
     // Records of one kind, in order.
     std::vector<const Record*> all(Call call) const;
-    // The last record of a kind, or null.
-    const Record* last(Call call) const;
     // Index of the n-th (0-based) record of a kind, or records.size().
     size_t indexOf(Call call, size_t n) const;
 };
