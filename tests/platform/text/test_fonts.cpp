@@ -32,17 +32,10 @@ struct Canvas {
     }
 };
 
+// A font with Japanese preferred (italic and fixed pitch off).
 std::unique_ptr<Font> font(int height, const char* face = "DejaVu Sans", int width = 0, int weight = 0,
                            bool underline = false, bool strikeout = false) {
-    FontRequest r;
-    r.height = height;
-    r.width = width;
-    r.weight = weight;
-    r.underline = underline;
-    r.strikeout = strikeout;
-    r.face = face;
-    r.preferJapanese = true;
-    auto f = Font::create(r);
+    auto f = Font::create({height, width, weight, false, underline, strikeout, false, true, face});
     EXPECT_TRUE(f);
     return f;
 }
