@@ -128,9 +128,16 @@ private:
     Plan plan_;
 };
 
-// A context call passed on to the inner context, when there is one.
+// A context call passed on to the inner context, when there is one; the
+// recorded ones are first logged as call with an object and the arguments
+// the tests read, when there is a log.
 #define KORVEL_PASS(method, params, args) \
     void method params override { if (in_) in_->method args; }
+#define KORVEL_RECORD(method, params, args, call, object, ...) \
+    void method params override { \
+        if (log_) log_->records.push_back({Call::call, object, {__VA_ARGS__}}); \
+        if (in_) in_->method args; \
+    }
 
 // Records the calls of gpu_doubles.h when it has a log, and passes every
 // call to the inner context when it has one.
@@ -167,33 +174,15 @@ public:
     bool mapDiscard(Texture2D& t, MappedSubresource& out) override { return in_ && in_->mapDiscard(t, out); }
     bool readPixels(RenderTargetView& target, Image& out) override { return in_ && in_->readPixels(target, out); }
 
-    void gsSetShader(GeometryShader* shader) override {
-        record(Call::SetGeometryShader, shader, {});
-        if (in_) in_->gsSetShader(shader);
-    }
-    void unmap(Buffer& buffer) override {
-        record(Call::WriteBuffer, &buffer, {});
-        if (in_) in_->unmap(buffer);
-    }
-    void draw(uint32_t vertexCount, uint32_t startVertex) override {
-        record(Call::Draw, nullptr, {vertexCount, startVertex});
-        if (in_) in_->draw(vertexCount, startVertex);
-    }
-    void drawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) override {
-        record(Call::DrawIndexed, nullptr, {indexCount, startIndex, baseVertex});
-        if (in_) in_->drawIndexed(indexCount, startIndex, baseVertex);
-    }
-    void drawIndexedInstanced(uint32_t indexCount, uint32_t instanceCount, uint32_t startIndex, int32_t baseVertex,
-                              uint32_t startInstance) override {
-        record(Call::DrawIndexedInstanced, nullptr, {indexCount, instanceCount, startIndex, baseVertex, startInstance});
-        if (in_) in_->drawIndexedInstanced(indexCount, instanceCount, startIndex, baseVertex, startInstance);
-    }
+    KORVEL_RECORD(gsSetShader, (GeometryShader* shader), (shader), SetGeometryShader, shader)
+    KORVEL_RECORD(unmap, (Buffer& buffer), (buffer), WriteBuffer, &buffer)
+    KORVEL_RECORD(draw, (uint32_t count, uint32_t start), (count, start), Draw, nullptr, count, start)
+    KORVEL_RECORD(drawIndexed, (uint32_t n, uint32_t start, int32_t base), (n, start, base), DrawIndexed, nullptr,
+                  n, start, base)
+    KORVEL_RECORD(drawIndexedInstanced, (uint32_t n, uint32_t instances, uint32_t start, int32_t base, uint32_t first),
+                  (n, instances, start, base, first), DrawIndexedInstanced, nullptr, n, instances, start, base, first)
 
 private:
-    void record(Call call, const void* object, const std::array<int64_t, 5>& args) {
-        if (log_) log_->records.push_back({call, object, args});
-    }
-
     Own<Context> in_;
     Log log_;
 };
