@@ -149,18 +149,7 @@ ModelBlueprint skinnedModel(const SkinnedOptions& o) {
 
 int FakeTextures::load(const std::string& utf8Path) {
     loads.push_back(utf8Path);
-    if (std::find(existing.begin(), existing.end(), utf8Path) == existing.end()) return -1;
-    return nextSlot++;
-}
-
-void StoreTest::SetUp() {
-    clearStore();
-    textures.released.clear();
-}
-
-void StoreTest::TearDown() {
-    instance::clearAllImage3d();
-    clearAllModels(textures);
+    return std::find(existing.begin(), existing.end(), utf8Path) == existing.end() ? -1 : nextSlot++;
 }
 
 int StoreTest::load(const std::string& text, int normalmode, double scale, const std::string& modelPath) {

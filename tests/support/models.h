@@ -77,8 +77,8 @@ public:
 
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override { clearStore(); }
+    void TearDown() override { clearStore(); }
     // Installs the blueprint and returns the model.
     model::Obj3dModel& install(const ModelBlueprint& blueprint) {
         return *model::completeModel(installModel(blueprint));
