@@ -199,12 +199,8 @@ struct NullSwapChain final : SwapChain {
 
 BackendFactory nullBackendFactory() {
     return [](DriverType, const SwapChainDesc& desc) -> std::optional<DeviceBundle> {
-        DeviceBundle bundle;
-        bundle.device = std::make_unique<NullDevice>();
-        bundle.context = std::make_unique<StandInContext>(nullptr, nullptr);
-        bundle.swapChain = std::make_unique<NullSwapChain>(desc);
-        bundle.featureLevel = 0xB000;
-        return bundle;
+        return DeviceBundle{std::make_unique<NullDevice>(), std::make_unique<StandInContext>(nullptr, nullptr),
+                            std::make_unique<NullSwapChain>(desc), 0xB000};
     };
 }
 
@@ -225,19 +221,6 @@ InjectedBackend::InjectedBackend() {
         }
         return bundle;
     });
-}
-
-InjectedBackend::~InjectedBackend() { gpu::setBackendFactory({}); }
-
-void InjectedBackend::reset() {
-    plan->reset();
-    log->clear();
-    driversTried.clear();
-}
-
-void InjectedBackend::failNext(gpu::FaultKind kind, uint32_t n) {
-    reset();
-    plan->failNth(kind, n);
 }
 
 }  // namespace korvel::testing

@@ -24,17 +24,13 @@ constexpr size_t kFaultKindCount = static_cast<size_t>(FaultKind::RasterizerStat
 // starting at 1.
 class FaultPlan {
 public:
-    void failNth(FaultKind kind, uint32_t n) { failing_[index(kind)] = n; }
-    void failAlways(FaultKind kind) { always_[index(kind)] = true; }
+    void failNth(FaultKind kind, uint32_t n) { failing_[size_t(kind)] = n; }
+    void failAlways(FaultKind kind) { always_[size_t(kind)] = true; }
     void reset() { *this = FaultPlan(); }
     // Counts one attempt; true when it is to fail.
-    bool attempt(FaultKind kind) {
-        const size_t k = index(kind);
-        return ++attempts_[k] == failing_[k] || always_[k];
-    }
+    bool attempt(FaultKind kind) { const size_t k = size_t(kind); return ++attempts_[k] == failing_[k] || always_[k]; }
 
 private:
-    static size_t index(FaultKind kind) { return static_cast<size_t>(kind); }
     std::array<uint32_t, kFaultKindCount> failing_{}, attempts_{};
     std::array<bool, kFaultKindCount> always_{};
 };
@@ -78,14 +74,14 @@ namespace korvel::testing {
 class InjectedBackend {
 public:
     InjectedBackend();
-    ~InjectedBackend();
+    ~InjectedBackend() { gpu::setBackendFactory({}); }
     InjectedBackend(const InjectedBackend&) = delete;
     InjectedBackend& operator=(const InjectedBackend&) = delete;
 
     // Forgets earlier failures and calls; then fails the n-th (from 1)
     // attempt of kind, if given.
-    void failNext(gpu::FaultKind kind, uint32_t n);
-    void reset();
+    void failNext(gpu::FaultKind kind, uint32_t n) { reset(); plan->failNth(kind, n); }
+    void reset() { plan->reset(); log->clear(); driversTried.clear(); }
 
     std::shared_ptr<gpu::FaultPlan> plan = std::make_shared<gpu::FaultPlan>();
     std::shared_ptr<gpu::CallLog> log = std::make_shared<gpu::CallLog>();
