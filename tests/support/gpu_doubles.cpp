@@ -16,16 +16,9 @@ std::vector<const Record*> CallLog::all(Call call) const {
     return found;
 }
 
-size_t CallLog::indexOf(Call call, size_t n) const {
-    for (size_t i = 0; i < records.size(); ++i)
-        if (records[i].call == call && n-- == 0) return i;
-    return records.size();
-}
-
 namespace {
 
 using Plan = std::shared_ptr<FaultPlan>;
-using Log = std::shared_ptr<CallLog>;
 template <class T>
 using Own = std::unique_ptr<T>;
 
@@ -143,7 +136,7 @@ private:
 // call to the inner context when it has one.
 class StandInContext final : public Context {
 public:
-    StandInContext(Own<Context> inner, Log log) : in_(std::move(inner)), log_(std::move(log)) {}
+    StandInContext(Own<Context> inner, std::shared_ptr<CallLog> log) : in_(std::move(inner)), log_(std::move(log)) {}
 
     KORVEL_PASS(iaSetInputLayout, (InputLayout* layout), (layout))
     KORVEL_PASS(iaSetVertexBuffer, (uint32_t slot, Buffer* b, uint32_t stride, uint32_t at), (slot, b, stride, at))
@@ -184,7 +177,7 @@ public:
 
 private:
     Own<Context> in_;
-    Log log_;
+    std::shared_ptr<CallLog> log_;
 };
 
 struct NullSwapChain final : SwapChain {

@@ -55,10 +55,9 @@ public:
     std::vector<Record> records;
 
     void clear() { records.clear(); }
-    // Records of one kind, in order.
+    // Records of one kind, in order (pointers into records, so they
+    // compare in call order).
     std::vector<const Record*> all(Call call) const;
-    // Index of the n-th (0-based) record of a kind, or records.size().
-    size_t indexOf(Call call, size_t n) const;
 };
 
 // Every call does nothing: objects are empty shells, buffer maps hand out a
