@@ -76,18 +76,15 @@ TEST(HlslLimits, SourcesBeyondEachBoundAreRefusedBeforeTheCompiler) {
 TEST(HlslTranslation, FailuresReturnTheCompilersTextAndSuccessesAreCached) {
     const std::string twoEntries = "float4 PSRed() : SV_Target { return float4(1, 0, 0, 1); }\n"
                                    "float4 PSBlue() : SV_Target { return float4(0, 0, 1, 1); }\n";
-    const auto compile = [](const std::string& source, const char* entry, const char* profile, std::string& errors) {
-        return hlsl::compile(source, "test.hlsl", entry, profile, errors);
-    };
     std::string errors;
-    EXPECT_FALSE(compile(twoEntries, "PSRed", "cs_5_0", errors));
+    EXPECT_FALSE(hlsl::compile(twoEntries, "test.hlsl", "PSRed", "cs_5_0", errors));
     EXPECT_NE(errors.find("cs_5_0"), std::string::npos);
 
     hlsl::clearCompileCache();
-    const auto first = compile(twoEntries, "PSRed", "ps_4_0", errors);
-    EXPECT_EQ(first, compile(twoEntries, "PSRed", "ps_4_0", errors));
-    EXPECT_NE(first, compile(twoEntries, "PSBlue", "ps_4_0", errors));
-    EXPECT_NE(first, compile(twoEntries + "\n// edited\n", "PSRed", "ps_4_0", errors));
+    const auto first = hlsl::compile(twoEntries, "test.hlsl", "PSRed", "ps_4_0", errors);
+    EXPECT_EQ(first, hlsl::compile(twoEntries, "test.hlsl", "PSRed", "ps_4_0", errors));
+    EXPECT_NE(first, hlsl::compile(twoEntries, "test.hlsl", "PSBlue", "ps_4_0", errors));
+    EXPECT_NE(first, hlsl::compile(twoEntries + "\n// edited\n", "test.hlsl", "PSRed", "ps_4_0", errors));
 }
 
 }  // namespace
