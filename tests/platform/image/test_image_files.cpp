@@ -64,9 +64,7 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
-constexpr uint32_t kRgb = dds::kPixelRgb;
-constexpr uint32_t kAlpha = dds::kPixelAlphaPixels;
-constexpr uint32_t kRgba = dds::kPixelRgb | kAlpha;
+constexpr uint32_t kRgb = dds::kPixelRgb, kAlpha = dds::kPixelAlphaPixels, kRgba = kRgb | kAlpha;
 constexpr uint8_t kRamp = 0xE4;  // BC colour indices 0, 1, 2, 3 across a row
 
 std::vector<uint8_t> dds4x1(const char* code, std::vector<uint8_t> block) {

@@ -11,8 +11,7 @@ namespace {
 
 using namespace korvel::platform::text;
 
-constexpr int kW = 320;
-constexpr int kH = 160;
+constexpr int kW = 320, kH = 160;
 constexpr uint8_t kSentinel = 77;
 constexpr TextColor kWhite{255, 255, 255};
 
