@@ -25,28 +25,11 @@ int loadTexture(uint32_t width, uint32_t height, const std::function<Rgba(uint32
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x) {
             const Rgba c = texel(x, y);
-            image.rgba.insert(image.rgba.end(), {static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g),
-                                                 static_cast<uint8_t>(c.b), static_cast<uint8_t>(c.a)});
+            image.rgba.insert(image.rgba.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b), uint8_t(c.a)});
         }
     const std::string path = tempPath("texture" + std::to_string(counter++) + ".png");
     if (!image::saveImageFile(3, path, image)) return -1;
-    const std::wstring wide(path.begin(), path.end());
-    return readtexture(wide.c_str());
-}
-
-int loadSolidTexture(uint32_t width, uint32_t height, Rgba colour) {
-    return loadTexture(width, height, [colour](uint32_t, uint32_t) { return colour; });
-}
-
-void DeviceTest::SetUp() {
-    ScreenSizeSet(1);
-    ASSERT_GE(InitDevice(nullptr), 0);
-    backend.log->clear();
-}
-
-void DeviceTest::TearDown() {
-    CleanupDevice();
-    clearStore();
+    return readtexture(std::wstring(path.begin(), path.end()).c_str());
 }
 
 ModelBlueprint quadModel(const std::vector<Quad>& quads, int numpart, int nummaterial) {
@@ -90,18 +73,12 @@ void SceneTest::SetUp() {
     clearFrame();
 }
 
-void SceneTest::clearFrame() {
-    ClearColorZ(1, 0, 0, 1.0);
-    backend.log->clear();
-}
-
 void SceneTest::toScreen(double x, double y, double z, int& px, int& py) {
     const double world[3] = {x, y, z};
     int screen[2] = {0, 0};
     double depth = 0;
     PosFromWorldToScreen(world, screen, &depth);
-    px = screen[0];
-    py = screen[1];
+    px = screen[0], py = screen[1];
 }
 
 Rgba SceneTest::at(const gpu::Image& image, double x, double y, double z) {

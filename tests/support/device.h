@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "Korvelv0.h"
 #include "support/gpu_doubles.h"
 #include "support/models.h"
 #include "support/pixels.h"
@@ -19,23 +20,22 @@ namespace korvel::testing {
 // The back buffer as it is now (whatever target is bound).
 gpu::Image captureBackBuffer();
 
-struct Probe {
-    uint32_t x, y;
-    Rgba colour;
-};
+struct Probe { uint32_t x, y; Rgba colour; };
 void expectPixels(const std::vector<Probe>& probes);
 
 // Writes a PNG of the given size and loads it with readtexture; returns the
 // slot (or -1).
 int loadTexture(uint32_t width, uint32_t height, const std::function<Rgba(uint32_t, uint32_t)>& texel);
-int loadSolidTexture(uint32_t width, uint32_t height, Rgba colour);
+inline int loadSolidTexture(uint32_t width, uint32_t height, Rgba c) {
+    return loadTexture(width, height, [c](uint32_t, uint32_t) { return c; });
+}
 
 // Brings up a headless 800 x 600 device for each test; releases it and
 // empties the model store after.
 class DeviceTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override { ScreenSizeSet(1); ASSERT_GE(InitDevice(nullptr), 0); backend.log->clear(); }
+    void TearDown() override { CleanupDevice(); clearStore(); }
 
     InjectedBackend backend;
 };
@@ -67,7 +67,7 @@ protected:
 
     // Clears the back buffer to near black and the depth to 1, and forgets
     // the calls made so far.
-    void clearFrame();
+    void clearFrame() { ClearColorZ(1, 0, 0, 1.0); backend.log->clear(); }
     gpu::Image capture() const { return captureBackBuffer(); }
     // Screen pixel of a world point under the current camera, and the
     // capture's colour there.

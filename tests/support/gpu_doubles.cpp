@@ -16,21 +16,11 @@ std::vector<const Record*> CallLog::all(Call call) const {
     return found;
 }
 
-const Record* CallLog::last(Call call) const {
-    const std::vector<const Record*> found = all(call);
-    return found.empty() ? nullptr : found.back();
-}
-
-size_t CallLog::indexOf(Call call, size_t n) const {
-    for (size_t i = 0; i < records.size(); ++i)
-        if (records[i].call == call && n-- == 0) return i;
-    return records.size();
-}
-
 namespace {
 
 using Plan = std::shared_ptr<FaultPlan>;
-using Log = std::shared_ptr<CallLog>;
+template <class T>
+using Own = std::unique_ptr<T>;
 
 struct NullBuffer final : Buffer {
     explicit NullBuffer(const BufferDesc& desc) : description(desc), scratch(desc.cpuWrite ? desc.byteWidth : 0) {}
@@ -59,216 +49,135 @@ struct NullCode final : ShaderCode {
     ShaderStage kind;
 };
 
-template <class T>
-using Own = std::unique_ptr<T>;
+// A creation of the null device: a new Made from the arguments args.
+#define KORVEL_MAKE(Type, method, params, Made, args) \
+    Own<Type> method params override { return std::make_unique<Made> args; }
 
 class NullDevice final : public Device {
 public:
-    Own<Buffer> createBuffer(const BufferDesc& desc, const void*) override { return std::make_unique<NullBuffer>(desc); }
-    Own<Texture2D> createTexture2D(const Texture2DDesc& desc, const SubresourceData*) override {
-        return std::make_unique<NullTexture>(desc);
-    }
-    Own<ShaderResourceView> createShaderResourceView(Texture2D& t) override {
-        return std::make_unique<NullView<ShaderResourceView>>(t);
-    }
-    Own<RenderTargetView> createRenderTargetView(Texture2D& t) override {
-        return std::make_unique<NullView<RenderTargetView>>(t);
-    }
-    Own<DepthStencilView> createDepthStencilView(Texture2D& t) override {
-        return std::make_unique<NullView<DepthStencilView>>(t);
-    }
-    Own<ShaderCode> compileShader(std::string_view, std::string_view, const char*, const char* profile,
-                                  std::string&) override {
-        return std::make_unique<NullCode>(profile);
-    }
-    Own<VertexShader> createVertexShader(const ShaderCode&) override { return std::make_unique<VertexShader>(); }
-    Own<GeometryShader> createGeometryShader(const ShaderCode&) override { return std::make_unique<GeometryShader>(); }
-    Own<PixelShader> createPixelShader(const ShaderCode&) override { return std::make_unique<PixelShader>(); }
-    Own<InputLayout> createInputLayout(const InputElement*, size_t, const ShaderCode&) override {
-        return std::make_unique<InputLayout>();
-    }
-    Own<SamplerState> createSamplerState(const SamplerDesc&) override { return std::make_unique<SamplerState>(); }
-    Own<DepthStencilState> createDepthStencilState(const DepthStencilDesc&) override {
-        return std::make_unique<DepthStencilState>();
-    }
-    Own<BlendState> createBlendState(const BlendDesc&) override { return std::make_unique<BlendState>(); }
-    Own<RasterizerState> createRasterizerState(const RasterizerDesc&) override { return std::make_unique<RasterizerState>(); }
+    KORVEL_MAKE(Buffer, createBuffer, (const BufferDesc& d, const void*), NullBuffer, (d))
+    KORVEL_MAKE(Texture2D, createTexture2D, (const Texture2DDesc& d, const SubresourceData*), NullTexture, (d))
+    KORVEL_MAKE(ShaderResourceView, createShaderResourceView, (Texture2D& t), NullView<ShaderResourceView>, (t))
+    KORVEL_MAKE(RenderTargetView, createRenderTargetView, (Texture2D& t), NullView<RenderTargetView>, (t))
+    KORVEL_MAKE(DepthStencilView, createDepthStencilView, (Texture2D& t), NullView<DepthStencilView>, (t))
+    KORVEL_MAKE(ShaderCode, compileShader,
+                (std::string_view, std::string_view, const char*, const char* kind, std::string&), NullCode, (kind))
+    KORVEL_MAKE(VertexShader, createVertexShader, (const ShaderCode&), VertexShader, ())
+    KORVEL_MAKE(GeometryShader, createGeometryShader, (const ShaderCode&), GeometryShader, ())
+    KORVEL_MAKE(PixelShader, createPixelShader, (const ShaderCode&), PixelShader, ())
+    KORVEL_MAKE(InputLayout, createInputLayout, (const InputElement*, size_t, const ShaderCode&), InputLayout, ())
+    KORVEL_MAKE(SamplerState, createSamplerState, (const SamplerDesc&), SamplerState, ())
+    KORVEL_MAKE(DepthStencilState, createDepthStencilState, (const DepthStencilDesc&), DepthStencilState, ())
+    KORVEL_MAKE(BlendState, createBlendState, (const BlendDesc&), BlendState, ())
+    KORVEL_MAKE(RasterizerState, createRasterizerState, (const RasterizerDesc&), RasterizerState, ())
     DeviceStatus status() override { return DeviceStatus::Ok; }
 };
 
+// A creation of the wrapped device, refused (null) when the plan fails this
+// attempt of kind.
+#define KORVEL_UNLESS(Type, method, kind, params, args) \
+    Own<Type> method params override { return plan_->attempt(FaultKind::kind) ? nullptr : inner_->method args; }
 
 class FaultyDevice final : public Device {
 public:
-    FaultyDevice(std::unique_ptr<Device> inner, Plan plan, Log log)
-        : inner_(std::move(inner)), plan_(std::move(plan)), log_(std::move(log)) {}
+    FaultyDevice(Own<Device> inner, Plan plan) : inner_(std::move(inner)), plan_(std::move(plan)) {}
 
-    std::unique_ptr<Buffer> createBuffer(const BufferDesc& desc, const void* initialData) override {
-        auto buffer = unless(FaultKind::Buffer, [&] { return inner_->createBuffer(desc, initialData); });
-        Record& record = log_->records.emplace_back(
-            Record{Call::CreateBuffer, 0, buffer.get(), {desc.byteWidth, int64_t(desc.usage), desc.bindFlags}, {}});
-        const auto* bytes = static_cast<const uint8_t*>(initialData);
-        if (bytes) record.bytes.assign(bytes, bytes + desc.byteWidth);
-        return buffer;
-    }
-    std::unique_ptr<Texture2D> createTexture2D(const Texture2DDesc& desc, const SubresourceData* initial) override {
-        return unless(FaultKind::Texture, [&] { return inner_->createTexture2D(desc, initial); });
-    }
-    std::unique_ptr<ShaderResourceView> createShaderResourceView(Texture2D& texture) override {
-        return unless(FaultKind::ShaderResourceView, [&] { return inner_->createShaderResourceView(texture); });
-    }
-    std::unique_ptr<RenderTargetView> createRenderTargetView(Texture2D& texture) override {
-        return unless(FaultKind::RenderTargetView, [&] { return inner_->createRenderTargetView(texture); });
-    }
-    std::unique_ptr<DepthStencilView> createDepthStencilView(Texture2D& texture) override {
-        return unless(FaultKind::DepthStencilView, [&] { return inner_->createDepthStencilView(texture); });
-    }
-    std::unique_ptr<ShaderCode> compileShader(std::string_view source, std::string_view sourceName,
-                                              const char* entryPoint, const char* profile,
-                                              std::string& errors) override {
+    KORVEL_UNLESS(Buffer, createBuffer, Buffer, (const BufferDesc& d, const void* data), (d, data))
+    KORVEL_UNLESS(Texture2D, createTexture2D, Texture, (const Texture2DDesc& d, const SubresourceData* s), (d, s))
+    KORVEL_UNLESS(ShaderResourceView, createShaderResourceView, ShaderResourceView, (Texture2D& t), (t))
+    KORVEL_UNLESS(RenderTargetView, createRenderTargetView, RenderTargetView, (Texture2D& t), (t))
+    KORVEL_UNLESS(DepthStencilView, createDepthStencilView, DepthStencilView, (Texture2D& t), (t))
+    KORVEL_UNLESS(VertexShader, createVertexShader, VertexShader, (const ShaderCode& c), (c))
+    KORVEL_UNLESS(GeometryShader, createGeometryShader, GeometryShader, (const ShaderCode& c), (c))
+    KORVEL_UNLESS(PixelShader, createPixelShader, PixelShader, (const ShaderCode& c), (c))
+    KORVEL_UNLESS(InputLayout, createInputLayout, InputLayout, (const InputElement* e, size_t n, const ShaderCode& c),
+                  (e, n, c))
+    KORVEL_UNLESS(SamplerState, createSamplerState, Sampler, (const SamplerDesc& d), (d))
+    KORVEL_UNLESS(DepthStencilState, createDepthStencilState, DepthStencilState, (const DepthStencilDesc& d), (d))
+    KORVEL_UNLESS(BlendState, createBlendState, BlendState, (const BlendDesc& d), (d))
+    KORVEL_UNLESS(RasterizerState, createRasterizerState, RasterizerState, (const RasterizerDesc& d), (d))
+    Own<ShaderCode> compileShader(std::string_view source, std::string_view sourceName, const char* entryPoint,
+                                  const char* profile, std::string& errors) override {
         if (!plan_->attempt(FaultKind::Compile)) return inner_->compileShader(source, sourceName, entryPoint, profile, errors);
         errors += std::string(sourceName) + ": injected compile failure of " + (entryPoint ? entryPoint : "") + "\n";
         return nullptr;
-    }
-    std::unique_ptr<VertexShader> createVertexShader(const ShaderCode& code) override {
-        return unless(FaultKind::VertexShader, [&] { return inner_->createVertexShader(code); });
-    }
-    std::unique_ptr<GeometryShader> createGeometryShader(const ShaderCode& code) override {
-        return unless(FaultKind::GeometryShader, [&] { return inner_->createGeometryShader(code); });
-    }
-    std::unique_ptr<PixelShader> createPixelShader(const ShaderCode& code) override {
-        return unless(FaultKind::PixelShader, [&] { return inner_->createPixelShader(code); });
-    }
-    std::unique_ptr<InputLayout> createInputLayout(const InputElement* elements, size_t count,
-                                                   const ShaderCode& code) override {
-        return unless(FaultKind::InputLayout, [&] { return inner_->createInputLayout(elements, count, code); });
-    }
-    std::unique_ptr<SamplerState> createSamplerState(const SamplerDesc& desc) override {
-        return unless(FaultKind::Sampler, [&] { return inner_->createSamplerState(desc); });
-    }
-    std::unique_ptr<DepthStencilState> createDepthStencilState(const DepthStencilDesc& desc) override {
-        return unless(FaultKind::DepthStencilState, [&] { return inner_->createDepthStencilState(desc); });
-    }
-    std::unique_ptr<BlendState> createBlendState(const BlendDesc& desc) override {
-        return unless(FaultKind::BlendState, [&] { return inner_->createBlendState(desc); });
-    }
-    std::unique_ptr<RasterizerState> createRasterizerState(const RasterizerDesc& desc) override {
-        return unless(FaultKind::RasterizerState, [&] { return inner_->createRasterizerState(desc); });
     }
     DeviceStatus status() override { return inner_->status(); }
     uint32_t maxTextureSize() const override { return inner_->maxTextureSize(); }
 
 private:
-    // Creates through the wrapped device unless the plan fails this attempt.
-    template <class Create>
-    auto unless(FaultKind kind, Create create) -> decltype(create()) {
-        return plan_->attempt(kind) ? nullptr : create();
-    }
-
-    std::unique_ptr<Device> inner_;
+    Own<Device> inner_;
     Plan plan_;
-    Log log_;
 };
 
 class FaultySwapChain final : public SwapChain {
 public:
-    FaultySwapChain(std::unique_ptr<SwapChain> inner, Plan plan) : inner_(std::move(inner)), plan_(std::move(plan)) {}
+    FaultySwapChain(Own<SwapChain> inner, Plan plan) : inner_(std::move(inner)), plan_(std::move(plan)) {}
     Texture2D* backBuffer() override { return plan_->attempt(FaultKind::BackBuffer) ? nullptr : inner_->backBuffer(); }
     void present() override { inner_->present(); }
 
 private:
-    std::unique_ptr<SwapChain> inner_;
+    Own<SwapChain> inner_;
     Plan plan_;
 };
+
+// A context call passed on to the inner context, when there is one; the
+// recorded ones are first logged as call with an object and the arguments
+// the tests read, when there is a log.
+#define KORVEL_PASS(method, params, args) \
+    void method params override { if (in_) in_->method args; }
+#define KORVEL_RECORD(method, params, args, call, object, ...) \
+    void method params override { \
+        if (log_) log_->records.push_back({Call::call, object, {__VA_ARGS__}}); \
+        if (in_) in_->method args; \
+    }
 
 // Records the calls of gpu_doubles.h when it has a log, and passes every
 // call to the inner context when it has one.
 class StandInContext final : public Context {
 public:
-    StandInContext(std::unique_ptr<Context> inner, Log log) : in_(std::move(inner)), log_(std::move(log)) {}
+    StandInContext(Own<Context> inner, std::shared_ptr<CallLog> log) : in_(std::move(inner)), log_(std::move(log)) {}
 
-    void iaSetInputLayout(InputLayout* layout) override { if (in_) in_->iaSetInputLayout(layout); }
-    void iaSetVertexBuffer(uint32_t slot, Buffer* buffer, uint32_t stride, uint32_t offset) override {
-        record({Call::SetVertexBuffer, slot, buffer, {stride, offset}, {}});
-        if (in_) in_->iaSetVertexBuffer(slot, buffer, stride, offset);
-    }
-    void iaSetIndexBuffer(Buffer* buffer, Format format, uint32_t offset) override {
-        record({Call::SetIndexBuffer, 0, buffer, {int64_t(format), offset}, {}});
-        if (in_) in_->iaSetIndexBuffer(buffer, format, offset);
-    }
-    void iaSetPrimitiveTopology(Topology topology) override { if (in_) in_->iaSetPrimitiveTopology(topology); }
-    void vsSetShader(VertexShader* shader) override { if (in_) in_->vsSetShader(shader); }
-    void gsSetShader(GeometryShader* shader) override {
-        record({Call::SetGeometryShader, 0, shader, {}, {}});
-        if (in_) in_->gsSetShader(shader);
-    }
-    void psSetShader(PixelShader* shader) override { if (in_) in_->psSetShader(shader); }
-    void setConstantBuffer(ShaderStage stage, uint32_t slot, Buffer* buffer) override {
-        if (in_) in_->setConstantBuffer(stage, slot, buffer);
-    }
-    void setShaderResource(ShaderStage stage, uint32_t slot, ShaderResourceView* view) override {
-        if (in_) in_->setShaderResource(stage, slot, view);
-    }
-    void setSampler(ShaderStage stage, uint32_t slot, SamplerState* sampler) override {
-        if (in_) in_->setSampler(stage, slot, sampler);
-    }
-    void rsSetState(RasterizerState* state) override { if (in_) in_->rsSetState(state); }
-    void rsSetViewport(const Viewport& viewport) override { if (in_) in_->rsSetViewport(viewport); }
-    void omSetBlendState(BlendState* state, const float factor[4], uint32_t sampleMask) override {
-        if (in_) in_->omSetBlendState(state, factor, sampleMask);
-    }
-    void omSetDepthStencilState(DepthStencilState* state, uint32_t stencilRef) override {
-        if (in_) in_->omSetDepthStencilState(state, stencilRef);
-    }
-    void omSetRenderTargets(RenderTargetView* target, DepthStencilView* depth) override {
-        if (in_) in_->omSetRenderTargets(target, depth);
-    }
-    void updateSubresource(Buffer& buffer, const void* data, size_t bytes) override {
-        if (in_) in_->updateSubresource(buffer, data, bytes);
-    }
-    void updateTexture(Texture2D& texture, uint32_t x, uint32_t y, uint32_t width, uint32_t height, const void* data,
-                       uint32_t rowPitch) override {
-        if (in_) in_->updateTexture(texture, x, y, width, height, data, rowPitch);
-    }
+    KORVEL_PASS(iaSetInputLayout, (InputLayout* layout), (layout))
+    KORVEL_PASS(iaSetVertexBuffer, (uint32_t slot, Buffer* b, uint32_t stride, uint32_t at), (slot, b, stride, at))
+    KORVEL_PASS(iaSetIndexBuffer, (Buffer* b, Format format, uint32_t offset), (b, format, offset))
+    KORVEL_PASS(iaSetPrimitiveTopology, (Topology topology), (topology))
+    KORVEL_PASS(vsSetShader, (VertexShader* shader), (shader))
+    KORVEL_PASS(psSetShader, (PixelShader* shader), (shader))
+    KORVEL_PASS(setConstantBuffer, (ShaderStage stage, uint32_t slot, Buffer* b), (stage, slot, b))
+    KORVEL_PASS(setShaderResource, (ShaderStage stage, uint32_t slot, ShaderResourceView* v), (stage, slot, v))
+    KORVEL_PASS(setSampler, (ShaderStage stage, uint32_t slot, SamplerState* sampler), (stage, slot, sampler))
+    KORVEL_PASS(rsSetState, (RasterizerState* state), (state))
+    KORVEL_PASS(rsSetViewport, (const Viewport& viewport), (viewport))
+    KORVEL_PASS(omSetBlendState, (BlendState* state, const float factor[4], uint32_t mask), (state, factor, mask))
+    KORVEL_PASS(omSetDepthStencilState, (DepthStencilState* state, uint32_t stencilRef), (state, stencilRef))
+    KORVEL_PASS(omSetRenderTargets, (RenderTargetView* target, DepthStencilView* depth), (target, depth))
+    KORVEL_PASS(updateSubresource, (Buffer& b, const void* data, size_t bytes), (b, data, bytes))
+    KORVEL_PASS(updateTexture, (Texture2D& t, uint32_t x, uint32_t y, uint32_t w, uint32_t h, const void* data,
+                                uint32_t rowPitch), (t, x, y, w, h, data, rowPitch))
+    KORVEL_PASS(unmap, (Texture2D& texture), (texture))
+    KORVEL_PASS(clearRenderTargetView, (RenderTargetView& target, const float rgba[4]), (target, rgba))
+    KORVEL_PASS(clearDepthStencilView, (DepthStencilView& depth, float value), (depth, value))
+    KORVEL_PASS(clearState, (), ())
     bool mapDiscard(Buffer& buffer, MappedSubresource& out) override {
         if (in_) return in_->mapDiscard(buffer, out);
         out.data = static_cast<NullBuffer&>(buffer).scratch.data();
         return out.data != nullptr;
     }
-    void unmap(Buffer& buffer) override {
-        record({Call::WriteBuffer, 0, &buffer, {}, {}});
-        if (in_) in_->unmap(buffer);
-    }
-    bool mapDiscard(Texture2D& texture, MappedSubresource& out) override { return in_ && in_->mapDiscard(texture, out); }
-    void unmap(Texture2D& texture) override { if (in_) in_->unmap(texture); }
-    void draw(uint32_t vertexCount, uint32_t startVertex) override {
-        record({Call::Draw, 0, nullptr, {vertexCount, startVertex}, {}});
-        if (in_) in_->draw(vertexCount, startVertex);
-    }
-    void drawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) override {
-        record({Call::DrawIndexed, 0, nullptr, {indexCount, startIndex, baseVertex}, {}});
-        if (in_) in_->drawIndexed(indexCount, startIndex, baseVertex);
-    }
-    void drawIndexedInstanced(uint32_t indexCount, uint32_t instanceCount, uint32_t startIndex, int32_t baseVertex,
-                              uint32_t startInstance) override {
-        record({Call::DrawIndexedInstanced, 0, nullptr, {indexCount, instanceCount, startIndex, baseVertex, startInstance}, {}});
-        if (in_) in_->drawIndexedInstanced(indexCount, instanceCount, startIndex, baseVertex, startInstance);
-    }
-    void clearRenderTargetView(RenderTargetView& target, const float rgba[4]) override {
-        if (in_) in_->clearRenderTargetView(target, rgba);
-    }
-    void clearDepthStencilView(DepthStencilView& depth, float value) override {
-        if (in_) in_->clearDepthStencilView(depth, value);
-    }
-    void clearState() override { if (in_) in_->clearState(); }
+    bool mapDiscard(Texture2D& t, MappedSubresource& out) override { return in_ && in_->mapDiscard(t, out); }
     bool readPixels(RenderTargetView& target, Image& out) override { return in_ && in_->readPixels(target, out); }
 
-private:
-    void record(Record&& record) {
-        if (log_) log_->records.push_back(std::move(record));
-    }
+    KORVEL_RECORD(gsSetShader, (GeometryShader* shader), (shader), SetGeometryShader, shader)
+    KORVEL_RECORD(unmap, (Buffer& buffer), (buffer), WriteBuffer, &buffer)
+    KORVEL_RECORD(draw, (uint32_t count, uint32_t start), (count, start), Draw, nullptr, count, start)
+    KORVEL_RECORD(drawIndexed, (uint32_t n, uint32_t start, int32_t base), (n, start, base), DrawIndexed, nullptr,
+                  n, start, base)
+    KORVEL_RECORD(drawIndexedInstanced, (uint32_t n, uint32_t instances, uint32_t start, int32_t base, uint32_t first),
+                  (n, instances, start, base, first), DrawIndexedInstanced, nullptr, n, instances, start, base, first)
 
-    std::unique_ptr<Context> in_;
-    Log log_;
+private:
+    Own<Context> in_;
+    std::shared_ptr<CallLog> log_;
 };
 
 struct NullSwapChain final : SwapChain {
@@ -283,12 +192,8 @@ struct NullSwapChain final : SwapChain {
 
 BackendFactory nullBackendFactory() {
     return [](DriverType, const SwapChainDesc& desc) -> std::optional<DeviceBundle> {
-        DeviceBundle bundle;
-        bundle.device = std::make_unique<NullDevice>();
-        bundle.context = std::make_unique<StandInContext>(nullptr, nullptr);
-        bundle.swapChain = std::make_unique<NullSwapChain>(desc);
-        bundle.featureLevel = 0xB000;
-        return bundle;
+        return DeviceBundle{std::make_unique<NullDevice>(), std::make_unique<StandInContext>(nullptr, nullptr),
+                            std::make_unique<NullSwapChain>(desc), 0xB000};
     };
 }
 
@@ -303,25 +208,12 @@ InjectedBackend::InjectedBackend() {
         std::optional<gpu::DeviceBundle> bundle;
         if (!plan->attempt(gpu::FaultKind::Device)) bundle = inner(type, desc);
         if (bundle) {
-            bundle->device = std::make_unique<gpu::FaultyDevice>(std::move(bundle->device), plan, log);
+            bundle->device = std::make_unique<gpu::FaultyDevice>(std::move(bundle->device), plan);
             bundle->context = std::make_unique<gpu::StandInContext>(std::move(bundle->context), log);
             bundle->swapChain = std::make_unique<gpu::FaultySwapChain>(std::move(bundle->swapChain), plan);
         }
         return bundle;
     });
-}
-
-InjectedBackend::~InjectedBackend() { gpu::setBackendFactory({}); }
-
-void InjectedBackend::reset() {
-    plan->reset();
-    log->clear();
-    driversTried.clear();
-}
-
-void InjectedBackend::failNext(gpu::FaultKind kind, uint32_t n) {
-    reset();
-    plan->failNth(kind, n);
 }
 
 }  // namespace korvel::testing

@@ -24,26 +24,19 @@ constexpr size_t kFaultKindCount = static_cast<size_t>(FaultKind::RasterizerStat
 // starting at 1.
 class FaultPlan {
 public:
-    void failNth(FaultKind kind, uint32_t n) { failing_[index(kind)] = n; }
-    void failAlways(FaultKind kind) { always_[index(kind)] = true; }
+    void failNth(FaultKind kind, uint32_t n) { failing_[size_t(kind)] = n; }
+    void failAlways(FaultKind kind) { always_[size_t(kind)] = true; }
     void reset() { *this = FaultPlan(); }
     // Counts one attempt; true when it is to fail.
-    bool attempt(FaultKind kind) {
-        const size_t k = index(kind);
-        return ++attempts_[k] == failing_[k] || always_[k];
-    }
+    bool attempt(FaultKind kind) { const size_t k = size_t(kind); return ++attempts_[k] == failing_[k] || always_[k]; }
 
 private:
-    static size_t index(FaultKind kind) { return static_cast<size_t>(kind); }
     std::array<uint32_t, kFaultKindCount> failing_{}, attempts_{};
     std::array<bool, kFaultKindCount> always_{};
 };
 
 // The calls that are recorded; every other call passes unrecorded.
 enum class Call : uint8_t {
-    CreateBuffer,       // object: the buffer (null when refused); args: byteWidth, usage, bindFlags; bytes
-    SetVertexBuffer,    // object, slot; args: stride, offset
-    SetIndexBuffer,     // object; args: format, offset
     SetGeometryShader,  // object
     WriteBuffer,        // object: the buffer unmapped after a write-discard map
     Draw,               // args: vertexCount, startVertex
@@ -53,10 +46,8 @@ enum class Call : uint8_t {
 
 struct Record {
     Call call{};
-    uint32_t slot = 0;
     const void* object = nullptr;
     std::array<int64_t, 5> args{};
-    std::vector<uint8_t> bytes;
 };
 
 class CallLog {
@@ -64,13 +55,9 @@ public:
     std::vector<Record> records;
 
     void clear() { records.clear(); }
-    size_t count(Call call) const { return all(call).size(); }
-    // Records of one kind, in order.
+    // Records of one kind, in order (pointers into records, so they
+    // compare in call order).
     std::vector<const Record*> all(Call call) const;
-    // The last record of a kind, or null.
-    const Record* last(Call call) const;
-    // Index of the n-th (0-based) record of a kind, or records.size().
-    size_t indexOf(Call call, size_t n) const;
 };
 
 // Every call does nothing: objects are empty shells, buffer maps hand out a
@@ -86,14 +73,14 @@ namespace korvel::testing {
 class InjectedBackend {
 public:
     InjectedBackend();
-    ~InjectedBackend();
+    ~InjectedBackend() { gpu::setBackendFactory({}); }
     InjectedBackend(const InjectedBackend&) = delete;
     InjectedBackend& operator=(const InjectedBackend&) = delete;
 
     // Forgets earlier failures and calls; then fails the n-th (from 1)
     // attempt of kind, if given.
-    void failNext(gpu::FaultKind kind, uint32_t n);
-    void reset();
+    void failNext(gpu::FaultKind kind, uint32_t n) { reset(); plan->failNth(kind, n); }
+    void reset() { plan->reset(); log->clear(); driversTried.clear(); }
 
     std::shared_ptr<gpu::FaultPlan> plan = std::make_shared<gpu::FaultPlan>();
     std::shared_ptr<gpu::CallLog> log = std::make_shared<gpu::CallLog>();

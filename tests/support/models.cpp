@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sstream>
 
@@ -27,15 +26,11 @@ void fill(Table<T>& table, const std::vector<T>& records) {
 
 template <class T>
 bool sameTable(const Table<T>& a, const Table<T>& b, const char* name, std::string& difference) {
-    if (a.present() != b.present() || a.size() != b.size()) {
-        difference = std::string(name) + ": presence or size differs";
-        return false;
-    }
-    if (a.size() != 0 && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) != 0) {
-        difference = std::string(name) + ": records differ";
-        return false;
-    }
-    return true;
+    const char* differs = a.present() != b.present() || a.size() != b.size() ? "presence or size"
+                          : a.size() != 0 && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) != 0 ? "records"
+                          : nullptr;
+    if (differs) difference = std::string(name) + ": " + differs + " differ";
+    return differs == nullptr;
 }
 
 }  // namespace
@@ -77,12 +72,6 @@ int installModel(const ModelBlueprint& blueprint) {
     return slot;
 }
 
-void clearStore() {
-    FakeTextures textures;
-    instance::clearAllImage3d();
-    clearAllModels(textures);
-}
-
 ModelBlueprint skinnedModel(const SkinnedOptions& o) {
     std::mt19937 rng(o.seed);
     auto uniform = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
@@ -102,19 +91,16 @@ ModelBlueprint skinnedModel(const SkinnedOptions& o) {
     const size_t totalFrames = blueprint.frameno.size();
     blueprint.keyframes.resize(std::max<size_t>(totalFrames * o.motions * o.joints, 1));
     size_t key = 0;
-    for (int i = 0; i < o.motions; ++i) {
-        for (int j = 0; j < o.joints; ++j) {
+    for (int i = 0; i < o.motions; ++i)
+        for (int j = 0; j < o.joints; ++j)
             for (int f = 0; f < numframe; ++f, ++key) {
                 float q[4] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)};
                 const float len = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]) + 1e-3f;
-                // Keep successive keys close in rotation but of opposite sign.
-                if (f > 0) {
-                    const Obj3dKeyframe& prev = blueprint.keyframes[key - 1];
-                    const float near[4] = {prev.rot4x, prev.rot4y, prev.rot4z, prev.rot4w};
-                    for (int c = 0; c < 4; ++c) q[c] = -(near[c] + 0.4f * q[c] / len);
-                } else {
-                    for (float& c : q) c /= len;
-                }
+                // The first key is q normalised; each later one stays close in
+                // rotation to the key before but has the opposite sign.
+                const Obj3dKeyframe& prev = blueprint.keyframes[f > 0 ? key - 1 : key];
+                const float near[4] = {prev.rot4x, prev.rot4y, prev.rot4z, prev.rot4w};
+                for (int c = 0; c < 4; ++c) q[c] = f > 0 ? -(near[c] + 0.4f * q[c] / len) : q[c] / len;
                 const float n = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
                 const Obj3dJoint& joint = blueprint.joints[j];
                 blueprint.keyframes[key] = {q[0] / n, q[1] / n, q[2] / n, q[3] / n,
@@ -122,8 +108,6 @@ ModelBlueprint skinnedModel(const SkinnedOptions& o) {
                                        joint.parentposx + uniform(-0.2f, 0.2f), joint.parentposy + uniform(-0.2f, 0.2f),
                                        joint.parentposz + uniform(-0.2f, 0.2f)};
             }
-        }
-    }
     for (int v = 0; v < o.vertices; ++v) {
         const int part = static_cast<int>(static_cast<long long>(v) * o.parts / o.vertices);
         const bool copy = o.copyEvery > 0 && v % o.copyEvery == o.copyEvery - 1 &&
@@ -149,18 +133,7 @@ ModelBlueprint skinnedModel(const SkinnedOptions& o) {
 
 int FakeTextures::load(const std::string& utf8Path) {
     loads.push_back(utf8Path);
-    if (std::find(existing.begin(), existing.end(), utf8Path) == existing.end()) return -1;
-    return nextSlot++;
-}
-
-void StoreTest::SetUp() {
-    clearStore();
-    textures.released.clear();
-}
-
-void StoreTest::TearDown() {
-    instance::clearAllImage3d();
-    clearAllModels(textures);
+    return std::find(existing.begin(), existing.end(), utf8Path) == existing.end() ? -1 : nextSlot++;
 }
 
 int StoreTest::load(const std::string& text, int normalmode, double scale, const std::string& modelPath) {
@@ -248,10 +221,6 @@ std::string tempPath(const std::string& name) {
     };
     static const Folder folder;
     return (folder.path / name).string();
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 bool sameModel(const Obj3dModel& a, const Obj3dModel& b, std::string& d) {

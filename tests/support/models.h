@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,6 @@ inline model::Obj3dFace faceOf(int part, int a, int b, int c) { return {part, {a
 // complete; returns the slot.
 int installModel(const ModelBlueprint& blueprint);
 
-// Empties the model store and the instance table.
-void clearStore();
-
 // A random skeleton of chains and siblings, motions whose consecutive keys
 // turn the quaternion's sign (negative dot products), and vertices bound to
 // one or two joints, in contiguous parts with split copies following their
@@ -75,10 +73,17 @@ public:
     void release(int slot) override { released.push_back(slot); }
 };
 
+// Empties the model store and the instance table.
+inline void clearStore() {
+    FakeTextures textures;
+    instance::clearAllImage3d();
+    model::clearAllModels(textures);
+}
+
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override { clearStore(); }
+    void TearDown() override { clearStore(); }
     // Installs the blueprint and returns the model.
     model::Obj3dModel& install(const ModelBlueprint& blueprint) {
         return *model::completeModel(installModel(blueprint));
@@ -103,7 +108,7 @@ struct Sample {
 // parts, plus the chosen sections. Values are the ones the tests expect.
 std::string samplePt3(const Sample& sample);
 
-void writeFile(const std::string& path, const std::string& text);
+inline void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 // Table contents compared byte for byte (present, size and records).
 bool sameModel(const model::Obj3dModel& a, const model::Obj3dModel& b, std::string& difference);

@@ -108,7 +108,6 @@ TEST_F(DeviceTest, GpuBackendBindsTheDirect3DWay) {
                                      {device.maxTextureSize() + 1, 8, 1, desc.format, Usage::Default, BindShaderResource, false},
                                      {8, 0, 1, desc.format, Usage::Default, BindShaderResource, false}};
     for (const Texture2DDesc& d : refused) EXPECT_FALSE(device.createTexture2D(d, nullptr)) << d.width << "x" << d.height;
-    EXPECT_GE(device.maxTextureSize(), 4096u);
     const auto texture = device.createTexture2D(desc, nullptr);
     ASSERT_TRUE(texture);
     EXPECT_FALSE(device.createRenderTargetView(*texture)) << "not bound as a render target";

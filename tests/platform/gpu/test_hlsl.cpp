@@ -46,11 +46,9 @@ TEST(HlslLimits, SourcesBeyondEachBoundAreRefusedBeforeTheCompiler) {
         {"operators above it", pixelSource("", "x" + repeat(" + x", 257)), "more than 256 operators"},
         {"index chain", pixelSource("static float a[1] = { 1 };", "a" + repeat("[0]", 257)), "operators"},
         {"control at the limit", "float4 PSMain() : SV_Target { float x = 0; " + elseIfs + " return x; }", nullptr},
-        {"control above it", "float4 PSMain() : SV_Target { float x = 0; " + ifs + " return x; }",
-         "more than 256 if"},
-        {"brackets in comments", pixelSource("// " + std::string(100, '(') + "\n/* " + std::string(100, '[') + " */",
-                                              "1"),
-         nullptr},
+        {"control above it", "float4 PSMain() : SV_Target { float x = 0; " + ifs + " return x; }", "more than 256 if"},
+        {"brackets in comments",
+         pixelSource("// " + std::string(100, '(') + "\n/* " + std::string(100, '[') + " */", "1"), nullptr},
         {"token pasting", pixelSource("#define P(a, b) a##b", "P(x, )"), "pastes tokens with ##"},
         {"parameter twice", pixelSource("#define SQ(v) v * v", "SQ(x)"), "parameter v more than once"},
         {"parameter once", pixelSource("#define TWICE(v) (2 * (v))", "TWICE(x)"), nullptr},
@@ -62,6 +60,10 @@ TEST(HlslLimits, SourcesBeyondEachBoundAreRefusedBeforeTheCompiler) {
         {"preprocessed size", pixelSource("#define ROW " + repeat("1;", 100), repeat("ROW ", 800) + "x"),
          "preprocessed source holds"},
         {"source size", pixelSource(std::string(256 * 1024, ' '), "x"), "at most 262144"},
+        // The compiler's own refusals come back with its text.
+        {"undefined name", "float4 PSMain() : SV_Target { return undefinedName; }", "test.hlsl"},
+        {"undefined name", "float4 PSMain() : SV_Target { return undefinedName; }", "undefinedName"},
+        {"register beyond the slots", pixelSource("cbuffer Big : register(b14) { float4 y; };", "y"), "b14"},
     };
     for (const Case& c : cases) {
         std::string errors;
@@ -74,23 +76,15 @@ TEST(HlslLimits, SourcesBeyondEachBoundAreRefusedBeforeTheCompiler) {
 TEST(HlslTranslation, FailuresReturnTheCompilersTextAndSuccessesAreCached) {
     const std::string twoEntries = "float4 PSRed() : SV_Target { return float4(1, 0, 0, 1); }\n"
                                    "float4 PSBlue() : SV_Target { return float4(0, 0, 1, 1); }\n";
-    const auto compile = [](const std::string& source, const char* entry, const char* profile, std::string& errors) {
-        return hlsl::compile(source, "test.hlsl", entry, profile, errors);
-    };
     std::string errors;
-    EXPECT_FALSE(compile("float4 PSMain() : SV_Target { return undefinedName; }", "PSMain", "ps_4_0", errors));
-    EXPECT_NE(errors.find("test.hlsl"), std::string::npos) << errors;
-    EXPECT_NE(errors.find("undefinedName"), std::string::npos) << errors;
-    EXPECT_FALSE(compile(twoEntries, "PSRed", "cs_5_0", errors));
+    EXPECT_FALSE(hlsl::compile(twoEntries, "test.hlsl", "PSRed", "cs_5_0", errors));
     EXPECT_NE(errors.find("cs_5_0"), std::string::npos);
-    EXPECT_FALSE(compile(pixelSource("cbuffer Big : register(b14) { float4 y; };", "y"), "PSMain", "ps_4_0", errors));
-    EXPECT_NE(errors.find("b14"), std::string::npos) << errors;
 
     hlsl::clearCompileCache();
-    const auto first = compile(twoEntries, "PSRed", "ps_4_0", errors);
-    EXPECT_EQ(first, compile(twoEntries, "PSRed", "ps_4_0", errors));
-    EXPECT_NE(first, compile(twoEntries, "PSBlue", "ps_4_0", errors));
-    EXPECT_NE(first, compile(twoEntries + "\n// edited\n", "PSRed", "ps_4_0", errors));
+    const auto first = hlsl::compile(twoEntries, "test.hlsl", "PSRed", "ps_4_0", errors);
+    EXPECT_EQ(first, hlsl::compile(twoEntries, "test.hlsl", "PSRed", "ps_4_0", errors));
+    EXPECT_NE(first, hlsl::compile(twoEntries, "test.hlsl", "PSBlue", "ps_4_0", errors));
+    EXPECT_NE(first, hlsl::compile(twoEntries + "\n// edited\n", "test.hlsl", "PSRed", "ps_4_0", errors));
 }
 
 }  // namespace

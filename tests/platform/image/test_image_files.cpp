@@ -58,18 +58,17 @@ public:
         return *this;
     }
 
-    const std::vector<uint8_t>& bytes() const { return bytes_; }
+    operator std::vector<uint8_t>() const { return bytes_; }
 
 private:
     std::vector<uint8_t> bytes_;
 };
 
-constexpr uint32_t kRgb = dds::kPixelRgb;
-constexpr uint32_t kRgba = dds::kPixelRgb | dds::kPixelAlphaPixels;
+constexpr uint32_t kRgb = dds::kPixelRgb, kAlpha = dds::kPixelAlphaPixels, kRgba = kRgb | kAlpha;
 constexpr uint8_t kRamp = 0xE4;  // BC colour indices 0, 1, 2, 3 across a row
 
 std::vector<uint8_t> dds4x1(const char* code, std::vector<uint8_t> block) {
-    return DdsBuilder(4, 1).fourCC(code[0], code[1], code[2], code[3]).data(block).bytes();
+    return DdsBuilder(4, 1).fourCC(code[0], code[1], code[2], code[3]).data(block);
 }
 
 // BC3 alpha endpoints with indices 0, 1, 6, 7 on the first row, over opaque
@@ -89,44 +88,43 @@ TEST(ImageFormats, DecodeToTheirPixels) {
     const std::vector<uint8_t> two = {10, 20, 30, 40, 50, 60, 70, 80};
     const std::vector<uint8_t> redBc1 = {0x00, 0xF8, 0, 0, 0, 0, 0, 0};
     const std::vector<uint8_t> blueBc1 = {0x1F, 0x00, 0, 0, 0, 0, 0, 0};
-    const Pixel red{255, 0, 0, 255}, blue{0, 0, 255, 255}, none{0, 0, 0, 0};
-    const Pixel grey{132, 130, 132, 255}, tgaBlue{0, 0, 255, 255}, tgaGreen{0, 255, 0, 128};
-    const Pixel tgaRed{255, 0, 0, 64}, tgaWhite{255, 255, 255, 0};
+    const Pixel red{255, 0, 0, 255}, blue{0, 0, 255, 255}, none{0, 0, 0, 0}, grey{132, 130, 132, 255};
+    const Pixel tgaGreen{0, 255, 0, 128}, tgaRed{255, 0, 0, 64};
+    const auto white = [](int alpha) { return Pixel{255, 255, 255, alpha}; };
+    // The bytes of two as RGBA, and their first pixel as BGRX.
+    const Pixel first{10, 20, 30, 40}, second{50, 60, 70, 80}, firstBgr{30, 20, 10, 255};
     const std::vector<std::tuple<const char*, std::vector<uint8_t>, std::vector<Pixel>>> cases = {
-        {"A8B8G8R8", DdsBuilder(2, 1).masks(kRgba, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000).data(two).bytes(),
-         {{10, 20, 30, 40}, {50, 60, 70, 80}}},
-        {"X8R8G8B8", DdsBuilder(2, 1).masks(kRgb, 32, 0xFF0000, 0xFF00, 0xFF, 0).data(two).bytes(),
-         {{30, 20, 10, 255}, {70, 60, 50, 255}}},
-        {"R8G8B8", DdsBuilder(2, 1).masks(kRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0).data({1, 2, 3, 4, 5, 6}).bytes(),
+        {"A8B8G8R8", DdsBuilder(2, 1).masks(kRgba, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000).data(two), {first, second}},
+        {"X8R8G8B8", DdsBuilder(2, 1).masks(kRgb, 32, 0xFF0000, 0xFF00, 0xFF, 0).data(two),
+         {firstBgr, {70, 60, 50, 255}}},
+        {"R8G8B8", DdsBuilder(2, 1).masks(kRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0).data({1, 2, 3, 4, 5, 6}),
          {{3, 2, 1, 255}, {6, 5, 4, 255}}},
         {"R5G6B5 scaled to full range",
-         DdsBuilder(3, 1).masks(kRgb, 16, 0xF800, 0x07E0, 0x001F, 0).data({0x00, 0xF8, 0xE0, 0x07, 0x10, 0}).bytes(),
+         DdsBuilder(3, 1).masks(kRgb, 16, 0xF800, 0x07E0, 0x001F, 0).data({0x00, 0xF8, 0xE0, 0x07, 0x10, 0}),
          {red, {0, 255, 0, 255}, {0, 0, 132, 255}}},
-        {"A8L8", DdsBuilder(1, 1).masks(dds::kPixelLuminance | dds::kPixelAlphaPixels, 16, 0xFF, 0, 0, 0xFF00)
-                     .data({90, 7}).bytes(), {{90, 90, 90, 7}}},
-        {"A8", DdsBuilder(1, 1).masks(dds::kPixelAlpha, 8, 0xFF, 0xFF, 0xFF, 0xFF).data({77}).bytes(), {{0, 0, 0, 77}}},
-        {"extension R8G8B8A8", DdsBuilder(1, 1).extension(28).data(two).bytes(), {{10, 20, 30, 40}}},
-        {"extension B8G8R8X8", DdsBuilder(1, 1).extension(88).data(two).bytes(), {{30, 20, 10, 255}}},
-        {"extension B4G4R4A4", DdsBuilder(1, 1).extension(115).data({0x5A, 0xF3}).bytes(), {{51, 85, 170, 255}}},
-        {"extension array, first element", DdsBuilder(1, 1).extension(28, 3, 2).data(two).bytes(), {{10, 20, 30, 40}}},
-        {"extension BC1", DdsBuilder(4, 4).extension(71).data(redBc1).bytes(), std::vector<Pixel>(16, red)},
+        {"A8L8", DdsBuilder(1, 1).masks(dds::kPixelLuminance | kAlpha, 16, 0xFF, 0, 0, 0xFF00).data({90, 7}),
+         {{90, 90, 90, 7}}},
+        {"A8", DdsBuilder(1, 1).masks(dds::kPixelAlpha, 8, 0xFF, 0xFF, 0xFF, 0xFF).data({77}), {{0, 0, 0, 77}}},
+        {"extension R8G8B8A8", DdsBuilder(1, 1).extension(28).data(two), {first}},
+        {"extension B8G8R8X8", DdsBuilder(1, 1).extension(88).data(two), {firstBgr}},
+        {"extension B4G4R4A4", DdsBuilder(1, 1).extension(115).data({0x5A, 0xF3}), {{51, 85, 170, 255}}},
+        {"extension array, first element", DdsBuilder(1, 1).extension(28, 3, 2).data(two), {first}},
+        {"extension BC1", DdsBuilder(4, 4).extension(71).data(redBc1), std::vector<Pixel>(16, red)},
         {"BC1 red above blue: four colours", dds4x1("DXT1", {0x00, 0xF8, 0x1F, 0, kRamp, kRamp, kRamp, kRamp}),
          {red, blue, {170, 0, 85, 255}, {85, 0, 170, 255}}},
         {"BC1 blue below red: halfway and transparent", dds4x1("DXT1", {0x1F, 0, 0, 0xF8, kRamp, kRamp, kRamp, kRamp}),
          {blue, red, {128, 0, 128, 255}, none}},
         {"BC1 equal ends: three colours, 565 by bit replication",
          dds4x1("DXT1", {0x10, 0x84, 0x10, 0x84, kRamp, kRamp, kRamp, kRamp}), {grey, grey, grey, none}},
-        {"BC1 edge blocks cropped", DdsBuilder(5, 1).fourCC('D', 'X', 'T', '1').data(redBc1).data(blueBc1).bytes(),
+        {"BC1 edge blocks cropped", DdsBuilder(5, 1).fourCC('D', 'X', 'T', '1').data(redBc1).data(blueBc1),
          {red, red, red, red, blue}},
         {"BC2 explicit alpha, always four colours",
          dds4x1("DXT3", {0x10, 0x32, 0, 0, 0, 0, 0, 0, 0x1F, 0, 0, 0xF8, kRamp, kRamp, kRamp, kRamp}),
          {{0, 0, 255, 0}, {255, 0, 0, 17}, {85, 0, 170, 34}, {170, 0, 85, 51}}},
-        {"BC3 alpha, first end above: six interpolated", bc3Alpha(255, 0),
-         {{255, 255, 255, 255}, {255, 255, 255, 0}, {255, 255, 255, 73}, {255, 255, 255, 36}}},
-        {"BC3 alpha, first end not above: four, then 0 and 255", bc3Alpha(0, 255),
-         {{255, 255, 255, 0}, {255, 255, 255, 255}, {255, 255, 255, 0}, {255, 255, 255, 255}}},
-        {"TGA top row first", tga2x2(0x28), {tgaBlue, tgaGreen, tgaRed, tgaWhite}},
-        {"TGA bottom row first", tga2x2(0x08), {tgaRed, tgaWhite, tgaBlue, tgaGreen}},
+        {"BC3 alpha a0 > a1: six interpolated", bc3Alpha(255, 0), {white(255), white(0), white(73), white(36)}},
+        {"BC3 alpha a0 <= a1: four, then 0 and 255", bc3Alpha(0, 255), {white(0), white(255), white(0), white(255)}},
+        {"TGA top row first", tga2x2(0x28), {blue, tgaGreen, tgaRed, white(0)}},
+        {"TGA bottom row first", tga2x2(0x08), {tgaRed, white(0), blue, tgaGreen}},
         // 1 x 1, two-entry table (red, black), LZW codes clear, 0, end.
         {"GIF", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 0, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1,
                  0, 0, 2, 2, 0x44, 0x01, 0, ';'}, {red}},
@@ -145,12 +143,11 @@ TEST(MipChain, FileLevelsAreKeptAndTheRestBoxFilteredDownToOneByOne) {
     file.fourCC('D', 'X', 'T', '1').set(dds::MipMapCount, 2).data({0x00, 0xF8, 0, 0, 0, 0, 0, 0});
     file.data({0x00, 0xF8, 0, 0, 0, 0, 0, 0}).data({0x1F, 0, 0, 0, 0, 0, 0, 0});
     TextureImage image;
-    const std::vector<uint8_t> bytes = file.bytes();
+    const std::vector<uint8_t> bytes = file;
     ASSERT_TRUE(loadTextureMemory(bytes.data(), bytes.size(), image));
     ASSERT_EQ(image.mips.size(), 4u);
     EXPECT_EQ(pixelsOf(image.mips[1].rgba), std::vector<Pixel>(8, Pixel{0, 0, 255, 255}));  // 4 x 2
     EXPECT_EQ(image.mips[2].width, 2u);
-    EXPECT_EQ(image.mips[3].height, 1u);
     EXPECT_EQ(pixelsOf(image.mips[3].rgba), std::vector<Pixel>(1, Pixel{0, 0, 255, 255}));
     EXPECT_EQ(fullMipCount(1, 9), 4u);
 }
@@ -220,13 +217,13 @@ DdsBuilder validRgba(uint32_t width = 4, uint32_t height = 4) {
 
 std::vector<uint8_t> dxt1(uint32_t width, uint32_t height, uint32_t mips, size_t dataBytes) {
     return DdsBuilder(width, height).fourCC('D', 'X', 'T', '1').set(dds::MipMapCount, mips)
-        .data(std::vector<uint8_t>(dataBytes, 0)).bytes();
+        .data(std::vector<uint8_t>(dataBytes, 0));
 }
 
 std::vector<uint8_t> altered(const std::function<void(DdsBuilder&)>& change) {
     DdsBuilder file = validRgba();
     change(file);
-    return file.bytes();
+    return file;
 }
 
 // Writes a big-endian size field of width bytes at offset (the decoder
@@ -274,9 +271,9 @@ TEST(HostileInputs, AreRefusedWithEmptyOutput) {
         {"mask outside the pixel", altered([](DdsBuilder& f) { f.set(dds::RgbBitCount, 16); })},
         {"split mask", altered([](DdsBuilder& f) { f.set(dds::RedMask, 0x0F0F); })},
         {"all masks zero", altered([](DdsBuilder& f) { f.masks(dds::kPixelRgb, 32, 0, 0, 0, 0); })},
-        {"extension unknown format", DdsBuilder(1, 1).extension(2).data({1, 2, 3, 4}).bytes()},
-        {"extension 3D texture", DdsBuilder(1, 1).extension(28, 4).data({1, 2, 3, 4}).bytes()},
-        {"extension empty array", DdsBuilder(1, 1).extension(28, 3, 0).data({1, 2, 3, 4}).bytes()},
+        {"extension unknown format", DdsBuilder(1, 1).extension(2).data({1, 2, 3, 4})},
+        {"extension 3D texture", DdsBuilder(1, 1).extension(28, 4).data({1, 2, 3, 4})},
+        {"extension empty array", DdsBuilder(1, 1).extension(28, 3, 0).data({1, 2, 3, 4})},
         {"png width above the ceiling", patched(png, 16, kMaxDimension + 1)},
         {"png width negative as int", patched(png, 16, 0x80000000)},
         // Decoders pad missing TGA and JPG data, so their sizes are checked
@@ -302,8 +299,8 @@ TEST(HostileInputs, AreRefusedWithEmptyOutput) {
 TEST(HostileInputs, EveryTruncationOfValidFilesIsRefused) {
     // The PNG decoder needs no end chunk (12 bytes) after the pixel data.
     const std::vector<std::pair<std::vector<uint8_t>, size_t>> files = {
-        {saved(3, "valid.png"), 12}, {validRgba(3, 3).bytes(), 0}, {dxt1(8, 8, 4, 4 * 8 + 8 + 8 + 8), 0},
-        {DdsBuilder(1, 1).extension(28).data({1, 2, 3, 4}).bytes(), 0}};
+        {saved(3, "valid.png"), 12}, {validRgba(3, 3), 0}, {dxt1(8, 8, 4, 4 * 8 + 8 + 8 + 8), 0},
+        {DdsBuilder(1, 1).extension(28).data({1, 2, 3, 4}), 0}};
     for (const auto& [file, optionalTail] : files) {
         TextureImage image;
         ASSERT_TRUE(loadTextureMemory(file.data(), file.size(), image));

@@ -11,8 +11,7 @@ namespace {
 
 using namespace korvel::platform::text;
 
-constexpr int kW = 320;
-constexpr int kH = 160;
+constexpr int kW = 320, kH = 160;
 constexpr uint8_t kSentinel = 77;
 constexpr TextColor kWhite{255, 255, 255};
 
@@ -32,17 +31,10 @@ struct Canvas {
     }
 };
 
+// A font with Japanese preferred (italic and fixed pitch off).
 std::unique_ptr<Font> font(int height, const char* face = "DejaVu Sans", int width = 0, int weight = 0,
                            bool underline = false, bool strikeout = false) {
-    FontRequest r;
-    r.height = height;
-    r.width = width;
-    r.weight = weight;
-    r.underline = underline;
-    r.strikeout = strikeout;
-    r.face = face;
-    r.preferJapanese = true;
-    auto f = Font::create(r);
+    auto f = Font::create({height, width, weight, false, underline, strikeout, false, true, face});
     EXPECT_TRUE(f);
     return f;
 }
