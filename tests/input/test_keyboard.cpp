@@ -7,11 +7,9 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <signal.h>
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -19,6 +17,7 @@
 #include "Korvelv0.h"
 #include "input/keyboard.h"
 #include "platform/input/x11_key_state.h"
+#include "support/xvfb.h"
 
 namespace {
 
@@ -73,18 +72,12 @@ void* asHandle(Window window) { return reinterpret_cast<void*>(static_cast<uintp
 
 class X11Keyboard : public ::testing::Test {
 protected:
-    // Xvfb picks a free display number and writes it to its output, so that
-    // tests running in parallel each get a server of their own. The screen
-    // holds the host's window on the left and another program's on the right.
+    // The screen holds the host's window on the left and another program's
+    // on the right.
     static void SetUpTestSuite() {
-        const std::string command = std::string("echo $$; exec ") + KORVEL_XVFB +
-                                    " -displayfd 1 -screen 0 128x64x24 -nolisten tcp 2>/dev/null";
-        server_ = popen(command.c_str(), "r");
-        int number = -1;
-        if (!server_ || std::fscanf(server_, "%d %d", &pid_, &number) != 2) return;
-        std::string name(1, ':');
-        name += std::to_string(number);
-        if (!(display_ = XOpenDisplay(name.c_str()))) return;
+        server_ = new korvel::testing::XvfbServer("128x64x24");
+        const std::string& name = server_->display();
+        if (name.empty() || !(display_ = XOpenDisplay(name.c_str()))) return;
         setenv("DISPLAY", name.c_str(), 1);
         const Window root = DefaultRootWindow(display_);
         host_ = XCreateSimpleWindow(display_, root, 0, 0, 64, 64, 0, 0, 0);
@@ -96,8 +89,7 @@ protected:
     }
     static void TearDownTestSuite() {
         if (display_) XCloseDisplay(display_);
-        if (pid_ > 0) kill(pid_, SIGTERM);
-        if (server_) pclose(server_);
+        delete server_;
     }
     void SetUp() override {
         ASSERT_NE(display_, nullptr) << "Xvfb did not start";
@@ -125,8 +117,7 @@ protected:
         XSync(display_, False);
     }
 
-    static inline FILE* server_ = nullptr;
-    static inline pid_t pid_ = -1;
+    static inline korvel::testing::XvfbServer* server_ = nullptr;
     static inline Display* display_ = nullptr;
     static inline Window host_ = None, inner_ = None, other_ = None;
 };

@@ -1,18 +1,16 @@
 // The window path: a device on an X11 window of a private Xvfb server shows
 // the back buffer upright in the window after present().
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "platform/gpu/backend.h"
+#include "support/xvfb.h"
 
 // Xlib defines macros (None, Bool, Status) that clash with other headers: last.
 #include <X11/Xlib.h>
@@ -22,19 +20,9 @@ namespace korvel::gpu {
 namespace {
 
 TEST(GpuWindow, PresentShowsTheBackBufferUprightInTheWindow) {
-    // Xvfb picks a free display number and writes it to its output; the
-    // shell's pid is the server's after exec.
-    const std::string command = std::string("echo $$; exec ") + KORVEL_XVFB +
-                                " -displayfd 1 -screen 0 256x256x24 -nolisten tcp 2>/dev/null";
-    FILE* server = popen(command.c_str(), "r");
-    int pid = -1, number = -1;
-    const bool started = server && std::fscanf(server, "%d %d", &pid, &number) == 2;
-    const std::unique_ptr<FILE, std::function<void(FILE*)>> stop(server, [pid](FILE* out) {
-        if (pid > 0) kill(pid, SIGTERM);
-        pclose(out);
-    });
-    ASSERT_TRUE(started) << "Xvfb did not start";
-    const std::string name = ":" + std::to_string(number);
+    const testing::XvfbServer server("256x256x24");
+    const std::string& name = server.display();
+    ASSERT_FALSE(name.empty()) << "Xvfb did not start";
     // The device opens its own connection to $DISPLAY.
     const char* previous = std::getenv("DISPLAY");
     const std::string restore = previous ? previous : "";
