@@ -77,10 +77,11 @@ int TextSurface::create(gpu::Device& device) {
     desc.height = kTextSurfaceSize;
     desc.mipLevels = 1;
     desc.format = gpu::Format::R8G8B8A8_UNorm;
-    desc.usage = gpu::Usage::Dynamic;
+    desc.usage = gpu::Usage::Default;  // written a rectangle at a time
     desc.bindFlags = gpu::BindShaderResource;
-    desc.cpuWrite = true;
-    texture_ = device.createTexture2D(desc, nullptr);
+    texels_.reset(new (std::nothrow) uint8_t[kTextTexelRowBytes * kTextSurfaceSize]());
+    const gpu::SubresourceData black{texels_.get(), static_cast<uint32_t>(kTextTexelRowBytes)};
+    texture_ = device.createTexture2D(desc, texels_ ? &black : nullptr);
     if (!texture_) return -36;
     view_ = device.createShaderResourceView(*texture_);
     if (!view_) return -37;
@@ -91,13 +92,14 @@ int TextSurface::create(gpu::Device& device) {
 void TextSurface::releaseTexture() {
     view_.reset();
     texture_.reset();
+    texels_.reset();
 }
 
 void TextSurface::releaseBitmap() { bitmap_.reset(); }
 
 void TextSurface::write(const TextWrite& r) {
     platform::text::Font* font = fontTable().font(r.font);
-    if (!bitmap_ || !font || !insideSurface(r)) return;
+    if (!bitmap_ || !texels_ || !font || !insideSurface(r)) return;
 
     platform::text::BgrSurface bitmap{bitmap_.get(), kTextSurfaceSize, kTextSurfaceSize, kTextBitmapRowBytes};
     // The clear and the copy cover the whole rectangle; text and its cells
@@ -114,12 +116,16 @@ void TextSurface::write(const TextWrite& r) {
         font->drawText(text_.c_str(), bitmap, cells, color);
     }
 
+    // The clear, the text and the copy all stay inside the rectangle, so it
+    // is the only part of the texture that changes.
     gpu::Context* context = device::currentContext();
-    gpu::MappedSubresource mapped;
-    if (!context || !texture_ || !context->mapDiscard(*texture_, mapped)) return;
-    copyTextTexels(bitmap_.get(), kTextBitmapRowBytes, static_cast<uint8_t*>(mapped.data), mapped.rowPitch, r.x, r.y,
-                   r.width, r.height, opacityByte(r.alpha));
-    context->unmap(*texture_);
+    if (!context || !texture_ || rect.empty()) return;
+    copyTextTexels(bitmap_.get(), kTextBitmapRowBytes, texels_.get(), kTextTexelRowBytes, r.x, r.y, r.width, r.height,
+                   opacityByte(r.alpha));
+    const uint8_t* corner = texels_.get() + static_cast<size_t>(r.y) * kTextTexelRowBytes + static_cast<size_t>(r.x) * 4;
+    context->updateTexture(*texture_, static_cast<uint32_t>(r.x), static_cast<uint32_t>(r.y),
+                           static_cast<uint32_t>(r.width), static_cast<uint32_t>(r.height), corner,
+                           static_cast<uint32_t>(kTextTexelRowBytes));
 }
 
 TextSurface& textSurface() {

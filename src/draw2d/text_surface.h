@@ -1,7 +1,8 @@
 // Text: the five numbered font slots, and the text surface they draw into:
-// the shared 1024 x 1024 text texture (texture number 100) and the 24-bit
-// bitmap that text is drawn into before it is copied there. The bitmap keeps
-// its pixels between calls.
+// the shared 1024 x 1024 text texture (texture number 100), the 24-bit
+// bitmap that text is drawn into before it is copied there, and the RGBA
+// copy of the texture that each write's rectangle is uploaded from. The
+// bitmap and the copy keep their pixels between calls.
 #pragma once
 
 #include <array>
@@ -45,7 +46,7 @@ FontTable& fontTable();
 uint8_t opacityByte(double alpha);
 
 // Copies the pixels of a rectangle of a 24-bit bitmap (blue, green, red per
-// pixel) to the same texels of a mapped RGBA8 texture: bytes 0 to 2 keep the
+// pixel) to the same texels of RGBA8 texture rows: bytes 0 to 2 keep the
 // bitmap's byte order and byte 3 is the opacity, so the texture shows red
 // and blue swapped.
 void copyTextTexels(const uint8_t* bitmap, size_t bitmapRowBytes, uint8_t* texels, size_t texelRowPitch, int x,
@@ -53,6 +54,7 @@ void copyTextTexels(const uint8_t* bitmap, size_t bitmapRowBytes, uint8_t* texel
 
 inline constexpr int kTextSurfaceSize = 1024;
 inline constexpr size_t kTextBitmapRowBytes = 3 * kTextSurfaceSize;
+inline constexpr size_t kTextTexelRowBytes = 4 * kTextSurfaceSize;
 
 struct TextWrite {
     const wchar_t* text = nullptr;
@@ -65,16 +67,18 @@ struct TextWrite {
 
 class TextSurface {
 public:
-    // InitDevice: the dynamic RGBA8 texture (failure -36), its view (-37),
-    // then the black bitmap. Returns 0 on success.
+    // InitDevice: the RGBA8 texture made from its black, transparent copy
+    // (failure -36), its view (-37), then the black bitmap. Returns 0 on
+    // success.
     int create(gpu::Device& device);
-    void releaseTexture();  // the texture and its view
+    void releaseTexture();  // the texture, its view and its copy
     void releaseBitmap();
 
-    // Draws the text into the bitmap and copies the rectangle to the
-    // texture (write-discard: the rest of the texture is undefined after).
-    // Does nothing without a bitmap, for a font slot holding no font, or for
-    // a rectangle not inside the 1024 x 1024 surface.
+    // Draws the text into the bitmap, copies the rectangle's pixels to the
+    // texture's copy and uploads that rectangle alone; the rest of the
+    // texture keeps what earlier writes put there. Does nothing without a
+    // bitmap, for a font slot holding no font, or for a rectangle not inside
+    // the 1024 x 1024 surface.
     void write(const TextWrite& request);
 
     // The text texture's view, found through texture number 100; null while
@@ -84,6 +88,7 @@ public:
 private:
     std::unique_ptr<gpu::Texture2D> texture_;
     std::unique_ptr<gpu::ShaderResourceView> view_;
+    std::unique_ptr<uint8_t[]> texels_;  // what the texture holds, kTextTexelRowBytes a row
     std::unique_ptr<uint8_t[]> bitmap_;
     std::u32string text_;  // working copy reused by every write
 };

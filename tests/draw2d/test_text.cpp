@@ -48,10 +48,10 @@ TEST_F(Text, ColourArgumentsShowSwappedAndTheRectangleLandsOneTexelPerPixel) {
 
 TEST_F(Text, TextStopsShortOfTheRectanglesLastColumnAndRow) {
     write(kBlocks, kGreen, 1);
-    WriteTextTexture(L"\u2588", font, 255, 0, 0, 1.0, 0, 0, 12, 12, 0);
-    show(12, 12);
-    // Texel (10, 10) holds the new block; the last column and row keep the old text.
-    expectPixels({{110, 60, kBlue}, {111, 60, kGreen}, {110, 61, kGreen}});
+    WriteTextTexture(L"\u2588", font, 255, 0, 0, 1.0, 20, 4, 12, 12, 0);
+    show(32, 16);
+    // Texel (30, 14) holds the new block; the last column and row keep the old text.
+    expectPixels({{130, 64, kBlue}, {131, 64, kGreen}, {130, 65, kGreen}});
 }
 
 TEST_F(Text, OpacityIsAlphaTimes255TruncatedToItsLowByte) {

@@ -155,7 +155,6 @@ public:
     KORVEL_PASS(updateSubresource, (Buffer& b, const void* data, size_t bytes), (b, data, bytes))
     KORVEL_PASS(updateTexture, (Texture2D& t, uint32_t x, uint32_t y, uint32_t w, uint32_t h, const void* data,
                                 uint32_t rowPitch), (t, x, y, w, h, data, rowPitch))
-    KORVEL_PASS(unmap, (Texture2D& texture), (texture))
     KORVEL_PASS(clearRenderTargetView, (RenderTargetView& target, const float rgba[4]), (target, rgba))
     KORVEL_PASS(clearDepthStencilView, (DepthStencilView& depth, float value), (depth, value))
     KORVEL_PASS(clearState, (), ())
@@ -164,7 +163,6 @@ public:
         out.data = static_cast<NullBuffer&>(buffer).scratch.data();
         return out.data != nullptr;
     }
-    bool mapDiscard(Texture2D& t, MappedSubresource& out) override { return in_ && in_->mapDiscard(t, out); }
     bool readPixels(RenderTargetView& target, Image& out) override { return in_ && in_->readPixels(target, out); }
 
     KORVEL_RECORD(gsSetShader, (GeometryShader* shader), (shader), SetGeometryShader, shader)

@@ -265,11 +265,9 @@ public:
     // Default-usage textures: replace a rectangle of mip 0 (RGBA8 / BGRA8 rows).
     virtual void updateTexture(Texture2D& texture, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
                                const void* data, uint32_t rowPitch) = 0;
-    // Dynamic resources only, write-discard: the whole previous content is lost.
+    // Dynamic buffers only, write-discard: the whole previous content is lost.
     virtual bool mapDiscard(Buffer& buffer, MappedSubresource& out) = 0;
     virtual void unmap(Buffer& buffer) = 0;
-    virtual bool mapDiscard(Texture2D& texture, MappedSubresource& out) = 0;
-    virtual void unmap(Texture2D& texture) = 0;
 
     // draws
     virtual void draw(uint32_t vertexCount, uint32_t startVertex) = 0;

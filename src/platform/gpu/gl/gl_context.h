@@ -45,8 +45,6 @@ public:
                        const void* data, uint32_t rowPitch) override;
     bool mapDiscard(Buffer& buffer, MappedSubresource& out) override;
     void unmap(Buffer& buffer) override;
-    bool mapDiscard(Texture2D& texture, MappedSubresource& out) override;
-    void unmap(Texture2D& texture) override;
 
     void draw(uint32_t vertexCount, uint32_t startVertex) override;
     void drawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) override;

@@ -191,28 +191,6 @@ void GlContext::unmap(Buffer& buffer) {
     gl.mapped = nullptr;
 }
 
-bool GlContext::mapDiscard(Texture2D& texture, MappedSubresource& out) {
-    GlTextureStorage& storage = *static_cast<GlTexture&>(texture).storage;
-    if (storage.staging.empty()) return false;
-    out = {storage.staging.data(), tightRowPitch(storage.format, storage.desc.width)};
-    return true;
-}
-
-void GlContext::unmap(Texture2D& texture) {
-    GlTextureStorage& storage = *static_cast<GlTexture&>(texture).storage;
-    if (storage.staging.empty()) return;
-    makeCurrent();
-    const auto width = static_cast<GLsizei>(storage.desc.width);
-    const auto height = static_cast<GLsizei>(storage.desc.height);
-    if (storage.format.compressed) {
-        glCompressedTextureSubImage2D(storage.name, 0, 0, 0, width, height, storage.format.internalFormat,
-                                      static_cast<GLsizei>(storage.staging.size()), storage.staging.data());
-        return;
-    }
-    glTextureSubImage2D(storage.name, 0, 0, 0, width, height, storage.format.uploadFormat, storage.format.uploadType,
-                        storage.staging.data());
-}
-
 void GlContext::clearRenderTargetView(RenderTargetView& target, const float rgba[4]) {
     makeCurrent();
     // Clears the whole texture, ignoring write masks, as Direct3D does.

@@ -101,8 +101,7 @@ std::unique_ptr<Texture2D> GlDevice::createTexture2D(const Texture2DDesc& desc, 
     if (!format->depth && (desc.bindFlags & BindDepthStencil)) return nullptr;
     if (format->compressed && (desc.bindFlags & BindRenderTarget)) return nullptr;
     if (desc.usage == Usage::Immutable && !initial) return nullptr;
-    if (desc.usage == Usage::Dynamic && (!desc.cpuWrite || actual.mipLevels != 1 || (desc.bindFlags & ~BindShaderResource)))
-        return nullptr;
+    if (desc.usage == Usage::Dynamic) return nullptr;  // textures are written with updateTexture, never mapped
     if (initial)
         for (uint32_t level = 0; level < actual.mipLevels; ++level)
             if (!initial[level].data) return nullptr;
@@ -116,8 +115,6 @@ std::unique_ptr<Texture2D> GlDevice::createTexture2D(const Texture2DDesc& desc, 
         // Row 0 of every level is its top row, as the caller gave it.
         for (uint32_t level = 0; level < actual.mipLevels; ++level) uploadLevel(*storage, level, initial[level]);
     }
-    if (desc.usage == Usage::Dynamic)
-        storage->staging.assign(size_t(tightRowPitch(*format, desc.width)) * rowCount(*format, desc.height), 0);
     return std::make_unique<GlTexture>(std::move(storage));
 }
 

@@ -47,7 +47,6 @@ struct GlTextureStorage {
     Texture2DDesc desc;
     const TextureFormat& format;
     GLuint name = 0;
-    std::vector<uint8_t> staging;  // dynamic textures: the mapped level 0
 };
 
 class GlTexture final : public Texture2D {
