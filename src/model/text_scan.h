@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace korvel::model {
 
@@ -41,20 +42,34 @@ private:
     int converted_ = 0;
 };
 
+// Where a LineReader reading a file piece by piece gets its text.
+class TextSource {
+public:
+    virtual ~TextSource() = default;
+    // Writes up to capacity bytes to out and returns how many; 0 at the end.
+    virtual size_t read(char* out, size_t capacity) = 0;
+};
+
 // Reads text line by line into a 512-byte buffer, as a C text-mode fgets with
 // that buffer does: a line keeps its '\n' and holds at most 511 bytes, so a
 // line longer than 510 characters plus its end is split and its rest is the
 // next line. "\r\n" counts as one '\n', so files written on either system
 // read alike. At the end of the text next() fails and the buffer keeps the
 // last line read.
+//
+// The text is either all in memory or read from a source through a window of
+// a few hundred kilobytes that stays in cache; a line never needs more than
+// the 512 bytes ahead of it, so both read alike.
 
 class LineReader {
 public:
     explicit LineReader(std::string_view text) : text_(text) { line_[0] = '\0'; }
+    explicit LineReader(TextSource& source) : source_(&source), window_(kWindowBytes) { line_[0] = '\0'; }
 
     bool next() {
-        if (pos_ >= text_.size()) return false;
         const size_t capacity = line_.size() - 1;  // 511 bytes and the terminating null
+        if (source_ != nullptr && !sourceEnded_ && text_.size() - pos_ <= capacity) refill();
+        if (pos_ >= text_.size()) return false;
         const char* start = text_.data() + pos_;
         const size_t available = text_.size() - pos_;
         // A line end within reach; "\r\n" shrinks to '\n', so one more raw byte may fit.
@@ -86,9 +101,29 @@ public:
     const char* line() const { return line_.data(); }
 
 private:
+    static constexpr size_t kWindowBytes = size_t{256} << 10;
+
+    // Moves the unread rest to the window's start and fills the window behind
+    // it, until it is full or the source ends.
+    void refill() {
+        const size_t rest = text_.size() - pos_;
+        if (rest > 0) std::memmove(window_.data(), text_.data() + pos_, rest);
+        size_t filled = rest;
+        while (!sourceEnded_ && filled < window_.size()) {
+            const size_t got = source_->read(window_.data() + filled, window_.size() - filled);
+            if (got == 0) sourceEnded_ = true;
+            filled += got;
+        }
+        text_ = std::string_view(window_.data(), filled);
+        pos_ = 0;
+    }
+
     std::string_view text_;
     size_t pos_ = 0;
     std::array<char, 512> line_{};
+    TextSource* source_ = nullptr;
+    std::vector<char> window_;
+    bool sourceEnded_ = false;
 };
 
 }  // namespace korvel::model
