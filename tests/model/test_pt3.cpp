@@ -1,6 +1,6 @@
 // PT3 files: the reader on well-formed files (every section, the vertex
 // variants and optional tables, scaling, early ends, textures, which files
-// it reads) and the writer (read -> write -> read keeps every value, also
+// it reads, files larger than its read window) and the writer (read -> write -> read keeps every value, also
 // under a locale with a decimal comma). The X importer's tests pin the
 // written layout byte for byte.
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "model/pt3.h"
+#include "model/tool_input.h"
 #include "support/models.h"
 
 namespace korvel::testing {
@@ -116,6 +117,38 @@ TEST_F(ReaderTest, OnlyRegularFilesUpToTheCeilingAreRead) {
     for (int m = 1; m < kModelSlots; ++m) ASSERT_TRUE(modelSlot(m)->header.allocate(1));
     // All slots taken: -1 before anything else is looked at.
     EXPECT_EQ(readPt3File(std::string(512, 'a'), 0, 1.0, textures), -1);
+}
+
+// A file is read through a window of a few hundred kilobytes: lines that
+// straddle its edges, some ending in "\r\n", read as the same text in memory
+// does, and so does a file that ends in the middle of a line.
+TEST_F(ReaderTest, LargeFilesReadAsTheSameTextInMemory) {
+    ASSERT_EQ(toolMakeObj3d({20000, 1, 0, 19998, 1, 0, 0, 0}), 0);
+    model(0).head()->NumPart = 1;
+    // Every line differs, so a lost or repeated piece of text shows.
+    for (int32_t i = 0; i < 20000; ++i) model(0).vertex[i].posx = static_cast<float>(i) / 8;
+    for (int32_t i = 0; i < 19998; ++i) model(0).face[i].vertexno[0] = i;
+    std::string padded;
+    size_t lines = 0;
+    for (const char c : pt3Text(model(0), {})) {
+        if (c != '\n') {
+            padded += c;
+            continue;
+        }
+        padded.append(lines % 5 * 83, ' ').append(lines % 2 != 0 ? "\r\n" : "\n");
+        ++lines;
+    }
+    ASSERT_GT(padded.size(), size_t{4} << 20);
+    const std::string path = tempPath("large.pt3");
+    for (const size_t length : {padded.size(), padded.size() / 2 + 3}) {
+        clearAllModels(textures);
+        writeFile(path, padded.substr(0, length));
+        // A cut file still loads: its missing lines repeat the last line read.
+        ASSERT_EQ(readPt3File(path, 1, 1.0, textures), 0);
+        ASSERT_EQ(load(padded.substr(0, length), 1), 1);
+        std::string difference;
+        EXPECT_TRUE(sameModel(model(0), model(1), difference)) << length << difference;
+    }
 }
 
 TEST_F(WriterTest, RoundTripKeepsEveryValueForEachVariant) {
