@@ -1,8 +1,8 @@
 // PT3 files: the reader on well-formed files (every section, the vertex
 // variants and optional tables, scaling, early ends, textures, which files
-// it reads, files larger than its read window) and the writer (read -> write -> read keeps every value, also
-// under a locale with a decimal comma). The X importer's tests pin the
-// written layout byte for byte.
+// it reads, files larger than its read window) and the writer (read ->
+// write -> read keeps every value, also under a locale with a decimal
+// comma). The X importer's tests pin the written layout byte for byte.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
