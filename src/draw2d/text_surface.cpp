@@ -79,9 +79,12 @@ int TextSurface::create(gpu::Device& device) {
     desc.format = gpu::Format::R8G8B8A8_UNorm;
     desc.usage = gpu::Usage::Default;  // written a rectangle at a time
     desc.bindFlags = gpu::BindShaderResource;
+    // Without its copy the texture could never be written: the same failure
+    // as the texture's own.
     texels_.reset(new (std::nothrow) uint8_t[kTextTexelRowBytes * kTextSurfaceSize]());
+    if (!texels_) return -36;
     const gpu::SubresourceData black{texels_.get(), static_cast<uint32_t>(kTextTexelRowBytes)};
-    texture_ = device.createTexture2D(desc, texels_ ? &black : nullptr);
+    texture_ = device.createTexture2D(desc, &black);
     if (!texture_) return -36;
     view_ = device.createShaderResourceView(*texture_);
     if (!view_) return -37;
