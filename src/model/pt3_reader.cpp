@@ -1,18 +1,14 @@
 #include "model/pt3.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "model/store.h"
 #include "model/text_scan.h"
+#include "platform/files.h"
 
 namespace korvel::model {
 namespace {
@@ -405,39 +401,14 @@ int Pt3Reader::run() {
     return finish(c.NumJoint == 0, c.NumMotion == 0, c.NumShapekey == 0);
 }
 
-// The bytes of an open regular file, read in order up to the size it had
-// when opened. A read error or a file that shrank meanwhile ends the text
-// early and is remembered.
+// A file's bytes as the line reader's text.
 class FileSource final : public TextSource {
 public:
-    FileSource(int fd, uint64_t size) : fd_(fd), remaining_(size) {}
-
-    size_t read(char* out, size_t capacity) override {
-        while (remaining_ > 0) {
-            const ssize_t got = ::read(fd_, out, static_cast<size_t>(std::min<uint64_t>(capacity, remaining_)));
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) {
-                failed_ = true;
-                return 0;
-            }
-            remaining_ -= static_cast<uint64_t>(got);
-            return static_cast<size_t>(got);
-        }
-        return 0;
-    }
-    bool failed() const { return failed_; }
+    explicit FileSource(platform::InputFile& file) : file_(file) {}
+    size_t read(char* out, size_t capacity) override { return file_.read(out, capacity); }
 
 private:
-    int fd_;
-    uint64_t remaining_;
-    bool failed_ = false;
-};
-
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
+    platform::InputFile& file_;
 };
 
 int readPt3Lines(LineReader& lines, uint64_t size, std::string_view modelPath, int normalmode, double scale,
@@ -459,24 +430,21 @@ int readPt3Bytes(std::string_view bytes, std::string_view modelPath, int normalm
 // The file is read through a small window rather than into one buffer of its
 // size: a large file's buffer is fresh memory on every load, and faulting in
 // and filling those pages cost more than parsing them, so large files read at
-// a third of the rate of small ones. Opened without blocking (a FIFO with no
-// writer would otherwise wait forever in open), then checked for its kind
-// and size before any of it is read.
+// a third of the rate of small ones.
 int readPt3File(const std::string& utf8Path, int normalmode, double scale, TextureLoader& textures) {
     const int slot = firstFreeModelSlot();
     if (slot < 0) return -1;
     if (utf8Path.size() > 511 || utf8Path.find('\0') != std::string::npos) return -2;
-    Descriptor file;
-    file.fd = ::open(utf8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (file.fd < 0) return -3;
-    struct stat info {};
-    if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return -3;
-    if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > kMaxPt3FileBytes) return kPt3Unsafe;
-    const auto size = static_cast<uint64_t>(info.st_size);
-    FileSource source(file.fd, size);
+    platform::InputFile file;
+    switch (file.open(utf8Path, kMaxPt3FileBytes)) {
+        case platform::FileRead::ok: break;
+        case platform::FileRead::tooLarge: return kPt3Unsafe;
+        default: return -3;
+    }
+    FileSource source(file);
     LineReader lines(source);
-    const int code = readPt3Lines(lines, size, utf8Path, normalmode, scale, textures);
-    if (!source.failed()) return code;
+    const int code = readPt3Lines(lines, file.size(), utf8Path, normalmode, scale, textures);
+    if (!file.failed()) return code;
     // The file could not be read to its end: no model, as when reading fails
     // before parsing.
     clearModel(slot, 0, textures);

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -39,40 +40,57 @@ void appendUtf8(std::string& out, uint32_t value) {
     }
 }
 
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-// Opens without blocking (a FIFO with no writer would otherwise wait forever
-// in open), checks the kind and size, then reads exactly that many bytes.
 template <typename Buffer>
 FileRead readInto(const std::string& utf8Path, uint64_t maxBytes, Buffer& out) {
     out.clear();
-    Descriptor file;
-    file.fd = ::open(utf8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (file.fd < 0) return FileRead::missing;
-    struct stat info {};
-    if (::fstat(file.fd, &info) != 0) return FileRead::failed;
-    if (!S_ISREG(info.st_mode)) return FileRead::notRegular;
-    if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > maxBytes) return FileRead::tooLarge;
-    out.resize(static_cast<size_t>(info.st_size));
+    InputFile file;
+    const FileRead opened = file.open(utf8Path, maxBytes);
+    if (opened != FileRead::ok) return opened;
+    out.resize(static_cast<size_t>(file.size()));
     size_t done = 0;
     while (done < out.size()) {
-        const ssize_t got = ::read(file.fd, out.data() + done, out.size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
+        const size_t got = file.read(out.data() + done, out.size() - done);
+        if (got == 0) {
             out.clear();
             return FileRead::failed;
         }
-        done += static_cast<size_t>(got);
+        done += got;
     }
     return FileRead::ok;
 }
 
 }  // namespace
+
+InputFile::~InputFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+// Opens without blocking (a FIFO with no writer would otherwise wait forever
+// in open), then checks the kind and size before any byte is read.
+FileRead InputFile::open(const std::string& utf8Path, uint64_t maxBytes) {
+    fd_ = ::open(utf8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) return FileRead::missing;
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) return FileRead::failed;
+    if (!S_ISREG(info.st_mode)) return FileRead::notRegular;
+    if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > maxBytes) return FileRead::tooLarge;
+    size_ = remaining_ = static_cast<uint64_t>(info.st_size);
+    return FileRead::ok;
+}
+
+size_t InputFile::read(void* out, size_t capacity) {
+    while (remaining_ > 0 && capacity > 0) {
+        const ssize_t got = ::read(fd_, out, static_cast<size_t>(std::min<uint64_t>(capacity, remaining_)));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            failed_ = true;
+            return 0;
+        }
+        remaining_ -= static_cast<uint64_t>(got);
+        return static_cast<size_t>(got);
+    }
+    return 0;
+}
 
 std::string utf8FromWide(const wchar_t* wide) {
     std::string out;

@@ -27,6 +27,32 @@ enum class FileRead {
     failed,      // a read error, or the file changed size while read
 };
 
+// A regular file opened for reading in order, with the checks of the
+// whole-file reads below, for readers that take a large file a window at a
+// time instead of into one buffer of its size.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // ok, missing, notRegular, tooLarge (above maxBytes) or failed.
+    FileRead open(const std::string& utf8Path, uint64_t maxBytes);
+    // The size the file had when opened.
+    uint64_t size() const { return size_; }
+    // Reads up to capacity bytes, never past that size; 0 at the end, or
+    // after a read error or when the file shrank (failed() tells which).
+    size_t read(void* out, size_t capacity);
+    bool failed() const { return failed_; }
+
+private:
+    int fd_ = -1;
+    uint64_t size_ = 0;
+    uint64_t remaining_ = 0;
+    bool failed_ = false;
+};
+
 // Reads a regular file of at most maxBytes into out, in one go. out is empty
 // unless the result is ok.
 FileRead readFileBytes(const std::string& utf8Path, uint64_t maxBytes, std::vector<uint8_t>& out);
