@@ -1,8 +1,10 @@
 // InitDevice steps 7 and 12: constant buffers and state objects; the
-// release of every pipeline object; and the blend-mode rule.
+// release of every pipeline object; the draw states and their binding; the
+// world matrix; and the blend-mode rule.
 #include "device/pipeline.h"
 
 #include "device/lifecycle.h"
+#include "math/matrix.h"
 
 namespace korvel::device {
 namespace {
@@ -38,6 +40,67 @@ gpu::BlendDesc blendDesc(Blend src, Blend dest, BlendOp op, Blend srcAlpha, Blen
     desc.writeMask = 0x0F;
     return desc;
 }
+
+using gpu::Topology;
+
+// The shaders and layouts of one vertex group: the lit triangles, and the
+// pass-through ("ph") twin the overlays and particle hair draw with. The
+// groups without normals are shaded flat by "GSshade0".
+struct GroupShaders {
+    VertexShaderId triangleShader;
+    InputLayoutId triangleLayout;
+    VertexShaderId overlayShader;
+    InputLayoutId overlayLayout;
+    bool flatShading;
+};
+
+constexpr GroupShaders kGroupShaders[kVertexGroupCount] = {
+    {VsShade0, Layout0, VsShade0ph, Layout0ph, true},
+    {VsShade1, Layout1, VsShade1ph, Layout1ph, false},
+    {VsShade0ba, Layout0ba, VsShade0baph, Layout0baph, true},
+    {VsShade1ba, Layout1ba, VsShade1baph, Layout1baph, false},
+};
+
+constexpr DrawState kSprite{kNoInputLayout, Topology::TriangleStrip, VsSprite,          kNoGeometryShader,
+                            kPixelShaderByBlend, DepthTest::Less, false, SamplerStage::Pixel};
+constexpr DrawState kPoint{kNoInputLayout,  Topology::PointList, VsPoint, kNoGeometryShader,
+                           PsPoint, DepthTest::Less,     false,   SamplerStage::Keep};
+constexpr DrawState kLine{kNoInputLayout,  Topology::LineList, VsLine, kNoGeometryShader,
+                          PsPoint, DepthTest::Less,    true,   SamplerStage::Keep};
+constexpr DrawState kParticle{kNoInputLayout,      Topology::PointList, VsParticle,  GsParticle,
+                              kPixelShaderByBlend, DepthTest::Less,     false,       SamplerStage::Pixel};
+
+constexpr DrawState modelState(DrawPreset preset, const GroupShaders& g) {
+    switch (preset) {
+        case DrawPreset::SelectedFaces:
+            return {g.triangleLayout, Topology::TriangleList,  g.triangleShader, g.flatShading ? GsShade0 : kNoGeometryShader,
+                    PsShade0,         DepthTest::LessEqual,    false,            SamplerStage::Pixel};
+        case DrawPreset::Hair:
+            return {g.overlayLayout, Topology::TriangleList, g.overlayShader,        GsParticleHair,
+                    PsPoint,         DepthTest::Default,     true,                   SamplerStage::Geometry};
+        case DrawPreset::ToolEdges:
+            return {g.overlayLayout, Topology::TriangleList, g.overlayShader, GsToolLine,
+                    PsPoint,         DepthTest::Less,        true,            SamplerStage::Keep};
+        case DrawPreset::ToolMarkers:
+            return {g.overlayLayout, Topology::PointList, g.overlayShader, GsToolPoint,
+                    PsPoint,         DepthTest::Less,     false,           SamplerStage::Keep};
+        default:
+            return {g.triangleLayout, Topology::TriangleList, g.triangleShader, g.flatShading ? GsShade0 : kNoGeometryShader,
+                    PsShade0,         DepthTest::Default,     false,            SamplerStage::Pixel};
+    }
+}
+
+constexpr size_t kModelPresetCount = 5;  // Triangles to ToolMarkers
+
+// Every model preset of every group, built at compile time.
+constexpr auto kModelStates = [] {
+    std::array<std::array<DrawState, kVertexGroupCount>, kModelPresetCount> states{};
+    for (size_t p = 0; p < kModelPresetCount; ++p)
+        for (size_t g = 0; g < kVertexGroupCount; ++g)
+            states[p][g] = modelState(static_cast<DrawPreset>(static_cast<size_t>(DrawPreset::Triangles) + p),
+                                      kGroupShaders[g]);
+    return states;
+}();
 
 }  // namespace
 
@@ -110,6 +173,49 @@ int createWireframeState() {
 }
 
 void releasePipeline() { pipeline() = Pipeline{}; }
+
+const DrawState& drawState(DrawPreset preset, VertexGroup group) {
+    switch (preset) {
+        case DrawPreset::Sprite: return kSprite;
+        case DrawPreset::Point: return kPoint;
+        case DrawPreset::Line: return kLine;
+        case DrawPreset::Particle: return kParticle;
+        default: break;
+    }
+    const size_t p = static_cast<size_t>(preset) - static_cast<size_t>(DrawPreset::Triangles);
+    const size_t g = static_cast<size_t>(group);
+    return kModelStates[p < kModelPresetCount ? p : 0][g < kVertexGroupCount ? g : 0];
+}
+
+void bindDrawState(gpu::Context& context, const DrawState& state) {
+    const Pipeline& objects = pipeline();
+    context.iaSetInputLayout(state.layout == kNoInputLayout ? nullptr : objects.layout(state.layout));
+    context.iaSetPrimitiveTopology(state.topology);
+    context.vsSetShader(objects.vs(state.vertexShader));
+    context.gsSetShader(state.geometryShader == kNoGeometryShader ? nullptr : objects.gs(state.geometryShader));
+    if (state.pixelShader != kPixelShaderByBlend) context.psSetShader(objects.ps(state.pixelShader));
+    switch (state.depth) {
+        case DepthTest::Default: context.omSetDepthStencilState(nullptr, 0); break;
+        case DepthTest::Less: context.omSetDepthStencilState(objects.depthStateLess.get(), 0); break;
+        case DepthTest::LessEqual: context.omSetDepthStencilState(objects.depthStateLessEqual.get(), 0); break;
+    }
+    context.rsSetState(state.wireframe ? objects.rasterWireframe.get() : nullptr);
+    switch (state.sampler) {
+        case SamplerStage::Keep: break;
+        case SamplerStage::Pixel: context.setSampler(gpu::ShaderStage::Pixel, 0, objects.samplerLinearWrap.get()); break;
+        case SamplerStage::Geometry:
+            context.setSampler(gpu::ShaderStage::Geometry, 0, objects.samplerLinearWrap.get());
+            break;
+    }
+}
+
+void setWorldMatrix(gpu::Context& context, const math::Matrix& world) {
+    gpu::Buffer* buffer = pipeline().cb(CbWorld);
+    if (!buffer) return;
+    const math::Matrix transposed = math::transpose(world);
+    context.updateSubresource(*buffer, &transposed, sizeof transposed);
+    context.setConstantBuffer(gpu::ShaderStage::Vertex, CbWorld, buffer);
+}
 
 bool bindBlendState(int mode, double factor, int highestMode) {
     gpu::Context* context = currentContext();

@@ -1,15 +1,17 @@
 // Every shader, input layout, constant buffer and state object the library
-// binds. InitDevice creates them once; drawing modules only select among them,
-// the blend state by the blend-mode numbers shared by sprites, particles,
-// points and lines: 0 off, 1 add, 2 destination minus source, 3 alpha, 4
-// constant factor, 5 constant factor with the pixel shader "PSddsalpha"
-// (sprites, particles).
+// binds. InitDevice creates them once; drawing modules only select among them:
+// a named draw state (shaders, input layout, topology, depth, rasterizer,
+// sampler) for each kind of draw, bound in one call, and the blend state by
+// the blend-mode numbers shared by sprites, particles, points and lines: 0 off,
+// 1 add, 2 destination minus source, 3 alpha, 4 constant factor, 5 constant
+// factor with the pixel shader "PSddsalpha" (sprites, particles).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <memory>
 
+#include "math/types.h"
 #include "platform/gpu/gpu.h"
 
 namespace korvel::device {
@@ -49,6 +51,11 @@ enum InputLayoutId : size_t {
     Layout1baph,
     InputLayoutCount
 };
+
+// The four model vertex formats, in the order of their input layouts: with
+// or without normals, each also skinned ("ba": joints and weights).
+enum class VertexGroup : uint8_t { Plain = 0, Normal = 1, PlainSkinned = 2, NormalSkinned = 3 };
+inline constexpr size_t kVertexGroupCount = 4;
 
 // Input slot each vertex format reads, so that all four formats stay bound.
 inline constexpr uint32_t kInputSlot0 = 0;
@@ -114,6 +121,57 @@ int createStates();
 
 // InitDevice step 12: the wireframe rasterizer state; 0 or -58.
 int createWireframeState();
+
+// What one kind of draw binds besides its buffers, textures and blend state,
+// named by the pipeline's ids. kNoInputLayout and kNoGeometryShader bind
+// none; kPixelShaderByBlend and SamplerStage::Keep leave what is bound (the
+// sprite and particle pixel shader follows the blend mode; points, lines and
+// the tool overlays sample nothing).
+inline constexpr InputLayoutId kNoInputLayout = InputLayoutCount;
+inline constexpr GeometryShaderId kNoGeometryShader = GeometryShaderCount;
+inline constexpr PixelShaderId kPixelShaderByBlend = PixelShaderCount;
+
+enum class DepthTest : uint8_t { Default, Less, LessEqual };
+enum class SamplerStage : uint8_t { Keep, Pixel, Geometry };
+
+struct DrawState {
+    InputLayoutId layout;
+    gpu::Topology topology;
+    VertexShaderId vertexShader;
+    GeometryShaderId geometryShader;
+    PixelShaderId pixelShader;
+    DepthTest depth;
+    bool wireframe;
+    SamplerStage sampler;  // the linear wrapping sampler, slot 0
+};
+
+enum class DrawPreset : uint8_t {
+    Sprite,         // screen and world sprites: a four-vertex strip from b3
+    Point,          // one screen point from b4
+    Line,           // one line from b5, wireframe rasterizer
+    Particle,       // one point per particle, expanded by the geometry shader
+    Triangles,      // model triangles (flat-shaded groups through "GSshade0")
+    SelectedFaces,  // model triangles again, less-or-equal depth
+    Hair,           // particle-hair faces, sampled in the geometry shader
+    ToolEdges,      // every triangle's edges as lines
+    ToolMarkers,    // one marker per vertex
+};
+
+// The draw state of a preset; the model presets follow the vertex group, the
+// others ignore it.
+const DrawState& drawState(DrawPreset preset, VertexGroup group = VertexGroup::Plain);
+
+// Binds a draw state in one call. The context drops every binding that does
+// not change, so binding a preset before each draw costs nothing when the
+// previous draw used it too.
+void bindDrawState(gpu::Context& context, const DrawState& state);
+inline void bindDrawState(gpu::Context& context, DrawPreset preset, VertexGroup group = VertexGroup::Plain) {
+    bindDrawState(context, drawState(preset, group));
+}
+
+// The world matrix in b2 (uploaded transposed, bound to the vertex stage):
+// the one setter for every kind of draw.
+void setWorldMatrix(gpu::Context& context, const math::Matrix& world);
 
 // Releases every pipeline object (CleanupDevice).
 void releasePipeline();

@@ -27,21 +27,14 @@ void clipPoint(const double p[3], const math::Matrix& view, const math::Matrix& 
 
 // Binds the shaders and states shared by points and lines and uploads the
 // constants into their register; false without a device.
-bool bindColorPrimitive(device::ConstantBufferRegister reg, const void* constants, size_t bytes,
-                        device::VertexShaderId shader, gpu::Topology topology, gpu::RasterizerState* raster) {
+bool bindColorPrimitive(device::DrawPreset preset, device::ConstantBufferRegister reg, const void* constants,
+                        size_t bytes) {
     gpu::Context* context = device::currentContext();
-    const device::Pipeline& objects = device::pipeline();
-    gpu::Buffer* buffer = objects.cb(reg);
+    gpu::Buffer* buffer = device::pipeline().cb(reg);
     if (!context || !buffer) return false;
     context->updateSubresource(*buffer, constants, bytes);
-    context->iaSetInputLayout(nullptr);
-    context->iaSetPrimitiveTopology(topology);
-    context->vsSetShader(objects.vs(shader));
+    device::bindDrawState(*context, preset);
     context->setConstantBuffer(ShaderStage::Vertex, reg, buffer);
-    context->gsSetShader(nullptr);
-    context->psSetShader(objects.ps(device::PsPoint));
-    context->omSetDepthStencilState(objects.depthStateLess.get(), 0);
-    context->rsSetState(raster);
     return true;
 }
 
@@ -84,20 +77,13 @@ LineConstants line3dConstants(const double p0[3], const ColorEnd& color0, const 
 }
 
 void renderPoint(const PointConstants& constants, int blendmode, double opacity) {
-    if (!bindColorPrimitive(device::CbPoint, &constants, sizeof constants, device::VsPoint, gpu::Topology::PointList,
-                            nullptr)) {
-        return;
-    }
+    if (!bindColorPrimitive(device::DrawPreset::Point, device::CbPoint, &constants, sizeof constants)) return;
     device::bindBlendState(blendmode, opacity, 4);
     device::currentContext()->draw(1, 0);
 }
 
 void renderLine(const LineConstants& constants, int blendmode) {
-    gpu::RasterizerState* wireframe = device::pipeline().rasterWireframe.get();
-    if (!bindColorPrimitive(device::CbLine, &constants, sizeof constants, device::VsLine, gpu::Topology::LineList,
-                            wireframe)) {
-        return;
-    }
+    if (!bindColorPrimitive(device::DrawPreset::Line, device::CbLine, &constants, sizeof constants)) return;
     device::bindBlendState(blendmode, 0.0, 3);
     device::currentContext()->draw(2, 0);
 }

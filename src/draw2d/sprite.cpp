@@ -66,7 +66,6 @@ SpriteConstants worldSpriteConstants(const double X[4], const double Y[4], const
 
 namespace {
 
-using device::Pipeline;
 using gpu::ShaderStage;
 
 // Uploads the corners into b3; false when there is no b3 to draw with.
@@ -80,18 +79,9 @@ bool uploadCorners(gpu::Context& context, const SpriteConstants& constants) {
 // Binds the sprite pipeline with the texture and blend mode and draws the
 // four-vertex strip.
 void drawQuad(gpu::Context& context, gpu::ShaderResourceView* view, int blendmode, double factor) {
-    const Pipeline& objects = device::pipeline();
-    gpu::Buffer* corners = objects.cb(device::CbSprite);
-
-    context.iaSetInputLayout(nullptr);
-    context.iaSetPrimitiveTopology(gpu::Topology::TriangleStrip);
-    context.vsSetShader(objects.vs(device::VsSprite));
-    context.setConstantBuffer(ShaderStage::Vertex, device::CbSprite, corners);
-    context.gsSetShader(nullptr);
-    context.rsSetState(nullptr);
+    device::bindDrawState(context, device::DrawPreset::Sprite);
+    context.setConstantBuffer(ShaderStage::Vertex, device::CbSprite, device::pipeline().cb(device::CbSprite));
     context.setShaderResource(ShaderStage::Pixel, 0, view);
-    context.setSampler(ShaderStage::Pixel, 0, objects.samplerLinearWrap.get());
-    context.omSetDepthStencilState(objects.depthStateLess.get(), 0);
     device::bindSpriteBlendMode(blendmode, factor);
     context.draw(4, 0);
 }
@@ -121,12 +111,7 @@ void renderSprite3d(int texno, int blendmode, double factor, const double X[4], 
 }
 
 void resetWorldTransform() {
-    gpu::Context* context = device::currentContext();
-    gpu::Buffer* world = device::pipeline().cb(device::CbWorld);
-    if (!context || !world) return;
-    static const math::Matrix kIdentity = math::identity();
-    context->updateSubresource(*world, &kIdentity, sizeof kIdentity);
-    context->setConstantBuffer(ShaderStage::Vertex, device::CbWorld, world);
+    if (gpu::Context* context = device::currentContext()) device::setWorldMatrix(*context, math::identity());
 }
 
 }  // namespace korvel::draw2d

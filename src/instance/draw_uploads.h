@@ -93,30 +93,8 @@ MaterialConstants vertexMarkerConstants(const SceneValues& scene, bool selected,
 HairConstants hairConstants(const model::ParticlehairFace& hair, const model::Obj3dMaterial& material,
                             const math::Matrix& hairRotation);
 
-// The shaders of each layout group.
-struct GroupShaders {
-    device::VertexShaderId triangleShader;  // "VSshade0", "VSshade1", ...
-    device::InputLayoutId triangleLayout;
-    device::VertexShaderId overlayShader;   // the "ph" variant: hair and tool overlays
-    device::InputLayoutId overlayLayout;
-    bool flatShading;                       // groups without normals add "GSshade0"
-};
-
-GroupShaders groupShaders(model::LayoutGroup group);
-
 // Whether the pipeline objects model drawing binds exist (a device is up).
 bool pipelineReady(const device::Pipeline& objects);
-
-// Triangle list, pixel sampler 0, default depth and rasterizer states, the
-// group's index buffer (32-bit, offset 0), layout and shaders, "PSshade0".
-void bindTrianglePipeline(gpu::Context& context, const device::Pipeline& objects, model::LayoutGroup group,
-                          gpu::Buffer* indexBuffer);
-
-// The group's "ph" vertex shader with its input layout.
-void bindOverlayVertexShader(gpu::Context& context, const device::Pipeline& objects, model::LayoutGroup group);
-
-// Uploads the transpose of m to b2 and binds b2 to the vertex stage.
-void uploadWorld(gpu::Context& context, const device::Pipeline& objects, const math::Matrix& m);
 
 // A material's texture on resource slot 0 of `stage`: the texture-number
 // resolution of sprites; -1 (and any number outside -1 to 101) binds nothing.

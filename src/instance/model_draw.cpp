@@ -96,7 +96,7 @@ std::optional<ModelDraw> ModelDraw::of(int image) {
 
 bool ModelDraw::applyPose(const PoseRequest& pose) {
     if (!uploadPose(context, objects, *model.model, model.group, pose)) return false;
-    if (image.partmode != 1) uploadWorld(context, objects, world);
+    if (image.partmode != 1) device::setWorldMatrix(context, world);
     return true;
 }
 
@@ -120,14 +120,14 @@ bool ModelDraw::culled() const {
 void ModelDraw::drawHairAndTriangles(int pass) {
     // Hair placed by part matrices leaves the last one in b2; the triangles
     // of a partmode other than 1 are placed by the world matrix again.
-    if (drawHair() && image.partmode != 1) uploadWorld(context, objects, world);
+    if (drawHair() && image.partmode != 1) device::setWorldMatrix(context, world);
     drawTriangles(pass);
 }
 
 bool ModelDraw::place(int part) {
     if (image.partmode != 1) return true;
     if (image.part(part) == nullptr) return false;
-    if (part != placedPart_) uploadWorld(context, objects, partMatrix(*image.part(part), world));
+    if (part != placedPart_) device::setWorldMatrix(context, partMatrix(*image.part(part), world));
     placedPart_ = part;
     return true;
 }
@@ -148,14 +148,8 @@ bool ModelDraw::drawHair() {
     if (m.particlehairface.size() < static_cast<size_t>(faces)) return false;
 
     gpu::Context& c = context;
-    c.iaSetPrimitiveTopology(gpu::Topology::TriangleList);
+    device::bindDrawState(c, device::DrawPreset::Hair, model.group);
     c.iaSetIndexBuffer(indices, gpu::Format::R32_UInt, 0);
-    c.setSampler(ShaderStage::Geometry, 0, objects.samplerLinearWrap.get());
-    c.gsSetShader(objects.gs(device::GsParticleHair));
-    c.omSetDepthStencilState(nullptr, 0);
-    c.rsSetState(objects.rasterWireframe.get());
-    c.psSetShader(objects.ps(device::PsPoint));
-    bindOverlayVertexShader(c, objects, model.group);
 
     bool placedParts = false;
     for (int i = 0; i < faces; ++i) {
@@ -164,7 +158,7 @@ bool ModelDraw::drawHair() {
         const double* alpha = drawAlpha(image, face->face->partno);
         if (alpha == nullptr) continue;
         if (image.partmode != 0) {
-            uploadWorld(c, objects, partMatrix(*image.part(face->face->partno), world));
+            device::setWorldMatrix(c, partMatrix(*image.part(face->face->partno), world));
             placedParts = true;
         }
         const model::Obj3dMaterial& material = *face->material;
@@ -186,10 +180,11 @@ void ModelDraw::drawTriangles(int pass) {
     gpu::Context& c = context;
     const model::Obj3dModel& m = *model.model;
     const model::Obj3dHeader& h = model.head();
-    bindTrianglePipeline(c, objects, model.group, model.indexBuffer);
+    device::bindDrawState(c, device::DrawPreset::Triangles, model.group);
+    c.iaSetIndexBuffer(model.indexBuffer, gpu::Format::R32_UInt, 0);
     c.setConstantBuffer(ShaderStage::Pixel, device::CbMaterial, objects.cb(device::CbMaterial));
     for (int p = 0; p < model.numpart; ++p) {
-        if (image.partmode == 1) uploadWorld(c, objects, partMatrix(*image.part(p), world));
+        if (image.partmode == 1) device::setWorldMatrix(c, partMatrix(*image.part(p), world));
         const double alpha = *drawAlpha(image, p);
         for (int k = 0; k < model.nummaterial; ++k) {
             const model::Obj3dMaterial& material = m.material[static_cast<size_t>(k)];

@@ -54,14 +54,9 @@ constexpr float kZero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 void drawEdges(ModelDraw& o) {
     gpu::Context& c = o.context;
     const model::Obj3dHeader& h = o.model.head();
-    bindOverlayVertexShader(c, o.objects, o.model.group);
-    c.iaSetPrimitiveTopology(gpu::Topology::TriangleList);
+    device::bindDrawState(c, device::DrawPreset::ToolEdges, o.model.group);
     c.iaSetIndexBuffer(o.model.indexBuffer, gpu::Format::R32_UInt, 0);
-    c.gsSetShader(o.objects.gs(device::GsToolLine));
     c.omSetBlendState(nullptr, kHalf, kSampleMask);
-    c.psSetShader(o.objects.ps(device::PsPoint));
-    c.omSetDepthStencilState(o.objects.depthStateLess.get(), 0);
-    c.rsSetState(o.objects.rasterWireframe.get());
     for (int p = 0; p < o.model.numpart; ++p) {
         if (!opaqueForOverlay(*drawAlpha(o.image, p)) || !o.place(p)) continue;
         for (int k = 0; k < o.model.nummaterial; ++k) {
@@ -81,10 +76,9 @@ void drawSelectedFaces(ModelDraw& o) {
     gpu::Context& c = o.context;
     const model::Obj3dModel& m = *o.model.model;
     const model::Obj3dHeader& h = o.model.head();
-    bindTrianglePipeline(c, o.objects, o.model.group, o.model.indexBuffer);
+    device::bindDrawState(c, device::DrawPreset::SelectedFaces, o.model.group);
+    c.iaSetIndexBuffer(o.model.indexBuffer, gpu::Format::R32_UInt, 0);
     o.uploadMaterial(selectedFaceConstants(o.scene), ShaderStage::Pixel);
-    c.omSetDepthStencilState(o.objects.depthStateLessEqual.get(), 0);
-    c.rsSetState(nullptr);
     c.omSetBlendState(o.objects.blendFactor.get(), kHalf, kSampleMask);
     for (int f = 0; f < o.model.numface; ++f) {
         if (selected[static_cast<size_t>(f)] != 1) continue;
@@ -104,12 +98,7 @@ void drawVertexMarkers(ModelDraw& o) {
     gpu::Context& c = o.context;
     const model::Obj3dModel& m = *o.model.model;
     const int basevertex = o.model.head().basevertex;
-    c.iaSetPrimitiveTopology(gpu::Topology::PointList);
-    c.gsSetShader(o.objects.gs(device::GsToolPoint));
-    c.omSetDepthStencilState(o.objects.depthStateLess.get(), 0);
-    c.rsSetState(nullptr);
-    c.psSetShader(o.objects.ps(device::PsPoint));
-    bindOverlayVertexShader(c, o.objects, o.model.group);
+    device::bindDrawState(c, device::DrawPreset::ToolMarkers, o.model.group);
     c.omSetBlendState(nullptr, kZero, kSampleMask);
     const device::ScreenSize& screen = device::screenSize();
     int uploaded = -1;  // selection flag b7 holds, -1 none yet

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "device/pipeline.h"
 #include "model/records.h"
 #include "model/store.h"
 #include "platform/gpu/gpu.h"
@@ -16,8 +17,7 @@ namespace korvel::model {
 
 // The four layout groups that models fall into by normalmode and skinmode,
 // each with its own GPU vertex format and vertex-buffer input slot.
-
-enum class LayoutGroup : uint8_t { Plain = 0, Normal = 1, PlainSkinned = 2, NormalSkinned = 3 };
+using LayoutGroup = device::VertexGroup;
 
 // The GPU vertex of each group, field by field as the input layouts read
 // it: 4-byte fields, no padding, the skin fields interleaved (joint, weight,

@@ -18,16 +18,10 @@ bool bindParticlePipeline(gpu::Context& context, int texno, int blendmode, doubl
     gpu::Buffer* constants = objects.cb(device::CbParticle);
     if (!constants) return false;
     draw2d::resetWorldTransform();
-    context.iaSetInputLayout(nullptr);
-    context.iaSetPrimitiveTopology(gpu::Topology::PointList);
-    context.vsSetShader(objects.vs(device::VsParticle));
+    device::bindDrawState(context, device::DrawPreset::Particle);
     context.setConstantBuffer(ShaderStage::Vertex, device::CbParticle, constants);
     context.setConstantBuffer(ShaderStage::Geometry, device::CbParticle, constants);
-    context.gsSetShader(objects.gs(device::GsParticle));
     context.setShaderResource(ShaderStage::Pixel, 0, draw2d::textureTable().view(texno));
-    context.setSampler(ShaderStage::Pixel, 0, objects.samplerLinearWrap.get());
-    context.omSetDepthStencilState(objects.depthStateLess.get(), 0);
-    context.rsSetState(nullptr);
     device::bindSpriteBlendMode(blendmode, factor);
     return true;
 }
