@@ -1,9 +1,12 @@
-// InitDevice and CleanupDevice: the two exports that span every module. Each
-// module contributes its own steps; this file only puts them in order. A
-// module that adds a step puts its call at the numbered place below.
+// InitDevice and CleanupDevice: the two exports that span every module, and
+// the library's state, declared here in one place by lifetime. Each module
+// contributes its own InitDevice steps; this file puts them in order (a
+// module that adds a step puts its call at the numbered place below).
+// CleanupDevice is the destruction of what a device owns.
 #include <cstdlib>
 #include <ctime>
 #include <exception>
+#include <optional>
 
 #include "Korvelv0.h"
 #include "device/camera.h"
@@ -14,42 +17,85 @@
 #include "draw2d/texture_table.h"
 #include "input/keyboard.h"
 #include "instance/image3d.h"
+#include "instance/tool_draw.h"
 #include "model/model_buffers.h"
 #include "model/store.h"
 #include "particle/particles.h"
+#include "platform/module_state.h"
 
 using namespace korvel;
 
 namespace {
 
-// Releases everything InitDevice and the modules built, in one pass; copes
-// with a partly built state and with nothing built at all.
+template <class... State>
+void install(State&... states) {
+    (installModuleState(&states), ...);
+}
+
+template <class... State>
+void withdraw(State&...) {
+    (installModuleState<State>(nullptr), ...);
+}
+
+// What outlives CleanupDevice: the screen size, camera and lighting, the
+// render-target settings, the size each texture slot last held, the keyboard
+// counters, the particle-hair rotation and the tool's selection. Made when
+// the library is loaded and kept until it is unloaded.
+struct LastingState {
+    device::ScreenSize screen;
+    device::CameraState camera;
+    device::SceneLighting lighting;
+    device::RenderTargetSettings renderTarget;
+    draw2d::TextureSizes textureSizes;
+    input::Keyboard keyboard;
+    instance::HairRotation hairRotation;
+    instance::ToolSelection toolSelection;
+
+    LastingState() { install(screen, camera, lighting, renderTarget, textureSizes, keyboard, hairRotation, toolSelection); }
+    ~LastingState() { withdraw(screen, camera, lighting, renderTarget, textureSizes, keyboard, hairRotation, toolSelection); }
+    LastingState(const LastingState&) = delete;
+    LastingState& operator=(const LastingState&) = delete;
+};
+
+// Everything a device owns, declared in the order InitDevice makes it, so
+// that destruction releases it in reverse: each object while its device
+// still exists, the device last. CleanupDevice destroys it and makes an
+// empty one, which is also what calls without a device find.
+struct DeviceOwned {
+    device::DeviceState device;
+    device::Pipeline pipeline;
+    draw2d::TextSurface textSurface;
+    input::KeyboardConnection keyboard;
+    device::OffscreenTargets offscreenTargets;
+    draw2d::TextureTable textures;
+    draw2d::FontTable fonts;
+    particle::ParticleTable particles;
+    model::ModelBuffers modelBuffers;
+    model::ModelTable models;
+    instance::Image3dTable instances;
+
+    DeviceOwned() {
+        install(device, pipeline, textSurface, keyboard, offscreenTargets, textures, fonts, particles, modelBuffers,
+                models, instances);
+    }
+    ~DeviceOwned() {
+        // No binding outlives its object.
+        if (gpu::Context* context = device.bundle.context.get()) context->clearState();
+        withdraw(device, pipeline, textSurface, keyboard, offscreenTargets, textures, fonts, particles, modelBuffers,
+                 models, instances);
+    }
+    DeviceOwned(const DeviceOwned&) = delete;
+    DeviceOwned& operator=(const DeviceOwned&) = delete;
+};
+
+LastingState lasting;
+std::optional<DeviceOwned> owned{std::in_place};
+
+// Releases everything a device owns, in one pass; copes with a partly built
+// state and with nothing built at all.
 void releaseAll() {
-    // 1. Unbind everything, so that no binding outlives its object.
-    device::clearContextState();
-    // 2. The texture table.
-    draw2d::textureTable().releaseAll();
-    // 3. GPU objects of every module, then the device itself (last: the
-    //    backend's objects need their device while they are released).
-    device::releasePipeline();
-    // 3a. The shared model vertex and index buffers (model module).
-    model::releaseModelBuffers();
-    device::releaseOffscreenTarget();
-    // 3b. The text texture and its view (text module).
-    draw2d::textSurface().releaseTexture();
-    device::releaseDevice();
-    // 4. The text surface's bitmap (text module).
-    draw2d::textSurface().releaseBitmap();
-    // 5. The fonts (text module).
-    draw2d::fontTable().releaseAll();
-    // 6. The particle groups (particle module), and the X server connection
-    //    the keyboard reads from (input module; the counters stay).
-    particle::particleTable().releaseAll();
-    input::releaseKeyboard();
-    // 7. The models, releasing their textures (model module).
-    model::releaseAllModels();
-    // 8. The model instances (instance module).
-    instance::clearAllImage3d();
+    owned.reset();
+    owned.emplace();
 }
 
 int initDevice(void* window) {

@@ -9,14 +9,12 @@
 #include "math/matrix.h"
 #include "math/quaternion.h"
 #include "math/vector.h"
+#include "platform/module_state.h"
 
 namespace korvel::device {
 namespace {
 
-ScreenSize& screenStorage() {
-    static ScreenSize size;
-    return size;
-}
+ScreenSize& screenStorage() { return moduleState<ScreenSize>(); }
 
 }  // namespace
 
@@ -100,10 +98,7 @@ math::Quaternion frustumOrientation(const math::Matrix& view, math::Float3 eye, 
 
 namespace {
 
-CameraState& cameraStorage() {
-    static CameraState camera;
-    return camera;
-}
+CameraState& cameraStorage() { return moduleState<CameraState>(); }
 
 static_assert(sizeof(math::Matrix) == kConstantBufferBytes[CbView] &&
               sizeof(math::Matrix) == kConstantBufferBytes[CbProjection]);
@@ -157,10 +152,7 @@ void installDefaultProjection() {
 
 namespace {
 
-SceneLighting& lightingStorage() {
-    static SceneLighting values;
-    return values;
-}
+SceneLighting& lightingStorage() { return moduleState<SceneLighting>(); }
 
 }  // namespace
 

@@ -4,13 +4,11 @@
 
 #include "device/camera.h"
 #include "platform/gpu/backend.h"
+#include "platform/module_state.h"
 
 namespace korvel::device {
 
-DeviceState& deviceState() {
-    static DeviceState state;
-    return state;
-}
+DeviceState& deviceState() { return moduleState<DeviceState>(); }
 
 gpu::Device* currentDevice() { return deviceState().bundle.device.get(); }
 
@@ -71,17 +69,6 @@ bool deviceExists() { return deviceState().bundle.device != nullptr; }
 
 void clearContextState() {
     if (gpu::Context* context = deviceState().bundle.context.get()) context->clearState();
-}
-
-void releaseDevice() {
-    DeviceState& state = deviceState();
-    state.depthStencilView.reset();
-    state.depthBuffer.reset();
-    state.backBufferRTV.reset();
-    state.bundle.swapChain.reset();
-    state.bundle.context.reset();
-    state.bundle.device.reset();
-    state.featureLevel = 0;
 }
 
 void present() {

@@ -11,6 +11,8 @@
 
 namespace korvel::device {
 
+// Declared so that destruction releases the views before what they view and
+// the device last.
 struct DeviceState {
     gpu::DeviceBundle bundle;  // device, immediate context, swap chain
     std::unique_ptr<gpu::RenderTargetView> backBufferRTV;
@@ -20,7 +22,7 @@ struct DeviceState {
     uint32_t featureLevel = 0;
 };
 
-// The one library-wide device state.
+// The one library-wide device state (a device-owned module state).
 DeviceState& deviceState();
 
 // The device that InitDevice brought up, for every module that draws or
@@ -33,7 +35,7 @@ gpu::Context* currentContext();
 // driver first, then software), the back-buffer view, the depth buffer and its
 // view, and the screen viewport (bound). Returns 0, or -1 no driver produced a
 // device, -2 no back buffer, -3 back-buffer view, -4 depth buffer, -5 depth
-// view. What was built before a failure stays for releaseDevice.
+// view. What was built before a failure stays until CleanupDevice.
 int createDeviceAndScreenTargets(void* window);
 
 // Step 9: the back buffer and the depth view become the output.
@@ -47,11 +49,6 @@ bool deviceExists();
 
 // First step of CleanupDevice: unbind everything from the context, if any.
 void clearContextState();
-
-// Last step of CleanupDevice: the screen's depth buffer and views, the swap
-// chain, the context and the device. Every other module releases its GPU
-// objects before this.
-void releaseDevice();
 
 void present();
 

@@ -5,6 +5,7 @@
 
 #include "device/lifecycle.h"
 #include "math/matrix.h"
+#include "platform/module_state.h"
 
 namespace korvel::device {
 namespace {
@@ -104,10 +105,7 @@ constexpr auto kModelStates = [] {
 
 }  // namespace
 
-Pipeline& pipeline() {
-    static Pipeline objects;
-    return objects;
-}
+Pipeline& pipeline() { return moduleState<Pipeline>(); }
 
 int createStates() {
     gpu::Device* device = currentDevice();
@@ -171,8 +169,6 @@ int createWireframeState() {
     pipeline().rasterWireframe = device->createRasterizerState(desc);
     return pipeline().rasterWireframe ? 0 : -58;
 }
-
-void releasePipeline() { pipeline() = Pipeline{}; }
 
 const DrawState& drawState(DrawPreset preset, VertexGroup group) {
     switch (preset) {

@@ -107,7 +107,8 @@ struct Pipeline {
     gpu::Buffer* cb(ConstantBufferRegister reg) const { return constantBuffers[reg].get(); }
 };
 
-// The library-wide pipeline objects (empty while no device exists).
+// The library-wide pipeline objects (a device-owned module state, empty
+// while no device exists).
 Pipeline& pipeline();
 
 // InitDevice step 6: compile the 21 entry points of the effect file
@@ -172,9 +173,6 @@ inline void bindDrawState(gpu::Context& context, DrawPreset preset, VertexGroup 
 // The world matrix in b2 (uploaded transposed, bound to the vertex stage):
 // the one setter for every kind of draw.
 void setWorldMatrix(gpu::Context& context, const math::Matrix& world);
-
-// Releases every pipeline object (CleanupDevice).
-void releasePipeline();
 
 // Binds the blend state of mode 0 to highestMode (factor feeds modes 4 and
 // 5). A mode outside that range binds nothing, so the previous draw's blend

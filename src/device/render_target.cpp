@@ -4,59 +4,33 @@
 #include <vector>
 
 #include "device/lifecycle.h"
+#include "platform/module_state.h"
 #include "platform/image/image.h"
 
 namespace korvel::device {
 namespace {
 
-struct OffscreenTarget {
-    std::unique_ptr<gpu::Texture2D> texture;
-    std::unique_ptr<gpu::RenderTargetView> renderTargetView;
-    std::unique_ptr<gpu::ShaderResourceView> textureView;
-    std::unique_ptr<gpu::Texture2D> depthBuffer;
-    std::unique_ptr<gpu::DepthStencilView> depthView;
-    gpu::Viewport viewport;
-};
-
-struct RenderTargetState {
-    uint32_t width = 512;
-    uint32_t height = 512;
-    int mode = 0;
-    OffscreenTarget current;
-    std::vector<OffscreenTarget> earlier;  // from repeated creation calls
-};
-
-// Views go before the textures they refer to.
-void release(OffscreenTarget& target) {
-    target.depthView.reset();
-    target.depthBuffer.reset();
-    target.textureView.reset();
-    target.renderTargetView.reset();
-    target.texture.reset();
-}
-
-RenderTargetState& rt() {
-    static RenderTargetState state;
-    return state;
-}
+RenderTargetSettings& settings() { return moduleState<RenderTargetSettings>(); }
+OffscreenTarget& current() { return moduleState<OffscreenTargets>().current; }
 
 }  // namespace
 
-uint32_t rtWidth() { return rt().width; }
-uint32_t rtHeight() { return rt().height; }
-int renderTargetMode() { return rt().mode; }
-gpu::ShaderResourceView* offscreenTextureView() { return rt().current.textureView.get(); }
-gpu::RenderTargetView* offscreenRenderTargetView() { return rt().current.renderTargetView.get(); }
-gpu::DepthStencilView* offscreenDepthView() { return rt().current.depthView.get(); }
+uint32_t rtWidth() { return settings().width; }
+uint32_t rtHeight() { return settings().height; }
+int renderTargetMode() { return settings().mode; }
+gpu::ShaderResourceView* offscreenTextureView() { return current().textureView.get(); }
+gpu::RenderTargetView* offscreenRenderTargetView() { return current().renderTargetView.get(); }
+gpu::DepthStencilView* offscreenDepthView() { return current().depthView.get(); }
 
 int createOffscreenTarget(int width, int height) {
     gpu::Device* device = currentDevice();
     if (!device) return -1;
-    RenderTargetState& state = rt();
+    RenderTargetSettings& state = settings();
     state.width = static_cast<uint32_t>(width);
     state.height = static_cast<uint32_t>(height);
-    if (state.current.texture || state.current.depthBuffer) state.earlier.push_back(std::move(state.current));
-    OffscreenTarget& target = state.current;
+    OffscreenTargets& targets = moduleState<OffscreenTargets>();
+    if (targets.current.texture || targets.current.depthBuffer) targets.earlier.push_back(std::move(targets.current));
+    OffscreenTarget& target = targets.current;
 
     // A size of zero or less, or beyond what the device can make, makes no
     // texture; refused before anything is allocated.
@@ -94,25 +68,18 @@ int createOffscreenTarget(int width, int height) {
 void selectRenderTarget(int target) {
     gpu::Context* context = currentContext();
     if (!context) return;
-    RenderTargetState& state = rt();
-    state.mode = target;
+    settings().mode = target;
     if (target == kRenderTargetTextureNumber) {
         // Selecting a target that was never made leaves the bindings alone.
-        if (!state.current.renderTargetView || !state.current.depthView) return;
-        context->rsSetViewport(state.current.viewport);
-        context->omSetRenderTargets(state.current.renderTargetView.get(), state.current.depthView.get());
+        const OffscreenTarget& made = current();
+        if (!made.renderTargetView || !made.depthView) return;
+        context->rsSetViewport(made.viewport);
+        context->omSetRenderTargets(made.renderTargetView.get(), made.depthView.get());
     } else {
         const DeviceState& screen = deviceState();
         context->rsSetViewport(screen.screenViewport);
         context->omSetRenderTargets(screen.backBufferRTV.get(), screen.depthStencilView.get());
     }
-}
-
-void releaseOffscreenTarget() {
-    RenderTargetState& state = rt();
-    release(state.current);
-    for (OffscreenTarget& target : state.earlier) release(target);
-    state.earlier.clear();
 }
 
 void clearColorAndDepth(int red, int green, int blue, double depth) {

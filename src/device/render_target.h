@@ -5,13 +5,40 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gpu/gpu.h"
 
 namespace korvel::device {
 
 inline constexpr int kRenderTargetTextureNumber = 101;
+
+// What the render-target calls set; kept across CleanupDevice.
+struct RenderTargetSettings {
+    uint32_t width = 512;
+    uint32_t height = 512;
+    int mode = 0;
+};
+
+// One off-screen target, declared so that destruction releases the views
+// before the textures they refer to.
+struct OffscreenTarget {
+    std::unique_ptr<gpu::Texture2D> texture;
+    std::unique_ptr<gpu::RenderTargetView> renderTargetView;
+    std::unique_ptr<gpu::ShaderResourceView> textureView;
+    std::unique_ptr<gpu::Texture2D> depthBuffer;
+    std::unique_ptr<gpu::DepthStencilView> depthView;
+    gpu::Viewport viewport;
+};
+
+// The device's off-screen targets: the current one and those of earlier
+// creation calls (device-owned).
+struct OffscreenTargets {
+    OffscreenTarget current;
+    std::vector<OffscreenTarget> earlier;
+};
 
 // RTWidth x RTHeight: 512 x 512 until CreateTextureforRTandSRV sets them.
 uint32_t rtWidth();
@@ -36,10 +63,6 @@ int createOffscreenTarget(int width, int height);
 // 101 binds the off-screen viewport and views; any other value the screen's.
 // Without a device it does nothing (the mode stays).
 void selectRenderTarget(int target);
-
-// CleanupDevice: releases the target's objects (current and earlier ones).
-// RTWidth, RTHeight and the mode keep their values.
-void releaseOffscreenTarget();
 
 // A red value above 0 clears the colour of the current target (screen when
 // RenderTargetMode is 0, the off-screen target otherwise) to (r, g, b) / 255

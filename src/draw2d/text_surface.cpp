@@ -4,6 +4,7 @@
 #include <new>
 
 #include "device/lifecycle.h"
+#include "platform/module_state.h"
 
 namespace korvel::draw2d {
 
@@ -25,14 +26,7 @@ void FontTable::release(int slot) {
     if (slot >= 0 && slot < kSlotCount) slots_[static_cast<size_t>(slot)].reset();
 }
 
-void FontTable::releaseAll() {
-    for (auto& slot : slots_) slot.reset();
-}
-
-FontTable& fontTable() {
-    static FontTable table;
-    return table;
-}
+FontTable& fontTable() { return moduleState<FontTable>(); }
 
 uint8_t opacityByte(double alpha) {
     const double scaled = std::trunc(alpha * 255.0);
@@ -92,14 +86,6 @@ int TextSurface::create(gpu::Device& device) {
     return 0;
 }
 
-void TextSurface::releaseTexture() {
-    view_.reset();
-    texture_.reset();
-    texels_.reset();
-}
-
-void TextSurface::releaseBitmap() { bitmap_.reset(); }
-
 void TextSurface::write(const TextWrite& r) {
     platform::text::Font* font = fontTable().font(r.font);
     if (!bitmap_ || !texels_ || !font || !insideSurface(r)) return;
@@ -131,9 +117,6 @@ void TextSurface::write(const TextWrite& r) {
                            static_cast<uint32_t>(kTextTexelRowBytes));
 }
 
-TextSurface& textSurface() {
-    static TextSurface surface;
-    return surface;
-}
+TextSurface& textSurface() { return moduleState<TextSurface>(); }
 
 }  // namespace korvel::draw2d

@@ -32,13 +32,12 @@ public:
 
     // Frees a slot; numbers outside 0 to 4 are ignored.
     void release(int slot);
-    void releaseAll();
 
 private:
     std::array<std::unique_ptr<platform::text::Font>, kSlotCount> slots_;
 };
 
-// The library-wide table.
+// The library-wide table (device-owned).
 FontTable& fontTable();
 
 // How text-bitmap pixels become text-texture texels.
@@ -71,8 +70,6 @@ public:
     // (failure -36), its view (-37), then the black bitmap. Returns 0 on
     // success.
     int create(gpu::Device& device);
-    void releaseTexture();  // the texture, its view and its copy
-    void releaseBitmap();
 
     // Draws the text into the bitmap, copies the rectangle's pixels to the
     // texture's copy and uploads that rectangle alone; the rest of the
@@ -93,7 +90,7 @@ private:
     std::u32string text_;  // working copy reused by every write
 };
 
-// The library-wide text surface.
+// The library-wide text surface (device-owned).
 TextSurface& textSurface();
 
 }  // namespace korvel::draw2d

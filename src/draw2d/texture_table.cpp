@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "device/lifecycle.h"
+#include "platform/module_state.h"
 #include "device/render_target.h"
 #include "draw2d/text_surface.h"
 #include "platform/image/image.h"
@@ -41,8 +42,9 @@ int TextureTable::read(const std::string& utf8Path) {
     if (!view) return -1;
 
     Slot& slot = slots_[free];
-    slot.width = texture->desc().width;
-    slot.height = texture->desc().height;
+    TextureSizes& sizes = moduleState<TextureSizes>();
+    sizes.width[free] = texture->desc().width;
+    sizes.height[free] = texture->desc().height;
     slot.texture = std::move(texture);
     slot.view = std::move(view);
     return free;
@@ -54,20 +56,13 @@ void TextureTable::release(int slot) {
     slots_[slot].texture.reset();
 }
 
-void TextureTable::releaseAll() {
-    for (int i = 0; i < kSlotCount; ++i) release(i);
-}
-
 gpu::ShaderResourceView* TextureTable::view(int slot) const { return inRange(slot) ? slots_[slot].view.get() : nullptr; }
 
-uint32_t TextureTable::width(int slot) const { return inRange(slot) ? slots_[slot].width : 0; }
+uint32_t TextureTable::width(int slot) const { return inRange(slot) ? moduleState<TextureSizes>().width[slot] : 0; }
 
-uint32_t TextureTable::height(int slot) const { return inRange(slot) ? slots_[slot].height : 0; }
+uint32_t TextureTable::height(int slot) const { return inRange(slot) ? moduleState<TextureSizes>().height[slot] : 0; }
 
-TextureTable& textureTable() {
-    static TextureTable table;
-    return table;
-}
+TextureTable& textureTable() { return moduleState<TextureTable>(); }
 
 bool resolveTexture(int texno, TextureBinding& out) {
     if (texno >= 0 && texno < TextureTable::kSlotCount) {

@@ -25,11 +25,9 @@ public:
     // Frees a slot; numbers outside 0 to 99 and free slots are ignored.
     void release(int slot);
 
-    // Frees all 100 slots (CleanupDevice).
-    void releaseAll();
-
     // The slot's view (null when free or out of range) and the pixel size of
-    // the texture it holds or last held (0 x 0 if never loaded).
+    // the texture it holds or last held (0 x 0 if never loaded), also across
+    // CleanupDevice (see TextureSizes).
     gpu::ShaderResourceView* view(int slot) const;
     uint32_t width(int slot) const;
     uint32_t height(int slot) const;
@@ -37,16 +35,21 @@ public:
 private:
     struct Slot {
         std::unique_ptr<gpu::Texture2D> texture;
-        std::unique_ptr<gpu::ShaderResourceView> view;
-        uint32_t width = 0;   // kept after release
-        uint32_t height = 0;  // kept after release
+        std::unique_ptr<gpu::ShaderResourceView> view;  // released before its texture
     };
     static bool inRange(int slot) { return slot >= 0 && slot < kSlotCount; }
 
     std::array<Slot, kSlotCount> slots_;
 };
 
-// The library-wide table.
+// The pixel size each slot last held: a free slot keeps drawing at that size,
+// so the sizes outlive the textures and CleanupDevice.
+struct TextureSizes {
+    std::array<uint32_t, TextureTable::kSlotCount> width{};
+    std::array<uint32_t, TextureTable::kSlotCount> height{};
+};
+
+// The library-wide table (device-owned).
 TextureTable& textureTable();
 
 inline constexpr int kTextTextureNumber = 100;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/input/x11_key_state.h"
+#include "platform/module_state.h"
 
 namespace korvel::input {
 
@@ -19,31 +19,20 @@ void advanceKeyCounters(KeyCounters& counters, const std::array<uint8_t, 256>& s
 
 namespace {
 
-struct Keyboard {
-    KeyCounters counters{};
-    platform::input::KeyState suppliedState{};
-    bool stateSupplied = false;
-    std::unique_ptr<platform::input::X11KeyState> x11;
-};
+Keyboard& keyboard() { return moduleState<Keyboard>(); }
 
-Keyboard& keyboard() {
-    static Keyboard instance;
-    return instance;
-}
+std::unique_ptr<platform::input::X11KeyState>& windowKeys() { return moduleState<KeyboardConnection>().x11; }
 
 }  // namespace
 
 void resetKeyboard(void* window) {
-    Keyboard& kb = keyboard();
-    kb.counters.fill(0);
-    kb.x11.reset();
+    keyboard().counters.fill(0);
+    windowKeys().reset();
     if (window != nullptr) {
-        kb.x11 = platform::input::X11KeyState::open(nullptr, static_cast<unsigned long>(
-                                                                 reinterpret_cast<uintptr_t>(window)));
+        windowKeys() = platform::input::X11KeyState::open(nullptr, static_cast<unsigned long>(
+                                                                       reinterpret_cast<uintptr_t>(window)));
     }
 }
-
-void releaseKeyboard() { keyboard().x11.reset(); }
 
 void sampleKeyboard() {
     Keyboard& kb = keyboard();
@@ -51,8 +40,8 @@ void sampleKeyboard() {
     if (kb.stateSupplied) {
         state = kb.suppliedState;
         kb.stateSupplied = false;
-    } else if (kb.x11) {
-        kb.x11->read(state);
+    } else if (windowKeys()) {
+        windowKeys()->read(state);
     }
     advanceKeyCounters(kb.counters, state);
 }

@@ -1,10 +1,13 @@
 // The library's keyboard: the counters, where each sample's key state comes
-// from, and the steps InitDevice and CleanupDevice take for it.
+// from, and the step InitDevice takes for it.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+
+#include "platform/input/x11_key_state.h"
 
 namespace korvel::input {
 
@@ -22,8 +25,19 @@ void advanceKeyCounters(KeyCounters& counters, const std::array<uint8_t, 256>& s
 // server ($DISPLAY) to read that window's keys from.
 void resetKeyboard(void* window);
 
-// CleanupDevice: drop the X server connection; the counters stay.
-void releaseKeyboard();
+// The counters and a key state handed in for the next sample; they outlive
+// CleanupDevice.
+struct Keyboard {
+    KeyCounters counters{};
+    platform::input::KeyState suppliedState{};
+    bool stateSupplied = false;
+};
+
+// The connection a windowed device reads its window's keys through
+// (device-owned: CleanupDevice drops it, the counters stay).
+struct KeyboardConnection {
+    std::unique_ptr<platform::input::X11KeyState> x11;
+};
 
 // One sample: the state handed in by supplyKeyState since the last sample
 // if there is one, else the X server's while the window has the focus, else

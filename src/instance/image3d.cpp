@@ -5,20 +5,15 @@
 
 #include "math/matrix.h"
 #include "model/store.h"
+#include "platform/module_state.h"
 
 namespace korvel::instance {
 
 namespace {
 
-std::array<std::unique_ptr<Image3dInstance>, kImage3dMax>& table() {
-    static std::array<std::unique_ptr<Image3dInstance>, kImage3dMax> slots;
-    return slots;
-}
+std::array<std::unique_ptr<Image3dInstance>, kImage3dMax>& table() { return moduleState<Image3dTable>().slots; }
 
-math::Matrix& storedHairRotation() {
-    static math::Matrix matrix = math::identity();
-    return matrix;
-}
+math::Matrix& storedHairRotation() { return moduleState<HairRotation>().matrix; }
 
 }  // namespace
 

@@ -5,9 +5,11 @@
 // interface creates, places and releases them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
+#include "math/matrix.h"
 #include "math/types.h"
 
 namespace korvel::instance {
@@ -46,6 +48,11 @@ struct Image3dInstance {
     const Partinfo* part(long long p) const { return p >= 0 && p < numpart ? &partinfo[p + 1] : nullptr; }
 };
 
+// The 200 instance slots (device-owned).
+struct Image3dTable {
+    std::array<std::unique_ptr<Image3dInstance>, kImage3dMax> slots;
+};
+
 // Codes of createImage3d.
 inline constexpr int kImage3dTableFull = -1;
 inline constexpr int kImage3dNoModel = -2;
@@ -57,7 +64,7 @@ inline constexpr int kImage3dNoMemory = -3;
 int createImage3d(int model);
 // Releases slot `image`; an empty or out-of-range slot is left alone.
 void clearImage3d(int image);
-// Releases every slot (device clean-up).
+// Releases every slot.
 void clearAllImage3d();
 // The instance in slot `image`, or null when the slot is out of range or empty.
 Image3dInstance* image3d(int image);
@@ -82,6 +89,11 @@ math::Matrix partMatrix(const Partinfo& part, const math::Matrix& world);
 // The library-wide rotation that particle-hair drawing applies to hair
 // directions.
 const math::Matrix& worldParticlehairRotMatrix();
+
+// Where that rotation is kept; it outlives CleanupDevice (InitDevice resets it).
+struct HairRotation {
+    math::Matrix matrix = math::identity();
+};
 
 // Rotation by `angle` radians about (ax, ay, az), all rounded to float first;
 // the axis is normalised, and a zero axis stays zero.

@@ -4,19 +4,12 @@
 
 #include "device/camera.h"
 #include "model/store.h"
+#include "platform/module_state.h"
 
 namespace korvel::instance {
 namespace {
 
-struct Selection {
-    std::vector<uint8_t> points;
-    std::vector<uint8_t> faces;
-};
-
-Selection& selection() {
-    static Selection arrays;
-    return arrays;
-}
+ToolSelection& selection() { return moduleState<ToolSelection>(); }
 
 void store(std::vector<uint8_t>& array, int index, int flag) {
     if (index >= 0 && static_cast<size_t>(index) < array.size()) array[static_cast<size_t>(index)] = static_cast<uint8_t>(flag & 0xff);
@@ -29,7 +22,7 @@ void prepareSelection(int model, int* counts) {
     if (m == nullptr) return;
     const int32_t vertices = m->head()->NumVertex > 0 ? m->head()->NumVertex : 0;
     const int32_t faces = m->head()->NumFace > 0 ? m->head()->NumFace : 0;
-    Selection fresh{std::vector<uint8_t>(static_cast<size_t>(vertices)), std::vector<uint8_t>(static_cast<size_t>(faces))};
+    ToolSelection fresh{std::vector<uint8_t>(static_cast<size_t>(vertices)), std::vector<uint8_t>(static_cast<size_t>(faces))};
     selection() = std::move(fresh);
     if (counts != nullptr) {
         counts[0] = m->head()->NumVertex;

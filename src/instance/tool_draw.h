@@ -7,10 +7,17 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "instance/model_draw.h"
 
 namespace korvel::instance {
+
+// Where the selection is kept (outlives CleanupDevice).
+struct ToolSelection {
+    std::vector<uint8_t> points;
+    std::vector<uint8_t> faces;
+};
 
 // Replaces both arrays with zero-filled ones of the model's NumVertex and
 // NumFace bytes and writes the two counts to counts[0] and counts[1] (when

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/store.h"
+#include "platform/module_state.h"
 
 namespace korvel::model {
 
@@ -185,22 +186,9 @@ std::vector<uint32_t> packHairIndices(std::span<Obj3dModel* const> models) {
 
 namespace {
 
-struct GroupBuffers {
-    std::unique_ptr<gpu::Buffer> vertex;
-    std::unique_ptr<gpu::Buffer> index;
-};
+std::unique_ptr<gpu::Buffer>& hairBuffer() { return moduleState<ModelBuffers>().hair; }
 
-std::array<GroupBuffers, 4>& groups() {
-    static std::array<GroupBuffers, 4> buffers;
-    return buffers;
-}
-
-std::unique_ptr<gpu::Buffer>& hairBuffer() {
-    static std::unique_ptr<gpu::Buffer> buffer;
-    return buffer;
-}
-
-GroupBuffers& buffersOf(LayoutGroup group) { return groups()[static_cast<size_t>(group)]; }
+ModelBuffers::Group& buffersOf(LayoutGroup group) { return moduleState<ModelBuffers>().groups[static_cast<size_t>(group)]; }
 
 // Complete models in slot order, all or those of one group.
 std::vector<Obj3dModel*> completeModels(const LayoutGroup* group) {
@@ -230,7 +218,7 @@ int buildGroupBuffers(LayoutGroup group, gpu::Device* device, gpu::Context* cont
     const std::vector<Obj3dModel*> models = completeModels(&group);
     const uint64_t vertices = groupVertexCount(models);
     if (vertices == 0) return -1;
-    GroupBuffers& buffers = buffersOf(group);
+    ModelBuffers::Group& buffers = buffersOf(group);
     // Unbind before release: the context only borrows the buffers.
     if (context != nullptr) {
         context->iaSetVertexBuffer(groupFormat(group).inputSlot, nullptr, 0, 0);
@@ -273,13 +261,5 @@ int buildParticlehairIndexBuffer(gpu::Device* device, gpu::Context* context) {
 gpu::Buffer* groupVertexBuffer(LayoutGroup group) { return buffersOf(group).vertex.get(); }
 gpu::Buffer* groupIndexBuffer(LayoutGroup group) { return buffersOf(group).index.get(); }
 gpu::Buffer* particlehairIndexBuffer() { return hairBuffer().get(); }
-
-void releaseModelBuffers() {
-    for (GroupBuffers& buffers : groups()) {
-        buffers.vertex.reset();
-        buffers.index.reset();
-    }
-    hairBuffer().reset();
-}
 
 }  // namespace korvel::model

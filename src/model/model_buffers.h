@@ -3,8 +3,10 @@
 // make the buffers on the device.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -134,7 +136,15 @@ gpu::Buffer* groupVertexBuffer(LayoutGroup group);
 gpu::Buffer* groupIndexBuffer(LayoutGroup group);
 gpu::Buffer* particlehairIndexBuffer();
 
-// Releases every shared model buffer (CleanupDevice).
-void releaseModelBuffers();
+// The shared buffers of every layout group and the hair index buffer
+// (device-owned).
+struct ModelBuffers {
+    struct Group {
+        std::unique_ptr<gpu::Buffer> vertex;
+        std::unique_ptr<gpu::Buffer> index;
+    };
+    std::array<Group, device::kVertexGroupCount> groups;
+    std::unique_ptr<gpu::Buffer> hair;
+};
 
 }  // namespace korvel::model

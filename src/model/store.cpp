@@ -4,15 +4,13 @@
 #include <bitset>
 
 #include "draw2d/texture_table.h"
+#include "platform/module_state.h"
 
 namespace korvel::model {
 
 namespace {
 
-std::array<Obj3dModel, kModelSlots>& slots() {
-    static std::array<Obj3dModel, kModelSlots> table;
-    return table;
-}
+std::array<Obj3dModel, kModelSlots>& slots() { return moduleState<ModelTable>().slots; }
 
 }  // namespace
 
@@ -146,7 +144,5 @@ TextureLoader& libraryTextures() {
     static TableTextures textures;
     return textures;
 }
-
-void releaseAllModels() { clearAllModels(libraryTextures()); }
 
 }  // namespace korvel::model

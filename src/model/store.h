@@ -5,6 +5,7 @@
 // questions about a stored model.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -135,6 +136,11 @@ struct Obj3dModel {
     const Obj3dHeader* head() const { return header.data(); }
 };
 
+// The 50 model slots (device-owned).
+struct ModelTable {
+    std::array<Obj3dModel, kModelSlots> slots;
+};
+
 // NumTotalFrame x NumMotion x NumJoint, the keyframe records the format
 // counts; 0 when a factor is negative, saturated at INT64_MAX.
 int64_t keyRecordCount(const Obj3dHeader& header);
@@ -190,8 +196,5 @@ int loadModelTexture(TextureLoader& textures, std::string_view name, std::string
 
 // Loads into and releases slots of the library's texture table.
 TextureLoader& libraryTextures();
-
-// CleanupDevice: every model with its textures.
-void releaseAllModels();
 
 }  // namespace korvel::model

@@ -3,6 +3,8 @@
 
 #include <new>
 
+#include "platform/module_state.h"
+
 namespace korvel::particle {
 
 int ParticleTable::create(const ParticleParams& params, int count) {
@@ -41,14 +43,7 @@ void ParticleTable::release(int slot) {
     s.group.reset();
 }
 
-void ParticleTable::releaseAll() {
-    for (int slot = 0; slot < kSlotCount; ++slot) release(slot);
-}
-
-ParticleTable& particleTable() {
-    static ParticleTable table;
-    return table;
-}
+ParticleTable& particleTable() { return moduleState<ParticleTable>(); }
 
 void applyParams(ParticleGroup& group, const ParticleParams& params) {
     for (int axis = 0; axis < 3; ++axis) {

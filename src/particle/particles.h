@@ -102,7 +102,6 @@ public:
 
     // Frees a slot's entries and record; numbers outside 0 to 19 are ignored.
     void release(int slot);
-    void releaseAll();
 
 private:
     struct Slot {

@@ -96,7 +96,7 @@ protected:
         focus(host_);
         korvel::input::resetKeyboard(asHandle(host_));
     }
-    void TearDown() override { korvel::input::releaseKeyboard(); }
+    void TearDown() override { CleanupDevice(); }
 
     static void focus(Window window) {
         XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
@@ -152,7 +152,7 @@ TEST_F(X11Keyboard, KeysAndButtonsCountOnlyWhileTheWindowHasTheFocus) {
 }
 
 TEST_F(X11Keyboard, ADeviceOnAWindowReadsItsKeysAndCleanupKeepsTheCounters) {
-    korvel::input::releaseKeyboard();  // only the device's own connection from here
+    CleanupDevice();  // only the device's own connection from here
     ASSERT_GE(InitDevice(asHandle(other_)), 0);
     focus(other_);
     key(XK_c, true);
