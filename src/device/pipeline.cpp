@@ -62,32 +62,48 @@ constexpr GroupShaders kGroupShaders[kVertexGroupCount] = {
     {VsShade1ba, Layout1ba, VsShade1baph, Layout1baph, false},
 };
 
-constexpr DrawState kSprite{kNoInputLayout, Topology::TriangleStrip, VsSprite,          kNoGeometryShader,
-                            kPixelShaderByBlend, DepthTest::Less, false, SamplerStage::Pixel};
-constexpr DrawState kPoint{kNoInputLayout,  Topology::PointList, VsPoint, kNoGeometryShader,
-                           PsPoint, DepthTest::Less,     false,   SamplerStage::Keep};
-constexpr DrawState kLine{kNoInputLayout,  Topology::LineList, VsLine, kNoGeometryShader,
-                          PsPoint, DepthTest::Less,    true,   SamplerStage::Keep};
-constexpr DrawState kParticle{kNoInputLayout,      Topology::PointList, VsParticle,  GsParticle,
-                              kPixelShaderByBlend, DepthTest::Less,     false,       SamplerStage::Pixel};
+constexpr DrawState kSprite{.layout = kNoInputLayout, .topology = Topology::TriangleStrip, .vertexShader = VsSprite,
+                            .geometryShader = kNoGeometryShader, .pixelShader = kPixelShaderByBlend,
+                            .depth = DepthTest::Less, .wireframe = false, .sampler = SamplerStage::Pixel};
+constexpr DrawState kPoint{.layout = kNoInputLayout, .topology = Topology::PointList, .vertexShader = VsPoint,
+                           .geometryShader = kNoGeometryShader, .pixelShader = PsPoint, .depth = DepthTest::Less,
+                           .wireframe = false, .sampler = SamplerStage::Keep};
+constexpr DrawState kLine{.layout = kNoInputLayout, .topology = Topology::LineList, .vertexShader = VsLine,
+                          .geometryShader = kNoGeometryShader, .pixelShader = PsPoint, .depth = DepthTest::Less,
+                          .wireframe = true, .sampler = SamplerStage::Keep};
+constexpr DrawState kParticle{.layout = kNoInputLayout, .topology = Topology::PointList, .vertexShader = VsParticle,
+                              .geometryShader = GsParticle, .pixelShader = kPixelShaderByBlend,
+                              .depth = DepthTest::Less, .wireframe = false, .sampler = SamplerStage::Pixel};
 
+// The model presets of one group: the lit triangles (again with less-or-equal
+// depth for selected faces), or the pass-through shader with the hair or a
+// tool overlay's geometry shader.
 constexpr DrawState modelState(DrawPreset preset, const GroupShaders& g) {
+    const GeometryShaderId shading = g.flatShading ? GsShade0 : kNoGeometryShader;
+    const DrawState triangles{.layout = g.triangleLayout, .topology = Topology::TriangleList,
+                              .vertexShader = g.triangleShader, .geometryShader = shading, .pixelShader = PsShade0,
+                              .depth = DepthTest::Default, .wireframe = false, .sampler = SamplerStage::Pixel};
+    DrawState overlay{.layout = g.overlayLayout, .topology = Topology::TriangleList, .vertexShader = g.overlayShader,
+                      .geometryShader = GsToolLine, .pixelShader = PsPoint, .depth = DepthTest::Less,
+                      .wireframe = true, .sampler = SamplerStage::Keep};
     switch (preset) {
-        case DrawPreset::SelectedFaces:
-            return {g.triangleLayout, Topology::TriangleList,  g.triangleShader, g.flatShading ? GsShade0 : kNoGeometryShader,
-                    PsShade0,         DepthTest::LessEqual,    false,            SamplerStage::Pixel};
+        case DrawPreset::SelectedFaces: {
+            DrawState selected = triangles;
+            selected.depth = DepthTest::LessEqual;
+            return selected;
+        }
         case DrawPreset::Hair:
-            return {g.overlayLayout, Topology::TriangleList, g.overlayShader,        GsParticleHair,
-                    PsPoint,         DepthTest::Default,     true,                   SamplerStage::Geometry};
-        case DrawPreset::ToolEdges:
-            return {g.overlayLayout, Topology::TriangleList, g.overlayShader, GsToolLine,
-                    PsPoint,         DepthTest::Less,        true,            SamplerStage::Keep};
+            overlay.geometryShader = GsParticleHair;
+            overlay.depth = DepthTest::Default;
+            overlay.sampler = SamplerStage::Geometry;
+            return overlay;
+        case DrawPreset::ToolEdges: return overlay;
         case DrawPreset::ToolMarkers:
-            return {g.overlayLayout, Topology::PointList, g.overlayShader, GsToolPoint,
-                    PsPoint,         DepthTest::Less,     false,           SamplerStage::Keep};
-        default:
-            return {g.triangleLayout, Topology::TriangleList, g.triangleShader, g.flatShading ? GsShade0 : kNoGeometryShader,
-                    PsShade0,         DepthTest::Default,     false,            SamplerStage::Pixel};
+            overlay.topology = Topology::PointList;
+            overlay.geometryShader = GsToolPoint;
+            overlay.wireframe = false;
+            return overlay;
+        default: return triangles;
     }
 }
 
