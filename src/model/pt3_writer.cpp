@@ -9,6 +9,9 @@
 namespace korvel::model {
 namespace {
 
+// Characters of a line the reader keeps.
+constexpr size_t kReaderLine = 510;
+
 // printf-style "%d" and "%f" output; to_chars formats exactly as printf does
 // in the "C" locale, and is independent of the process locale.
 class Out {
@@ -30,6 +33,8 @@ public:
         return text(";");
     }
     Out& end() { return text("\n"); }
+    size_t size() const { return s_.size(); }
+    void cut(size_t size) { s_.resize(size); }
     std::string take() { return std::move(s_); }
 
 private:
@@ -129,9 +134,18 @@ void writeMotions(Out& out, const Obj3dModel& model, long long numJoint) {
     out.text("motionno;1;numframe;1;frameno;1;motionname;1;").end();
     for (size_t i = 0; i < motions; ++i) {
         const Obj3dMotion& m = model.motion[i];
+        const size_t start = out.size();
         out.d(static_cast<long long>(i)).d(m.numframe);
+        const size_t list = out.size();
         for (long long f = 0; f < m.numframe; ++f) out.d(framenoOrZero(model, m.firstframe + f));
-        out.text("motion").d(static_cast<long long>(i)).end();
+        out.text("motion").d(static_cast<long long>(i));
+        // The reader would split a longer line and lose its place; it takes
+        // the frame numbers from the key lines, so a long list is left out.
+        if (out.size() - start > kReaderLine) {
+            out.cut(list);
+            out.text("motion").d(static_cast<long long>(i));
+        }
+        out.end();
     }
     out.text("motionno;1;jointno;1;frameno;1;scalex;1;scaley;1;scalez;1;rot4w;1;rot4x;1;rot4y;1;rot4z;1;transx;1;"
              "transy;1;transz;1;")

@@ -113,6 +113,7 @@ struct Case { const char* file; int parts, textured, joints, shapekeys; };
 
 const Case kCases[] = {
     {"MS3D/Wuson.ms3d", 1, 0, 0, 0},
+    {"MS3D/jeep1.ms3d", 7, 1, 0, 0},
     {"OBJ/spider.obj", 19, 4, 0, 0},
     {"FBX/spider.fbx", 19, 4, 0, 0},  // textures named by absolute paths of another machine
     {"FBX/huesitos.fbx", 1, 0, 9, 0},
@@ -155,6 +156,7 @@ TEST_P(ImportTest, ConvertsLoadsDrawsAndAnimatesAsTheSource) {
     std::vector<std::string> warnings;
     korvel_import::Options options;
     options.leftHanded = true;
+    options.fps = 120;  // motion lines longer than the reader's line
     const korvel_import::Model converted = korvel_import::importFile(source, output, options, warnings);
 
     const int model = ReadPT3file(output.wstring().c_str(), 1, 1.0);
