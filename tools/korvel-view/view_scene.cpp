@@ -51,9 +51,9 @@ bool importerFormat(const std::string& path) {
 }
 
 // Converts the file as korvel-import -l does (the importer's formats are
-// right-handed) into a private temporary folder, loads the PT3 file from
-// there (its textures load with it) and removes the folder. On failure the
-// conversion's reason goes to reason.
+// right-handed), reading within the same bounds, into a private temporary
+// folder, loads the PT3 file from there (its textures load with it) and
+// removes the folder. On failure the conversion's reason goes to reason.
 int importModel(const Options& options, std::string& reason) {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -69,7 +69,8 @@ int importModel(const Options& options, std::string& reason) {
         convert.leftHanded = true;
         std::vector<std::string> warnings;
         const fs::path pt3 = fs::path(folder) / "model.pt3";
-        korvel_import::importFile(options.model, pt3, convert, warnings);
+        const korvel_import::ReadBounds bounds{"korvel-view", 120};
+        korvel_import::importFile(options.model, pt3, convert, warnings, &bounds);
         for (const std::string& w : warnings)
             std::fprintf(stderr, "korvel-view: %s: warning: %s\n", options.model.c_str(), w.c_str());
         model = ReadPT3file(wide(pt3.string()).c_str(), options.normalmode, 1.0);
