@@ -39,7 +39,10 @@ float real(double v, const char* what) {
 }
 
 // A 0..1 colour as the reader stores the byte a file gives for it.
-float colour(double c) { return static_cast<float>(static_cast<double>(std::lround(std::clamp(c, 0.0, 1.0) * 255.0)) / 255.0); }
+float colour(double c) {
+    const long byte = std::lround(std::clamp(c, 0.0, 1.0) * 255.0);
+    return static_cast<float>(static_cast<double>(byte) / 255.0);
+}
 
 // A name the PT3 line can hold: at most 100 bytes, no separators.
 std::string lineName(const std::string& s) {
@@ -83,6 +86,7 @@ void addGeometry(const Model& m, Obj3dModel& out, Pt3Names& names) {
                        colour(mat.emissive[0]), colour(mat.emissive[1]), colour(mat.emissive[2]),
                        mat.texture.empty() ? -1 : 0, 0};
         names.texture.push_back(mat.texture);
+        names.material.push_back(lineName(mat.name));
     }
     for (const Part& part : m.parts) names.part.push_back(lineName(part.name));
 }
@@ -107,6 +111,7 @@ void addJointsAndMotions(const Model& m, Obj3dModel& out, Pt3Names& names) {
     for (size_t i = 0; i < m.motions.size(); ++i) {
         const Motion& source = m.motions[i];
         motion[i] = {source.frames, count(firstFrame), count(firstKey)};
+        names.motion.push_back(lineName(source.name));
         for (int f = 0; f < source.frames; ++f) frameno[firstFrame++] = f;
         for (const Key& k : source.keys)
             keyframe[firstKey++] = {real(k.rotation[1], "key rotation"), real(k.rotation[2], "key rotation"),
