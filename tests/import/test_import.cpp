@@ -139,14 +139,24 @@ protected:
 };
 
 // Fraction of the screen the model covers when lit only by a light at the
-// eye: faces wound the wrong way would show their dark inside instead.
-double litCoverage(int image, int motion) {
+// eye (faces wound the wrong way would show their dark inside instead), and
+// how many lit pixels lie outside the disc its bounding sphere covers, seen
+// from three radii: 300 * tan(asin(1/3)) / tan(0.4) = 251 pixels round the
+// centre of the 800 x 600 picture.
+std::pair<double, int> litPixels(int image, int motion) {
     ClearColorZ(1, 0, 0, 1.0);
     RenderImage(image, 1, -1, 0, motion, 0);
     RenderImage(image, 0, -1, 0, motion, 0);
-    const std::vector<Rgba> pixels = pixelsOf(captureBackBuffer().rgba);
-    const auto lit = std::count_if(pixels.begin(), pixels.end(), [](Rgba c) { return std::max({c.r, c.g, c.b}) > 24; });
-    return static_cast<double>(lit) / static_cast<double>(pixels.size());
+    const auto picture = captureBackBuffer();
+    int lit = 0, outside = 0;
+    for (uint32_t y = 0; y < picture.height; ++y)
+        for (uint32_t x = 0; x < picture.width; ++x) {
+            const Rgba c = pixelAt(picture, x, y);
+            if (std::max({c.r, c.g, c.b}) <= 24) continue;
+            ++lit;
+            outside += std::hypot(x + 0.5 - 400, y + 0.5 - 300) > 256 ? 1 : 0;
+        }
+    return {lit / (800.0 * 600.0), outside};
 }
 
 TEST_P(ImportTest, ConvertsLoadsDrawsAndAnimatesAsTheSource) {
@@ -178,7 +188,9 @@ TEST_P(ImportTest, ConvertsLoadsDrawsAndAnimatesAsTheSource) {
     SetPointLightPos(sphere[0], sphere[1], sphere[2] - 3 * r);
     SceneAmbientColorSet(0, 0, 0);
     SetktexkdifkemikspcMparam(1, 1, 0, 0, 0, 0);
-    EXPECT_GT(litCoverage(image, animated ? 0 : -1), 0.03);
+    const auto [coverage, outside] = litPixels(image, animated ? 0 : -1);
+    EXPECT_GT(coverage, 0.03);
+    EXPECT_EQ(outside, 0);
 
     // Poses: the library's evaluation of the file against the source's.
     Assimp::Importer importer;
