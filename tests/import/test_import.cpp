@@ -116,6 +116,7 @@ const Case kCases[] = {
     {"MS3D/jeep1.ms3d", 7, 1, 0, 0},
     {"OBJ/spider.obj", 19, 4, 0, 0},
     {"FBX/spider.fbx", 19, 4, 0, 0},  // textures named by absolute paths of another machine
+    {"Q3D/earth.q3o", 2, 0, 0, 0},  // normals the importer leaves undefined
     {"FBX/huesitos.fbx", 1, 0, 9, 0},
     {"X/anim_test.x", 1, 0, 4, 0},
     {"glTF2/simple_skin/simple_skin.gltf", 1, 0, 2, 0},
