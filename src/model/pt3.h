@@ -42,12 +42,16 @@ int readPt3Bytes(std::string_view bytes, std::string_view modelPath, int normalm
 // a header but no lines is left out where the reader would not skip it.
 
 // Names the tables do not keep. A material's texture is written as
-// "None" when its texsrvno is -1 or it has no non-empty name here; parts
-// and joints without a name here are written as "part<n>" and "joint<n>".
+// "None" when its texsrvno is -1 or it has no non-empty name here; parts,
+// joints, materials and motions without a name here are written as
+// "part<n>", "joint<n>", "matname<n>" and "motion<n>". Names go into the
+// file as they are: they must hold no ';' and no line end.
 struct Pt3Names {
     std::vector<std::string> texture;
     std::vector<std::string> part;
     std::vector<std::string> joint;
+    std::vector<std::string> material{};  // initialised, so that a caller may leave these two out
+    std::vector<std::string> motion{};
 };
 
 // The file's text; the model must be occupied.

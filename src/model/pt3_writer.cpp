@@ -9,6 +9,9 @@
 namespace korvel::model {
 namespace {
 
+// Characters of a line the reader keeps.
+constexpr size_t kReaderLine = 510;
+
 // printf-style "%d" and "%f" output; to_chars formats exactly as printf does
 // in the "C" locale, and is independent of the process locale.
 class Out {
@@ -30,6 +33,8 @@ public:
         return text(";");
     }
     Out& end() { return text("\n"); }
+    size_t size() const { return s_.size(); }
+    void cut(size_t size) { s_.resize(size); }
     std::string take() { return std::move(s_); }
 
 private:
@@ -101,8 +106,8 @@ void writeFacesAndMaterials(Out& out, const Obj3dModel& model, const Pt3Names& n
         out.d(colourByte(m.specularColorR)).d(colourByte(m.specularColorG)).d(colourByte(m.specularColorB));
         out.d(colourByte(m.emissiveColorR)).d(colourByte(m.emissiveColorG)).d(colourByte(m.emissiveColorB));
         const bool named = m.texsrvno != -1 && i < names.texture.size() && !names.texture[i].empty();
-        out.text(named ? names.texture[i] : "None").text(";matname");
-        out.d(index).end();
+        out.text(named ? names.texture[i] : "None").text(";");
+        out.text(nameOr(names.material, i, "matname")).text(";").end();
     }
 }
 
@@ -123,15 +128,21 @@ Obj3dFrameno framenoOrZero(const Obj3dModel& model, long long i) {
     return entry != nullptr ? *entry : 0;
 }
 
-void writeMotions(Out& out, const Obj3dModel& model, long long numJoint) {
+void writeMotions(Out& out, const Obj3dModel& model, const Pt3Names& names, long long numJoint) {
     const Obj3dHeader& h = *model.head();
     const auto motions = static_cast<size_t>(counted(model.motion, h.NumMotion));
     out.text("motionno;1;numframe;1;frameno;1;motionname;1;").end();
     for (size_t i = 0; i < motions; ++i) {
         const Obj3dMotion& m = model.motion[i];
+        const std::string name = nameOr(names.motion, i, "motion");
+        const size_t start = out.size();
         out.d(static_cast<long long>(i)).d(m.numframe);
+        const size_t list = out.size();
         for (long long f = 0; f < m.numframe; ++f) out.d(framenoOrZero(model, m.firstframe + f));
-        out.text("motion").d(static_cast<long long>(i)).end();
+        // The reader would split a longer line and lose its place; it takes
+        // the frame numbers from the key lines, so a long list is left out.
+        if (out.size() - start + name.size() + 1 > kReaderLine) out.cut(list);
+        out.text(name).text(";").end();
     }
     out.text("motionno;1;jointno;1;frameno;1;scalex;1;scaley;1;scalez;1;rot4w;1;rot4x;1;rot4y;1;rot4z;1;transx;1;"
              "transy;1;transz;1;")
@@ -217,7 +228,7 @@ std::string pt3Text(const Obj3dModel& model, const Pt3Names& names) {
     for (long long p = 0; p < h.NumPart; ++p)
         out.d(p).text(nameOr(names.part, static_cast<size_t>(p), "part")).text(";").end();
     if (joints || ((h.skinmode == 1 || h.skinmode == 2) && !more)) writeJoints(out, model, names);
-    if (motions || (h.skinmode == 2 && !shapekeys && !hair)) writeMotions(out, model, joints ? h.NumJoint : 0);
+    if (motions || (h.skinmode == 2 && !shapekeys && !hair)) writeMotions(out, model, names, joints ? h.NumJoint : 0);
     if (shapekeys) writeShapekeys(out, model);
     if (hair) writeHair(out, model);
     return out.take();

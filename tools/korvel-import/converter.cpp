@@ -60,6 +60,9 @@ const aiScene& readScene(Assimp::Importer& importer, const fs::path& source) {
         const std::string reason = importer.GetErrorString();
         // What the importer says when points and lines were all there was.
         if (reason == "No meshes remaining") throw ImportError("the file holds no triangles to draw");
+        // What it says when what the file declares does not fit in memory.
+        if (reason == "std::bad_alloc")
+            throw ImportError("reading it needs more memory than its size explains; it probably declares far more than it holds");
         throw ImportError("cannot read the file: " + reason);
     }
     if (!log.first.empty()) throw ImportError("the file holds malformed faces (" + log.first + ")");
@@ -84,10 +87,10 @@ Model convertScene(const aiScene& scene, const fs::path& source, const fs::path&
 }
 
 Model importFile(const fs::path& source, const fs::path& output, const Options& options,
-                 std::vector<std::string>& warnings) {
+                 std::vector<std::string>& warnings, const ReadBounds* bounds) {
     Assimp::Importer importer;
     const fs::path absoluteSource = fs::absolute(source), absoluteOutput = fs::absolute(output);
-    const aiScene& scene = readScene(importer, absoluteSource);
+    const aiScene& scene = bounds != nullptr ? readScene(importer, source, *bounds) : readScene(importer, absoluteSource);
     std::vector<TextureFile> files;
     Model model = convertScene(scene, absoluteSource, absoluteOutput, options, files, warnings);
     writeModelFiles(model, files, absoluteOutput);

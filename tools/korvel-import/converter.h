@@ -35,15 +35,28 @@ struct Options {
 // faces.
 const aiScene& readScene(Assimp::Importer& importer, const std::filesystem::path& source);
 
+// Bounds for a program's read (read_bounds.cpp): the address space grows by
+// at most 4 GiB plus 64 bytes per byte of the file, so that a file declaring
+// far more than it holds fails at once; a read still running after seconds
+// ends the program with status 1 and "program: source: still reading ...".
+struct ReadBounds {
+    const char* program = "korvel-import";
+    unsigned seconds = 120;
+};
+
+// readScene within the bounds; the message names source as given.
+const aiScene& readScene(Assimp::Importer& importer, const std::filesystem::path& source, const ReadBounds& bounds);
+
 // The model of a scene; textures to write next to output go to files.
 Model convertScene(const aiScene& scene, const std::filesystem::path& source, const std::filesystem::path& output,
                    const Options& options, std::vector<TextureFile>& files, std::vector<std::string>& warnings);
 
-// Reads, converts and writes: the textures first, then the PT3 file under a
-// temporary name that becomes output only once the library has read it
-// back. On failure nothing it created is left. Throws ImportError.
+// Reads (within bounds when given), converts and writes: the textures first,
+// then the PT3 file under a temporary name that becomes output only once the
+// library has read it back. On failure nothing it created is left. Throws
+// ImportError.
 Model importFile(const std::filesystem::path& source, const std::filesystem::path& output, const Options& options,
-                 std::vector<std::string>& warnings);
+                 std::vector<std::string>& warnings, const ReadBounds* bounds = nullptr);
 
 // --- Geometry. Meshes to parts: vertices with normals and first texture
 // coordinates, triangles, and the duplicates among a part's vertices.

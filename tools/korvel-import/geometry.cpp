@@ -1,9 +1,11 @@
 #include "converter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
+#include <vector>
 
 namespace korvel_import {
 
@@ -29,16 +31,48 @@ aiVector3t<double> transformNormal(const Matrix& inverseTranspose, const aiVecto
     return length > 0 ? out / length : out;
 }
 
+bool finite(const aiVector3D& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// Per vertex, the area-weighted normal of the triangles that meet it, in
+// scene space; +y for a vertex that no triangle with an area meets.
+std::vector<aiVector3D> triangleNormals(const aiMesh& mesh) {
+    std::vector<aiVector3t<double>> sums(mesh.mNumVertices);
+    for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        if (face.mNumIndices != 3 || std::max({face.mIndices[0], face.mIndices[1], face.mIndices[2]}) >= mesh.mNumVertices)
+            continue;
+        const aiVector3t<double> a = toDouble(mesh.mVertices[face.mIndices[0]]);
+        const aiVector3t<double> normal = (toDouble(mesh.mVertices[face.mIndices[1]]) - a) ^
+                                          (toDouble(mesh.mVertices[face.mIndices[2]]) - a);
+        if (!std::isfinite(normal.SquareLength())) continue;
+        for (unsigned c = 0; c < 3; ++c) sums[face.mIndices[c]] += normal;
+    }
+    std::vector<aiVector3D> out(mesh.mNumVertices, aiVector3D(0, 1, 0));
+    for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
+        const double length = sums[v].Length();
+        if (length > 0) out[v] = aiVector3D(static_cast<float>(sums[v].x / length), static_cast<float>(sums[v].y / length),
+                                            static_cast<float>(sums[v].z / length));
+    }
+    return out;
+}
+
 void addMesh(const aiMesh& mesh, int part, const Matrix& place, const Axes& axes, Model& model) {
     Matrix normalTransform = place;
     normalTransform.Inverse().Transpose();
     const int first = static_cast<int>(model.vertices.size());
+    // Normals that are not numbers (the importer gives them to the corners
+    // of triangles without an area) are replaced by the triangles' own.
+    std::vector<aiVector3D> fallback;
     for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
         Vertex v;
         v.part = part;
         v.material = static_cast<int>(mesh.mMaterialIndex);
         v.position = axes.point(place * toDouble(mesh.mVertices[i]));
-        if (mesh.mNormals != nullptr) v.normal = axes.direction(transformNormal(normalTransform, mesh.mNormals[i]));
+        if (mesh.mNormals != nullptr) {
+            if (!finite(mesh.mNormals[i]) && fallback.empty()) fallback = triangleNormals(mesh);
+            const aiVector3D& normal = finite(mesh.mNormals[i]) ? mesh.mNormals[i] : fallback[i];
+            v.normal = axes.direction(transformNormal(normalTransform, normal));
+        }
         if (mesh.HasTextureCoords(0)) {
             v.u = mesh.mTextureCoords[0][i].x;
             v.v = 1.0 - mesh.mTextureCoords[0][i].y;  // the library's v runs down the image

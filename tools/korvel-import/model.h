@@ -74,7 +74,6 @@ struct Motion {
 
 // One shape key: the displacement of each moved vertex at each key frame.
 struct Shapekey {
-    std::string name;
     std::vector<int> frameNumbers;
     std::vector<int> vertices;   // shape-key identities of the moved vertices
     std::vector<Vec3> offsets;   // vertex by vertex, frame by frame

@@ -1,18 +1,22 @@
+// korvel-import's output: the converted model as the tables the library
+// keeps for a model, written by the library's own PT3 writer, beside the
+// texture files it names. Values a PT3 line cannot carry are refused here.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <string_view>
+#include <new>
+#include <unordered_map>
 
 #include "Korvelv0.h"
 #include "converter.h"
+#include "model/pt3.h"
 
 namespace korvel_import {
 
@@ -20,148 +24,155 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The reader keeps 510 characters of a line.
+using korvel::model::Obj3dModel;
+using korvel::model::Pt3Names;
+
+// The reader keeps 510 characters of a line; a real within +-10,000,000
+// keeps every line of numbers well inside that.
 constexpr size_t kMaxLine = 510;
 constexpr double kMaxMagnitude = 1e7;
 
-// Fields with their semicolons, "%d" and "%f" as printf writes them in the
-// "C" locale, one line at a time.
-class Lines {
-public:
-    Lines& text(std::string_view s) {
-        line_.append(s);
-        return *this;
-    }
-    Lines& d(long long v) {
-        char buffer[24];
-        return digits(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
-    }
-    Lines& f(double v, const char* what) {
-        if (!std::isfinite(v) || std::fabs(v) > kMaxMagnitude)
-            throw ImportError(std::string("a ") + what + " is not a number within +-10,000,000 (after -s)");
-        char buffer[64];
-        return digits(buffer, std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 6).ptr);
-    }
-    Lines& f3(const Vec3& v, const char* what) { return f(v[0], what).f(v[1], what).f(v[2], what); }
-    Lines& name(const std::string& s) {
-        std::string safe = s.substr(0, 100);
-        std::replace_if(safe.begin(), safe.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
-        return text(safe).text(";");
-    }
-    // By pointer and length: appending an iterator range goes through the
-    // string's replace path, where GCC 12 at -O3 reports a false overlap.
-    Lines& digits(const char* first, const char* last) {
-        line_.append(first, static_cast<size_t>(last - first));
-        return text(";");
-    }
-    // Ends the line; fits reports whether it stayed within the reader's limit.
-    void end() {
-        if (line_.size() > kMaxLine) throw ImportError("a PT3 line would be longer than the reader takes");
-        out_.append(line_).append("\n");
-        line_.clear();
-    }
-    bool fits(size_t more) const { return line_.size() + more <= kMaxLine; }
-    std::string take() { return std::move(out_); }
+float real(double v, const char* what) {
+    if (!std::isfinite(v) || std::fabs(v) > kMaxMagnitude)
+        throw ImportError(std::string("a ") + what + " is not a number within +-10,000,000 (after -s)");
+    return static_cast<float>(v);
+}
 
-private:
-    std::string line_, out_;
-};
+// A 0..1 colour as the reader stores the byte a file gives for it.
+float colour(double c) {
+    const long byte = std::lround(std::clamp(c, 0.0, 1.0) * 255.0);
+    return static_cast<float>(static_cast<double>(byte) / 255.0);
+}
 
-int byte(double c) { return static_cast<int>(std::lround(std::clamp(c, 0.0, 1.0) * 255.0)); }
+// A name the PT3 line can hold: at most 100 bytes, no separators.
+std::string lineName(const std::string& s) {
+    std::string safe = s.substr(0, 100);
+    std::replace_if(safe.begin(), safe.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
+    return safe;
+}
 
-void writeGeometry(Lines& out, const Model& m) {
-    const bool skin = !m.joints.empty();
-    out.text("vertexno;1;originalvertexno;1;partno;1;matno;1;posx;1;posy;1;posz;1;texu;1;texv;1;normx;1;normy;1;"
-             "normz;1;");
-    out.text(skin ? "jointno0;1;weight0;1;jointno1;1;weight1;1;" : "jointno0;0;weight0;0;jointno1;0;weight1;0;").end();
+template <class T>
+T* records(korvel::model::Table<T>& table, size_t count) {
+    if (!table.allocate(count)) throw std::bad_alloc();
+    return table.data();
+}
+
+int32_t count(size_t n) { return static_cast<int32_t>(n); }
+
+void addGeometry(const Model& m, Obj3dModel& out, Pt3Names& names) {
+    auto* vertex = records(out.vertex, m.vertices.size());
+    auto* normal = records(out.normal, m.vertices.size());
+    auto* weight = records(out.weight, m.joints.empty() ? 0 : m.vertices.size());
     for (size_t i = 0; i < m.vertices.size(); ++i) {
         const Vertex& v = m.vertices[i];
-        out.d(static_cast<long long>(i)).d(v.original).d(v.part).d(v.material);
-        out.f3(v.position, "vertex position").f(v.u, "texture coordinate").f(v.v, "texture coordinate");
-        out.f3(v.normal, "normal");
-        if (skin) out.d(v.joint[0]).f(v.weight[0], "weight").d(v.joint[1]).f(v.weight[1], "weight");
-        out.end();
+        vertex[i] = {v.part, v.material, v.original, real(v.position[0], "vertex position"),
+                     real(v.position[1], "vertex position"), real(v.position[2], "vertex position"),
+                     real(v.u, "texture coordinate"), real(v.v, "texture coordinate")};
+        normal[i] = {real(v.normal[0], "normal"), real(v.normal[1], "normal"), real(v.normal[2], "normal")};
+        if (!m.joints.empty()) weight[i] = {v.joint[0], v.joint[1], real(v.weight[0], "weight"), real(v.weight[1], "weight")};
     }
-    out.text("faceno;1;partno;1;matno;1;vertexno[0];1;vertexno[1];1;vertexno[2];1;").end();
+    auto* face = records(out.face, m.faces.size());
     for (size_t i = 0; i < m.faces.size(); ++i) {
         const Face& f = m.faces[i];
-        out.d(static_cast<long long>(i)).d(f.part).d(f.material).d(f.vertex[0]).d(f.vertex[1]).d(f.vertex[2]).end();
+        face[i] = {f.part, {f.vertex[0], f.vertex[1], f.vertex[2]}, f.material};
     }
-    out.text("matno;1;faceColorR;1;faceColorG;1;faceColorB;1;alpha;1;power;1;specularColorR;1;specularColorG;1;"
-             "specularColorB;1;emissiveColorR;1;emissiveColorG;1;emissiveColorB;1;texfilenameornot;1;matname;1;")
-        .end();
+    auto* material = records(out.material, m.materials.size());
     for (size_t i = 0; i < m.materials.size(); ++i) {
         const Material& mat = m.materials[i];
-        out.d(static_cast<long long>(i));
-        for (double c : mat.diffuse) out.d(byte(c));
-        out.f(mat.alpha, "material alpha").f(mat.power, "specular power");
-        for (double c : mat.specular) out.d(byte(c));
-        for (double c : mat.emissive) out.d(byte(c));
-        out.text(mat.texture.empty() ? "None" : mat.texture).text(";");
-        out.name(mat.name.empty() ? "matname" + std::to_string(i) : mat.name).end();
+        // Any slot but -1 makes the writer name the texture.
+        material[i] = {colour(mat.diffuse[0]), colour(mat.diffuse[1]), colour(mat.diffuse[2]),
+                       real(mat.alpha, "material alpha"), real(mat.power, "specular power"),
+                       colour(mat.specular[0]), colour(mat.specular[1]), colour(mat.specular[2]),
+                       colour(mat.emissive[0]), colour(mat.emissive[1]), colour(mat.emissive[2]),
+                       mat.texture.empty() ? -1 : 0, 0};
+        names.texture.push_back(mat.texture);
+        names.material.push_back(lineName(mat.name));
+    }
+    for (const Part& part : m.parts) names.part.push_back(lineName(part.name));
+}
+
+void addJointsAndMotions(const Model& m, Obj3dModel& out, Pt3Names& names) {
+    auto* joint = records(out.joint, m.joints.size());
+    for (size_t j = 0; j < m.joints.size(); ++j) {
+        const Joint& source = m.joints[j];
+        joint[j] = {source.parent, real(source.rest[0], "joint position"), real(source.rest[1], "joint position"),
+                    real(source.rest[2], "joint position")};
+        names.joint.push_back(lineName(source.name));
+    }
+    size_t frames = 0, keys = 0;
+    for (const Motion& motion : m.motions) {
+        frames += static_cast<size_t>(motion.frames);
+        keys += motion.keys.size();
+    }
+    auto* motion = records(out.motion, m.motions.size());
+    auto* frameno = records(out.frameno, frames);
+    auto* keyframe = records(out.keyframe, keys);
+    size_t firstFrame = 0, firstKey = 0;
+    for (size_t i = 0; i < m.motions.size(); ++i) {
+        const Motion& source = m.motions[i];
+        motion[i] = {source.frames, count(firstFrame), count(firstKey)};
+        names.motion.push_back(lineName(source.name));
+        for (int f = 0; f < source.frames; ++f) frameno[firstFrame++] = f;
+        for (const Key& k : source.keys)
+            keyframe[firstKey++] = {real(k.rotation[1], "key rotation"), real(k.rotation[2], "key rotation"),
+                                    real(k.rotation[3], "key rotation"), real(k.rotation[0], "key rotation"),
+                                    real(k.scale[0], "key scale"), real(k.scale[1], "key scale"),
+                                    real(k.scale[2], "key scale"), real(k.translation[0], "key translation"),
+                                    real(k.translation[1], "key translation"), real(k.translation[2], "key translation")};
     }
 }
 
-void writeMotions(Lines& out, const Model& m) {
-    out.text("motionno;1;numframe;1;frameno;1;motionname;1;").end();
-    for (size_t i = 0; i < m.motions.size(); ++i) {
-        const Motion& motion = m.motions[i];
-        out.d(static_cast<long long>(i)).d(motion.frames);
-        // The frame numbers are for people reading the file (the key lines
-        // carry them too); a long motion leaves them out to keep the line
-        // within the reader's limit.
-        if (out.fits(static_cast<size_t>(motion.frames) * 7 + 110))
-            for (int f = 0; f < motion.frames; ++f) out.d(f);
-        out.name(motion.name.empty() ? "motion" + std::to_string(i) : motion.name).end();
+void addShapekeys(const Model& m, Obj3dModel& out) {
+    // The vertex list is one line of the file.
+    size_t line = 0;
+    for (const int v : m.shapekeyVertices) line += std::to_string(v).size() + 1;
+    if (line > kMaxLine) throw ImportError("the shape keys' vertex list would be longer than a PT3 line holds");
+    std::unordered_map<int, int32_t> position;
+    auto* vertex = records(out.shapekeyvertex, m.shapekeyVertices.size());
+    for (size_t i = 0; i < m.shapekeyVertices.size(); ++i) {
+        vertex[i] = m.shapekeyVertices[i];
+        position.emplace(vertex[i], count(i));
     }
-    out.text("motionno;1;jointno;1;frameno;1;scalex;1;scaley;1;scalez;1;rot4w;1;rot4x;1;rot4y;1;rot4z;1;transx;1;"
-             "transy;1;transz;1;")
-        .end();
-    long long written = 0;
-    for (size_t i = 0; i < m.motions.size(); ++i) {
-        const Motion& motion = m.motions[i];
-        for (size_t j = 0; j < m.joints.size(); ++j) {
-            for (int f = 0; f < motion.frames; ++f) {
-                const Key& k = motion.keys[j * static_cast<size_t>(motion.frames) + static_cast<size_t>(f)];
-                out.d(static_cast<long long>(i)).d(static_cast<long long>(j)).d(f);
-                out.f3(k.scale, "key scale");
-                for (double q : k.rotation) out.f(q, "key rotation");
-                out.f3(k.translation, "key translation").end();
-                ++written;
-            }
-        }
-    }
-    // The format sizes the key table frames x motions x joints; the lines
-    // past the keys are padding with a joint number no joint has.
-    long long total = 0;
-    for (const Motion& motion : m.motions) total += motion.frames;
-    total *= static_cast<long long>(m.motions.size() * m.joints.size());
-    for (; written < total; ++written) {
-        out.d(static_cast<long long>(m.motions.size()) - 1).d(static_cast<long long>(m.joints.size())).d(0);
-        out.text("0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;0.000000;").end();
-    }
-}
-
-void writeShapekeys(Lines& out, const Model& m) {
-    out.text("shapekeyno;1;numvertex;1;numframe;1;").end();
+    size_t data = 0;
+    for (const Shapekey& key : m.shapekeys) data += key.vertices.size() * key.frameNumbers.size();
+    auto* info = records(out.shapekeyinfo, m.shapekeys.size());
+    auto* trans = records(out.shapekeytrans, data);
+    size_t record = 0;
     for (size_t k = 0; k < m.shapekeys.size(); ++k) {
         const Shapekey& key = m.shapekeys[k];
-        out.d(static_cast<long long>(k)).d(static_cast<long long>(key.vertices.size()));
-        out.d(static_cast<long long>(key.frameNumbers.size())).name(key.name).end();
-    }
-    out.text("shapekeyvertex;1;").end();
-    for (int v : m.shapekeyVertices) out.d(v);
-    out.end();
-    out.text("shapekeydatano;1;vertexno;1;frameno;1;dx;1;dy;1;dz;1;").end();
-    long long record = 0;
-    for (const Shapekey& key : m.shapekeys) {
+        info[k] = {count(key.vertices.size()), count(key.frameNumbers.size()), count(record)};
         for (size_t v = 0; v < key.vertices.size(); ++v) {
             for (size_t f = 0; f < key.frameNumbers.size(); ++f) {
-                out.d(record++).d(key.vertices[v]).d(key.frameNumbers[f]);
-                out.f3(key.offsets[v * key.frameNumbers.size() + f], "shape-key displacement").end();
+                const Vec3& d = key.offsets[v * key.frameNumbers.size() + f];
+                trans[record++] = {position.at(key.vertices[v]), key.frameNumbers[f], real(d[0], "shape-key displacement"),
+                                   real(d[1], "shape-key displacement"), real(d[2], "shape-key displacement")};
             }
         }
     }
+}
+
+// The PT3 text of a converted model, written by the library's own writer
+// from the tables the library would hold for it.
+std::string pt3Text(const Model& m) {
+    Obj3dModel tables;
+    Pt3Names names;
+    auto& h = *records(tables.header, 1);
+    h.NumPart = count(m.parts.size());
+    h.NumVertex = count(m.vertices.size());
+    h.NumFace = count(m.faces.size());
+    h.NumMaterial = count(m.materials.size());
+    h.normalmode = 1;
+    h.skinmode = m.joints.empty() ? 0 : m.motions.empty() ? 1 : 2;
+    h.NumJoint = count(m.joints.size());
+    h.NumMotion = count(m.motions.size());
+    h.NumShapekey = count(m.shapekeys.size());
+    h.NumShapekeyVertex = count(m.shapekeyVertices.size());
+    addGeometry(m, tables, names);
+    addJointsAndMotions(m, tables, names);
+    addShapekeys(m, tables);
+    h.NumTotalFrame = count(tables.frameno.size());
+    h.NumShapekeydata = count(tables.shapekeytrans.size());
+    return korvel::model::pt3Text(tables, names);
 }
 
 // The library opens paths of at most 511 bytes; the temporary name is 15 longer.
@@ -256,39 +267,6 @@ void readBack(const fs::path& written, const Model& m) {
                                                 0};
     for (size_t i = 0; i < info.size(); ++i)
         if (info[i] != expected[i]) throw ImportError("the library reads the written file back with other counts");
-}
-
-// The PT3 text of a converted model.
-std::string pt3Text(const Model& m) {
-    long long frames = 0, records = 0;
-    for (const Motion& motion : m.motions) frames += motion.frames;
-    for (const Shapekey& key : m.shapekeys) records += static_cast<long long>(key.vertices.size() * key.frameNumbers.size());
-    Lines out;
-    out.text("NumVertex;").d(static_cast<long long>(m.vertices.size()));
-    out.text("NumFace;").d(static_cast<long long>(m.faces.size()));
-    out.text("NumMaterial;").d(static_cast<long long>(m.materials.size()));
-    out.text("NumPart;").d(static_cast<long long>(m.parts.size()));
-    out.text("NumJoint;").d(static_cast<long long>(m.joints.size()));
-    out.text("NumMotion;").d(static_cast<long long>(m.motions.size())).text("NumTotalFrame;").d(frames);
-    out.text("NumShapekey;").d(static_cast<long long>(m.shapekeys.size()));
-    out.text("NumShapekeyVertex;").d(static_cast<long long>(m.shapekeyVertices.size()));
-    out.text("NumShapekeydata;").d(records).text("NumParticlehairFace;").d(0).end();
-    writeGeometry(out, m);
-    if (m.joints.empty() && m.motions.empty() && m.shapekeys.empty()) return out.take();
-    out.text("partno;1;partname;1;").end();
-    for (size_t p = 0; p < m.parts.size(); ++p) out.d(static_cast<long long>(p)).name(m.parts[p].name).end();
-    if (!m.joints.empty()) {
-        out.text("jointno;1;parentjointno;1;parentposx;1;parentposy;1;parentposz;1;ownposx;0;ownposy;0;ownposz;0;"
-                 "jointname;1;")
-            .end();
-        for (size_t j = 0; j < m.joints.size(); ++j) {
-            const Joint& joint = m.joints[j];
-            out.d(static_cast<long long>(j)).d(joint.parent).f3(joint.rest, "joint position").name(joint.name).end();
-        }
-    }
-    if (!m.motions.empty()) writeMotions(out, m);
-    if (!m.shapekeys.empty()) writeShapekeys(out, m);
-    return out.take();
 }
 
 }  // namespace

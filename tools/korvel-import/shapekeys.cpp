@@ -96,8 +96,6 @@ void addShapekeys(const aiScene& scene, const ScenePose& pose, const std::vector
         for (unsigned t = 0; t < mesh.mNumAnimMeshes; ++t) {
             if (!usable(mesh, t)) continue;
             Shapekey key;
-            const std::string target = mesh.mAnimMeshes[t]->mName.C_Str();
-            key.name = part.name + "/" + (target.empty() ? "target" + std::to_string(t) : target);
             key.frameNumbers = {0, 100};
             key.vertices = moved[p];
             for (int v : moved[p]) {
@@ -118,7 +116,6 @@ void addShapekeys(const aiScene& scene, const ScenePose& pose, const std::vector
                 if (moved[p].empty() || (name != parts[p].mesh->mName.C_Str() && name != pose.node(parts[p].node)->mName.C_Str()))
                     continue;
                 Shapekey key;
-                key.name = std::string(animation.mName.C_Str()) + "/" + model.parts[p].name;
                 const int frames = frameCount(animation, fps);
                 records += static_cast<long long>(moved[p].size()) * frames;
                 if (records > kMaxKeyLines)

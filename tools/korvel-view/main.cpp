@@ -1,5 +1,5 @@
-// korvel-view: shows a PT3 or X model with a motion, a frame range and a
-// camera orbit.
+// korvel-view: shows a model (PT3, X, or any format korvel-import converts)
+// with a motion, a frame range and a camera orbit.
 //
 //   korvel-view MODEL [options]            headless: PNG frames into view-frames/
 //   korvel-view MODEL --window [options]   an X11 window; keys change motion,
@@ -30,7 +30,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvel-view MODEL [options]\n"
-    "  MODEL            a PT3 file, or an X file (name ending in .x)\n"
+    "  MODEL            a PT3 file, an X file (name ending in .x), or a file\n"
+    "                   korvel-import converts (glTF, FBX, OBJ, ...: by name)\n"
     "  --flat           load without normals (flat shading)\n"
     "  --scale S        load scale (1)\n"
     "  --motion M       motion number, -1 for the bind pose (0)\n"

@@ -5,6 +5,13 @@
 #include <string>
 
 #include "Korvelv0.h"
+#ifdef KORVEL_VIEW_IMPORT
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "converter.h"
+#endif
 
 namespace view {
 namespace {
@@ -34,13 +41,67 @@ int readXfile(const std::wstring& path, const Options& options) {
     return ReadXfile(path.c_str(), options.normalmode, options.scale, 0, 0);
 }
 
+#ifdef KORVEL_VIEW_IMPORT
+// A name whose extension the asset importer claims; ".pt3" stays with the
+// PT3 reader.
+bool importerFormat(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return !extension.empty() && extension != ".pt3" && Assimp::Importer().IsExtensionSupported(extension);
+}
+
+// Converts the file as korvel-import -l does (the importer's formats are
+// right-handed), reading within the same bounds, into a private temporary
+// folder, loads the PT3 file from there (its textures load with it) and
+// removes the folder. On failure the conversion's reason goes to reason.
+int importModel(const Options& options, std::string& reason) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    std::string folder = (fs::temp_directory_path(error) / "korvel-view-XXXXXX").string();
+    if (mkdtemp(folder.data()) == nullptr) {
+        reason = "cannot create a temporary folder";
+        return -3;
+    }
+    int model = -3;
+    try {
+        korvel_import::Options convert;
+        convert.scale = options.scale;
+        convert.leftHanded = true;
+        std::vector<std::string> warnings;
+        const fs::path pt3 = fs::path(folder) / "model.pt3";
+        const korvel_import::ReadBounds bounds{"korvel-view", 120};
+        korvel_import::importFile(options.model, pt3, convert, warnings, &bounds);
+        for (const std::string& w : warnings)
+            std::fprintf(stderr, "korvel-view: %s: warning: %s\n", options.model.c_str(), w.c_str());
+        model = ReadPT3file(wide(pt3.string()).c_str(), options.normalmode, 1.0);
+    } catch (const std::exception& e) {
+        reason = e.what();
+    }
+    fs::remove_all(folder, error);
+    return model;
+}
+#endif
+
+// The X importer for ".x" names; korvel-import's conversion for the other
+// formats the asset importer reads, and for X files of other exporters,
+// which the X importer refuses; else the PT3 reader.
+int loadModel(const Options& options, [[maybe_unused]] std::string& reason) {
+    const std::wstring path = wide(options.model);
+    const bool x = endsWithX(options.model);
+    const int model = x ? readXfile(path, options) : -3;
+#ifdef KORVEL_VIEW_IMPORT
+    if (x ? model < 0 : importerFormat(options.model)) return importModel(options, reason);
+#endif
+    return x ? model : ReadPT3file(path.c_str(), options.normalmode, options.scale);
+}
+
 }  // namespace
 
 std::string loadScene(const Options& options, Scene& out) {
-    const std::wstring path = wide(options.model);
-    out.model = endsWithX(options.model) ? readXfile(path, options)
-                                         : ReadPT3file(path.c_str(), options.normalmode, options.scale);
-    if (out.model < 0) return "cannot load " + options.model + " (code " + std::to_string(out.model) + ")";
+    std::string reason;
+    out.model = loadModel(options, reason);
+    if (out.model < 0)
+        return "cannot load " + options.model + (reason.empty() ? " (code " + std::to_string(out.model) + ")" : ": " + reason);
     // Each builder answers -1 for a group without models; only failures count.
     for (int (*build)() : {MakeVertexIndexBuffer0, MakeVertexIndexBuffer1, MakeVertexIndexBuffer0ba,
                            MakeVertexIndexBuffer1ba})

@@ -8,7 +8,7 @@ namespace view {
 
 // Command line of korvel-view.
 struct Options {
-    std::string model;          // PT3 or X file (".x" selects the X importer)
+    std::string model;          // PT3, X, or a file korvel-import converts
     int normalmode = 1;         // 1 normals (lit smoothly), 0 flat
     double scale = 1.0;         // load scale
     int motion = 0;             // -1 bind pose
@@ -42,7 +42,8 @@ struct ViewState {
     bool tool = false;
 };
 
-// Loads the model (X importer for ".x" names, else the PT3 reader), builds
+// Loads the model (X importer for ".x" names, korvel-import's conversion
+// for the other formats the asset importer reads, else the PT3 reader), builds
 // every layout group's buffers and the hair buffer, creates the instance and
 // sets the lights. Needs the device. Returns an error text, empty on success.
 std::string loadScene(const Options& options, Scene& out);
