@@ -26,12 +26,10 @@ std::unique_ptr<ShmWindowImage> ShmWindowImage::create(::Display* display, Windo
     image->image_ = XShmCreateImage(display, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap,
                                     nullptr, &image->segment_, width, height);
     XImage* x = image->image_;
-    if (!x || x->bits_per_pixel != 32 || x->byte_order != LSBFirst ||
-        x->bytes_per_line != static_cast<int>(width * 4))
-        return nullptr;
+    const int pitch = static_cast<int>(width) * 4;  // the texture's rows, tightly packed
+    if (!x || x->bits_per_pixel != 32 || x->byte_order != LSBFirst || x->bytes_per_line != pitch) return nullptr;
 
-    const size_t bytes = static_cast<size_t>(width) * height * 4;
-    image->segment_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    image->segment_.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(pitch) * height, IPC_CREAT | 0600);
     if (image->segment_.shmid < 0) return nullptr;
     image->segment_.shmaddr = static_cast<char*>(shmat(image->segment_.shmid, nullptr, 0));
     image->segment_.readOnly = True;  // the server only reads the image
