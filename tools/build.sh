@@ -16,7 +16,7 @@ packages=(
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
-  libx11-dev libxtst-dev xvfb xauth
+  libx11-dev libxext-dev libxtst-dev xvfb xauth
   libshaderc-dev glslang-dev spirv-tools libspirv-cross-c-shared-dev libstb-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev
   libassimp-dev assimp-testmodels

@@ -1,5 +1,6 @@
 // The window path: a device on an X11 window of a private Xvfb server shows
-// the back buffer upright in the window after present().
+// the back buffer upright in the window after present(), stretched when the
+// sizes differ.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,21 +33,30 @@ TEST(GpuWindow, PresentShowsTheBackBufferUprightInTheWindow) {
     const Window window = XCreateSimpleWindow(x11, DefaultRootWindow(x11), 0, 0, 64, 64, 0, 0, 0);
     XMapWindow(x11, window);
     XSync(x11, False);
-    const auto onWindow = [](uintptr_t id) {
-        auto bundle = createDevice(DriverType::Hardware, SwapChainDesc{64, 64, reinterpret_cast<void*>(id)});
-        return bundle ? std::move(bundle) : createDevice(DriverType::Software, {64, 64, reinterpret_cast<void*>(id)});
+    const auto onWindow = [](uintptr_t id, uint32_t size) {
+        auto bundle = createDevice(DriverType::Hardware, SwapChainDesc{size, size, reinterpret_cast<void*>(id)});
+        return bundle ? std::move(bundle) : createDevice(DriverType::Software, {size, size, reinterpret_cast<void*>(id)});
     };
-    {
-        auto bundle = onWindow(window);
+    // A back buffer of the window's size, then one of half its size that the
+    // present stretches; each case has colours of its own (0xRRGGBB).
+    const struct {
+        uint32_t size;
+        unsigned long top, bottom;
+    } cases[] = {{64, 0xFF0000, 0x0000FF}, {32, 0x00FF00, 0xFF0000}};
+    for (const auto& c : cases) {
+        auto bundle = onWindow(window, c.size);
         ASSERT_TRUE(bundle);
-        // The upper half red, the lower half blue.
-        std::vector<uint32_t> texels(64 * 64, 0xFFFF0000);
-        std::fill(texels.begin(), texels.begin() + 64 * 32, 0xFF0000FF);
-        bundle->context->updateTexture(*bundle->swapChain->backBuffer(), 0, 0, 64, 64, texels.data(), 64 * 4);
+        const auto texel = [](unsigned long rgb) {  // RGBA bytes in memory
+            return static_cast<uint32_t>(0xFF000000 | (rgb & 0xFF) << 16 | (rgb & 0xFF00) | rgb >> 16);
+        };
+        std::vector<uint32_t> texels(c.size * c.size, texel(c.bottom));
+        std::fill(texels.begin(), texels.begin() + c.size * c.size / 2, texel(c.top));
+        bundle->context->updateTexture(*bundle->swapChain->backBuffer(), 0, 0, c.size, c.size, texels.data(),
+                                       c.size * 4);
         bundle->swapChain->present();
         EXPECT_EQ(bundle->device->status(), DeviceStatus::Ok);
-        unsigned long top = 0, bottom = 0;  // 0xRRGGBB
-        for (int attempt = 0; attempt < 50 && top != 0xFF0000; ++attempt) {
+        unsigned long top = 0, bottom = 0;
+        for (int attempt = 0; attempt < 50 && (top != c.top || bottom != c.bottom); ++attempt) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             XImage* image = XGetImage(x11, window, 0, 0, 64, 64, AllPlanes, ZPixmap);
             ASSERT_TRUE(image);
@@ -54,11 +64,11 @@ TEST(GpuWindow, PresentShowsTheBackBufferUprightInTheWindow) {
             bottom = XGetPixel(image, 10, 60);
             XDestroyImage(image);
         }
-        EXPECT_EQ(top, 0xFF0000u);
-        EXPECT_EQ(bottom, 0x0000FFu);
+        EXPECT_EQ(top, c.top) << c.size;
+        EXPECT_EQ(bottom, c.bottom) << c.size;
     }
     // A window id that does not exist fails creation instead of ending the process.
-    EXPECT_FALSE(onWindow(0x7ffffff));
+    EXPECT_FALSE(onWindow(0x7ffffff, 64));
     XDestroyWindow(x11, window);
     XCloseDisplay(x11);
     if (previous) setenv("DISPLAY", restore.c_str(), 1);

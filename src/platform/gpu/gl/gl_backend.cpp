@@ -1,5 +1,6 @@
 // The GL backend's entry point and window side: the EGL target (display,
-// context, window surface), the swap chain that presents through it, and
+// context, window surface), the swap chain that presents through it (or, on
+// CPU rasterisers, through an image shared with the X server), and
 // createOpenGLDevice.
 #include "platform/gpu/backend.h"
 #include "platform/gpu/gl/gl_context.h"
@@ -10,7 +11,8 @@
 // headers: after them.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <X11/Xlib.h>
+
+#include "platform/gpu/gl/gl_x11_window.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -97,30 +99,6 @@ private:
     std::optional<std::string> old_;
 };
 
-// Xlib's default error handler ends the process; a bad window id must only
-// make device creation fail.
-class XErrorTrap {
-public:
-    explicit XErrorTrap(::Display* display) : display_(display) {
-        failed_ = false;
-        previous_ = XSetErrorHandler(&XErrorTrap::record);
-    }
-    ~XErrorTrap() { XSetErrorHandler(previous_); }
-    bool failed() {
-        XSync(display_, False);
-        return failed_;
-    }
-
-private:
-    static int record(::Display*, XErrorEvent*) {
-        failed_ = true;
-        return 0;
-    }
-    static inline bool failed_ = false;
-    ::Display* display_;
-    int (*previous_)(::Display*, XErrorEvent*) = nullptr;
-};
-
 EGLContext createCoreContext(EGLDisplay display, EGLConfig config) {
     if (!eglBindAPI(EGL_OPENGL_API)) return EGL_NO_CONTEXT;
     const bool robust = hasExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_EXT_create_context_robustness");
@@ -164,6 +142,7 @@ std::unique_ptr<EglTarget> EglTarget::create(DriverType type, void* window) {
         ::Display* x11 = XOpenDisplay(nullptr);
         if (!x11) return nullptr;
         target->x11Display_ = x11;
+        target->x11Window_ = xWindow;
         XWindowAttributes attributes;
         XErrorTrap trap(x11);
         if (!XGetWindowAttributes(x11, xWindow, &attributes) || trap.failed()) return nullptr;
@@ -226,10 +205,21 @@ void EglTarget::windowSize(int32_t& width, int32_t& height) const {
 
 bool EglTarget::swapBuffers() { return surface_ && eglSwapBuffers(display_, surface_); }
 
+std::unique_ptr<ShmWindowImage> EglTarget::createShmWindowImage(uint32_t width, uint32_t height) const {
+    if (!surface_) return nullptr;
+    return ShmWindowImage::create(static_cast<::Display*>(x11Display_), x11Window_, width, height);
+}
+
 // ---------------------------------------------------------------- swap chain and creation
 
 namespace {
 constexpr uint32_t kFeatureLevel11 = 0xB000;  // GL 4.5 core covers Direct3D 11.0
+
+// Mesa's rasterisers that draw on the CPU, keeping textures in host memory.
+bool rendersOnCpu() {
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe"));
+}
 }  // namespace
 
 GlSwapChain::GlSwapChain(std::shared_ptr<GlCore> core, std::unique_ptr<GlTexture> backBuffer)
@@ -238,6 +228,10 @@ GlSwapChain::GlSwapChain(std::shared_ptr<GlCore> core, std::unique_ptr<GlTexture
     glCreateFramebuffers(1, &readFbo_);
     glNamedFramebufferTexture(readFbo_, GL_COLOR_ATTACHMENT0, backBuffer_->storage->name, 0);
     glNamedFramebufferReadBuffer(readFbo_, GL_COLOR_ATTACHMENT0);
+    if (rendersOnCpu()) {
+        const auto& desc = backBuffer_->desc();
+        shmImage_ = core_->target().createShmWindowImage(desc.width, desc.height);
+    }
 }
 
 GlSwapChain::~GlSwapChain() {
@@ -252,6 +246,7 @@ void GlSwapChain::present() {
         glFlush();
         return;
     }
+    if (shmImage_ && shmImage_->show(backBuffer_->storage->name)) return;
     // Back-buffer row 0 is the top row; the window's framebuffer counts rows
     // from the bottom, so the copy flips. It stretches to the window's size.
     const auto& desc = backBuffer_->desc();

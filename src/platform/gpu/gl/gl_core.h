@@ -62,6 +62,8 @@ GLenum addressMode(AddressMode mode);
 
 // ---------------------------------------------------------------- EGL target
 
+class ShmWindowImage;
+
 // An EGL display, OpenGL 4.5 core context and (for a window) surface. Headless
 // targets render only into framebuffer objects; a window target also has the
 // X11 window's surface that present() copies the back buffer to.
@@ -82,10 +84,14 @@ public:
     // Shows the window surface's default framebuffer. False when the window
     // is gone or the context was lost.
     bool swapBuffers();
+    // An image shared with the X server that shows width x height pixels on
+    // the window; null when headless or when the server cannot share one.
+    std::unique_ptr<ShmWindowImage> createShmWindowImage(uint32_t width, uint32_t height) const;
 
 private:
     EglTarget() = default;
     void* x11Display_ = nullptr;  // owned connection, windowed targets only
+    unsigned long x11Window_ = 0;
     void* display_ = nullptr;
     void* config_ = nullptr;
     void* context_ = nullptr;

@@ -218,6 +218,9 @@ private:
     std::shared_ptr<GlCore> core_;
     std::unique_ptr<GlTexture> backBuffer_;
     GLuint readFbo_ = 0;
+    // Shows the back buffer while the window has its size, on CPU renderers;
+    // otherwise present() copies it to the window surface and swaps.
+    std::unique_ptr<ShmWindowImage> shmImage_;
 };
 
 }  // namespace korvel::gpu::gl
