@@ -1,10 +1,15 @@
-// korvel-demo: draws a short sprite scene with the library.
+// korvel-demo: a small game-like scene drawn with the library: a campfire on
+// a paved square, a figure walking round it, models converted from other
+// formats, a picked face and a caption.
 //
 //   korvel-demo                 headless: renders frames into demo-frames/
 //   korvel-demo --window        opens an X11 window; runs until Escape
 //   korvel-demo --frames N      stop after N frames (both modes)
 //
-// Run it from a folder that holds Korvelv0.fx (the build folder does).
+// In the window, Space switches the walker to its next motion and 1, 2, 3
+// pick walk, run or wave. Run it from a folder that holds Korvelv0.fx (the
+// build folder does); the generated textures and models go to demo-assets/.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +20,7 @@
 
 #include "Korvelv0.h"
 #include "scene.h"
-#include "textures.h"
+#include "walker.h"
 #include "x11_window.h"
 
 #include <X11/keysym.h>
@@ -23,7 +28,7 @@
 namespace {
 
 constexpr const char* kFrameFolder = "demo-frames";
-constexpr const char* kTextureFolder = "demo-textures";
+constexpr const char* kWorkFolder = "demo-assets";
 constexpr int kHeadlessFrames = 12;
 
 struct Options {
@@ -45,13 +50,15 @@ bool parse(int argc, char** argv, Options& options) {
     return true;
 }
 
-// Handles the window's pending key presses; true once Escape was pressed or
-// the window was closed.
-bool escapePressed(host::X11Window& window) {
+// Handles the window's pending key presses: Space and 1 to 3 change the
+// walker's motion. False once Escape was pressed or the window was closed.
+bool handleKeys(host::X11Window& window, int& motion) {
     for (unsigned long key = window.nextKey(); key != 0; key = window.nextKey()) {
-        if (key == XK_Escape) return true;
+        if (key == XK_Escape) return false;
+        if (key == XK_space) motion = (motion + 1) % demo::kWalkerMotions;
+        if (key >= XK_1 && key < XK_1 + demo::kWalkerMotions) motion = static_cast<int>(key - XK_1);
     }
-    return false;
+    return true;
 }
 
 void saveFrame(int frame) {
@@ -69,12 +76,7 @@ int main(int argc, char** argv) {
 
     std::error_code error;
     std::filesystem::create_directories(kFrameFolder, error);
-    std::filesystem::create_directories(kTextureFolder, error);
-    const std::vector<std::string> textures = demo::writeDemoTextures(kTextureFolder);
-    if (textures.empty()) {
-        std::fprintf(stderr, "korvel-demo: cannot write the textures into %s/\n", kTextureFolder);
-        return 1;
-    }
+    std::filesystem::create_directories(kWorkFolder, error);
 
     std::unique_ptr<host::X11Window> window;
     if (options.window) {
@@ -92,19 +94,24 @@ int main(int argc, char** argv) {
         CleanupDevice();
         return 1;
     }
+    // The particles draw their start velocities with rand(), which
+    // InitDevice seeds from the clock; a fixed seed makes every run draw the
+    // same frames.
+    std::srand(1);
 
-    demo::SceneTextures scene;
-    if (!demo::prepareScene(textures, scene)) {
+    demo::Scene scene;
+    if (!demo::prepareScene(kWorkFolder, KORVEL_DEMO_MODELS, scene)) {
         CleanupDevice();
         return 1;
     }
 
     const int limit = options.frames >= 0 ? options.frames : (window ? -1 : kHeadlessFrames);
+    int motion = demo::kWalk;
     int frame = 0;
     int saved = 0;
     for (; limit < 0 || frame < limit; ++frame) {
-        if (window && escapePressed(*window)) break;
-        demo::drawScene(scene, frame);
+        if (window && !handleKeys(*window, motion)) break;
+        demo::drawScene(scene, frame, motion);
         // Headless runs keep every frame; windowed runs only the last one.
         if (!window) {
             saveFrame(frame);
@@ -114,7 +121,7 @@ int main(int argc, char** argv) {
         if (window) std::this_thread::sleep_for(std::chrono::milliseconds(16));
     }
     if (window && frame > 0) {
-        demo::drawScene(scene, frame);
+        demo::drawScene(scene, frame, motion);
         saveFrame(frame);
         ++saved;
     }
