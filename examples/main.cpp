@@ -5,6 +5,8 @@
 //   korvel-demo                 headless: renders frames into demo-frames/
 //   korvel-demo --window        opens an X11 window; runs until Escape
 //   korvel-demo --frames N      stop after N frames (both modes)
+//   korvel-demo --motion M      the walker starts in motion M: 0 walk, 1 run,
+//                               2 wave
 //
 // In the window, Space switches the walker to its next motion and 1, 2, 3
 // pick walk, run or wave. Run it from a folder that holds Korvelv0.fx (the
@@ -34,6 +36,7 @@ constexpr int kHeadlessFrames = 12;
 struct Options {
     bool window = false;
     int frames = -1;  // -1: the mode's default
+    int motion = demo::kWalk;
 };
 
 bool parse(int argc, char** argv, Options& options) {
@@ -42,8 +45,11 @@ bool parse(int argc, char** argv, Options& options) {
             options.window = true;
         } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             options.frames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--motion") == 0 && i + 1 < argc) {
+            options.motion = std::atoi(argv[++i]);
+            if (options.motion < 0 || options.motion >= demo::kWalkerMotions) options.motion = demo::kWalk;
         } else {
-            std::fprintf(stderr, "usage: korvel-demo [--window] [--frames N]\n");
+            std::fprintf(stderr, "usage: korvel-demo [--window] [--frames N] [--motion 0|1|2]\n");
             return false;
         }
     }
@@ -106,7 +112,7 @@ int main(int argc, char** argv) {
     }
 
     const int limit = options.frames >= 0 ? options.frames : (window ? -1 : kHeadlessFrames);
-    int motion = demo::kWalk;
+    int motion = options.motion;
     int frame = 0;
     int saved = 0;
     for (; limit < 0 || frame < limit; ++frame) {

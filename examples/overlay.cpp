@@ -47,8 +47,8 @@ void drawCaption(const Overlay& o, const wchar_t* status) {
     // line pale yellow. Each rectangle is shown before the next is written.
     WriteTextTexture(L"Korvel demo", o.titleFont, 200, 235, 255, 0.8, 0, 0, 230, 44, 1);
     RenderText(0, 0, 230, 44, 16, 12);
-    WriteTextTexture(status, o.infoFont, 150, 230, 250, 0.8, 0, 48, 330, 26, 1);
-    RenderText(0, 48, 330, 26, 16, 58);
+    WriteTextTexture(status, o.infoFont, 150, 230, 250, 0.8, 0, 48, 400, 26, 1);
+    RenderText(0, 48, 400, 26, 16, 58);
 }
 
 }  // namespace demo

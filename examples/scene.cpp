@@ -28,9 +28,10 @@ constexpr double kWalkerSpeed[kWalkerMotions] = {0.019, 0.047, 0.0};
 
 // Where the models stand: x, z and their turn about the vertical axis.
 constexpr double kCrateAt[3] = {-2.4, -3.0, 0.5};
-constexpr double kStatueAt[3] = {-2.4, 3.3, kPi * 0.8};
+constexpr double kWusonAt[3] = {-2.6, 3.1, -kPi * 0.4};
+constexpr double kDancerAt[3] = {3.6, -1.2, kPi * 0.2};
 constexpr double kSpiderAt[3] = {3.1, 2.7, -kPi * 0.75};
-constexpr double kCreatureAt[3] = {3.7, -1.1, -kPi * 0.4};
+constexpr int kWusonWalk = 1;  // the Wuson's walk cycle among its motions
 
 // A mesh of the demo's own, written into folder and loaded from there (its
 // textures are next to it).
@@ -53,11 +54,13 @@ void setCamera(int frame) {
                        0, 1, 0);
 }
 
-// Moves the walker along its circle; it faces the way it goes.
+// Moves the walker along its circle; it faces the way it goes, or away from
+// the fire when it stands and waves.
 void stepWalker(Scene& s, int motion) {
     s.walkerAngle += kWalkerSpeed[motion];
     const double a = s.walkerAngle;
-    placeModel(s.walker, kFireX + kWalkRadius * std::sin(a), kFireZ + kWalkRadius * std::cos(a), a + kPi / 2);
+    const double yaw = motion == kWave ? a : a + kPi / 2;
+    placeModel(s.walker, kFireX + kWalkRadius * std::sin(a), kFireZ + kWalkRadius * std::cos(a), yaw);
 }
 
 }  // namespace
@@ -69,16 +72,20 @@ bool prepareScene(const std::string& workFolder, const std::string& modelFolder,
     }
     s.ground = generated(workFolder, "ground.pt3", buildGround(), 0.0);
     s.walker = generated(workFolder, "walker.pt3", buildWalker(), 0.0);
-    s.crate.target = generated(workFolder, "crate.pt3", buildCrate(), 0.0);
+    const Mesh crate = buildCrate();  // one material: its faces keep their order in the file
+    s.crate.target = generated(workFolder, "crate.pt3", crate, 0.0);
+    s.crate.corners = crate.corners;
     if (!s.ground.loaded() || !s.walker.loaded() || !s.crate.target.loaded()) return false;
     // Converted at build time by korvel-import from the test models.
-    s.statue = loadModel(modelFolder + "/Wuson.pt3", 1.6);
+    s.wuson = loadModel(modelFolder + "/Testwuson.pt3", 1.3, kWusonWalk);
+    s.dancer = loadModel(modelFolder + "/BCN_Epileptic.pt3", 1.8, 0);
     s.spider = loadModel(modelFolder + "/spider.pt3", 0.9);
-    s.creature = loadModel(modelFolder + "/huesitos.pt3", 1.7);
+    tintModel(s.wuson, 205, 165, 120);
+    tintModel(s.dancer, 190, 140, 110);
     place(s.crate.target, kCrateAt);
-    place(s.statue, kStatueAt);
+    place(s.wuson, kWusonAt);
+    place(s.dancer, kDancerAt);
     place(s.spider, kSpiderAt);
-    place(s.creature, kCreatureAt);
     preparePicker(s.crate);
 
     // Every model has normals: rigid ones go in group 1, animated ones in
@@ -103,12 +110,12 @@ void drawScene(Scene& s, int frame, int walkerMotion) {
     drawModel(s.ground, -1, 0);
     const int walkerLast = Obj3dGetMotionkindframe(s.walker.model, walkerMotion);
     drawModel(s.walker, walkerMotion, walkerLast > 0 ? frame % walkerLast : 0);
-    drawModel(s.statue, -1, 0);
-    drawModel(s.spider, -1, 0);
-    drawModel(s.creature, 0, loopFrame(s.creature, frame));
+    drawPlaying(s.wuson, frame);
+    drawPlaying(s.dancer, frame);
+    drawPlaying(s.spider, frame);
 
-    // The cursor hovers over the crate's upper front edge, as a mouse
-    // pointer would; the face under it is picked.
+    // The cursor hovers over the crate's top, as a mouse pointer would; the
+    // face under it is picked, and its nearest corner marked.
     const double hover[3] = {kCrateAt[0], 0.9, kCrateAt[1]};
     int cursor[2] = {};
     double depth = 0.0;
@@ -119,7 +126,8 @@ void drawScene(Scene& s, int frame, int walkerMotion) {
     drawFire(s.overlay);
 
     wchar_t status[128];
-    std::swprintf(status, 128, L"frame %d   %s   picked face %d", frame, walkerMotionName(walkerMotion), s.crate.face);
+    std::swprintf(status, 128, L"frame %d   %s   picked face %d, vertex %d", frame, walkerMotionName(walkerMotion),
+                  s.crate.face, s.crate.vertex);
     drawCaption(s.overlay, status);
 }
 

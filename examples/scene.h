@@ -15,12 +15,12 @@ namespace demo {
 struct Scene {
     SceneModel ground;
     SceneModel walker;
-    SceneModel statue;     // converted models; each may be missing
+    SceneModel wuson;      // converted models; each may be missing
+    SceneModel dancer;
     SceneModel spider;
-    SceneModel creature;
     Picker crate;
     Overlay overlay;
-    double walkerAngle = 0.0;  // where the walker is on its circle round the fire
+    double walkerAngle = 2.5;  // where the walker is on its circle round the fire (radians)
 };
 
 // Writes the generated textures and models into workFolder, loads them and

@@ -98,7 +98,7 @@ Pixels flame() {
         for (int x = 0; x < 32; ++x) {
             const double d = std::min(1.0, std::hypot(x - 15.5, y - 15.5) / 16.0);
             const double core = 1.0 - d;
-            img.set(x, y, 255, 120 + 135 * core * core, 40 + 160 * core * core * core, 255 * core * core);
+            img.set(x, y, 255, 90 + 150 * core * core, 20 + 120 * core * core * core, 150 * core * core);
         }
     return img;
 }
