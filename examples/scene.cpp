@@ -98,8 +98,13 @@ bool prepareScene(const std::string& workFolder, const std::string& modelFolder,
     SceneAmbientColorSet(95, 95, 120);
     SetPointLightPos(kFireX + 1.5, 5.0, kFireZ - 3.0);
 
-    const int flame = readtexture(std::wstring(workFolder.begin(), workFolder.end()).append(L"/flame.png").c_str());
-    return flame >= 0 && prepareOverlay(flame, kFireX, kFireZ, s.overlay);
+    const std::string flamePath = workFolder + "/" + kFlameTexture;
+    const int flame = readtexture(std::wstring(flamePath.begin(), flamePath.end()).c_str());
+    if (flame < 0) {
+        std::fprintf(stderr, "korvel-demo: cannot load %s\n", flamePath.c_str());
+        return false;
+    }
+    return prepareOverlay(flame, kFireX, kFireZ, s.overlay);
 }
 
 void drawScene(Scene& s, int frame, int walkerMotion) {

@@ -1,5 +1,5 @@
 // The demo scene: a paved square in a meadow, ringed by ruined pillars, with
-// a campfire, a walking figure, a crate whose face under the cursor is
+// a campfire, a walking figure, a crate whose corner under the cursor is
 // picked, and models converted from other formats at build time; drawn
 // through the library's C interface only.
 #pragma once
