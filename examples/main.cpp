@@ -1,10 +1,17 @@
-// korvel-demo: draws a short sprite scene with the library.
+// korvel-demo: a small game-like scene drawn with the library: a campfire on
+// a paved square, a figure walking round it, models converted from other
+// formats, a picked face and a caption.
 //
 //   korvel-demo                 headless: renders frames into demo-frames/
 //   korvel-demo --window        opens an X11 window; runs until Escape
 //   korvel-demo --frames N      stop after N frames (both modes)
+//   korvel-demo --motion M      the walker starts in motion M: 0 walk, 1 run,
+//                               2 wave
 //
-// Run it from a folder that holds Korvelv0.fx (the build folder does).
+// In the window, Space switches the walker to its next motion and 1, 2, 3
+// pick walk, run or wave. Run it from a folder that holds Korvelv0.fx (the
+// build folder does); the generated textures and models go to demo-assets/.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +22,7 @@
 
 #include "Korvelv0.h"
 #include "scene.h"
-#include "textures.h"
+#include "walker.h"
 #include "x11_window.h"
 
 #include <X11/keysym.h>
@@ -23,12 +30,13 @@
 namespace {
 
 constexpr const char* kFrameFolder = "demo-frames";
-constexpr const char* kTextureFolder = "demo-textures";
+constexpr const char* kWorkFolder = "demo-assets";
 constexpr int kHeadlessFrames = 12;
 
 struct Options {
     bool window = false;
     int frames = -1;  // -1: the mode's default
+    int motion = demo::kWalk;
 };
 
 bool parse(int argc, char** argv, Options& options) {
@@ -37,21 +45,26 @@ bool parse(int argc, char** argv, Options& options) {
             options.window = true;
         } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             options.frames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--motion") == 0 && i + 1 < argc) {
+            options.motion = std::atoi(argv[++i]);
+            if (options.motion < 0 || options.motion >= demo::kWalkerMotions) options.motion = demo::kWalk;
         } else {
-            std::fprintf(stderr, "usage: korvel-demo [--window] [--frames N]\n");
+            std::fprintf(stderr, "usage: korvel-demo [--window] [--frames N] [--motion 0|1|2]\n");
             return false;
         }
     }
     return true;
 }
 
-// Handles the window's pending key presses; true once Escape was pressed or
-// the window was closed.
-bool escapePressed(host::X11Window& window) {
+// Handles the window's pending key presses: Space and 1 to 3 change the
+// walker's motion. False once Escape was pressed or the window was closed.
+bool handleKeys(host::X11Window& window, int& motion) {
     for (unsigned long key = window.nextKey(); key != 0; key = window.nextKey()) {
-        if (key == XK_Escape) return true;
+        if (key == XK_Escape) return false;
+        if (key == XK_space) motion = (motion + 1) % demo::kWalkerMotions;
+        if (key >= XK_1 && key < XK_1 + demo::kWalkerMotions) motion = static_cast<int>(key - XK_1);
     }
-    return false;
+    return true;
 }
 
 void saveFrame(int frame) {
@@ -69,12 +82,7 @@ int main(int argc, char** argv) {
 
     std::error_code error;
     std::filesystem::create_directories(kFrameFolder, error);
-    std::filesystem::create_directories(kTextureFolder, error);
-    const std::vector<std::string> textures = demo::writeDemoTextures(kTextureFolder);
-    if (textures.empty()) {
-        std::fprintf(stderr, "korvel-demo: cannot write the textures into %s/\n", kTextureFolder);
-        return 1;
-    }
+    std::filesystem::create_directories(kWorkFolder, error);
 
     std::unique_ptr<host::X11Window> window;
     if (options.window) {
@@ -92,19 +100,24 @@ int main(int argc, char** argv) {
         CleanupDevice();
         return 1;
     }
+    // The particles draw their start velocities with rand(), which
+    // InitDevice seeds from the clock; a fixed seed makes every run draw the
+    // same frames.
+    std::srand(1);
 
-    demo::SceneTextures scene;
-    if (!demo::prepareScene(textures, scene)) {
+    demo::Scene scene;
+    if (!demo::prepareScene(kWorkFolder, KORVEL_DEMO_MODELS, scene)) {
         CleanupDevice();
         return 1;
     }
 
     const int limit = options.frames >= 0 ? options.frames : (window ? -1 : kHeadlessFrames);
+    int motion = options.motion;
     int frame = 0;
     int saved = 0;
     for (; limit < 0 || frame < limit; ++frame) {
-        if (window && escapePressed(*window)) break;
-        demo::drawScene(scene, frame);
+        if (window && !handleKeys(*window, motion)) break;
+        demo::drawScene(scene, frame, motion);
         // Headless runs keep every frame; windowed runs only the last one.
         if (!window) {
             saveFrame(frame);
@@ -114,7 +127,7 @@ int main(int argc, char** argv) {
         if (window) std::this_thread::sleep_for(std::chrono::milliseconds(16));
     }
     if (window && frame > 0) {
-        demo::drawScene(scene, frame);
+        demo::drawScene(scene, frame, motion);
         saveFrame(frame);
         ++saved;
     }

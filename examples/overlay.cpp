@@ -1,65 +1,54 @@
 #include "overlay.h"
 
-#include <cmath>
 #include <cstdio>
-#include <cwchar>
 
 #include "Korvelv0.h"
 
 namespace demo {
 namespace {
 
-constexpr int kSpaceKey = 0x20;
-
-void drawCaption(const Overlay& o, int frame) {
-    wchar_t text[96];
-    std::swprintf(text, 96, L"Korvel &demo  frame %d\nspace held: %d  日本語", frame,
-                  GetKeyboardCountByIndex(kSpaceKey));
-    // Colours are given blue first: this caption shows warm yellow.
-    WriteTextTexture(text, o.font, 60, 220, 255, 0.85, 0, 0, 320, 56, 1);
-    RenderText(0, 0, 320, 56, 20, 530);
-}
-
-void drawLineFan(int frame) {
-    const double turn = frame * 0.05;
-    for (int i = 0; i < 12; ++i) {
-        const double a = turn + i * (3.14159265358979 / 6.0);
-        const int x = 700 + static_cast<int>(70 * std::cos(a));
-        const int y = 250 + static_cast<int>(70 * std::sin(a));
-        RenderLine2d(700, 250, 255, 255, 255, 1.0, x, y, 255, 128 + i * 10, 0, 0.0, 3);
-    }
-    RenderPoint2d(700, 250, 255, 0, 0, 1.0, 0);
-}
-
-void drawSquareOutline() {
-    const double corners[4][3] = {{-2.4, 0.2, -0.5}, {-1.2, 0.2, -0.5}, {-1.2, 1.4, -0.5}, {-2.4, 1.4, -0.5}};
-    const int cyan[3] = {0, 255, 255};
-    const int magenta[3] = {255, 0, 255};
-    for (int i = 0; i < 4; ++i) RenderLine3d(corners[i], cyan, 1.0, corners[(i + 1) % 4], magenta, 1.0, 0);
-}
+constexpr int kAddBlend = 1;
+constexpr int kWarmUpSteps = 60;
 
 }  // namespace
 
-bool prepareOverlay(int particleTexture, Overlay& out) {
-    out.font = myCreateFont(22, 0, 700, 0, 0, 0, 0, L"DejaVu Sans");
-    const double emitter[3] = {0.0, -2.0, 0.0};
-    const double size[2] = {0.25, 0.25};
+bool prepareOverlay(int flameTexture, double x, double z, Overlay& out) {
+    out.titleFont = myCreateFont(34, 0, 700, 0, 0, 0, 0, L"DejaVu Sans");
+    out.infoFont = myCreateFont(18, 0, 400, 0, 0, 0, 0, L"DejaVu Sans");
     const double rect[4] = {0.0, 0.0, 1.0, 1.0};
-    const double velocity[6] = {-0.03, 0.08, -0.03, 0.03, 0.14, 0.03};
-    out.fountain = CreateParticle(emitter, size, particleTexture, rect, 1, 40, velocity, -0.002, 64);
-    if (out.font < 0 || out.fountain < 0) {
-        std::fprintf(stderr, "korvel-demo: overlay failed (font %d, particles %d)\n", out.font, out.fountain);
+    // Flames: large soft glows that rise, spread a little and fade out.
+    const double flameAt[3] = {x, 0.2, z};
+    const double flameSize[2] = {0.45, 0.45};
+    const double flameVelocity[6] = {-0.008, 0.02, -0.008, 0.008, 0.045, 0.008};
+    out.flames = CreateParticle(flameAt, flameSize, flameTexture, rect, 1, 30, flameVelocity, 0.0005, 40);
+    // Sparks: small, fast, flung higher and pulled back down.
+    const double sparkAt[3] = {x, 0.4, z};
+    const double sparkSize[2] = {0.07, 0.07};
+    const double sparkVelocity[6] = {-0.012, 0.03, -0.012, 0.012, 0.06, 0.012};
+    out.sparks = CreateParticle(sparkAt, sparkSize, flameTexture, rect, 3, 40, sparkVelocity, -0.0008, 20);
+    if (out.titleFont < 0 || out.infoFont < 0 || out.flames < 0 || out.sparks < 0) {
+        std::fprintf(stderr, "korvel-demo: fonts %d %d, particle groups %d %d\n", out.titleFont, out.infoFont,
+                     out.flames, out.sparks);
         return false;
     }
+    // The warm-up steps draw into the back buffer, which the first frame
+    // clears.
+    for (int i = 0; i < kWarmUpSteps; ++i) drawFire(out);
     return true;
 }
 
-void drawOverlay(const Overlay& o, int frame) {
-    GetKeyboardCount();
-    drawLineFan(frame);
-    drawSquareOutline();
-    ParticleMoveandRender(o.fountain, 3, 1.0);
-    drawCaption(o, frame);
+void drawFire(const Overlay& o) {
+    ParticleMoveandRender(o.flames, kAddBlend, 1.0);
+    ParticleMoveandRender(o.sparks, kAddBlend, 1.0);
+}
+
+void drawCaption(const Overlay& o, const wchar_t* status) {
+    // Colours are given blue first: the title shows warm white, the status
+    // line pale yellow. Each rectangle is shown before the next is written.
+    WriteTextTexture(L"Korvel demo", o.titleFont, 200, 235, 255, 0.8, 0, 0, 230, 44, 1);
+    RenderText(0, 0, 230, 44, 16, 12);
+    WriteTextTexture(status, o.infoFont, 150, 230, 250, 0.8, 0, 48, 400, 26, 1);
+    RenderText(0, 48, 400, 26, 16, 58);
 }
 
 }  // namespace demo

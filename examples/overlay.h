@@ -1,19 +1,27 @@
-// The demo's text, lines and particle fountain, drawn over the sprite scene.
+// The demo's campfire (two particle groups) and its caption text.
 #pragma once
 
 namespace demo {
 
 struct Overlay {
-    int font = -1;
-    int fountain = -1;
+    int titleFont = -1;
+    int infoFont = -1;
+    int flames = -1;  // particle group
+    int sparks = -1;  // particle group
 };
 
-// Creates the font and the fountain (particles textured with particleTexture);
-// false with a message on stderr when either fails.
-bool prepareOverlay(int particleTexture, Overlay& out);
+// Creates the two fonts and the fire's particle groups, textured with
+// flameTexture, at (x, z) on the ground, and lets the fire burn for a
+// moment so that the first frame already shows it; false with a message on
+// stderr when any of them fails.
+bool prepareOverlay(int flameTexture, double x, double z, Overlay& out);
 
-// A caption with the frame number and the space bar's hold count, a fan of
-// fading lines, a 3D square outline and one step of the fountain.
-void drawOverlay(const Overlay& overlay, int frame);
+// One step of the fire: moves and draws its particles, added onto the
+// scene. Draw it after the opaque models.
+void drawFire(const Overlay& overlay);
+
+// The title and a line of status text (frame, motion, picked face) in the
+// top-left corner.
+void drawCaption(const Overlay& overlay, const wchar_t* status);
 
 }  // namespace demo

@@ -1,29 +1,36 @@
-// The demo scene, drawn through the library's C interface only.
+// The demo scene: a paved square in a meadow, ringed by ruined pillars, with
+// a campfire, a walking figure, a crate whose corner under the cursor is
+// picked, and models converted from other formats at build time; drawn
+// through the library's C interface only.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "models.h"
 #include "overlay.h"
+#include "picking.h"
 
 namespace demo {
 
-struct SceneTextures {
-    int checker = -1;
-    int disc = -1;
-    int arrow = -1;
-    int target = -1;  // the off-screen render target, texture number 101
-    Overlay overlay;  // text, lines and particles
-    DemoModels models;  // animated sample models
+struct Scene {
+    SceneModel ground;
+    SceneModel walker;
+    SceneModel wuson;      // converted models; each may be missing
+    SceneModel dancer;
+    SceneModel spider;
+    Picker crate;
+    Overlay overlay;
+    double walkerAngle = 2.5;  // where the walker is on its circle round the fire (radians)
 };
 
-// Loads the generated textures (paths from writeDemoTextures) and creates the
-// off-screen target; false with a message on stderr when any step fails.
-bool prepareScene(const std::vector<std::string>& texturePaths, SceneTextures& out);
+// Writes the generated textures and models into workFolder, loads them and
+// the converted models found in modelFolder, builds the model buffers and
+// sets the lights; false with a message on stderr when a generated part
+// fails (a missing converted model is only noted).
+bool prepareScene(const std::string& workFolder, const std::string& modelFolder, Scene& scene);
 
-// One frame: a tiled background, a sprite per blend mode, a rotating sprite,
-// a sprite of the off-screen target and a turning 3D sprite.
-void drawScene(const SceneTextures& textures, int frame);
+// Draws one frame: the camera turned to `frame`, the walker one step
+// further in `walkerMotion` (see walker.h).
+void drawScene(Scene& scene, int frame, int walkerMotion);
 
 }  // namespace demo
