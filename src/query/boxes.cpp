@@ -131,9 +131,8 @@ math::Aabox runAabox(const Point4* points, size_t count) {
     return aaboxOf(lo, hi);
 }
 
-// oboxFromPoints over a run whose coordinate sums are known: the covariance
-// about the mean, the principal orientation, then the extents along its axes.
-math::Obox runObox(const Point4* points, size_t count, const double sum[3]) {
+// The covariance sums of a run about its mean, as oboxFromPoints gathers them.
+math::Covariance runCovariance(const Point4* points, size_t count, const double sum[3]) {
     const double n = static_cast<double>(count);
     const double mx = sum[0] / n, my = sum[1] / n, mz = sum[2] / n;
     math::Covariance c{0, 0, 0, 0, 0, 0};
@@ -146,6 +145,13 @@ math::Obox runObox(const Point4* points, size_t count, const double sum[3]) {
         c.xz += x * z;
         c.yz += y * z;
     }
+    return c;
+}
+
+// oboxFromPoints over a run whose coordinate sums are known: the covariance
+// about the mean, the principal orientation, then the extents along its axes.
+math::Obox runObox(const Point4* points, size_t count, const double sum[3]) {
+    const math::Covariance c = runCovariance(points, count, sum);
     const math::Quaternion orientation = math::principalOrientation(c);
     const math::Matrix r = math::matrixFromQuaternion(orientation);
     const math::Matrix toBox = math::transpose(r);

@@ -102,18 +102,18 @@ void allVertexPositions(const ShapedPose& shaped, std::vector<Point4>& positions
     positions[static_cast<size_t>(vertices)] = Point4{};
     // A copy is posed from its source's record, which gives the bits the
     // source itself gets.
+    auto poseAll = [&](const auto& posed, const auto& modelPosition) {
+        for (int v = 0; v < vertices; ++v) {
+            const int source = sourceOf(model, vertices, v);
+            positions[v] = posed(source, modelPosition(source));
+        }
+    };
     shaped.pose.withPosing([&](const auto& posed) {
         if (shaped.shapekey) {
             const instance::ShapekeySampler& shape = *shaped.shapekey;
-            for (int v = 0; v < vertices; ++v) {
-                const int source = sourceOf(model, vertices, v);
-                positions[v] = posed(source, position(model.vertex[source]) + shape.displacement(source));
-            }
+            poseAll(posed, [&](int v) { return position(model.vertex[v]) + shape.displacement(v); });
         } else {
-            for (int v = 0; v < vertices; ++v) {
-                const int source = sourceOf(model, vertices, v);
-                positions[v] = posed(source, position(model.vertex[source]));
-            }
+            poseAll(posed, [&](int v) { return position(model.vertex[v]); });
         }
     });
 }

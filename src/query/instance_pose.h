@@ -133,12 +133,14 @@ inline math::Float3 InstancePose::evaluate(int v, math::Float3 p) const {
     return affine(p, world());
 }
 
+// The posing kernels are inlined into every loop that calls them: a call per
+// vertex would cost more than the posing.
 namespace posing {
 
 struct World {
     const math::Matrix* world;
 
-    Point4 operator()(int, math::Float3 p) const { return affine4(p, *world); }
+    [[gnu::always_inline]] Point4 operator()(int, math::Float3 p) const { return affine4(p, *world); }
 };
 
 // Vertex v's part matrix, or the world matrix after the last part.
@@ -147,7 +149,7 @@ struct Parts {
     const math::Matrix* matrices;
     uint32_t parts;
 
-    Point4 operator()(int v, math::Float3 p) const {
+    [[gnu::always_inline]] Point4 operator()(int v, math::Float3 p) const {
         const uint32_t part = static_cast<uint32_t>(vertex[v].partno);
         return affine4(p, matrices[part < parts ? part : parts]);
     }
@@ -168,7 +170,7 @@ struct Skinned {
     const math::Matrix* matrices;  // joints, world, zeros
     uint32_t joints;
 
-    Point4 operator()(int v, math::Float3 p) const {
+    [[gnu::always_inline]] Point4 operator()(int v, math::Float3 p) const {
         const model::Obj3dWeight& w = weight[v];
         const uint32_t joint0 = static_cast<uint32_t>(w.jointno0);
         const uint32_t joint1 = static_cast<uint32_t>(w.jointno1);

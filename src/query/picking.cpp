@@ -60,9 +60,11 @@ struct FaceRay {
 };
 
 // A face naming a vertex outside the model takes the zero entry after the
-// last vertex for it and is marked invalid.
+// last vertex for it and is marked invalid, as is the rest of a block that
+// holds fewer than kFaceBlock faces.
 void gatherCorners(const model::Obj3dFace* faces, int count, const Point4* positions, uint32_t vertices,
                    FaceBlock& block) {
+    std::fill(block.valid + count, block.valid + kFaceBlock, 0u);
     for (int i = 0; i < count; ++i) {
         const int32_t* corner = faces[i].vertexno;
         const uint32_t c0 = static_cast<uint32_t>(corner[0]);
@@ -78,10 +80,12 @@ void gatherCorners(const model::Obj3dFace* faces, int count, const Point4* posit
 
 // rayTriangle and the facing test of rayPickImage for every face of the block,
 // spelled out component by component in the same operations and order.
-void testFaces(const FaceRay& ray, FaceBlock& block) {
+// Whether any counted hit is nearer than `best`.
+bool testFaces(const FaceRay& ray, float best, FaceBlock& block) {
     const float ox = ray.origin.x, oy = ray.origin.y, oz = ray.origin.z;
     const float dx = ray.direction.x, dy = ray.direction.y, dz = ray.direction.z;
     constexpr uint32_t kInfinityBits = 0x7f800000u;
+    uint32_t nearer = 0;
     for (int i = 0; i < kFaceBlock; ++i) {
         const Point4& p0 = block.corner0[i];
         const Point4& p1 = block.corner1[i];
@@ -105,8 +109,11 @@ void testFaces(const FaceRay& ray, FaceBlock& block) {
             maskOf(u > 0.0f) | maskOf(u < det) | maskOf(v > 0.0f) | maskOf(u + v < det) | maskOf(t > 0.0f);
         const uint32_t facing = maskOf(nx * dx + ny * dy + nz * dz < 0.0f);
         const uint32_t counted = ((front & ~outFront) | (back & ~outBack)) & facing & block.valid[i];
-        block.distance[i] = masked(t * (1.0f / det), counted, kInfinityBits);
+        const float distance = t * (1.0f / det);
+        block.distance[i] = masked(distance, counted, kInfinityBits);
+        nearer |= counted & maskOf(distance < best);
     }
+    return nearer != 0;
 }
 
 // Kept between calls, so that picking reuses its memory.
@@ -175,7 +182,7 @@ bool rayPickImage(const double origin[3], const double direction[3], int image, 
     for (int first = 0; first < faces; first += kFaceBlock) {
         const int count = std::min(kFaceBlock, faces - first);
         gatherCorners(model.face.data() + first, count, positions.data(), vertices, block);
-        testFaces(ray, block);
+        if (!testFaces(ray, best, block)) continue;
         for (int i = 0; i < count; ++i) {
             if (block.distance[i] < best) {
                 best = block.distance[i];
