@@ -1,6 +1,5 @@
 #include "query/boxes.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
