@@ -9,7 +9,9 @@
 // plainly, one case at a time, for the few vertices a caller names; the
 // posing kernels handed out by withPosing() carry a vertex through its
 // matrices as four lanes at once, choosing matrices and terms by index and
-// bit mask instead of branches, for the loops that pose a whole model.
+// bit mask, for the loops that pose a whole model. Only a skinned vertex
+// that no sensible model has (see posing::Skinned) leaves that straight line
+// for evaluate().
 #pragma once
 
 #include <bit>
@@ -177,7 +179,10 @@ struct Skinned {
         const bool first = joint0 < joints;
         const bool second = joint1 < joints;
         const Point4 b = affine4(p, matrices[second ? joint1 : joints + 1]);
-        const bool straight = first & (nonZero(w.weight0) | (second & nonZero(w.weight1))) & (b.lane[0] == b.lane[0]);
+        const bool weighs0 = nonZero(w.weight0);
+        const bool weighs1 = nonZero(w.weight1);
+        const bool finite = b.lane[0] == b.lane[0];  // through the zeros, NaN for a position that is not
+        const bool straight = first & (weighs0 | (second & weighs1)) & finite;
         if (!straight) [[unlikely]] {
             const math::Float3 q = pose->evaluate(v, p);
             return {{q.x, q.y, q.z, 0.0f}};
