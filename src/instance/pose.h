@@ -119,8 +119,9 @@ public:
 
     // The displacement of the vertex with shape-key identity `identity`;
     // zero when the identity is not in the list or no row of the kind names
-    // its entry. Branch-free for identities below the model's vertex table,
-    // so that posing every vertex of a model stays one straight loop.
+    // its entry. Two table reads for an identity below the model's vertex
+    // table, with no test of the entry, so that posing every vertex of a
+    // model stays one straight loop.
     math::Float3 displacement(int identity) const {
         if (identity < 0 || static_cast<size_t>(identity) >= listPosition_.size()) return {0.0f, 0.0f, 0.0f};
         return entryOffset_[static_cast<size_t>(listPosition_[static_cast<size_t>(identity)])];
