@@ -177,12 +177,12 @@ std::optional<ShapekeySampler> ShapekeySampler::make(const model::Obj3dModel& mo
     return ShapekeySampler(model, *kind, kindSpan(model, *kind, frame));
 }
 
-ShapekeySampler::ShapekeySampler(const model::Obj3dModel& model, const Shapekeyinfo& kind, const KeySpan& span)
-    : listPosition_(model.vertex.size(), -1) {
+ShapekeySampler::ShapekeySampler(const model::Obj3dModel& model, const Shapekeyinfo& kind, const KeySpan& span) {
     // List entries that exist: the header's count, limited to the list.
     const long long count = std::clamp<long long>(model.head()->NumShapekeyVertex, 0,
                                                   static_cast<long long>(model.shapekeyvertex.size()));
-    entryOffset_.assign(static_cast<size_t>(count), math::Float3{0.0f, 0.0f, 0.0f});
+    entryOffset_.assign(static_cast<size_t>(count) + 1, math::Float3{0.0f, 0.0f, 0.0f});
+    listPosition_.assign(model.vertex.size(), static_cast<int>(count));
     forEachRow(model, kind, span, static_cast<int>(count),
                [this](int entry, math::Float3 d) { entryOffset_[static_cast<size_t>(entry)] = d; });
     for (long long s = count - 1; s >= 0; --s) {
@@ -191,12 +191,6 @@ ShapekeySampler::ShapekeySampler(const model::Obj3dModel& model, const Shapekeyi
             listPosition_[static_cast<size_t>(identity)] = static_cast<int>(s);
         }
     }
-}
-
-math::Float3 ShapekeySampler::displacement(int identity) const {
-    if (identity < 0 || static_cast<size_t>(identity) >= listPosition_.size()) return {0.0f, 0.0f, 0.0f};
-    const int entry = listPosition_[static_cast<size_t>(identity)];
-    return entry < 0 ? math::Float3{0.0f, 0.0f, 0.0f} : entryOffset_[static_cast<size_t>(entry)];
 }
 
 }  // namespace korvel::instance

@@ -119,14 +119,20 @@ public:
 
     // The displacement of the vertex with shape-key identity `identity`;
     // zero when the identity is not in the list or no row of the kind names
-    // its entry.
-    math::Float3 displacement(int identity) const;
+    // its entry. Two table reads for an identity below the model's vertex
+    // table, with no test of the entry, so that posing every vertex of a
+    // model stays one straight loop.
+    math::Float3 displacement(int identity) const {
+        if (identity < 0 || static_cast<size_t>(identity) >= listPosition_.size()) return {0.0f, 0.0f, 0.0f};
+        return entryOffset_[static_cast<size_t>(listPosition_[static_cast<size_t>(identity)])];
+    }
 
 private:
     ShapekeySampler(const model::Obj3dModel& model, const model::Shapekeyinfo& kind, const KeySpan& span);
 
-    std::vector<math::Float3> entryOffset_;  // per list entry
-    std::vector<int> listPosition_;          // per vertex identity: first list position, or -1
+    // Per list entry, then one zero entry for the identities not in the list.
+    std::vector<math::Float3> entryOffset_;
+    std::vector<int> listPosition_;  // per vertex identity: first list position, or the zero entry
 };
 
 }  // namespace korvel::instance

@@ -23,11 +23,6 @@ Float3 loadPoint(const unsigned char* base, size_t index, size_t strideBytes) {
 // per eigenvalue, and the repair that turns the three vectors into usable box
 // axes when the eigen decomposition degenerates.
 
-// Covariance sums about the centre of mass (not divided by the point count).
-struct Covariance {
-    double xx, yy, zz, xy, xz, yz;
-};
-
 constexpr Float3 kCoordinateAxes[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 
 // Dot products above this magnitude make two axes non-orthogonal.
@@ -266,14 +261,17 @@ Sphere sphereFromPoints(size_t count, const void* firstPoint, size_t strideBytes
     return {center, radius};
 }
 
+Quaternion principalOrientation(const Covariance& c) {
+    Float3 axes[3];
+    principalAxes(c, axes);
+    return orientationFromAxes(axes);
+}
+
 Obox oboxFromPoints(size_t count, const Float3* points) {
     if (count == 0) {
         return {{0, 0, 0}, {0, 0, 0}, {0, 0, 0, 1}};
     }
-    const Covariance c = covarianceAboutMean(count, points);
-    Float3 axes[3];
-    principalAxes(c, axes);
-    const Quaternion orientation = orientationFromAxes(axes);
+    const Quaternion orientation = principalOrientation(covarianceAboutMean(count, points));
     const Matrix r = matrixFromQuaternion(orientation);
     const Matrix toBox = transpose(r);
 

@@ -23,6 +23,16 @@ Sphere sphereFromPoints(size_t count, const void* firstPoint, size_t strideBytes
 // right-handed orientation.
 Obox oboxFromPoints(size_t count, const Float3* points);
 
+// Covariance sums about the centre of mass (not divided by the point count).
+struct Covariance {
+    double xx, yy, zz, xy, xz, yz;
+};
+
+// The orientation oboxFromPoints gives points of this covariance, for callers
+// that gather the sums themselves: with the mean as sum / count in double,
+// each sum adds (double(p) - mean) products point by point in order.
+Quaternion principalOrientation(const Covariance& c);
+
 // The view volume of a projection matrix in view space, placed at the origin
 // with no rotation: side planes and near/far distances read back through the
 // inverse. A perspective projection gives a pyramid with its apex at the

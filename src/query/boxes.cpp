@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "math/bounds.h"
+#include "math/matrix.h"
 #include "math/quaternion.h"
 #include "math/vector.h"
 #include "query/instance_pose.h"
@@ -13,34 +14,98 @@ namespace korvel::query {
 
 namespace {
 
-struct Run {
+// The posed unsplit vertices, in vertex order, and per part the run of them
+// that the part owns: it starts at the part's first point and is as long as
+// its count. A part whose points lie in one unbroken stretch has its run's
+// coordinate sums (in double, point by point) taken while posing; a part
+// whose points are interrupted has other points inside its run, which a
+// separate pass sums.
+struct PartRun {
     size_t first = 0;
     size_t count = 0;
+    bool broken = false;
+    double sum[3] = {0.0, 0.0, 0.0};
 };
 
-// The evaluated unsplit vertices, and per part the run of them that the part
-// owns: it starts at the part's first point and is as long as its count.
-struct EvaluatedPoints {
-    std::vector<math::Float3> points;
-    std::vector<Run> runs;
+struct PosedPoints {
+    std::vector<Point4> points;
+    size_t count = 0;
+    std::vector<PartRun> runs;
+    // The box of all points, fitted as aaboxFromPoints does: from the first
+    // point, each coordinate replaced by a strictly smaller (or larger) one.
+    Point4 lo{};
+    Point4 hi{};
 };
 
-EvaluatedPoints evaluateUnsplit(const InstancePose& pose) {
+// Lane-wise std::min(a, b) and std::max(a, b): a unless b is strictly beyond.
+Point4 lanesMin(Point4 a, Point4 b) {
+    for (int c = 0; c < 4; ++c) a.lane[c] = b.lane[c] < a.lane[c] ? b.lane[c] : a.lane[c];
+    return a;
+}
+
+Point4 lanesMax(Point4 a, Point4 b) {
+    for (int c = 0; c < 4; ++c) a.lane[c] = a.lane[c] < b.lane[c] ? b.lane[c] : a.lane[c];
+    return a;
+}
+
+// Ends the stretch of part `part` (negative: a vertex of no part) that began
+// at point `start` and ends before point `end`, with coordinate sums x, y, z.
+void closeStretch(PosedPoints& out, long long part, size_t start, size_t end, double x, double y, double z) {
+    if (part < 0) return;
+    PartRun& run = out.runs[static_cast<size_t>(part)];
+    if (run.count == 0) {
+        run.first = start;
+        run.sum[0] = x;
+        run.sum[1] = y;
+        run.sum[2] = z;
+    } else {
+        run.broken = true;
+    }
+    run.count += end - start;
+}
+
+// Poses the unsplit vertices into out.points and fits their box, following
+// each part's stretches, in one pass over the vertex and weight tables.
+void poseUnsplit(const InstancePose& pose, PosedPoints& out) {
     const model::Obj3dModel& model = pose.model();
     const int vertices = vertexCount(model);
-    EvaluatedPoints out;
-    out.points.reserve(static_cast<size_t>(vertices));
-    out.runs.resize(static_cast<size_t>(pose.image().numpart));
-    for (int v = 0; v < vertices; ++v) {
-        const model::Obj3dVertex& vertex = model.vertex[v];
-        if (!isUnsplit(vertex)) continue;
-        if (vertex.partno >= 0 && static_cast<size_t>(vertex.partno) < out.runs.size()) {
-            Run& run = out.runs[vertex.partno];
-            if (run.count++ == 0) run.first = out.points.size();
+    const long long parts = pose.image().numpart;
+    if (out.points.size() < static_cast<size_t>(vertices)) out.points.resize(static_cast<size_t>(vertices));
+    out.runs.assign(static_cast<size_t>(parts), PartRun{});
+    out.count = 0;
+    pose.withPosing([&](const auto& posed) {
+        Point4* points = out.points.data();
+        size_t n = 0;
+        Point4 lo{};
+        Point4 hi{};
+        long long part = -1;
+        size_t start = 0;
+        double x = 0.0, y = 0.0, z = 0.0;
+        for (int v = 0; v < vertices; ++v) {
+            const model::Obj3dVertex& vertex = model.vertex[v];
+            if (!isUnsplit(vertex)) continue;
+            const Point4 p = posed(v, position(vertex));
+            points[n] = p;
+            if (n == 0) lo = hi = p;
+            lo = lanesMin(lo, p);
+            hi = lanesMax(hi, p);
+            const long long owner = vertex.partno >= 0 && vertex.partno < parts ? vertex.partno : -1;
+            if (owner != part) {
+                closeStretch(out, part, start, n, x, y, z);
+                part = owner;
+                start = n;
+                x = y = z = 0.0;
+            }
+            x += p.lane[0];
+            y += p.lane[1];
+            z += p.lane[2];
+            ++n;
         }
-        out.points.push_back(pose.evaluate(v, {vertex.posx, vertex.posy, vertex.posz}));
-    }
-    return out;
+        closeStretch(out, part, start, n, x, y, z);
+        out.count = n;
+        out.lo = lo;
+        out.hi = hi;
+    });
 }
 
 // A box fitted to points exists, but its x extent may be 0 (every point in
@@ -50,6 +115,70 @@ template <class Box>
 Box present(Box box) {
     if (box.extents.x == 0.0f) box.extents.x = std::numeric_limits<float>::min();
     return box;
+}
+
+math::Aabox aaboxOf(Point4 lo, Point4 hi) { return {(lo.xyz() + hi.xyz()) * 0.5f, (hi.xyz() - lo.xyz()) * 0.5f}; }
+
+// aaboxFromPoints over a run.
+math::Aabox runAabox(const Point4* points, size_t count) {
+    Point4 lo = points[0];
+    Point4 hi = lo;
+    for (size_t i = 1; i < count; ++i) {
+        lo = lanesMin(lo, points[i]);
+        hi = lanesMax(hi, points[i]);
+    }
+    return aaboxOf(lo, hi);
+}
+
+// The covariance sums of a run about its mean, as oboxFromPoints gathers them.
+math::Covariance runCovariance(const Point4* points, size_t count, const double sum[3]) {
+    const double n = static_cast<double>(count);
+    const double mx = sum[0] / n, my = sum[1] / n, mz = sum[2] / n;
+    math::Covariance c{0, 0, 0, 0, 0, 0};
+    for (size_t i = 0; i < count; ++i) {
+        const double x = points[i].lane[0] - mx, y = points[i].lane[1] - my, z = points[i].lane[2] - mz;
+        c.xx += x * x;
+        c.yy += y * y;
+        c.zz += z * z;
+        c.xy += x * y;
+        c.xz += x * z;
+        c.yz += y * z;
+    }
+    return c;
+}
+
+// oboxFromPoints over a run whose coordinate sums are known: the covariance
+// about the mean, the principal orientation, then the extents along its axes.
+math::Obox runObox(const Point4* points, size_t count, const double sum[3]) {
+    const math::Covariance c = runCovariance(points, count, sum);
+    const math::Quaternion orientation = math::principalOrientation(c);
+    const math::Matrix r = math::matrixFromQuaternion(orientation);
+    const math::Matrix toBox = math::transpose(r);
+    auto rotated = [&toBox](const Point4& p) {
+        Point4 q;
+        for (int k = 0; k < 4; ++k) {
+            q.lane[k] = p.lane[0] * toBox.m[0][k] + p.lane[1] * toBox.m[1][k] + p.lane[2] * toBox.m[2][k];
+        }
+        return q;
+    };
+    Point4 lo = rotated(points[0]);
+    Point4 hi = lo;
+    for (size_t i = 1; i < count; ++i) {
+        const Point4 q = rotated(points[i]);
+        lo = lanesMin(lo, q);
+        hi = lanesMax(hi, q);
+    }
+    const math::Aabox inBoxSpace = aaboxOf(lo, hi);
+    return {math::transformNormal(inBoxSpace.center, r), inBoxSpace.extents, orientation};
+}
+
+math::Obox runObox(const Point4* points, const PartRun& run) {
+    if (!run.broken) return runObox(points, run.count, run.sum);
+    double sum[3] = {0.0, 0.0, 0.0};
+    for (size_t i = 0; i < run.count; ++i) {
+        for (int c = 0; c < 3; ++c) sum[c] += points[i].lane[c];
+    }
+    return runObox(points, run.count, sum);
 }
 
 void writePartAabox(const PartAaboxes& out, size_t p, const math::Aabox& box) {
@@ -71,35 +200,38 @@ const math::Obox* presentObox(int image, int part) {
     return info != nullptr && info->obox.extents.x > 0.0f ? &info->obox : nullptr;
 }
 
+// Kept between calls, so that refitting an instance on every draw reuses
+// its memory.
+thread_local PosedPoints posedPoints;
+
 }  // namespace
 
 void fitBoxes(int image, int motion, int frame, int selector, const PartAaboxes* parts) {
     const std::optional<InstancePose> pose = InstancePose::make(image, motion, frame);
     if (!pose) return;
-    const EvaluatedPoints evaluated = evaluateUnsplit(*pose);
+    PosedPoints& posed = posedPoints;
+    poseUnsplit(*pose, posed);
     instance::Image3dInstance& record = pose->image();
 
     if (selector != kOboxesOnly) {
-        const std::vector<math::Float3>& points = evaluated.points;
-        record.aabox = points.empty() ? math::Aabox{{0, 0, 0}, {-1, -1, -1}}
-                                      : present(math::aaboxFromPoints(points.size(), points.data()));
+        record.aabox = posed.count == 0 ? math::Aabox{{0, 0, 0}, {-1, -1, -1}} : present(aaboxOf(posed.lo, posed.hi));
     }
-    for (size_t p = 0; p < evaluated.runs.size(); ++p) {
-        const Run& run = evaluated.runs[p];
-        const math::Float3* first = evaluated.points.data() + run.first;
+    for (size_t p = 0; p < posed.runs.size(); ++p) {
+        const PartRun& run = posed.runs[p];
+        const Point4* first = posed.points.data() + run.first;
         if (selector != kAaboxOnly) {
             math::Obox& box = record.part(static_cast<long long>(p))->obox;
             if (run.count == 0) {
                 box.extents.x = -1.0f;
             } else {
-                box = present(math::oboxFromPoints(run.count, first));
+                box = present(runObox(first, run));
             }
         }
         if (parts != nullptr) {
             if (run.count == 0) {
                 parts->extentx[p] = -1.0;
             } else {
-                writePartAabox(*parts, p, present(math::aaboxFromPoints(run.count, first)));
+                writePartAabox(*parts, p, present(runAabox(first, run.count)));
             }
         }
     }

@@ -41,19 +41,28 @@ std::optional<InstancePose> InstancePose::make(int image, int motion, int frame)
     if (source == nullptr) return std::nullopt;
 
     InstancePose pose(*source, *record);
-    pose.world_ = instance::worldMatrix(*record);
+    const math::Matrix world = instance::worldMatrix(*record);
     if (source->head()->NumMotion >= 1 && motion >= 0) {
         if (source->weight.size() < static_cast<size_t>(vertexCount(*source))) return std::nullopt;
-        pose.joints_.resize(static_cast<size_t>(instance::poseJointCount(*source)));
-        if (!instance::jointMatrices(*source, motion, frame, pose.joints_.data())) return std::nullopt;
-        for (math::Matrix& joint : pose.joints_) joint = math::multiply(joint, pose.world_);
-        pose.skinned_ = true;
+        pose.matrixCount_ = static_cast<uint32_t>(instance::poseJointCount(*source));
+        pose.matrices_.resize(pose.matrixCount_ + size_t{2});
+        if (!instance::jointMatrices(*source, motion, frame, pose.matrices_.data())) return std::nullopt;
+        for (uint32_t j = 0; j < pose.matrixCount_; ++j) pose.matrices_[j] = math::multiply(pose.matrices_[j], world);
+        pose.kind_ = Kind::Skinned;
     } else if (record->partmode == 1) {
-        pose.parts_.reserve(static_cast<size_t>(record->numpart));
+        pose.matrixCount_ = static_cast<uint32_t>(record->numpart);
+        pose.matrices_.reserve(pose.matrixCount_ + size_t{1});
         for (int p = 0; p < record->numpart; ++p) {
-            pose.parts_.push_back(instance::partMatrix(*record->part(p), pose.world_));
+            pose.matrices_.push_back(instance::partMatrix(*record->part(p), world));
         }
+        pose.kind_ = Kind::Parts;
     }
+    if (pose.kind_ == Kind::Skinned) {
+        pose.matrices_[pose.matrixCount_ + size_t{1}] = math::Matrix{};
+    } else {
+        pose.matrices_.resize(pose.matrixCount_ + size_t{1});
+    }
+    pose.matrices_[pose.matrixCount_] = world;
     return pose;
 }
 
@@ -69,8 +78,7 @@ std::optional<ShapedPose> ShapedPose::make(int image, int shapekey, int shapekey
 }
 
 math::Float3 ShapedPose::evaluate(int v) const {
-    const model::Obj3dVertex& vertex = pose.model().vertex[v];
-    math::Float3 p{vertex.posx, vertex.posy, vertex.posz};
+    math::Float3 p = position(pose.model().vertex[v]);
     if (shapekey) p = p + shapekey->displacement(v);
     return pose.evaluate(v, p);
 }
@@ -87,18 +95,27 @@ void vertexPositions(const ShapedPose& shaped, int count, const int vertexno[], 
     }
 }
 
-std::vector<math::Float3> allVertexPositions(const ShapedPose& shaped) {
+void allVertexPositions(const ShapedPose& shaped, std::vector<Point4>& positions) {
     const model::Obj3dModel& model = shaped.pose.model();
     const int vertices = vertexCount(model);
-    std::vector<math::Float3> positions(static_cast<size_t>(vertices));
-    for (int v = 0; v < vertices; ++v) {
-        if (sourceOf(model, vertices, v) == v) positions[v] = shaped.evaluate(v);
-    }
-    for (int v = 0; v < vertices; ++v) {
-        const int source = sourceOf(model, vertices, v);
-        if (source != v) positions[v] = positions[source];
-    }
-    return positions;
+    positions.resize(static_cast<size_t>(vertices) + 1);
+    positions[static_cast<size_t>(vertices)] = Point4{};
+    // A copy is posed from its source's record, which gives the bits the
+    // source itself gets.
+    auto poseAll = [&](const auto& posed, const auto& modelPosition) {
+        for (int v = 0; v < vertices; ++v) {
+            const int source = sourceOf(model, vertices, v);
+            positions[v] = posed(source, modelPosition(source));
+        }
+    };
+    shaped.pose.withPosing([&](const auto& posed) {
+        if (shaped.shapekey) {
+            const instance::ShapekeySampler& shape = *shaped.shapekey;
+            poseAll(posed, [&](int v) { return position(model.vertex[v]) + shape.displacement(v); });
+        } else {
+            poseAll(posed, [&](int v) { return position(model.vertex[v]); });
+        }
+    });
 }
 
 }  // namespace korvel::query

@@ -1,6 +1,8 @@
 #include "query/picking.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "device/camera.h"
 #include "math/bounds.h"
@@ -22,8 +24,6 @@ math::Float3 toFloat(const double v[3]) {
     return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
 }
 
-math::Float3 position(const model::Obj3dVertex& v) { return {v.posx, v.posy, v.posz}; }
-
 // The segment from start to end: its start, unit direction and length.
 struct Segment {
     math::Float3 start;
@@ -36,6 +36,89 @@ Segment segmentOf(const double start[3], const double end[3]) {
     const math::Float3 along = toFloat(d);
     return {toFloat(start), math::normalize(along), math::length(along)};
 }
+
+
+// Faces are tested a block at a time: their corners copied out side by side,
+// then every face of the block through the two-sided test and the facing test
+// in one loop without branches, which the compiler turns into vector
+// instructions, then the block's counted hits scanned in face order.
+constexpr int kFaceBlock = 64;
+
+struct FaceBlock {
+    Point4 corner0[kFaceBlock];
+    Point4 corner1[kFaceBlock];
+    Point4 corner2[kFaceBlock];
+    uint32_t valid[kFaceBlock];  // all ones when every corner is a vertex of the model
+    // The distance of a counted hit: the face is hit and faces against the
+    // ray. +infinity otherwise, which no best distance exceeds.
+    float distance[kFaceBlock];
+};
+
+struct FaceRay {
+    math::Float3 origin;
+    math::Float3 direction;
+};
+
+// A face naming a vertex outside the model takes the zero entry after the
+// last vertex for it and is marked invalid, as is the rest of a block that
+// holds fewer than kFaceBlock faces.
+void gatherCorners(const model::Obj3dFace* faces, int count, const Point4* positions, uint32_t vertices,
+                   FaceBlock& block) {
+    std::fill(block.valid + count, block.valid + kFaceBlock, 0u);
+    for (int i = 0; i < count; ++i) {
+        const int32_t* corner = faces[i].vertexno;
+        const uint32_t c0 = static_cast<uint32_t>(corner[0]);
+        const uint32_t c1 = static_cast<uint32_t>(corner[1]);
+        const uint32_t c2 = static_cast<uint32_t>(corner[2]);
+        const bool inside0 = c0 < vertices, inside1 = c1 < vertices, inside2 = c2 < vertices;
+        block.valid[i] = maskOf(inside0 & inside1 & inside2);
+        block.corner0[i] = positions[inside0 ? c0 : vertices];
+        block.corner1[i] = positions[inside1 ? c1 : vertices];
+        block.corner2[i] = positions[inside2 ? c2 : vertices];
+    }
+}
+
+// rayTriangle and the facing test of rayPickImage for every face of the block,
+// spelled out component by component in the same operations and order.
+// Whether any counted hit is nearer than `best`.
+bool testFaces(const FaceRay& ray, float best, FaceBlock& block) {
+    const float ox = ray.origin.x, oy = ray.origin.y, oz = ray.origin.z;
+    const float dx = ray.direction.x, dy = ray.direction.y, dz = ray.direction.z;
+    constexpr uint32_t kInfinityBits = 0x7f800000u;
+    uint32_t nearer = 0;
+    for (int i = 0; i < kFaceBlock; ++i) {
+        const Point4& p0 = block.corner0[i];
+        const Point4& p1 = block.corner1[i];
+        const Point4& p2 = block.corner2[i];
+        const float x0 = p0.lane[0], y0 = p0.lane[1], z0 = p0.lane[2];
+        const float e1x = p1.lane[0] - x0, e1y = p1.lane[1] - y0, e1z = p1.lane[2] - z0;
+        const float e2x = p2.lane[0] - x0, e2y = p2.lane[1] - y0, e2z = p2.lane[2] - z0;
+        const float px = dy * e2z - dz * e2y, py = dz * e2x - dx * e2z, pz = dx * e2y - dy * e2x;
+        const float det = e1x * px + e1y * py + e1z * pz;
+        const float sx = ox - x0, sy = oy - y0, sz = oz - z0;
+        const float u = sx * px + sy * py + sz * pz;
+        const float qx = sy * e1z - sz * e1y, qy = sz * e1x - sx * e1z, qz = sx * e1y - sy * e1x;
+        const float v = dx * qx + dy * qy + dz * qz;
+        const float t = e2x * qx + e2y * qy + e2z * qz;
+        const float nx = e1y * e2z - e1z * e2y, ny = e1z * e2x - e1x * e2z, nz = e1x * e2y - e1y * e2x;
+        const uint32_t front = maskOf(det >= kRayTriangleEpsilon);
+        const uint32_t back = maskOf(det <= -kRayTriangleEpsilon);
+        const uint32_t outFront =
+            maskOf(u < 0.0f) | maskOf(u > det) | maskOf(v < 0.0f) | maskOf(u + v > det) | maskOf(t < 0.0f);
+        const uint32_t outBack =
+            maskOf(u > 0.0f) | maskOf(u < det) | maskOf(v > 0.0f) | maskOf(u + v < det) | maskOf(t > 0.0f);
+        const uint32_t facing = maskOf(nx * dx + ny * dy + nz * dz < 0.0f);
+        const uint32_t counted = ((front & ~outFront) | (back & ~outBack)) & facing & block.valid[i];
+        const float distance = t * (1.0f / det);
+        block.distance[i] = masked(distance, counted, kInfinityBits);
+        nearer |= counted & maskOf(distance < best);
+    }
+    return nearer != 0;
+}
+
+// Kept between calls, so that picking reuses its memory.
+thread_local std::vector<Point4> posedPositions;
+thread_local FaceBlock faceBlock;
 
 }  // namespace
 
@@ -86,26 +169,25 @@ bool rayPickImage(const double origin[3], const double direction[3], int image, 
                   int motion, int frame, RayHit& hit) {
     const std::optional<ShapedPose> shaped = ShapedPose::make(image, shapekey, shapekeyframe, motion, frame);
     if (!shaped) return false;
-    const math::Float3 from = toFloat(origin);
-    const math::Float3 along = toFloat(direction);
-    const std::vector<math::Float3> positions = allVertexPositions(*shaped);
+    std::vector<Point4>& positions = posedPositions;
+    allVertexPositions(*shaped, positions);
     const model::Obj3dModel& model = shaped->pose.model();
-    const int vertices = static_cast<int>(positions.size());
+    const uint32_t vertices = static_cast<uint32_t>(positions.size() - 1);
+    const FaceRay ray{toFloat(origin), toFloat(direction)};
 
     float best = 1e10f;
     int bestFace = -1;
+    FaceBlock& block = faceBlock;
     const int faces = faceCount(model);
-    for (int f = 0; f < faces; ++f) {
-        const int32_t* corner = faceCorners(model, f, vertices);
-        if (corner == nullptr) continue;
-        const math::Float3 p0 = positions[corner[0]];
-        const math::Float3 p1 = positions[corner[1]];
-        const math::Float3 p2 = positions[corner[2]];
-        const std::optional<float> d = rayTriangle(from, along, p0, p1, p2);
-        if (!d || !(*d < best)) continue;
-        if (math::dot(math::cross(p1 - p0, p2 - p0), along) < 0.0f) {
-            best = *d;
-            bestFace = f;
+    for (int first = 0; first < faces; first += kFaceBlock) {
+        const int count = std::min(kFaceBlock, faces - first);
+        gatherCorners(model.face.data() + first, count, positions.data(), vertices, block);
+        if (!testFaces(ray, best, block)) continue;
+        for (int i = 0; i < count; ++i) {
+            if (block.distance[i] < best) {
+                best = block.distance[i];
+                bestFace = first + i;
+            }
         }
     }
     hit.face = bestFace;

@@ -2,11 +2,19 @@
 // and 10 joint 0 turns a quarter about z, triples and rises by 4, joint 1
 // (its child, rest at (1, 0, 0)) turns a quarter about its rest position;
 // the instance stands at (10, 0, 0). The joint matrices, their chaining and
-// the key search are pinned here through the vertices they move.
+// the key search are pinned here through the vertices they move. Then box
+// fitting and ray picking, which pose the whole model in one pass, against
+// the same fits and ray tests over positions read vertex by vertex.
 #include <cmath>
+#include <cstring>
+#include <numeric>
+#include <random>
 #include <vector>
 
 #include "Korvelv0.h"
+#include "math/bounds.h"
+#include "query/instance_pose.h"
+#include "query/picking.h"
 #include "support/math.h"
 #include "support/models.h"
 
@@ -100,6 +108,88 @@ TEST_F(Evaluation, NothingIsWrittenForWhatCannotBeEvaluated) {
     EXPECT_TRUE(near(position(0, -1, 10), {12, 0, 0})) << "unposed needs no weights";
     model::modelSlot(instance::image3d(image)->modelno)->header.release();
     EXPECT_TRUE(near(position(0, -1, 0), untouched)) << "model released under the instance";
+}
+
+template <class T>
+bool sameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+
+// Random skinned models with shape keys, every seventh vertex broken one of
+// five ways (no first joint, a second joint that does not exist, no weight
+// at all, a part breaking another part's stretch, a copy of no vertex) and a
+// face naming no vertex, posed by a motion, unposed, and unposed in partmode
+// 1: 72 poses, 432 rays. No box here is flat.
+TEST_F(StoreTest, WholeModelPosingMatchesVertexByVertex) {
+    std::mt19937 rng(7);
+    auto uniform = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+    for (int round = 0; round < 24; ++round) {
+        ModelBlueprint b = skinnedModel({6, 1, {0, 10, 25, 40}, 300, 4, 3 + round % 3, unsigned(round)});
+        for (int v = 0; v < 300; v += 7) {
+            const model::Obj3dWeight broken[3] = {{-1, 1, 0.5f, 0.5f}, {1, 99, 0.5f, 0.5f}, {1, -1, 0.0f, 0.5f}};
+            if (v % 5 < 3) b.weights[v] = broken[v % 5];
+            if (v % 5 == 3) b.vertices[v].partno = v % 4;
+            if (v % 5 == 4) b.vertices[v].originalvertexno = 1000;
+        }
+        b.faces.insert(b.faces.begin() + 40, faceOf(0, 5, 300, 7));
+        b.shapekeyvertex = {1, 5, 9};
+        b.shapekeyinfo = {{3, 2, 0}};
+        for (int i = 0; i < 6; ++i) b.shapekeytrans.push_back({i % 3, (i % 2) * 10, 0.1f * i, -0.2f, 0.3f});
+        const int image = CreateImage3d(installModel(b));
+        ImageSetScaleRotTransAlpha(image, 1.5, 1, 0.5, 0.3, uniform(-3, 3), 0.1, 1, 2, 3, 1);
+        Image3dPartinfoSet(image, 1, 2, 2, 2, 1, 0, 0, 0, 1, 0, 1);
+        Image3dSetRendarparam(image, 0, 0, round % 2, 0);
+        const model::Obj3dModel& m = *model::completeModel(instance::image3d(image)->modelno);
+        for (int pose = 0; pose < 3; ++pose) {
+            const int motion = pose == 0 ? -1 : 0, frame = static_cast<int>(uniform(0, 40)), shapekey = pose - 2;
+            std::vector<int> all(300);
+            std::iota(all.begin(), all.end(), 0);
+            std::vector<double> x(300), y(300), z(300);
+            Image3dVertexPosGet(image, shapekey, 5, motion, frame, 300, all.data(), x.data(), y.data(), z.data());
+            std::vector<math::Float3> at(300), unsplit;
+            for (int v = 0; v < 300; ++v) at[v] = {float(x[v]), float(y[v]), float(z[v])};
+
+            if (shapekey < 0) {  // boxes: the unsplit vertices in order, each part's run of them
+                std::vector<double> a(6 * 4);
+                Image3dCalcAaboxOboxVtxCpu1(image, motion, frame, 0, &a[0], &a[4], &a[8], &a[12], &a[16], &a[20]);
+                size_t first[4] = {}, count[4] = {};
+                for (int v = 0; v < 300; ++v) {
+                    if (m.vertex[v].originalvertexno >= 0) continue;
+                    if (count[m.vertex[v].partno]++ == 0) first[m.vertex[v].partno] = unsplit.size();
+                    unsplit.push_back(at[v]);
+                }
+                const instance::Image3dInstance& record = *instance::image3d(image);
+                EXPECT_TRUE(sameBits(record.aabox, math::aaboxFromPoints(unsplit.size(), unsplit.data())));
+                for (int p = 0; p < 4; ++p) {
+                    const math::Aabox box = math::aaboxFromPoints(count[p], &unsplit[first[p]]);
+                    const math::Aabox fitted{{float(a[p]), float(a[4 + p]), float(a[8 + p])},
+                                             {float(a[12 + p]), float(a[16 + p]), float(a[20 + p])}};
+                    EXPECT_TRUE(sameBits(fitted, box)) << round << " part " << p;
+                    EXPECT_TRUE(sameBits(record.part(p)->obox, math::oboxFromPoints(count[p], &unsplit[first[p]])));
+                }
+            }
+            for (int ray = 0; ray < 6; ++ray) {  // most rays aimed at a face's centre, some anywhere
+                const math::Float3 from{uniform(-9, 9), uniform(-9, 9), uniform(-9, 9)};
+                const int32_t* aim = m.face[(pose * 31 + ray * 7) % 90].vertexno;
+                const math::Float3 along = ray < 4 ? (at[aim[0]] + at[aim[1]] + at[aim[2]]) * (1.0f / 3) - from
+                                                   : math::Float3{uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)};
+                float best = 1e10f;
+                int bestFace = -1;
+                for (int f = 0; f < query::faceCount(m); ++f) {
+                    const int32_t* c = query::faceCorners(m, f, 300);
+                    const auto d = c ? query::rayTriangle(from, along, at[c[0]], at[c[1]], at[c[2]]) : std::nullopt;
+                    if (d && *d < best && math::dot(math::cross(at[c[1]] - at[c[0]], at[c[2]] - at[c[0]]), along) < 0) {
+                        best = *d;
+                        bestFace = f;
+                    }
+                }
+                const double origin[3] = {from.x, from.y, from.z}, direction[3] = {along.x, along.y, along.z};
+                int face = -2;
+                double distance = 0;
+                IntersectRayTriangleOfImage3d(origin, direction, image, shapekey, 5, motion, frame, &face, &distance);
+                EXPECT_TRUE(face == bestFace && sameBits(float(distance), best)) << round << " ray " << ray;
+            }
+        }
+        clearStore();
+    }
 }
 
 }  // namespace
