@@ -118,7 +118,8 @@ void GlContext::draw(uint32_t vertexCount, uint32_t startVertex) {
 void GlContext::drawInstanced(uint32_t vertexCountPerInstance, uint32_t instanceCount, uint32_t startVertex,
                               uint32_t startInstance) {
     if (!prepareDraw(false)) return;
-    glDrawArraysInstancedBaseInstance(mode_, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertexCountPerInstance),
+    glDrawArraysInstancedBaseInstance(mode_, static_cast<GLint>(startVertex),
+                                      static_cast<GLsizei>(vertexCountPerInstance),
                                       static_cast<GLsizei>(instanceCount), startInstance);
 }
 
