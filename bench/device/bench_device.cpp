@@ -5,9 +5,10 @@
 //                       wall-clock second;
 //                       each batch ends with a read-back so the GPU work counts;
 //                       gl_state_calls = GL state calls per sprite after the
-//                       first: each sprite binds its whole draw state and the
-//                       context issues only what changed, so 1 (the range of
-//                       the sprite's new constants) is all that remains
+//                       first: consecutive sprites go out 256 to an instanced
+//                       draw, which binds its whole draw state while the
+//                       context issues only what changed, so one range of new
+//                       constants per 256 sprites is all that remains
 //   BM_SpriteFrame/N    frames of N rotated, alpha-blended 32 x 16 sprites of
 //                       one texture: clear, N calls, read-back; items = sprites
 //                       per wall-clock second
