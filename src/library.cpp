@@ -13,6 +13,7 @@
 #include "device/lifecycle.h"
 #include "device/pipeline.h"
 #include "device/render_target.h"
+#include "draw2d/sprite_batch.h"
 #include "draw2d/text_surface.h"
 #include "draw2d/texture_table.h"
 #include "input/keyboard.h"
@@ -68,6 +69,7 @@ struct DeviceOwned {
     input::KeyboardConnection keyboard;
     device::OffscreenTargets offscreenTargets;
     draw2d::TextureTable textures;
+    draw2d::SpriteBatch spriteBatch;
     draw2d::FontTable fonts;
     particle::ParticleTable particles;
     model::ModelBuffers modelBuffers;
@@ -75,14 +77,14 @@ struct DeviceOwned {
     instance::Image3dTable instances;
 
     DeviceOwned() {
-        install(device, pipeline, textSurface, keyboard, offscreenTargets, textures, fonts, particles, modelBuffers,
-                models, instances);
+        install(device, pipeline, textSurface, keyboard, offscreenTargets, textures, spriteBatch, fonts, particles,
+                modelBuffers, models, instances);
     }
     ~DeviceOwned() {
-        // No binding outlives its object.
-        if (gpu::Context* context = device.bundle.context.get()) context->clearState();
-        withdraw(device, pipeline, textSurface, keyboard, offscreenTargets, textures, fonts, particles, modelBuffers,
-                 models, instances);
+        // Sprites still collected are drawn, and no binding outlives its object.
+        if (gpu::Context* context = device::currentContext()) context->clearState();
+        withdraw(device, pipeline, textSurface, keyboard, offscreenTargets, textures, spriteBatch, fonts, particles,
+                 modelBuffers, models, instances);
     }
     DeviceOwned(const DeviceOwned&) = delete;
     DeviceOwned& operator=(const DeviceOwned&) = delete;

@@ -5,9 +5,13 @@
 //                       wall-clock second;
 //                       each batch ends with a read-back so the GPU work counts;
 //                       gl_state_calls = GL state calls per sprite after the
-//                       first: each sprite binds its whole draw state and the
-//                       context issues only what changed, so 1 (the range of
-//                       the sprite's new constants) is all that remains
+//                       first: consecutive sprites go out 256 to an instanced
+//                       draw, which binds its whole draw state while the
+//                       context issues only what changed, so one range of new
+//                       constants per 256 sprites is all that remains
+//   BM_SpriteFrame/N    frames of N rotated, alpha-blended 32 x 16 sprites of
+//                       one texture: clear, N calls, read-back; items = sprites
+//                       per wall-clock second
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -56,9 +60,9 @@ int loadSpriteTexture() {
 }
 
 void finishGpuWork() {
-    korvel::device::DeviceState& device = korvel::device::deviceState();
+    korvel::gpu::Context* context = korvel::device::currentContext();  // issues any draws still collected
     korvel::gpu::Image pixels;
-    device.bundle.context->readPixels(*device.backBufferRTV, pixels);
+    context->readPixels(*korvel::device::deviceState().backBufferRTV, pixels);
 }
 
 void BM_RenderSprite(benchmark::State& state) {
@@ -92,5 +96,24 @@ void BM_RenderSprite(benchmark::State& state) {
     CleanupDevice();
 }
 BENCHMARK(BM_RenderSprite)->Unit(benchmark::kNanosecond)->MinTime(2.0)->UseRealTime();
+
+void BM_SpriteFrame(benchmark::State& state) {
+    ScreenSizeSet(1);
+    initOrSkip(state);
+    const int texture = loadSpriteTexture();
+    if (texture < 0) state.SkipWithError("texture load failed");
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        ClearColorZ(10, 10, 10, 1.0);
+        for (int i = 0; i < count; ++i) {
+            const double z = 1.0 - (i + 1) / (count + 1.0);
+            RenderSprite(texture, (i * 37) % 760, (i * 53) % 570, 1.0, 1.0, 0, 0, 1, 1, 3, i * 0.01, 16, 8, z, 1.0);
+        }
+        finishGpuWork();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    CleanupDevice();
+}
+BENCHMARK(BM_SpriteFrame)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -17,9 +17,9 @@ namespace {
 constexpr int kBatch = 1024;
 
 void finishGpuWork() {
-    korvel::device::DeviceState& device = korvel::device::deviceState();
+    korvel::gpu::Context* context = korvel::device::currentContext();  // issues any draws still collected
     korvel::gpu::Image pixels;
-    device.bundle.context->readPixels(*device.backBufferRTV, pixels);
+    context->readPixels(*korvel::device::deviceState().backBufferRTV, pixels);
 }
 
 int startWithFont(benchmark::State& state) {

@@ -1,6 +1,7 @@
 #include "device/lifecycle.h"
 
 #include <initializer_list>
+#include <utility>
 
 #include "device/camera.h"
 #include "platform/gpu/backend.h"
@@ -12,7 +13,18 @@ DeviceState& deviceState() { return moduleState<DeviceState>(); }
 
 gpu::Device* currentDevice() { return deviceState().bundle.device.get(); }
 
-gpu::Context* currentContext() { return deviceState().bundle.context.get(); }
+gpu::Context* currentContext() {
+    issuePendingDraws();
+    return collectingContext();
+}
+
+void setPendingDraws(void (*issue)()) { deviceState().pendingDraws = issue; }
+
+void issuePendingDraws() {
+    if (void (*issue)() = std::exchange(deviceState().pendingDraws, nullptr)) issue();
+}
+
+gpu::Context* collectingContext() { return deviceState().bundle.context.get(); }
 
 int createDeviceAndScreenTargets(void* window) {
     DeviceState& state = deviceState();
@@ -72,6 +84,7 @@ void clearContextState() {
 }
 
 void present() {
+    issuePendingDraws();
     if (gpu::SwapChain* swapChain = deviceState().bundle.swapChain.get()) swapChain->present();
 }
 

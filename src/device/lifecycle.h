@@ -20,6 +20,7 @@ struct DeviceState {
     std::unique_ptr<gpu::DepthStencilView> depthStencilView;
     gpu::Viewport screenViewport;
     uint32_t featureLevel = 0;
+    void (*pendingDraws)() = nullptr;  // see setPendingDraws
 };
 
 // The one library-wide device state (a device-owned module state).
@@ -30,6 +31,17 @@ DeviceState& deviceState();
 // InitDevice, after CleanupDevice, and after a failure before step 2).
 gpu::Device* currentDevice();
 gpu::Context* currentContext();
+
+// Draws collected but not yet issued: consecutive sprites wait there to go
+// out as one instanced draw. The collecting module names the function that
+// issues them (one at a time); every other use of the context issues them
+// first (currentContext(), the clears, read-backs, present, a released
+// texture and CleanupDevice), so nothing else can see or change the state
+// they draw with before they are drawn.
+void setPendingDraws(void (*issue)());
+void issuePendingDraws();
+// The context for the collecting module itself: what is pending stays so.
+gpu::Context* collectingContext();
 
 // Steps 1 to 5: device and swap chain of ScreenWidth x ScreenHeight (hardware
 // driver first, then software), the back-buffer view, the depth buffer and its

@@ -65,6 +65,10 @@ constexpr GroupShaders kGroupShaders[kVertexGroupCount] = {
 constexpr DrawState kSprite{.layout = kNoInputLayout, .topology = Topology::TriangleStrip, .vertexShader = VsSprite,
                             .geometryShader = kNoGeometryShader, .pixelShader = kPixelShaderByBlend,
                             .depth = DepthTest::Less, .wireframe = false, .sampler = SamplerStage::Pixel};
+constexpr DrawState kSpriteBatch{.layout = kNoInputLayout, .topology = Topology::TriangleStrip,
+                                 .vertexShader = VsSpriteBatch, .geometryShader = kNoGeometryShader,
+                                 .pixelShader = kPixelShaderByBlend, .depth = DepthTest::Less, .wireframe = false,
+                                 .sampler = SamplerStage::Pixel};
 constexpr DrawState kPoint{.layout = kNoInputLayout, .topology = Topology::PointList, .vertexShader = VsPoint,
                            .geometryShader = kNoGeometryShader, .pixelShader = PsPoint, .depth = DepthTest::Less,
                            .wireframe = false, .sampler = SamplerStage::Keep};
@@ -170,6 +174,7 @@ int createStates() {
     target.blendFactor = device->createBlendState(
         blendDesc(Blend::BlendFactor, Blend::InvBlendFactor, BlendOp::Add, Blend::One, Blend::Zero, BlendOp::Add));
     if (!target.blendFactor) return -35;
+    createSpriteBatchBuffer(*device);
     return 0;
 }
 
@@ -189,6 +194,7 @@ int createWireframeState() {
 const DrawState& drawState(DrawPreset preset, VertexGroup group) {
     switch (preset) {
         case DrawPreset::Sprite: return kSprite;
+        case DrawPreset::SpriteBatch: return kSpriteBatch;
         case DrawPreset::Point: return kPoint;
         case DrawPreset::Line: return kLine;
         case DrawPreset::Particle: return kParticle;

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <string>
 
 #include "math/types.h"
 #include "platform/gpu/gpu.h"
@@ -30,6 +31,7 @@ enum VertexShaderId : size_t {
     VsShade0baph,
     VsShade1ba,
     VsShade1baph,
+    VsSpriteBatch,  // the library's own instanced twin of "VSsprite" (see createSpriteBatchShader)
     VertexShaderCount
 };
 
@@ -83,6 +85,13 @@ enum ConstantBufferRegister : uint32_t {
 // Size in bytes of the buffer at each register, b0 to b11.
 inline constexpr uint32_t kConstantBufferBytes[ConstantBufferCount] = {64, 64, 64, 96, 32, 64, 48, 112, 7680, 256, 1024, 112};
 
+// Collected sprites: at most this many go out in one instanced draw, their
+// corners laid out as b3 holds one sprite's, one after another in the buffer
+// at register b12.
+inline constexpr uint32_t kSpriteBatchCapacity = 256;
+inline constexpr uint32_t kSpriteBatchRegister = 12;
+inline constexpr uint32_t kSpriteBatchBytes = kSpriteBatchCapacity * kConstantBufferBytes[CbSprite];
+
 struct Pipeline {
     std::array<std::unique_ptr<gpu::VertexShader>, VertexShaderCount> vertexShaders;
     std::array<std::unique_ptr<gpu::GeometryShader>, GeometryShaderCount> geometryShaders;
@@ -99,6 +108,7 @@ struct Pipeline {
     std::unique_ptr<gpu::BlendState> blendAlpha;
     std::unique_ptr<gpu::BlendState> blendFactor;
     std::unique_ptr<gpu::RasterizerState> rasterWireframe;
+    std::unique_ptr<gpu::Buffer> spriteBatchCorners;  // b12 of VsSpriteBatch
 
     gpu::VertexShader* vs(VertexShaderId id) const { return vertexShaders[id].get(); }
     gpu::GeometryShader* gs(GeometryShaderId id) const { return geometryShaders[id].get(); }
@@ -122,6 +132,16 @@ int createStates();
 
 // InitDevice step 12: the wireframe rasterizer state; 0 or -58.
 int createWireframeState();
+
+// The instanced twin of "VSsprite", compiled at the end of step 6 from the
+// effect source with the twin appended, only when that source's "VSsprite"
+// and its b3 declaration are the library's own text (so both shaders compute
+// the same corners); and its corner buffer, at the end of step 7. Neither
+// ever fails InitDevice: without them sprites are drawn one by one.
+void createSpriteBatchShader(gpu::Device& device, const std::string& effectSource);
+void createSpriteBatchBuffer(gpu::Device& device);
+// Both exist, as does b3 (which the one-by-one path needs to draw at all).
+bool spriteBatchingAvailable();
 
 // What one kind of draw binds besides its buffers, textures and blend state,
 // named by the pipeline's ids. kNoInputLayout and kNoGeometryShader bind
@@ -148,6 +168,7 @@ struct DrawState {
 
 enum class DrawPreset : uint8_t {
     Sprite,         // screen and world sprites: a four-vertex strip from b3
+    SpriteBatch,    // collected sprites: one strip per instance from b12
     Point,          // one screen point from b4
     Line,           // one line from b5, wireframe rasterizer
     Particle,       // one point per particle, expanded by the geometry shader

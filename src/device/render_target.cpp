@@ -83,6 +83,7 @@ void selectRenderTarget(int target) {
 }
 
 void clearColorAndDepth(int red, int green, int blue, double depth) {
+    issuePendingDraws();
     DeviceState& state = deviceState();
     gpu::Context* context = state.bundle.context.get();
     if (!context) return;
@@ -97,6 +98,7 @@ void clearColorAndDepth(int red, int green, int blue, double depth) {
 
 void saveBackBuffer(int kind, const std::string& utf8Path) {
     if (kind != 0 && kind != 1 && kind != 3 && kind != 4) return;
+    issuePendingDraws();
     DeviceState& state = deviceState();
     if (!state.bundle.context || !state.backBufferRTV) return;
     gpu::Image image;

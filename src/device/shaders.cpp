@@ -178,6 +178,7 @@ int createShaders() {
         // The compiled code is released when it goes out of scope, also on failure.
         if (const int result = createFromCode(*device, target, entry, *code); result != 0) return result;
     }
+    createSpriteBatchShader(*device, source);
     return 0;
 }
 

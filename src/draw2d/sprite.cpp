@@ -5,6 +5,7 @@
 #include "device/camera.h"
 #include "device/lifecycle.h"
 #include "device/pipeline.h"
+#include "draw2d/sprite_batch.h"
 #include "draw2d/texture_table.h"
 #include "math/matrix.h"
 
@@ -88,23 +89,30 @@ void drawQuad(gpu::Context& context, gpu::ShaderResourceView* view, int blendmod
 
 }  // namespace
 
+void drawSingleSprite(gpu::Context& context, const SpriteConstants& constants, gpu::ShaderResourceView* view,
+                      int blendmode, double factor) {
+    if (uploadCorners(context, constants)) drawQuad(context, view, blendmode, factor);
+}
+
 void renderSprite(int texno, const ScreenSprite& sprite, int blendmode, double factor) {
-    gpu::Context* context = device::currentContext();
+    gpu::Context* context = device::collectingContext();
     TextureBinding texture;
     if (!context || !resolveTexture(texno, texture)) return;
     const device::ScreenSize& screen = device::screenSize();
     const SpriteConstants constants = screenSpriteConstants(sprite, texture.width, texture.height, screen.width,
                                                             screen.height);
-    if (uploadCorners(*context, constants)) drawQuad(*context, texture.view, blendmode, factor);
+    if (!collectSprite(*context, constants, texture.view, blendmode, factor))
+        drawSingleSprite(*context, constants, texture.view, blendmode, factor);
 }
 
 void renderSprite3d(int texno, int blendmode, double factor, const double X[4], const double Y[4],
                     const double Z[4], const double U[4], const double V[4]) {
-    gpu::Context* context = device::currentContext();
+    gpu::Context* context = device::collectingContext();
     TextureBinding texture;
     if (!context || !resolveTexture(texno, texture)) return;
     if (!X || !Y || !Z || !U || !V) return;
     const SpriteConstants constants = worldSpriteConstants(X, Y, Z, U, V);
+    if (collectSprite(*context, constants, texture.view, blendmode, factor)) return;
     if (!uploadCorners(*context, constants)) return;
     resetWorldTransform();
     drawQuad(*context, texture.view, blendmode, factor);

@@ -1,11 +1,14 @@
-// Drawing sprites: one textured quad per call through "VSsprite", with no
+// Drawing sprites: one textured quad per sprite through "VSsprite", with no
 // vertex buffer; everything comes from constant buffer b3, the 96 bytes of
 // SpriteConstants. Corners in triangle-strip order: 0 top-left, 1 top-right,
-// 2 bottom-left, 3 bottom-right.
+// 2 bottom-left, 3 bottom-right. Consecutive sprites of the same state are
+// collected and drawn together (sprite_batch.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/gpu/gpu.h"
 
 namespace korvel::draw2d {
 
@@ -65,5 +68,11 @@ void renderSprite3d(int texno, int blendmode, double factor, const double X[4], 
 
 // Uploads the identity into b2 (world) and binds it to vertex slot 2.
 void resetWorldTransform();
+
+// One sprite's draw through "VSsprite": its corners into b3, the sprite draw
+// state with the texture and blend mode, and the four-vertex strip. Nothing
+// without b3.
+void drawSingleSprite(gpu::Context& context, const SpriteConstants& constants, gpu::ShaderResourceView* view,
+                      int blendmode, double factor);
 
 }  // namespace korvel::draw2d

@@ -52,6 +52,7 @@ int TextureTable::read(const std::string& utf8Path) {
 
 void TextureTable::release(int slot) {
     if (!inRange(slot)) return;
+    device::issuePendingDraws();  // sprites collected with this texture are drawn while it exists
     slots_[slot].view.reset();
     slots_[slot].texture.reset();
 }

@@ -25,15 +25,17 @@ TEST(InitDeviceFaults, EveryCreationStepReturnsItsCode) {
         {FaultKind::RenderTargetView, {-3}},
         {FaultKind::Texture, {-4}},
         {FaultKind::DepthStencilView, {-5}},
-        // In compilation order: the vertex, geometry, then pixel shaders.
+        // In compilation order: the vertex, geometry, then pixel shaders; last
+        // the instanced sprite shader and its buffer, whose loss only stops
+        // sprites being collected.
         {FaultKind::Compile, {-6, -8, -10, -38, -12, -59, -46, -62, -50, -65, -53,
-                              -68, -40, -42, -72, -74, -76, -15, -17, -19, -19}},
-        {FaultKind::VertexShader, {-7, -9, -11, -39, -13, -60, -47, -63, -51, -66, -54, -69}},
+                              -68, -40, -42, -72, -74, -76, -15, -17, -19, -19, 0xB000}},
+        {FaultKind::VertexShader, {-7, -9, -11, -39, -13, -60, -47, -63, -51, -66, -54, -69, 0xB000}},
         {FaultKind::InputLayout, {-14, -61, -48, -64, -52, -67, -55, -70}},
         {FaultKind::GeometryShader, {-41, -43, -73, -75, -77}},
         {FaultKind::PixelShader, {-16, -18, -20, -45}},
         // b0 to b7, b11, b8, b9, b10 in creation order
-        {FaultKind::Buffer, {-23, -24, -25, -26, -27, -28, -29, -44, -71, -49, -56, -57}},
+        {FaultKind::Buffer, {-23, -24, -25, -26, -27, -28, -29, -44, -71, -49, -56, -57, 0xB000}},
         {FaultKind::Sampler, {-30}},
         {FaultKind::DepthStencilState, {-31, -31}},  // less, then its less-or-equal twin
         {FaultKind::BlendState, {-32, -33, -34, -35}},

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "Korvelv0.h"
+#include "draw2d/sprite_batch.h"
 #include "support/device.h"
 
 namespace korvel::testing {
@@ -111,6 +112,75 @@ TEST_F(Sprites, TextureTableSlotsAndInvalidNumbersAreSafe) {
     for (const int texno : {8, 102, -5}) sprite(texno, 0, 0);
     RenderSprite3d(1, 0, 1.0, nullptr, nullptr, nullptr, nullptr, nullptr);
     expectPixels({{2, 2, kClear}});
+}
+
+using SpriteBatches = SceneTest;
+
+// One frame of runs of sprites broken by every kind of state change: blend
+// modes (4 with two factors), modes outside 0 to 5, more sprites than one
+// instanced draw holds at crossing depths, world sprites under a moving
+// camera, text, points, lines, a model, a depth clear and the off-screen
+// target.
+void drawMixedFrame(int gradient, int half, int image) {
+    auto run = [](int texno, int count, int mode, double factor, int x0) {
+        for (int i = 0; i < count; ++i)
+            RenderSprite(texno, x0 + (i * 37) % 700, (i * 53) % 540, 1.0, 1.0, 0, 0, 1, 1, mode, i * 0.1, 16, 8,
+                         i % 2 ? 0.6 - i * 1e-3 : 0.3 + i * 1e-3, factor);
+    };
+    const double X[4] = {-1, 1, -1, 1}, Y[4] = {1, 1, -1, -1}, Z[4] = {0.5, 0.5, 0, 0};
+    const double U[4] = {0, 1, 0, 1}, V[4] = {0, 0, 1, 1};
+    ViewMatrixValueSet(0, 0, -5, 0, 0, 0, 0, 1, 0);
+    ClearColorZ(20, 30, 40, 1.0);
+    run(gradient, 300, 3, 1.0, 0);
+    for (const int mode : {0, 1, 2, 3, 6, 5, -1, 4}) run(half, 5, mode, 0.25, 40 * mode);
+    run(half, 3, 4, 0.75, 90);
+    RenderPoint2d(50, 50, 255, 255, 0, 1.0, 0);
+    run(gradient, 4, 3, 1.0, 20);
+    RenderLine2d(0, 0, 255, 0, 0, 1.0, 799, 599, 0, 255, 0, 1.0, 0);
+    for (int i = 0; i < 2; ++i) {
+        RenderSprite3d(half, 3, 1.0, X, Y, Z, U, V);
+        RenderSprite3d(gradient, 0, 1.0, X, Y, Z, U, V);
+        RenderSprite3d(gradient, 0, 1.0, Z, X, Y, V, U);
+        ViewMatrixValueSet(1, 0.5, -4, 0, 0, 0, 0, 1, 0);
+    }
+    RenderImage(image, 2, -1, 0, -1, 0);
+    run(half, 6, 3, 1.0, 300);
+    ClearColorZ(-1, 0, 0, 0.5);  // depth only: the sprites before it pass 0.6
+    RenderText(0, 0, 64, 16, 10, 10);
+    RenderText(0, 16, 64, 16, 10, 30);
+    SetViewportsandRenderTargets(101);
+    ClearColorZ(200, 0, 0, 1.0);
+    run(half, 4, 1, 1.0, 0);
+    SetViewportsandRenderTargets(0);
+    run(101, 5, 0, 1.0, 400);
+}
+
+TEST_F(SpriteBatches, DrawTheSamePixelsAsOneDrawPerSprite) {
+    const int gradient = loadTexture(32, 16, [](uint32_t x, uint32_t y) {
+        return Rgba{int(8 * x), int(16 * y), 90, int(4 + 8 * x)};
+    });
+    const int half = loadSolidTexture(8, 8, Rgba{0, 0, 255, 128});
+    const int model = installAndBuild(quadModel({{0, 0, -0.5f, -0.5f, 0.5f, 0.5f, 0.2f}}, 1, 1));
+    setEmissive(model, 0, 3, 0, 255, 0, 0.5);
+    const int image = CreateImage3d(model);
+    ASSERT_EQ(CreateTextureforRTandSRV(64, 64), 101);
+    auto frame = [&](bool batched, size_t instancedDraws) {
+        draw2d::setSpriteBatching(batched);
+        backend.log->clear();
+        drawMixedFrame(gradient, half, image);
+        const gpu::Image shot = captureBackBuffer();
+        EXPECT_EQ(backend.log->all(gpu::Call::DrawInstanced).size(), instancedDraws);
+        return shot;
+    };
+    const gpu::Image single = frame(false, 0);
+    // Runs of two or more: 256 + 44, modes 0 to 5, factor 0.75, four, each
+    // world pair, six, the text, four, five.
+    const gpu::Image batched = frame(true, 16);
+    size_t differing = 0;
+    for (size_t i = 0; i < single.rgba.size(); i += 4)
+        differing += !std::equal(&single.rgba[i], &single.rgba[i] + 4, &batched.rgba[i]);
+    EXPECT_EQ(differing, 0u);
+    EXPECT_EQ(batched.rgba.size(), single.rgba.size());
 }
 
 }  // namespace

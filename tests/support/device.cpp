@@ -9,8 +9,9 @@ namespace korvel::testing {
 
 gpu::Image captureBackBuffer() {
     gpu::Image image;
-    device::DeviceState& state = device::deviceState();
-    if (state.bundle.context && state.backBufferRTV) state.bundle.context->readPixels(*state.backBufferRTV, image);
+    gpu::Context* context = device::currentContext();  // draws any sprites still collected
+    gpu::RenderTargetView* backBuffer = device::deviceState().backBufferRTV.get();
+    if (context && backBuffer) context->readPixels(*backBuffer, image);
     return image;
 }
 

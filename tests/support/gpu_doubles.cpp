@@ -168,6 +168,8 @@ public:
     KORVEL_RECORD(gsSetShader, (GeometryShader* shader), (shader), SetGeometryShader, shader)
     KORVEL_RECORD(unmap, (Buffer& buffer), (buffer), WriteBuffer, &buffer)
     KORVEL_RECORD(draw, (uint32_t count, uint32_t start), (count, start), Draw, nullptr, count, start)
+    KORVEL_RECORD(drawInstanced, (uint32_t n, uint32_t instances, uint32_t start, uint32_t first),
+                  (n, instances, start, first), DrawInstanced, nullptr, n, instances, start, first)
     KORVEL_RECORD(drawIndexed, (uint32_t n, uint32_t start, int32_t base), (n, start, base), DrawIndexed, nullptr,
                   n, start, base)
     KORVEL_RECORD(drawIndexedInstanced, (uint32_t n, uint32_t instances, uint32_t start, int32_t base, uint32_t first),

@@ -40,6 +40,7 @@ enum class Call : uint8_t {
     SetGeometryShader,  // object
     WriteBuffer,        // object: the buffer unmapped after a write-discard map
     Draw,               // args: vertexCount, startVertex
+    DrawInstanced,      // args: vertexCount, instanceCount, startVertex, startInstance
     DrawIndexed,        // args: indexCount, startIndex, baseVertex
     DrawIndexedInstanced,  // args: indexCount, instanceCount, startIndex, baseVertex, startInstance
 };

@@ -271,6 +271,8 @@ public:
 
     // draws
     virtual void draw(uint32_t vertexCount, uint32_t startVertex) = 0;
+    virtual void drawInstanced(uint32_t vertexCountPerInstance, uint32_t instanceCount, uint32_t startVertex,
+                               uint32_t startInstance) = 0;
     virtual void drawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) = 0;
     virtual void drawIndexedInstanced(uint32_t indexCountPerInstance, uint32_t instanceCount, uint32_t startIndex,
                                       int32_t baseVertex, uint32_t startInstance) = 0;

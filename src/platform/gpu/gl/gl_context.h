@@ -47,6 +47,8 @@ public:
     void unmap(Buffer& buffer) override;
 
     void draw(uint32_t vertexCount, uint32_t startVertex) override;
+    void drawInstanced(uint32_t vertexCountPerInstance, uint32_t instanceCount, uint32_t startVertex,
+                       uint32_t startInstance) override;
     void drawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) override;
     void drawIndexedInstanced(uint32_t indexCountPerInstance, uint32_t instanceCount, uint32_t startIndex,
                               int32_t baseVertex, uint32_t startInstance) override;

@@ -115,6 +115,14 @@ void GlContext::draw(uint32_t vertexCount, uint32_t startVertex) {
     glDrawArrays(mode_, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertexCount));
 }
 
+void GlContext::drawInstanced(uint32_t vertexCountPerInstance, uint32_t instanceCount, uint32_t startVertex,
+                              uint32_t startInstance) {
+    if (!prepareDraw(false)) return;
+    glDrawArraysInstancedBaseInstance(mode_, static_cast<GLint>(startVertex),
+                                      static_cast<GLsizei>(vertexCountPerInstance),
+                                      static_cast<GLsizei>(instanceCount), startInstance);
+}
+
 void GlContext::drawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) {
     if (!prepareDraw(true)) return;
     const auto offset = static_cast<uintptr_t>(indexOffset_) + static_cast<uintptr_t>(startIndex) * indexSize_;
