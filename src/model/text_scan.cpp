@@ -189,4 +189,75 @@ CScan& CScan::real(float& out) {
     return *this;
 }
 
+size_t MemoryText::read(char* out, size_t capacity) {
+    const size_t n = std::min(capacity, text_.size() - pos_);
+    if (n > 0) std::memcpy(out, text_.data() + pos_, n);
+    pos_ += n;
+    return n;
+}
+
+platform::FileRead FileText::open(const std::string& utf8Path, uint64_t maxBytes) {
+    path_ = utf8Path;
+    maxBytes_ = maxBytes;
+    const platform::FileRead result = file_.emplace().open(utf8Path, maxBytes);
+    if (result != platform::FileRead::ok) {
+        file_.reset();
+        return result;
+    }
+    size_ = file_->size();
+    return result;
+}
+
+size_t FileText::read(char* out, size_t capacity) { return file_.has_value() ? file_->read(out, capacity) : 0; }
+
+bool FileText::rewind() {
+    failed_ = failed();
+    file_.reset();
+    if (failed_ || path_.empty()) return false;
+    if (file_.emplace().open(path_, maxBytes_) != platform::FileRead::ok || file_->size() != size_) {
+        file_.reset();
+        failed_ = true;
+    }
+    return !failed_;
+}
+
+bool LineReader::nextWithoutEnd(char* start, size_t available) {
+    // No line end within reach: the next 511 bytes are a line of their own.
+    const size_t length = std::min(available, kLineMax);
+    if (length == available && sourceEnded_) {
+        // The text's last line: the window's spare byte ends it.
+        start[length] = '\0';
+        line_ = start;
+    } else {
+        std::memcpy(held_.data(), start, length);
+        held_[length] = '\0';
+        line_ = held_.data();
+    }
+    pos_ += length;
+    return true;
+}
+
+// Moves the unread rest to the window's start and fills the window behind it,
+// until it is full or the source ends.
+void LineReader::refill() {
+    const size_t rest = size_ - pos_;
+    if (rest > 0) std::memmove(window_.data(), window_.data() + pos_, rest);
+    size_t filled = rest;
+    while (!sourceEnded_ && filled < kWindowBytes) {
+        const size_t got = source_.read(window_.data() + filled, kWindowBytes - filled);
+        if (got == 0) sourceEnded_ = true;
+        filled += got;
+    }
+    size_ = filled;
+    pos_ = 0;
+}
+
+bool LineReader::rewind() {
+    size_ = pos_ = 0;
+    held_[0] = '\0';
+    line_ = held_.data();
+    sourceEnded_ = !source_.rewind();
+    return !sourceEnded_;
+}
+
 }  // namespace korvel::model

@@ -17,14 +17,15 @@ namespace korvel::model {
 namespace {
 
 std::vector<std::string> allLines(const std::string& text) {
-    LineReader reader(text);
+    MemoryText source(text);
+    LineReader reader(source);
     std::vector<std::string> lines;
     while (reader.next()) lines.emplace_back(reader.line());
     return lines;
 }
 
 // C fgets with a 512-byte buffer on the text with "\r\n" made "\n", as a
-// text-mode stream delivers it.
+// text-mode stream delivers it, each line without its '\n'.
 std::vector<std::string> fgetsLines(const std::string& text) {
     std::string translated;
     for (size_t i = 0; i < text.size(); ++i)
@@ -33,7 +34,10 @@ std::vector<std::string> fgetsLines(const std::string& text) {
     if (translated.empty()) return lines;
     std::FILE* file = fmemopen(translated.data(), translated.size(), "r");
     char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, file) != nullptr) lines.emplace_back(buffer);
+    while (std::fgets(buffer, sizeof buffer, file) != nullptr) {
+        lines.emplace_back(buffer);
+        if (lines.back().ends_with('\n')) lines.back().pop_back();
+    }
     std::fclose(file);
     return lines;
 }

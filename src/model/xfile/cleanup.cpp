@@ -1,6 +1,7 @@
 #include "model/xfile/cleanup.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -62,6 +63,10 @@ std::vector<int32_t> firstOfClass(size_t n, Eligible eligible, Hash hash, Equal 
     return first;
 }
 
+// A vertex's position and texture coordinates as the keys compared and hashed.
+std::array<float, 3> positionKey(const Obj3dVertex& v) { return {v.posx, v.posy, v.posz}; }
+std::array<float, 2> texcoordKey(const Obj3dVertex& v) { return {v.texu, v.texv}; }
+
 bool anyNan(std::span<const float> values) {
     for (const float v : values)
         if (std::isnan(v)) return true;
@@ -81,36 +86,35 @@ bool sameFloats(std::span<const float> a, std::span<const float> b) {
 
 }  // namespace
 
-std::vector<int32_t> mergeDuplicateVertices(std::span<const RawVertex> vertices) {
+std::vector<int32_t> mergeDuplicateVertices(std::span<const Obj3dVertex> vertices) {
     std::vector<int32_t> first = firstOfClass(
-        vertices.size(),
-        [&](size_t i) { return !anyNan(vertices[i].pos) && !anyNan(vertices[i].tex); },
+        vertices.size(), [&](size_t i) { return !anyNan(positionKey(vertices[i])) && !anyNan(texcoordKey(vertices[i])); },
         [&](size_t i) {
-            const RawVertex& v = vertices[i];
-            uint64_t h = mixHash(static_cast<uint32_t>(v.part), static_cast<uint32_t>(v.material));
-            return hashFloats(hashFloats(h, v.pos), v.tex);
+            const Obj3dVertex& v = vertices[i];
+            uint64_t h = mixHash(static_cast<uint32_t>(v.partno), static_cast<uint32_t>(v.matno));
+            return hashFloats(hashFloats(h, positionKey(v)), texcoordKey(v));
         },
         [&](size_t a, size_t b) {
-            const RawVertex& u = vertices[a];
-            const RawVertex& v = vertices[b];
-            return u.part == v.part && u.material == v.material && sameFloats(u.pos, v.pos) &&
-                   sameFloats(u.tex, v.tex);
+            const Obj3dVertex& u = vertices[a];
+            const Obj3dVertex& v = vertices[b];
+            return u.partno == v.partno && u.matno == v.matno && sameFloats(positionKey(u), positionKey(v)) &&
+                   sameFloats(texcoordKey(u), texcoordKey(v));
         });
     for (size_t i = 0; i < first.size(); ++i)
         if (first[i] < 0) first[i] = static_cast<int32_t>(i);
     return first;
 }
 
-void markSharedPositions(std::span<RawVertex> vertices, std::span<const int32_t> mergedInto) {
+void markSharedPositions(std::span<Obj3dVertex> vertices, std::span<const int32_t> mergedInto) {
     const std::vector<int32_t> first = firstOfClass(
         vertices.size(),
-        [&](size_t i) { return mergedInto[i] == static_cast<int32_t>(i) && !anyNan(vertices[i].pos); },
-        [&](size_t i) { return hashFloats(static_cast<uint32_t>(vertices[i].part), vertices[i].pos); },
+        [&](size_t i) { return mergedInto[i] == static_cast<int32_t>(i) && !anyNan(positionKey(vertices[i])); },
+        [&](size_t i) { return hashFloats(static_cast<uint32_t>(vertices[i].partno), positionKey(vertices[i])); },
         [&](size_t a, size_t b) {
-            return vertices[a].part == vertices[b].part && sameFloats(vertices[a].pos, vertices[b].pos);
+            return vertices[a].partno == vertices[b].partno && sameFloats(positionKey(vertices[a]), positionKey(vertices[b]));
         });
     for (size_t i = 0; i < first.size(); ++i)
-        if (first[i] >= 0 && first[i] != static_cast<int32_t>(i)) vertices[i].original = first[i];
+        if (first[i] >= 0 && first[i] != static_cast<int32_t>(i)) vertices[i].originalvertexno = first[i];
 }
 
 std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materials) {
@@ -129,16 +133,17 @@ std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materi
 }
 
 CleanModel cleanUp(RawModel& raw, float scale) {
-    std::vector<RawVertex>& vertices = raw.vertices;
+    const std::span<Obj3dVertex> vertices = raw.vertices;
     for (const Obj3dFace& f : raw.faces)
-        for (const int32_t corner : f.vertexno) vertices[static_cast<size_t>(corner)].material = f.matno;
-    for (RawVertex& v : vertices) {
-        if (v.material >= 0 && raw.materials[static_cast<size_t>(v.material)].texture.empty()) v.tex[0] = v.tex[1] = 0.0f;
-        v.original = -1;
+        for (const int32_t corner : f.vertexno) vertices[static_cast<size_t>(corner)].matno = f.matno;
+    for (Obj3dVertex& v : vertices) {
+        if (v.matno >= 0 && raw.materials[static_cast<size_t>(v.matno)].texture.empty()) v.texu = v.texv = 0.0f;
+        v.originalvertexno = -1;
     }
 
-    const std::vector<int32_t> mergedInto = mergeDuplicateVertices(vertices);
-    markSharedPositions(vertices, mergedInto);
+    // For each vertex, the vertex it merges into; renumbered below.
+    std::vector<int32_t> vertexMap = mergeDuplicateVertices(vertices);
+    markSharedPositions(vertices, vertexMap);
     const std::vector<int32_t> materialInto = mergeDuplicateMaterials(raw.materials);
 
     CleanModel clean;
@@ -150,28 +155,36 @@ CleanModel cleanUp(RawModel& raw, float scale) {
     }
     auto material = [&](int32_t m) { return m < 0 ? m : newMaterial[static_cast<size_t>(materialInto[static_cast<size_t>(m)])]; };
 
-    std::vector<int32_t> newVertex(vertices.size(), -1);
-    clean.vertices.reserve(vertices.size());
-    clean.skin.reserve(raw.skin.size());
+    // Unmerged vertices close up in order; the map becomes each vertex's new
+    // number, complemented (negative) for a merged one. A vertex merges into
+    // and shares its position with earlier vertices only, whose new numbers
+    // are known by then.
+    size_t kept = 0;
     for (size_t i = 0; i < vertices.size(); ++i) {
-        if (mergedInto[i] != static_cast<int32_t>(i)) continue;
-        newVertex[i] = static_cast<int32_t>(clean.vertices.size());
-        const RawVertex& v = vertices[i];
-        clean.vertices.push_back(Obj3dVertex{v.part, material(v.material),
-                                             v.original < 0 ? -1 : newVertex[static_cast<size_t>(v.original)],
-                                             v.pos[0] * scale, v.pos[1] * scale, v.pos[2] * scale, v.tex[0],
-                                             v.tex[1]});
+        const auto into = static_cast<size_t>(vertexMap[i]);
+        if (into != i) {
+            vertexMap[i] = ~vertexMap[into];
+            continue;
+        }
+        const Obj3dVertex v = vertices[i];
+        const int32_t original = v.originalvertexno < 0 ? -1 : vertexMap[static_cast<size_t>(v.originalvertexno)];
+        vertices[kept] = Obj3dVertex{v.partno,         material(v.matno), original, v.posx * scale,
+                                     v.posy * scale,   v.posz * scale,    v.texu,   v.texv};
+        vertexMap[i] = static_cast<int32_t>(kept++);
     }
-    clean.faces = std::move(raw.faces);
+    clean.vertices = vertices.first(kept);
+    clean.faces = raw.faces;
     for (Obj3dFace& f : clean.faces) {
-        for (int32_t& corner : f.vertexno)
-            corner = newVertex[static_cast<size_t>(mergedInto[static_cast<size_t>(corner)])];
+        for (int32_t& corner : f.vertexno) {
+            const int32_t mapped = vertexMap[static_cast<size_t>(corner)];
+            corner = mapped < 0 ? ~mapped : mapped;
+        }
         f.matno = material(f.matno);
     }
-    for (const SkinEntry& e : raw.skin) {
-        const auto v = static_cast<size_t>(e.vertex);
-        if (mergedInto[v] == e.vertex) clean.skin.push_back(SkinEntry{e.bone, newVertex[v], e.weight});
-    }
+    clean.skin.reserve(raw.skin.size());
+    for (const SkinEntry& e : raw.skin)
+        if (const int32_t mapped = vertexMap[static_cast<size_t>(e.vertex)]; mapped >= 0)
+            clean.skin.push_back(SkinEntry{e.bone, mapped, e.weight});
     return clean;
 }
 
@@ -273,8 +286,10 @@ std::optional<math::Float3> cornerTerm(math::Float3 c, math::Float3 a, math::Flo
 
 }  // namespace
 
-std::vector<Obj3dNormal> vertexNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dFace> faces) {
-    std::vector<math::Float3> sums(vertices.size(), math::Float3{0.0f, 0.0f, 0.0f});
+void vertexNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dFace> faces,
+                   std::span<Obj3dNormal> normals) {
+    // The sums build up in the normals themselves.
+    std::fill(normals.begin(), normals.end(), Obj3dNormal{0.0f, 0.0f, 0.0f});
     std::vector<Corners> corners(vertices.size(), Corners::none);
     for (const Obj3dFace& f : faces) {
         for (int k = 0; k < 3; ++k) {
@@ -285,28 +300,28 @@ std::vector<Obj3dNormal> vertexNormals(std::span<const Obj3dVertex> vertices, st
             const Obj3dVertex& a = vertices[static_cast<size_t>(f.vertexno[(k + 1) % 3])];
             const Obj3dVertex& b = vertices[static_cast<size_t>(f.vertexno[(k + 2) % 3])];
             if (const auto term = cornerTerm(position(vertices[c]), position(a), position(b))) {
-                sums[owner] = sums[owner] + *term;
+                Obj3dNormal& sum = normals[owner];
+                sum = {sum.normx + term->x, sum.normy + term->y, sum.normz + term->z};
                 corners[owner] = Corners::usable;
             } else if (corners[owner] == Corners::none) {
                 corners[owner] = Corners::degenerateOnly;
             }
         }
     }
-    std::vector<Obj3dNormal> normals(vertices.size());
     for (size_t v = 0; v < vertices.size(); ++v) {
         if (vertices[v].originalvertexno != -1) continue;
         if (corners[v] == Corners::degenerateOnly) {
             normals[v] = kFallbackNormal;
             continue;
         }
-        const math::Float3 n = math::normalize(sums[v]);
+        const Obj3dNormal& sum = normals[v];
+        const math::Float3 n = math::normalize(math::Float3{sum.normx, sum.normy, sum.normz});
         normals[v] = {n.x, n.y, n.z};
     }
     for (size_t v = 0; v < vertices.size(); ++v) {
         const int32_t source = vertices[v].originalvertexno;
         if (source >= 0) normals[v] = normals[static_cast<size_t>(source)];
     }
-    return normals;
 }
 
 namespace {
@@ -336,8 +351,8 @@ Obj3dWeight strongestTwo(std::span<const Influence> all) {
 
 }  // namespace
 
-std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEntry> entries,
-                                       std::span<const std::string> boneNames, std::span<const RawJoint> joints) {
+void vertexWeights(std::span<const SkinEntry> entries, std::span<const std::string> boneNames,
+                   std::span<const RawJoint> joints, std::span<Obj3dWeight> weights) {
     std::unordered_map<std::string_view, int32_t> jointByName;
     for (size_t j = 0; j < joints.size(); ++j) jointByName[joints[j].name] = static_cast<int32_t>(j);
     std::vector<int32_t> boneJoint(boneNames.size(), -1);
@@ -345,6 +360,7 @@ std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEnt
         if (const auto found = jointByName.find(boneNames[b]); found != jointByName.end()) boneJoint[b] = found->second;
 
     // The usable influences grouped by vertex, in entry order.
+    const size_t numVertex = weights.size();
     std::vector<uint32_t> start(numVertex + 1, 0);
     auto usable = [&](const SkinEntry& e) { return boneJoint[static_cast<size_t>(e.bone)] >= 0 && e.weight > 0.0f; };
     for (const SkinEntry& e : entries)
@@ -355,10 +371,10 @@ std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEnt
     for (const SkinEntry& e : entries)
         if (usable(e)) influences[fill[static_cast<size_t>(e.vertex)]++] = {boneJoint[static_cast<size_t>(e.bone)], e.weight};
 
-    std::vector<Obj3dWeight> weights(numVertex, Obj3dWeight{0, -1, 0.0f, 0.0f});
     for (size_t v = 0; v < numVertex; ++v) {
         const std::span<const Influence> own(influences.data() + start[v], start[v + 1] - start[v]);
         Obj3dWeight& w = weights[v];
+        w = Obj3dWeight{0, -1, 0.0f, 0.0f};
         if (own.size() > 2) {
             w = strongestTwo(own);
             continue;
@@ -366,7 +382,6 @@ std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEnt
         if (!own.empty()) w.jointno0 = own[0].joint, w.weight0 = own[0].weight;
         if (own.size() == 2) w.jointno1 = own[1].joint, w.weight1 = own[1].weight;
     }
-    return weights;
 }
 
 }  // namespace korvel::model::xfile

@@ -79,14 +79,14 @@ namespace {
 
 class MeshReader {
 public:
-    MeshReader(XLines& lines, const MeshCounts& counts, bool skin, RawModel& raw)
+    MeshReader(XLines& lines, const MeshCounts& counts, bool skin, RawModel& raw, size_t vertexBase, size_t faceBase)
         : lines_(lines),
           counts_(counts),
           skin_(skin),
           raw_(raw),
           part_(static_cast<int32_t>(raw.partNames.size())),
-          vertexBase_(raw.vertices.size()),
-          faceBase_(raw.faces.size()),
+          vertexBase_(vertexBase),
+          faceBase_(faceBase),
           materialBase_(static_cast<int32_t>(raw.materials.size())) {}
 
     bool read();
@@ -118,23 +118,21 @@ void MeshReader::readName() {
 
 bool MeshReader::readPositions() {
     if (lines_.count() != counts_.vertices) return false;
-    raw_.vertices.resize(vertexBase_ + static_cast<size_t>(counts_.vertices));
     for (size_t i = 0; i < static_cast<size_t>(counts_.vertices); ++i) {
         lines_.next();
-        RawVertex& v = raw_.vertices[vertexBase_ + i];
-        v.part = part_;
-        scanLine(lines_.line(), pattern::kPosition, {&v.pos[0], &v.pos[1], &v.pos[2]});
+        Obj3dVertex& v = raw_.vertices[vertexBase_ + i];
+        v = Obj3dVertex{part_, -1, -1, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+        scanLine(lines_.line(), pattern::kPosition, {&v.posx, &v.posy, &v.posz});
     }
     return true;
 }
 
 bool MeshReader::readTriangles() {
     if (lines_.count() != counts_.faces) return false;
-    raw_.faces.resize(faceBase_ + static_cast<size_t>(counts_.faces));
     for (size_t i = 0; i < static_cast<size_t>(counts_.faces); ++i) {
         lines_.next();
         Obj3dFace& f = raw_.faces[faceBase_ + i];
-        f.partno = part_;
+        f = Obj3dFace{part_, {0, 0, 0}, 0};
         int32_t corner[3] = {0, 0, 0};
         scanLine(lines_.line(), pattern::kTriangle, {&corner[0], &corner[1], &corner[2]});
         for (int k = 0; k < 3; ++k) {
@@ -150,8 +148,8 @@ void MeshReader::readTextureCoords() {
     lines_.skip(1);
     for (size_t i = 0; i < static_cast<size_t>(counts_.vertices); ++i) {
         lines_.next();
-        RawVertex& v = raw_.vertices[vertexBase_ + i];
-        scanLine(lines_.line(), pattern::kTexCoord, {&v.tex[0], &v.tex[1]});
+        Obj3dVertex& v = raw_.vertices[vertexBase_ + i];
+        scanLine(lines_.line(), pattern::kTexCoord, {&v.texu, &v.texv});
     }
 }
 
@@ -236,21 +234,20 @@ bool MeshReader::read() {
 }  // namespace
 
 bool readMeshes(XLines& lines, std::span<const MeshCounts> counts, bool skin, RawModel& raw) {
-    size_t vertices = 0, faces = 0, materials = 0, weights = 0;
+    size_t materials = 0, weights = 0;
     for (const MeshCounts& c : counts) {
-        vertices += static_cast<size_t>(c.vertices);
-        faces += static_cast<size_t>(c.faces);
         materials += static_cast<size_t>(c.materials);
         weights += static_cast<size_t>(c.weights);
     }
-    raw.vertices.reserve(vertices);
-    raw.faces.reserve(faces);
     raw.materials.reserve(materials);
     if (skin) raw.skin.reserve(weights);
-    size_t mesh = 0;
+    size_t mesh = 0, vertexBase = 0, faceBase = 0;
     while (lines.next()) {
         if (!matchesPattern(lines.line(), pattern::kMesh)) continue;
-        if (mesh == counts.size() || !MeshReader(lines, counts[mesh], skin, raw).read()) return false;
+        if (mesh == counts.size() || !MeshReader(lines, counts[mesh], skin, raw, vertexBase, faceBase).read())
+            return false;
+        vertexBase += static_cast<size_t>(counts[mesh].vertices);
+        faceBase += static_cast<size_t>(counts[mesh].faces);
         ++mesh;
     }
     return mesh == counts.size();

@@ -21,42 +21,14 @@ bool opensMeshBlock(std::string_view line) {
     return line.starts_with("Mesh") && line.size() > 4 && (line[4] == ' ' || line[4] == '\t' || line[4] == '{');
 }
 
-bool holdsMeshBlock(std::string_view bytes) {
-    XLines lines(bytes);
+bool holdsMeshBlock(XLines& lines) {
     while (lines.next())
         if (opensMeshBlock(lines.line())) return true;
     return false;
 }
 
-bool XLines::next() {
-    if (pos_ >= text_.size()) {
-        line_[0] = '\0';
-        return false;
-    }
-    const size_t capacity = line_.size() - 1;
-    const size_t newline = text_.find('\n', pos_);
-    size_t contentEnd = newline == std::string_view::npos ? text_.size() : newline;
-    const bool crlf = newline != std::string_view::npos && contentEnd > pos_ && text_[contentEnd - 1] == '\r';
-    if (crlf) --contentEnd;
-    const size_t length = contentEnd - pos_;
-    const bool ended = newline != std::string_view::npos;
-    if (length + (ended ? 1 : 0) <= capacity) {
-        std::memcpy(line_.data(), text_.data() + pos_, length);
-        size_t n = length;
-        if (ended) line_[n++] = '\n';
-        line_[n] = '\0';
-        pos_ = ended ? newline + 1 : text_.size();
-        return true;
-    }
-    std::memcpy(line_.data(), text_.data() + pos_, capacity);
-    line_[capacity] = '\0';
-    pos_ += capacity;
-    return true;
-}
-
 void XLines::skip(int64_t n) {
-    for (int64_t i = 0; i < n && next(); ++i) {
-    }
+    if (n > 0) line_ = lines_.skip(n) ? lines_.line() : "";
 }
 
 bool XLines::until(std::string_view pattern) {

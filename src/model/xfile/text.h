@@ -3,11 +3,12 @@
 // rules of sscanf, and the line patterns of the paired exporter's layout.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+
+#include "model/text_scan.h"
 
 namespace korvel::model::xfile {
 
@@ -26,40 +27,43 @@ XFormat formatOf(std::string_view bytes);
 // a blank or '{' (not MeshNormals, not "template Mesh").
 bool opensMeshBlock(std::string_view line);
 
-// Whether some line of the file opens a Mesh block.
-bool holdsMeshBlock(std::string_view bytes);
-
-// The X importer's view of the file: lines read as a C text-mode fgets with a
-// 512-byte buffer reads them (at most 511 bytes with the '\n', a longer line
-// split; "\r\n" counts as '\n'), a position that a pass can return to, and
-// the small helpers the passes share. Past the end of the text every line
-// reads as empty, so no pass can loop on stale text.
+// The X importer's view of the file: its lines as LineReader gives them (as
+// a C text-mode fgets with a 512-byte buffer reads them, without the line
+// end), a rewind to the first line for the next pass, and the small helpers
+// the passes share. Past the end of the text every line reads as empty, so
+// no pass can loop on stale text.
 
 class XLines {
 public:
-    explicit XLines(std::string_view text) : text_(text) { line_[0] = '\0'; }
+    explicit XLines(TextSource& text) : lines_(text) {}
 
     // Reads the next line; false (and an empty line) at the end.
-    bool next();
-    const char* line() const { return line_.data(); }
+    bool next() {
+        const bool more = lines_.next();
+        line_ = more ? lines_.line() : "";
+        return more;
+    }
+    const char* line() const { return line_; }
     // Skips n lines (none when n is 0 or less), stopping at the end.
     void skip(int64_t n);
     // Reads lines until one matches the pattern; false at the end.
     bool until(std::string_view pattern);
     // The next line's "%d"; 0 when it does not convert.
     int32_t count();
-
-    size_t position() const { return pos_; }
-    void seek(size_t position) {
-        pos_ = position;
-        line_[0] = '\0';
+    // Back before the first line; false when the text cannot be read again
+    // (the passes then see no more lines).
+    bool rewind() {
+        line_ = "";
+        return lines_.rewind();
     }
 
 private:
-    std::string_view text_;
-    size_t pos_ = 0;
-    std::array<char, 512> line_{};
+    LineReader lines_;
+    const char* line_ = "";
 };
+
+// Whether a line from the current position on opens a Mesh block.
+bool holdsMeshBlock(XLines& lines);
 
 // Names live in 50-byte fields.
 inline constexpr size_t kNameMax = 49;
@@ -79,7 +83,9 @@ std::string quoted(const char* line, size_t max);
 // amount of white space, including none; %d and %f skip white space first,
 // %c takes the next character as it is; any other format character must
 // match exactly. A scan stops for good at the first mismatch, so targets
-// after it keep their values.
+// after it keep their values. Lines come without their end, which a blank
+// would pass over: every %c of the patterns below follows a blank, so none
+// can tell.
 
 // Where one conversion of a format stores its value.
 struct ScanTarget {
