@@ -10,8 +10,8 @@ namespace korvel::model {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using scan::isDigit;
+using scan::kPow10;
 bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -66,16 +66,9 @@ const char* floatSpan(const char* p, bool& special, bool& hex) {
     return p;
 }
 
-// Powers of ten that a double holds exactly.
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The common case of a short decimal number, converted without strtof: the
-// digits (at most 2^53) and a power of ten up to 10^22 are exact doubles, so
-// one IEEE multiplication or division rounds the exact value to the nearest
-// double d. Rounding d to float then gives the correctly rounded float,
-// unless d lies exactly halfway between two floats; that case, and every
-// number outside this range, is left to strtof.
+// A short decimal number with or without an exponent, converted without
+// strtof as scan::real converts one without (see there); false leaves it to
+// strtof.
 bool fastDecimal(const char* p, const char* end, float& out) {
     const bool negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;
@@ -132,16 +125,12 @@ CScan& CScan::literal(const char* text) {
     return *this;
 }
 
-CScan& CScan::integer(int32_t& out) {
-    if (!ok_) return *this;
-    const char* p = p_;
-    while (isSpace(*p)) ++p;
+namespace scan {
+
+const char* longInteger(const char* p, int32_t& out) {
     const bool negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;
-    if (!isDigit(*p)) {
-        ok_ = false;
-        return *this;
-    }
+    if (!isDigit(*p)) return nullptr;
     // As strtol: saturate at the 64-bit limits; then keep the low 32 bits.
     uint64_t magnitude = 0;
     bool saturated = false;
@@ -157,21 +146,13 @@ CScan& CScan::integer(int32_t& out) {
     if (saturated) magnitude = limit;
     const uint64_t bits = negative ? ~magnitude + 1 : magnitude;
     out = static_cast<int32_t>(static_cast<uint32_t>(bits));
-    p_ = p;
-    ++converted_;
-    return *this;
+    return p;
 }
 
-CScan& CScan::real(float& out) {
-    if (!ok_) return *this;
-    const char* p = p_;
-    while (isSpace(*p)) ++p;
+const char* anyReal(const char* p, float& out) {
     bool special = false, hex = false;
     const char* end = floatSpan(p, special, hex);
-    if (end == nullptr) {
-        ok_ = false;
-        return *this;
-    }
+    if (end == nullptr) return nullptr;
     if (special) {
         const bool negative = *p == '-';
         const bool nan = startsWithNoCase(p + (*p == '+' || negative ? 1 : 0), "nan");
@@ -184,10 +165,10 @@ CScan& CScan::real(float& out) {
         text[n] = '\0';
         out = strtof_l(text, nullptr, cLocale());
     }
-    p_ = end;
-    ++converted_;
-    return *this;
+    return end;
 }
+
+}  // namespace scan
 
 size_t MemoryText::read(char* out, size_t capacity) {
     const size_t n = std::min(capacity, text_.size() - pos_);

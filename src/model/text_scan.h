@@ -24,17 +24,92 @@ namespace korvel::model {
 // not fit as the C library does; %f consumes exactly the characters that
 // glibc's scanf does (so "1.5e;" reads 1.5 and then matches ';').
 
+namespace scan {
+
+inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The general conversions, from p after white space: the end of the text
+// converted, or null when nothing converts.
+const char* longInteger(const char* p, int32_t& out);
+const char* anyReal(const char* p, float& out);
+
+// Powers of ten that a double holds exactly.
+inline constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// %d from p after white space. Up to 18 digits cannot reach the 64-bit
+// limits at which the C library saturates, so they convert here.
+inline const char* integer(const char* p, int32_t& out) {
+    const char* q = p;
+    const bool negative = *q == '-';
+    if (*q == '+' || *q == '-') ++q;
+    const char* const digits = q;
+    uint64_t magnitude = 0;
+    for (; isDigit(*q) && q - digits < 18; ++q) magnitude = magnitude * 10 + static_cast<uint64_t>(*q - '0');
+    if (q == digits) return nullptr;
+    if (isDigit(*q)) return longInteger(p, out);
+    out = static_cast<int32_t>(static_cast<uint32_t>(negative ? ~magnitude + 1 : magnitude));
+    return q;
+}
+
+// %f from p after white space. The common short decimal ([sign] digits
+// [. digits], at most 19 digits, no exponent) converts here: its digits (at
+// most 2^53) and a power of ten up to 10^22 are exact doubles, so one IEEE
+// division or multiplication rounds the exact value to the nearest double
+// d, and rounding d to float gives the correctly rounded float unless d lies
+// exactly halfway between two floats. That case, float subnormals and
+// overflow, and every other form go to the general conversion.
+inline const char* real(const char* p, float& out) {
+    const char* q = p;
+    const bool negative = *q == '-';
+    if (*q == '+' || *q == '-') ++q;
+    const char* const whole = q;
+    uint64_t digits = 0;
+    for (; isDigit(*q); ++q) digits = digits * 10 + static_cast<uint64_t>(*q - '0');
+    ptrdiff_t count = q - whole, fraction = 0;
+    if (*q == '.') {
+        const char* const first = ++q;
+        for (; isDigit(*q); ++q) digits = digits * 10 + static_cast<uint64_t>(*q - '0');
+        fraction = q - first;
+        count += fraction;
+    }
+    const char next = static_cast<char>(*q | 0x20);  // lower case for letters
+    if (count == 0 || count > 19 || fraction > 22 || next == 'e' || next == 'x' || digits > (uint64_t{1} << 53))
+        return anyReal(p, out);
+    if (digits == 0) {
+        out = negative ? -0.0f : 0.0f;
+        return q;
+    }
+    const double value = static_cast<double>(digits) / kPow10[fraction];
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if (value < 0x1p-125 || value > 0x1p127 || (bits & 0x1FFFFFFF) == 0x10000000) return anyReal(p, out);
+    const float f = static_cast<float>(value);
+    out = negative ? -f : f;
+    return q;
+}
+
+}  // namespace scan
+
 class CScan {
 public:
     explicit CScan(const char* text) : p_(text) {}
 
     // Each call does nothing once an earlier one failed.
     CScan& literal(const char* text);
-    CScan& integer(int32_t& out);
-    CScan& real(float& out);
+    CScan& literal(char c) {
+        if (ok_) {
+            ok_ = *p_ == c;
+            p_ += ok_ ? 1 : 0;
+        }
+        return *this;
+    }
+    CScan& integer(int32_t& out) { return convert(scan::integer, out); }
+    CScan& real(float& out) { return convert(scan::real, out); }
     // "%d;" and "%f;": the number, then a semicolon.
-    CScan& intField(int32_t& out) { return integer(out).literal(";"); }
-    CScan& realField(float& out) { return real(out).literal(";"); }
+    CScan& intField(int32_t& out) { return integer(out).literal(';'); }
+    CScan& realField(float& out) { return real(out).literal(';'); }
 
     bool ok() const { return ok_; }
     // Conversions stored so far.
@@ -42,6 +117,20 @@ public:
     const char* rest() const { return p_; }
 
 private:
+    template <class T>
+    CScan& convert(const char* (*conversion)(const char*, T&), T& out) {
+        if (!ok_) return *this;
+        const char* p = p_;
+        while (scan::isSpace(*p)) ++p;
+        if (const char* end = conversion(p, out)) {
+            p_ = end;
+            ++converted_;
+        } else {
+            ok_ = false;
+        }
+        return *this;
+    }
+
     const char* p_;
     bool ok_ = true;
     int converted_ = 0;

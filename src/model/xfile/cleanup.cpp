@@ -200,10 +200,18 @@ public:
         for (size_t node = leaves_ - 1; node >= 1; --node) tree_[node] = std::min(tree_[2 * node], tree_[2 * node + 1]);
     }
 
+    // The least value of all.
+    int32_t least() const { return tree_[1]; }
+
     void set(size_t i, int32_t value) {
         size_t node = leaves_ + i;
         tree_[node] = value;
-        for (node >>= 1; node >= 1; node >>= 1) tree_[node] = std::min(tree_[2 * node], tree_[2 * node + 1]);
+        // Up to the first node whose minimum stays as it was.
+        for (node >>= 1; node >= 1; node >>= 1) {
+            const int32_t least = std::min(tree_[2 * node], tree_[2 * node + 1]);
+            if (tree_[node] == least) break;
+            tree_[node] = least;
+        }
     }
 
     // The first position at or after from whose value is below limit, or npos.
@@ -235,13 +243,19 @@ void exchange(Obj3dFace& a, Obj3dFace& b) {
 
 void orderPart(std::span<Obj3dFace> faces) {
     MinTree tree(faces);
+    // Once face i is done it holds the least material of faces i and later,
+    // which bounds every later face's from below: a face at the bound has no
+    // later face to exchange with, and needs no search.
+    int32_t bound = tree.least();
     for (size_t i = 0; i < faces.size(); ++i) {
         // Each later face below face i's current material takes i's place.
-        for (size_t j = tree.firstBelow(i + 1, faces[i].matno); j != MinTree::kNone;
-             j = tree.firstBelow(j + 1, faces[i].matno)) {
+        for (size_t j = i + 1; faces[i].matno != bound; ++j) {
+            j = tree.firstBelow(j, faces[i].matno);
+            if (j == MinTree::kNone) break;
             exchange(faces[i], faces[j]);
             tree.set(j, faces[j].matno);
         }
+        bound = faces[i].matno;
     }
 }
 

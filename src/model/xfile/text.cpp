@@ -107,9 +107,17 @@ int scanLine(const char* line, std::string_view format, std::initializer_list<Sc
 }
 
 bool matchesPattern(const char* line, std::string_view pattern) {
+    // Most lines fail at the pattern's first character after its leading
+    // blanks (which match any white space), and are told apart there without
+    // a full scan.
+    size_t first = 0;
+    while (first < pattern.size() && isSpace(pattern[first])) ++first;
+    if (first > 0)
+        while (isSpace(*line)) ++line;
+    if (first < pattern.size() && pattern[first] != '%' && *line != pattern[first]) return false;
     // Every pattern of the layout has exactly one conversion, the final %c.
     char last = '\0';
-    return scanLine(line, pattern, {&last}) == 1;
+    return scanLine(line, pattern.substr(first), {&last}) == 1;
 }
 
 }  // namespace korvel::model::xfile
