@@ -26,8 +26,8 @@ namespace korvel::model {
 
 namespace scan {
 
-inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+constexpr bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+constexpr bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 // The general conversions, from p after white space: the end of the text
 // converted, or null when nothing converts.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <numeric>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -36,32 +37,76 @@ inline uint64_t mixHash(uint64_t h, uint64_t v) {
     return h ^ (h >> 29);
 }
 
-// For each i < n: -1 when !eligible(i), else the smallest eligible j with
-// equal(j, i) (i itself when none is smaller). equal must be an equivalence
-// on eligible records and hash must agree with it.
-template <class Eligible, class Hash, class Equal>
-std::vector<int32_t> firstOfClass(size_t n, Eligible eligible, Hash hash, Equal equal) {
-    std::vector<int32_t> first(n, -1);
-    size_t capacity = 16;
-    while (capacity < 2 * n) capacity <<= 1;
-    std::vector<int32_t> slots(capacity, -1);
-    for (size_t i = 0; i < n; ++i) {
-        if (!eligible(i)) continue;
-        for (size_t s = hash(i) & (capacity - 1);; s = (s + 1) & (capacity - 1)) {
-            const int32_t held = slots[s];
-            if (held < 0) {
-                slots[s] = static_cast<int32_t>(i);
-                first[i] = static_cast<int32_t>(i);
-                break;
+inline void prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// The table for up to n records, reused pass after pass. A slot holds a
+// record's number plus one in its low bits (0: empty) and the top bits of
+// the record's hash above them, so a probe reads the record it meets only
+// when those bits agree; and each record's slot is fetched a few records
+// ahead, so the table's cache misses overlap.
+class ClassTable {
+public:
+    explicit ClassTable(size_t n) : indexBits_(std::bit_width(n)) {
+        while (capacity_ < 2 * n) capacity_ <<= 1;
+        slots_.resize(capacity_);
+    }
+
+    // For each i < n in order, visit(i, first): first is -1 when
+    // !eligible(i), else the smallest eligible j with equal(j, i) (i itself
+    // when none is smaller). equal must be an equivalence on eligible
+    // records and hash must agree with it.
+    template <class Eligible, class Hash, class Equal, class Visit>
+    void group(size_t n, Eligible eligible, Hash hash, Equal equal, Visit visit) {
+        std::fill(slots_.begin(), slots_.end(), 0u);
+        const size_t mask = capacity_ - 1;
+        const uint32_t numberMask = indexBits_ >= 32 ? ~0u : (1u << indexBits_) - 1;
+        const int tagBits = 32 - indexBits_;
+        constexpr size_t kAhead = 8;
+        uint64_t hashes[kAhead];
+        bool eligibles[kAhead];
+        auto fetch = [&](size_t i) {
+            eligibles[i % kAhead] = eligible(i);
+            if (!eligibles[i % kAhead]) return;
+            hashes[i % kAhead] = hash(i);
+            prefetch(&slots_[hashes[i % kAhead] & mask]);
+        };
+        for (size_t i = 0; i < std::min(n, kAhead); ++i) fetch(i);
+        for (size_t i = 0; i < n; ++i) {
+            const bool isEligible = eligibles[i % kAhead];
+            const uint64_t h = hashes[i % kAhead];
+            if (i + kAhead < n) fetch(i + kAhead);
+            if (!isEligible) {
+                visit(i, -1);
+                continue;
             }
-            if (equal(static_cast<size_t>(held), i)) {
-                first[i] = held;
-                break;
+            const uint32_t tag = tagBits > 0 ? static_cast<uint32_t>(h >> (64 - tagBits)) << indexBits_ : 0u;
+            for (size_t s = h & mask;; s = (s + 1) & mask) {
+                const uint32_t held = slots_[s];
+                if (held == 0) {
+                    slots_[s] = tag | static_cast<uint32_t>(i + 1);
+                    visit(i, static_cast<int32_t>(i));
+                    break;
+                }
+                const size_t j = (held & numberMask) - 1;
+                if ((held & ~numberMask) == tag && equal(j, i)) {
+                    visit(i, static_cast<int32_t>(j));
+                    break;
+                }
             }
         }
     }
-    return first;
-}
+
+private:
+    int indexBits_;
+    size_t capacity_ = 16;
+    std::vector<uint32_t> slots_;
+};
 
 // A vertex's position and texture coordinates as the keys compared and hashed.
 std::array<float, 3> positionKey(const Obj3dVertex& v) { return {v.posx, v.posy, v.posz}; }
@@ -84,11 +129,13 @@ bool sameFloats(std::span<const float> a, std::span<const float> b) {
     return true;
 }
 
-}  // namespace
-
-std::vector<int32_t> mergeDuplicateVertices(std::span<const Obj3dVertex> vertices) {
-    std::vector<int32_t> first = firstOfClass(
-        vertices.size(), [&](size_t i) { return !anyNan(positionKey(vertices[i])) && !anyNan(texcoordKey(vertices[i])); },
+// Step 3: for each vertex, the vertex it merges into, or itself; empty
+// when no vertex merges, the usual case, which spares renumbering them.
+std::vector<int32_t> mergeDuplicateVertices(std::span<const Obj3dVertex> vertices, ClassTable& table) {
+    std::vector<int32_t> mergedInto;
+    table.group(
+        vertices.size(),
+        [&](size_t i) { return !anyNan(positionKey(vertices[i])) && !anyNan(texcoordKey(vertices[i])); },
         [&](size_t i) {
             const Obj3dVertex& v = vertices[i];
             uint64_t h = mixHash(static_cast<uint32_t>(v.partno), static_cast<uint32_t>(v.matno));
@@ -99,26 +146,39 @@ std::vector<int32_t> mergeDuplicateVertices(std::span<const Obj3dVertex> vertice
             const Obj3dVertex& v = vertices[b];
             return u.partno == v.partno && u.matno == v.matno && sameFloats(positionKey(u), positionKey(v)) &&
                    sameFloats(texcoordKey(u), texcoordKey(v));
+        },
+        [&](size_t i, int32_t first) {
+            if (first < 0 || first == static_cast<int32_t>(i)) return;
+            if (mergedInto.empty()) {
+                mergedInto.resize(vertices.size());
+                std::iota(mergedInto.begin(), mergedInto.end(), 0);
+            }
+            mergedInto[i] = first;
         });
-    for (size_t i = 0; i < first.size(); ++i)
-        if (first[i] < 0) first[i] = static_cast<int32_t>(i);
-    return first;
+    return mergedInto;
 }
 
-void markSharedPositions(std::span<Obj3dVertex> vertices, std::span<const int32_t> mergedInto) {
-    const std::vector<int32_t> first = firstOfClass(
+// Step 4 on the vertices that step 3 left unmerged.
+void markSharedPositions(std::span<Obj3dVertex> vertices, std::span<const int32_t> mergedInto, ClassTable& table) {
+    table.group(
         vertices.size(),
-        [&](size_t i) { return mergedInto[i] == static_cast<int32_t>(i) && !anyNan(positionKey(vertices[i])); },
+        [&](size_t i) {
+            return (mergedInto.empty() || mergedInto[i] == static_cast<int32_t>(i)) && !anyNan(positionKey(vertices[i]));
+        },
         [&](size_t i) { return hashFloats(static_cast<uint32_t>(vertices[i].partno), positionKey(vertices[i])); },
         [&](size_t a, size_t b) {
             return vertices[a].partno == vertices[b].partno && sameFloats(positionKey(vertices[a]), positionKey(vertices[b]));
+        },
+        [&](size_t i, int32_t first) {
+            if (first >= 0 && first != static_cast<int32_t>(i)) vertices[i].originalvertexno = first;
         });
-    for (size_t i = 0; i < first.size(); ++i)
-        if (first[i] >= 0 && first[i] != static_cast<int32_t>(i)) vertices[i].originalvertexno = first[i];
 }
 
+// Step 5: for each material, the material it merges into, or itself.
 std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materials) {
-    std::vector<int32_t> first = firstOfClass(
+    std::vector<int32_t> mergedInto(materials.size());
+    ClassTable table(materials.size());
+    table.group(
         materials.size(), [&](size_t i) { return !anyNan(materials[i].colour); },
         [&](size_t i) {
             return hashFloats(std::hash<std::string_view>{}(materials[i].texture), materials[i].colour);
@@ -126,11 +186,12 @@ std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materi
         [&](size_t a, size_t b) {
             return sameFloats(materials[a].colour, materials[b].colour) &&
                    materials[a].texture == materials[b].texture;
-        });
-    for (size_t i = 0; i < first.size(); ++i)
-        if (first[i] < 0) first[i] = static_cast<int32_t>(i);
-    return first;
+        },
+        [&](size_t i, int32_t first) { mergedInto[i] = first < 0 ? static_cast<int32_t>(i) : first; });
+    return mergedInto;
 }
+
+}  // namespace
 
 CleanModel cleanUp(RawModel& raw, float scale) {
     const std::span<Obj3dVertex> vertices = raw.vertices;
@@ -141,9 +202,11 @@ CleanModel cleanUp(RawModel& raw, float scale) {
         v.originalvertexno = -1;
     }
 
-    // For each vertex, the vertex it merges into; renumbered below.
-    std::vector<int32_t> vertexMap = mergeDuplicateVertices(vertices);
-    markSharedPositions(vertices, vertexMap);
+    // For each vertex, the vertex it merges into (none when empty);
+    // renumbered below.
+    ClassTable table(vertices.size());
+    std::vector<int32_t> vertexMap = mergeDuplicateVertices(vertices, table);
+    markSharedPositions(vertices, vertexMap, table);
     const std::vector<int32_t> materialInto = mergeDuplicateMaterials(raw.materials);
 
     CleanModel clean;
@@ -153,7 +216,23 @@ CleanModel cleanUp(RawModel& raw, float scale) {
         newMaterial[m] = static_cast<int32_t>(clean.materials.size());
         clean.materials.push_back(std::move(raw.materials[m]));
     }
+    const bool materialsKept = clean.materials.size() == raw.materials.size();
     auto material = [&](int32_t m) { return m < 0 ? m : newMaterial[static_cast<size_t>(materialInto[static_cast<size_t>(m)])]; };
+
+    clean.faces = raw.faces;
+    if (vertexMap.empty()) {
+        for (Obj3dVertex& v : vertices) {
+            v.matno = material(v.matno);
+            v.posx = v.posx * scale;
+            v.posy = v.posy * scale;
+            v.posz = v.posz * scale;
+        }
+        clean.vertices = vertices;
+        if (!materialsKept)
+            for (Obj3dFace& f : clean.faces) f.matno = material(f.matno);
+        clean.skin = std::move(raw.skin);
+        return clean;
+    }
 
     // Unmerged vertices close up in order; the map becomes each vertex's new
     // number, complemented (negative) for a merged one. A vertex merges into
@@ -173,7 +252,6 @@ CleanModel cleanUp(RawModel& raw, float scale) {
         vertexMap[i] = static_cast<int32_t>(kept++);
     }
     clean.vertices = vertices.first(kept);
-    clean.faces = raw.faces;
     for (Obj3dFace& f : clean.faces) {
         for (int32_t& corner : f.vertexno) {
             const int32_t mapped = vertexMap[static_cast<size_t>(corner)];

@@ -27,13 +27,6 @@ namespace korvel::model::xfile {
 //   6. unmerged vertices and materials are renumbered in order, positions
 //      multiplied by the scale.
 
-// Step 3: for each vertex, the vertex it merges into, or itself.
-std::vector<int32_t> mergeDuplicateVertices(std::span<const Obj3dVertex> vertices);
-// Step 4 on the vertices that step 3 left unmerged.
-void markSharedPositions(std::span<Obj3dVertex> vertices, std::span<const int32_t> mergedInto);
-// Step 5: for each material, the material it merges into, or itself.
-std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materials);
-
 struct CleanModel {
     std::span<Obj3dVertex> vertices;  // the front of the raw vertex storage
     std::span<Obj3dFace> faces;       // the raw face storage, renumbered

@@ -103,7 +103,7 @@ private:
     Obj3dHeader& h() { return *model_.head(); }
     int allocateHeader(const Counts& counts);
     int readPasses(XLines& lines, const Counts& counts);
-    int storeVerticesAndMaterials(const CleanModel& clean);
+    int storeVerticesAndMaterials(CleanModel& clean);
     int storeSkin(const CleanModel& clean);
     int storeNormalsAndFaces(CleanModel& clean);
 
@@ -160,12 +160,13 @@ int XfileImport::readPasses(XLines& lines, const Counts& counts) {
 
 // The cleaned vertices become the model's vertex table as they are when no
 // vertex merged, else a copy of the front of the raw table.
-int XfileImport::storeVerticesAndMaterials(const CleanModel& clean) {
+int XfileImport::storeVerticesAndMaterials(CleanModel& clean) {
     if (clean.vertices.size() == vertices_.size()) {
         model_.vertex = std::move(vertices_);
     } else {
         if (!model_.vertex.allocate(clean.vertices.size())) return -6;
         std::copy(clean.vertices.begin(), clean.vertices.end(), model_.vertex.data());
+        clean.vertices = model_.vertex.span();
         vertices_.release();
     }
     h().NumVertex = static_cast<int32_t>(clean.vertices.size());
