@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/text_scan.h"
+#include "support/models.h"
 
 namespace korvel::model {
 namespace {
@@ -54,6 +55,26 @@ TEST(LineReaderTest, AgreesWithFgetsOnRandomText) {
         }
         ASSERT_EQ(allLines(text), fgetsLines(text)) << round;
     }
+}
+
+// Every pass of a reader must see the same text: a file reads the same bytes
+// again after a rewind, and fails once its size has changed.
+TEST(FileTextTest, RewindReadsTheSameBytesOrFails) {
+    const std::string path = testing::tempPath("rewind.txt");
+    testing::writeFile(path, "0123456789");
+    FileText file;
+    ASSERT_EQ(file.open(path, 100), platform::FileRead::ok);
+    char bytes[16] = {};
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_EQ(file.read(bytes, sizeof bytes), 10u);
+        EXPECT_EQ(std::string(bytes, 10), "0123456789");
+        EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);
+        EXPECT_TRUE(file.rewind());
+    }
+    testing::writeFile(path, "01234");
+    EXPECT_FALSE(file.rewind());
+    EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);
+    EXPECT_TRUE(file.failed());
 }
 
 // Random fields built from number-like pieces (integers past int32 among
