@@ -221,6 +221,7 @@ bool LineReader::nextWithoutEnd(char* start, size_t available) {
 // Moves the unread rest to the window's start and fills the window behind it,
 // until it is full or the source ends.
 void LineReader::refill() {
+    consumed_ += pos_;
     const size_t rest = size_ - pos_;
     if (rest > 0) std::memmove(window_.data(), window_.data() + pos_, rest);
     size_t filled = rest;
@@ -235,10 +236,23 @@ void LineReader::refill() {
 
 bool LineReader::rewind() {
     size_ = pos_ = 0;
+    consumed_ = lineOffset_ = 0;
     held_[0] = '\0';
     line_ = held_.data();
     sourceEnded_ = !source_.rewind();
     return !sourceEnded_;
+}
+
+bool LineReader::seek(uint64_t offset) {
+    if (!rewind()) return false;
+    while (!sourceEnded_ && offset - consumed_ >= kWindowBytes) {
+        const size_t got = source_.read(window_.data(), kWindowBytes);
+        if (got == 0) sourceEnded_ = true;
+        consumed_ += got;
+    }
+    refill();
+    pos_ = static_cast<size_t>(std::min<uint64_t>(offset - consumed_, size_));
+    return true;
 }
 
 }  // namespace korvel::model

@@ -207,6 +207,7 @@ public:
     bool next() {
         if (!sourceEnded_ && size_ - pos_ <= kLineMax) refill();
         if (pos_ >= size_) return false;
+        lineOffset_ = consumed_ + pos_;
         char* start = window_.data() + pos_;
         const size_t available = size_ - pos_;
         // A line end within reach; "\r\n" shrinks to '\n', so one more raw byte may fit.
@@ -233,6 +234,12 @@ public:
     const char* line() const { return line_; }
     // Starts again at the first line; false when the source cannot.
     bool rewind();
+    // Where in the text the current line starts, and where the next one does.
+    uint64_t lineOffset() const { return lineOffset_; }
+    uint64_t position() const { return consumed_ + pos_; }
+    // Starts again at the line that starts at offset, which an earlier pass
+    // read there; the text before it is read past without splitting it.
+    bool seek(uint64_t offset);
 
 private:
     static constexpr size_t kWindowBytes = size_t{256} << 10;
@@ -247,6 +254,9 @@ private:
     std::vector<char> window_;
     size_t size_ = 0;
     size_t pos_ = 0;
+    // The text before the window, and where the current line starts.
+    uint64_t consumed_ = 0;
+    uint64_t lineOffset_ = 0;
     bool sourceEnded_ = false;
     std::array<char, kLineMax + 1> held_{};
     const char* line_ = held_.data();

@@ -281,10 +281,12 @@ constexpr Obj3dNormal kFallbackNormal{0.0f, 0.0f, 1.0f};
 // The corner's angle times the unit normal of the face's plane; none for a
 // degenerate corner: a face without area (a zero-length edge, three points
 // on a line) or one whose term is not finite.
-std::optional<math::Float3> cornerTerm(math::Float3 c, math::Float3 a, math::Float3 b) {
+// lengthToA and lengthToB are the lengths of a - c and b - c.
+std::optional<math::Float3> cornerTerm(math::Float3 c, math::Float3 a, math::Float3 b, float lengthToA,
+                                       float lengthToB) {
     const math::Float3 e1 = a - c;
     const math::Float3 e2 = b - c;
-    float cosine = math::dot(e1, e2) / (math::length(e1) * math::length(e2));
+    float cosine = math::dot(e1, e2) / (lengthToA * lengthToB);
     if (cosine < -1.0f) cosine = -1.0f;
     if (cosine > 1.0f) cosine = 1.0f;
     const math::Float3 unit = math::normalize(math::cross(e1, e2));
@@ -301,14 +303,18 @@ void vertexNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dF
     std::fill(normals.begin(), normals.end(), Obj3dNormal{0.0f, 0.0f, 0.0f});
     std::vector<Corners> corners(vertices.size(), Corners::none);
     for (const Obj3dFace& f : faces) {
+        const math::Float3 p[3] = {position(vertices[static_cast<size_t>(f.vertexno[0])]),
+                                   position(vertices[static_cast<size_t>(f.vertexno[1])]),
+                                   position(vertices[static_cast<size_t>(f.vertexno[2])])};
+        // Edge k runs from corner k to the next. The two corners it joins
+        // share its length: a difference and its negation have one length.
+        const float edge[3] = {math::length(p[1] - p[0]), math::length(p[2] - p[1]), math::length(p[0] - p[2])};
         for (int k = 0; k < 3; ++k) {
             const auto c = static_cast<size_t>(f.vertexno[k]);
             const int32_t source = vertices[c].originalvertexno;
             const size_t owner = source >= 0 ? static_cast<size_t>(source) : c;
             if (vertices[owner].originalvertexno != -1 || vertices[owner].partno != f.partno) continue;
-            const Obj3dVertex& a = vertices[static_cast<size_t>(f.vertexno[(k + 1) % 3])];
-            const Obj3dVertex& b = vertices[static_cast<size_t>(f.vertexno[(k + 2) % 3])];
-            if (const auto term = cornerTerm(position(vertices[c]), position(a), position(b))) {
+            if (const auto term = cornerTerm(p[k], p[(k + 1) % 3], p[(k + 2) % 3], edge[k], edge[(k + 2) % 3])) {
                 Obj3dNormal& sum = normals[owner];
                 sum = {sum.normx + term->x, sum.normy + term->y, sum.normz + term->z};
                 corners[owner] = Corners::usable;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <optional>
 
 #include "Korvelv0.h"
 #include "model/pt3.h"
@@ -23,12 +24,16 @@ constexpr int kOk = 0;
 constexpr int64_t kHeaderLines = 212;
 constexpr size_t kPathMax = 511;
 
-// Counts from the counting passes, checked before any table exists.
+// Counts from the counting passes, checked before any table exists, and
+// where the passes start: the first line after the header, and the lines
+// the joint and animation passes would find first from there.
 struct Counts {
     std::vector<MeshCounts> meshes;
     int64_t joints = 0;
     MotionCounts motions;
     int64_t vertices = 0, faces = 0, materials = 0, frames = 0;
+    uint64_t body = 0;
+    std::optional<uint64_t> jointRoot;
 };
 
 // Each count the file declares is non-negative and at most the file size
@@ -57,15 +62,11 @@ bool countsSafe(const Counts& c, uint64_t fileSize) {
     return parts * c.materials <= std::numeric_limits<int32_t>::max();
 }
 
-// Back to the first line after the header, where every pass starts.
-void toBody(XLines& lines) {
-    lines.rewind();
-    lines.skip(kHeaderLines);
-}
-
 Counts countAll(XLines& lines, int skinmode) {
     Counts c;
-    toBody(lines);
+    lines.rewind();
+    lines.skip(kHeaderLines);
+    c.body = lines.position();
     c.meshes = countMeshes(lines, skinmode >= 1);
     for (const MeshCounts& m : c.meshes) {
         c.vertices += m.vertices;
@@ -73,11 +74,11 @@ Counts countAll(XLines& lines, int skinmode) {
         c.materials += m.materials;
     }
     if (skinmode >= 1) {
-        toBody(lines);
-        c.joints = countJoints(lines);
+        lines.seek(c.body);
+        c.joints = countJoints(lines, c.jointRoot);
     }
     if (skinmode >= 2) {
-        toBody(lines);
+        lines.seek(c.body);
         c.motions = countMotions(lines, c.joints);
         for (const int32_t n : c.motions.frames) c.frames += n;
     }
@@ -145,14 +146,16 @@ int XfileImport::readPasses(XLines& lines, const Counts& counts) {
     if (!vertices_.allocate(static_cast<size_t>(counts.vertices))) return -6;
     raw_.vertices = vertices_.span();
     raw_.faces = model_.face.span();
-    toBody(lines);
+    // The joint and animation passes skip the lines before the first one
+    // they look for.
+    lines.seek(counts.body);
     if (!readMeshes(lines, counts.meshes, options_.skinmode >= 1, raw_)) return kXfileUnsafe;
     if (options_.skinmode >= 1) {
-        toBody(lines);
+        lines.seek(counts.jointRoot.value_or(counts.body));
         if (!readJoints(lines, h().NumJoint, scale_, joints_)) return kXfileUnsafe;
     }
     if (options_.skinmode >= 2) {
-        toBody(lines);
+        lines.seek(counts.motions.firstSetLine.value_or(counts.body));
         if (!readAnimations(lines, counts.motions, joints_, scale_, model_)) return kXfileUnsafe;
     }
     return kOk;

@@ -46,8 +46,9 @@ std::vector<MeshCounts> countMeshes(XLines& lines, bool skin) {
     return meshes;
 }
 
-int64_t countJoints(XLines& lines) {
+int64_t countJoints(XLines& lines, std::optional<uint64_t>& rootLine) {
     if (!lines.until<pattern::kJointRoot>()) return 0;
+    rootLine = lines.lineOffset();
     int64_t joints = 0;
     while (lines.next() && lines.line()[0] != 'A')
         if (std::strstr(lines.line(), pattern::kJointMark) != nullptr) ++joints;
@@ -59,6 +60,7 @@ MotionCounts countMotions(XLines& lines, int64_t numJoint) {
     std::vector<std::string> targets;
     while (lines.next()) {
         if (!matchesPattern<pattern::kAnimationSet>(lines.line())) continue;
+        if (!counts.firstSetLine) counts.firstSetLine = lines.lineOffset();
         lines.skip(5);
         const int32_t n = lines.count();
         counts.frames.push_back(n);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -72,12 +73,14 @@ struct MeshCounts {
 // Every mesh from the current position on; with skin, also bones and weights.
 std::vector<MeshCounts> countMeshes(XLines& lines, bool skin);
 
-// Joint lines from the current position on.
-int64_t countJoints(XLines& lines);
+// Joint lines from the current position on; rootLine becomes where the
+// joint root frame's line starts, when there is one.
+int64_t countJoints(XLines& lines, std::optional<uint64_t>& rootLine);
 
 struct MotionCounts {
     std::vector<int32_t> frames;       // key count of each set, from its first animation
     std::vector<std::string> targets;  // the last set's targets, one per joint
+    std::optional<uint64_t> firstSetLine;  // where the first set's line starts
 };
 
 // Animation sets from the current position on; targets are read for up to

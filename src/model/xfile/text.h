@@ -29,8 +29,8 @@ bool opensMeshBlock(std::string_view line);
 
 // The X importer's view of the file: its lines as LineReader gives them (as
 // a C text-mode fgets with a 512-byte buffer reads them, without the line
-// end), a rewind to the first line for the next pass, and the small helpers
-// the passes share. Past the end of the text every line reads as empty, so
+// end), a return to a line for the next pass, and the small helpers the
+// passes share. Past the end of the text every line reads as empty, so
 // no pass can loop on stale text.
 
 class XLines {
@@ -60,6 +60,15 @@ public:
     bool rewind() {
         line_ = "";
         return lines_.rewind();
+    }
+    // Where the current line and the next one start, and back to where a
+    // line starts for a later pass, which skips the text before it without
+    // splitting lines.
+    uint64_t lineOffset() const { return lines_.lineOffset(); }
+    uint64_t position() const { return lines_.position(); }
+    bool seek(uint64_t offset) {
+        line_ = "";
+        return lines_.seek(offset);
     }
 
 private:
