@@ -2,6 +2,7 @@
 // checked against the C library they imitate.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -54,6 +55,31 @@ TEST(LineReaderTest, AgreesWithFgetsOnRandomText) {
             text += ends[rng() % 5];
         }
         ASSERT_EQ(allLines(text), fgetsLines(text)) << round;
+    }
+}
+
+// A later pass may start at a line an earlier one read: seeking to where it
+// starts reads on as the first pass did, also lines windows away from the
+// start and lines of a split overlong line.
+TEST(LineReaderTest, SeekToALineReadsOnFromIt) {
+    std::string text;
+    for (int i = 0; text.size() < (size_t{3} << 20); ++i)
+        text += std::to_string(i) + std::string(i % 97 == 0 ? 1100 : i % 13, 'x') + (i % 3 == 0 ? "\r\n" : "\n");
+    MemoryText source(text);
+    LineReader reader(source);
+    std::vector<std::pair<uint64_t, std::string>> lines;
+    while (reader.next()) lines.emplace_back(reader.lineOffset(), reader.line());
+    std::vector<size_t> firsts;
+    for (size_t first = 0; first < lines.size(); first += lines.size() / 7 + 1) firsts.push_back(first);
+    const auto piece = std::find_if(lines.begin(), lines.end(), [](const auto& line) { return line.second[0] == 'x'; });
+    firsts.push_back(static_cast<size_t>(piece - lines.begin()));  // the rest of a split line
+    for (const size_t first : firsts) {
+        ASSERT_LT(first, lines.size());
+        ASSERT_TRUE(reader.seek(lines[first].first));
+        for (size_t i = first; i < std::min(first + 200, lines.size()); ++i) {
+            ASSERT_TRUE(reader.next());
+            ASSERT_EQ(reader.line(), lines[i].second) << i;
+        }
     }
 }
 
