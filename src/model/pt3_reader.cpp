@@ -401,16 +401,6 @@ int Pt3Reader::run() {
     return finish(c.NumJoint == 0, c.NumMotion == 0, c.NumShapekey == 0);
 }
 
-// A file's bytes as the line reader's text.
-class FileSource final : public TextSource {
-public:
-    explicit FileSource(platform::InputFile& file) : file_(file) {}
-    size_t read(char* out, size_t capacity) override { return file_.read(out, capacity); }
-
-private:
-    platform::InputFile& file_;
-};
-
 int readPt3Lines(LineReader& lines, uint64_t size, std::string_view modelPath, int normalmode, double scale,
                  TextureLoader& textures) {
     const int slot = firstFreeModelSlot();
@@ -423,7 +413,8 @@ int readPt3Lines(LineReader& lines, uint64_t size, std::string_view modelPath, i
 
 int readPt3Bytes(std::string_view bytes, std::string_view modelPath, int normalmode, double scale,
                  TextureLoader& textures) {
-    LineReader lines(bytes);
+    MemoryText text(bytes);
+    LineReader lines(text);
     return readPt3Lines(lines, bytes.size(), modelPath, normalmode, scale, textures);
 }
 
@@ -435,14 +426,13 @@ int readPt3File(const std::string& utf8Path, int normalmode, double scale, Textu
     const int slot = firstFreeModelSlot();
     if (slot < 0) return -1;
     if (utf8Path.size() > 511 || utf8Path.find('\0') != std::string::npos) return -2;
-    platform::InputFile file;
+    FileText file;
     switch (file.open(utf8Path, kMaxPt3FileBytes)) {
         case platform::FileRead::ok: break;
         case platform::FileRead::tooLarge: return kPt3Unsafe;
         default: return -3;
     }
-    FileSource source(file);
-    LineReader lines(source);
+    LineReader lines(file);
     const int code = readPt3Lines(lines, file.size(), utf8Path, normalmode, scale, textures);
     if (!file.failed()) return code;
     // The file could not be read to its end: no model, as when reading fails

@@ -10,8 +10,8 @@ namespace korvel::model {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using scan::isDigit;
+using scan::kPow10;
 bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -66,16 +66,9 @@ const char* floatSpan(const char* p, bool& special, bool& hex) {
     return p;
 }
 
-// Powers of ten that a double holds exactly.
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The common case of a short decimal number, converted without strtof: the
-// digits (at most 2^53) and a power of ten up to 10^22 are exact doubles, so
-// one IEEE multiplication or division rounds the exact value to the nearest
-// double d. Rounding d to float then gives the correctly rounded float,
-// unless d lies exactly halfway between two floats; that case, and every
-// number outside this range, is left to strtof.
+// A short decimal number with or without an exponent, converted without
+// strtof as scan::real converts one without (see there); false leaves it to
+// strtof.
 bool fastDecimal(const char* p, const char* end, float& out) {
     const bool negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;
@@ -132,16 +125,12 @@ CScan& CScan::literal(const char* text) {
     return *this;
 }
 
-CScan& CScan::integer(int32_t& out) {
-    if (!ok_) return *this;
-    const char* p = p_;
-    while (isSpace(*p)) ++p;
+namespace scan {
+
+const char* longInteger(const char* p, int32_t& out) {
     const bool negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;
-    if (!isDigit(*p)) {
-        ok_ = false;
-        return *this;
-    }
+    if (!isDigit(*p)) return nullptr;
     // As strtol: saturate at the 64-bit limits; then keep the low 32 bits.
     uint64_t magnitude = 0;
     bool saturated = false;
@@ -157,21 +146,13 @@ CScan& CScan::integer(int32_t& out) {
     if (saturated) magnitude = limit;
     const uint64_t bits = negative ? ~magnitude + 1 : magnitude;
     out = static_cast<int32_t>(static_cast<uint32_t>(bits));
-    p_ = p;
-    ++converted_;
-    return *this;
+    return p;
 }
 
-CScan& CScan::real(float& out) {
-    if (!ok_) return *this;
-    const char* p = p_;
-    while (isSpace(*p)) ++p;
+const char* anyReal(const char* p, float& out) {
     bool special = false, hex = false;
     const char* end = floatSpan(p, special, hex);
-    if (end == nullptr) {
-        ok_ = false;
-        return *this;
-    }
+    if (end == nullptr) return nullptr;
     if (special) {
         const bool negative = *p == '-';
         const bool nan = startsWithNoCase(p + (*p == '+' || negative ? 1 : 0), "nan");
@@ -184,9 +165,94 @@ CScan& CScan::real(float& out) {
         text[n] = '\0';
         out = strtof_l(text, nullptr, cLocale());
     }
-    p_ = end;
-    ++converted_;
-    return *this;
+    return end;
+}
+
+}  // namespace scan
+
+size_t MemoryText::read(char* out, size_t capacity) {
+    const size_t n = std::min(capacity, text_.size() - pos_);
+    if (n > 0) std::memcpy(out, text_.data() + pos_, n);
+    pos_ += n;
+    return n;
+}
+
+platform::FileRead FileText::open(const std::string& utf8Path, uint64_t maxBytes) {
+    path_ = utf8Path;
+    maxBytes_ = maxBytes;
+    const platform::FileRead result = file_.emplace().open(utf8Path, maxBytes);
+    if (result != platform::FileRead::ok) {
+        file_.reset();
+        return result;
+    }
+    size_ = file_->size();
+    return result;
+}
+
+size_t FileText::read(char* out, size_t capacity) { return file_.has_value() ? file_->read(out, capacity) : 0; }
+
+bool FileText::rewind() {
+    failed_ = failed();
+    file_.reset();
+    if (failed_ || path_.empty()) return false;
+    if (file_.emplace().open(path_, maxBytes_) != platform::FileRead::ok || file_->size() != size_) {
+        file_.reset();
+        failed_ = true;
+    }
+    return !failed_;
+}
+
+bool LineReader::nextWithoutEnd(char* start, size_t available) {
+    // No line end within reach: the next 511 bytes are a line of their own.
+    const size_t length = std::min(available, kLineMax);
+    if (length == available && sourceEnded_) {
+        // The text's last line: the window's spare byte ends it.
+        start[length] = '\0';
+        line_ = start;
+    } else {
+        std::memcpy(held_.data(), start, length);
+        held_[length] = '\0';
+        line_ = held_.data();
+    }
+    pos_ += length;
+    return true;
+}
+
+// Moves the unread rest to the window's start and fills the window behind it,
+// until it is full or the source ends.
+void LineReader::refill() {
+    consumed_ += pos_;
+    const size_t rest = size_ - pos_;
+    if (rest > 0) std::memmove(window_.data(), window_.data() + pos_, rest);
+    size_t filled = rest;
+    while (!sourceEnded_ && filled < kWindowBytes) {
+        const size_t got = source_.read(window_.data() + filled, kWindowBytes - filled);
+        if (got == 0) sourceEnded_ = true;
+        filled += got;
+    }
+    size_ = filled;
+    pos_ = 0;
+}
+
+bool LineReader::rewind() {
+    size_ = pos_ = 0;
+    consumed_ = lineOffset_ = 0;
+    held_[0] = '\0';
+    line_ = held_.data();
+    sourceEnded_ = !source_.rewind();
+    return !sourceEnded_;
+}
+
+bool LineReader::seek(uint64_t offset) {
+    if (!rewind()) return false;
+    while (!sourceEnded_ && offset - consumed_ >= kWindowBytes) {
+        const size_t got = source_.read(window_.data(), kWindowBytes);
+        if (got == 0) sourceEnded_ = true;
+        consumed_ += got;
+    }
+    refill();
+    pos_ = static_cast<size_t>(std::min<uint64_t>(offset - consumed_, size_));
+    return true;
 }
 
 }  // namespace korvel::model

@@ -2,6 +2,7 @@
 // checked against the C library they imitate.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -12,19 +13,21 @@
 #include <vector>
 
 #include "model/text_scan.h"
+#include "support/models.h"
 
 namespace korvel::model {
 namespace {
 
 std::vector<std::string> allLines(const std::string& text) {
-    LineReader reader(text);
+    MemoryText source(text);
+    LineReader reader(source);
     std::vector<std::string> lines;
     while (reader.next()) lines.emplace_back(reader.line());
     return lines;
 }
 
 // C fgets with a 512-byte buffer on the text with "\r\n" made "\n", as a
-// text-mode stream delivers it.
+// text-mode stream delivers it, each line without its '\n'.
 std::vector<std::string> fgetsLines(const std::string& text) {
     std::string translated;
     for (size_t i = 0; i < text.size(); ++i)
@@ -33,7 +36,10 @@ std::vector<std::string> fgetsLines(const std::string& text) {
     if (translated.empty()) return lines;
     std::FILE* file = fmemopen(translated.data(), translated.size(), "r");
     char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, file) != nullptr) lines.emplace_back(buffer);
+    while (std::fgets(buffer, sizeof buffer, file) != nullptr) {
+        lines.emplace_back(buffer);
+        if (lines.back().ends_with('\n')) lines.back().pop_back();
+    }
     std::fclose(file);
     return lines;
 }
@@ -50,6 +56,51 @@ TEST(LineReaderTest, AgreesWithFgetsOnRandomText) {
         }
         ASSERT_EQ(allLines(text), fgetsLines(text)) << round;
     }
+}
+
+// A later pass may start at a line an earlier one read: seeking to where it
+// starts reads on as the first pass did, also lines windows away from the
+// start and lines of a split overlong line.
+TEST(LineReaderTest, SeekToALineReadsOnFromIt) {
+    std::string text;
+    for (int i = 0; text.size() < (size_t{3} << 20); ++i)
+        text += std::to_string(i) + std::string(i % 97 == 0 ? 1100 : i % 13, 'x') + (i % 3 == 0 ? "\r\n" : "\n");
+    MemoryText source(text);
+    LineReader reader(source);
+    std::vector<std::pair<uint64_t, std::string>> lines;
+    while (reader.next()) lines.emplace_back(reader.lineOffset(), reader.line());
+    std::vector<size_t> firsts;
+    for (size_t first = 0; first < lines.size(); first += lines.size() / 7 + 1) firsts.push_back(first);
+    const auto piece = std::find_if(lines.begin(), lines.end(), [](const auto& line) { return line.second[0] == 'x'; });
+    firsts.push_back(static_cast<size_t>(piece - lines.begin()));  // the rest of a split line
+    for (const size_t first : firsts) {
+        ASSERT_LT(first, lines.size());
+        ASSERT_TRUE(reader.seek(lines[first].first));
+        for (size_t i = first; i < std::min(first + 200, lines.size()); ++i) {
+            ASSERT_TRUE(reader.next());
+            ASSERT_EQ(reader.line(), lines[i].second) << i;
+        }
+    }
+}
+
+// Every pass of a reader must see the same text: a file reads the same bytes
+// again after a rewind, and fails once its size has changed.
+TEST(FileTextTest, RewindReadsTheSameBytesOrFails) {
+    const std::string path = testing::tempPath("rewind.txt");
+    testing::writeFile(path, "0123456789");
+    FileText file;
+    ASSERT_EQ(file.open(path, 100), platform::FileRead::ok);
+    char bytes[16] = {};
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_EQ(file.read(bytes, sizeof bytes), 10u);
+        EXPECT_EQ(std::string(bytes, 10), "0123456789");
+        EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);
+        EXPECT_TRUE(file.rewind());
+    }
+    testing::writeFile(path, "01234");
+    EXPECT_FALSE(file.rewind());
+    EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);
+    EXPECT_TRUE(file.failed());
 }
 
 // Random fields built from number-like pieces (integers past int32 among

@@ -9,35 +9,37 @@
 namespace korvel::model::xfile::testing {
 namespace {
 
-bool samePosition(const RawVertex& a, const RawVertex& b) {
-    return a.pos[0] == b.pos[0] && a.pos[1] == b.pos[1] && a.pos[2] == b.pos[2];
+bool samePosition(const Obj3dVertex& a, const Obj3dVertex& b) {
+    return a.posx == b.posx && a.posy == b.posy && a.posz == b.posz;
 }
 
 }  // namespace
 
-CleanModel referenceCleanUp(RawModel raw, float scale) {
-    std::vector<RawVertex>& v = raw.vertices;
-    std::vector<RawMaterial>& mats = raw.materials;
+ReferenceModel referenceCleanUp(const RawModel& raw, float scale) {
+    std::vector<Obj3dVertex> v(raw.vertices.begin(), raw.vertices.end());
+    std::vector<Obj3dFace> faces(raw.faces.begin(), raw.faces.end());
+    std::vector<RawMaterial> mats = raw.materials;
     const size_t n = v.size();
-    for (const Obj3dFace& f : raw.faces)
-        for (const int32_t c : f.vertexno) v[static_cast<size_t>(c)].material = f.matno;
-    for (RawVertex& x : v) {
-        if (x.material >= 0 && mats[static_cast<size_t>(x.material)].texture.empty()) x.tex[0] = x.tex[1] = 0.0f;
-        x.original = -1;
+    for (const Obj3dFace& f : faces)
+        for (const int32_t c : f.vertexno) v[static_cast<size_t>(c)].matno = f.matno;
+    for (Obj3dVertex& x : v) {
+        if (x.matno >= 0 && mats[static_cast<size_t>(x.matno)].texture.empty()) x.texu = x.texv = 0.0f;
+        x.originalvertexno = -1;
     }
     std::vector<bool> merged(n, false);
     for (size_t i = 0; i < n; ++i)
-        for (size_t j = i + 1; j < n && !merged[i] && v[j].part == v[i].part; ++j)
-            if (!merged[j] && v[i].material == v[j].material && samePosition(v[i], v[j]) &&
-                v[i].tex[0] == v[j].tex[0] && v[i].tex[1] == v[j].tex[1]) {
+        for (size_t j = i + 1; j < n && !merged[i] && v[j].partno == v[i].partno; ++j)
+            if (!merged[j] && v[i].matno == v[j].matno && samePosition(v[i], v[j]) && v[i].texu == v[j].texu &&
+                v[i].texv == v[j].texv) {
                 merged[j] = true;
-                for (Obj3dFace& f : raw.faces)
+                for (Obj3dFace& f : faces)
                     for (int32_t& c : f.vertexno)
                         if (c == static_cast<int32_t>(j)) c = static_cast<int32_t>(i);
             }
     for (size_t i = 0; i < n; ++i)
-        for (size_t j = i + 1; j < n && !merged[i] && v[i].original == -1 && v[j].part == v[i].part; ++j)
-            if (!merged[j] && v[j].original == -1 && samePosition(v[i], v[j])) v[j].original = static_cast<int32_t>(i);
+        for (size_t j = i + 1; j < n && !merged[i] && v[i].originalvertexno == -1 && v[j].partno == v[i].partno; ++j)
+            if (!merged[j] && v[j].originalvertexno == -1 && samePosition(v[i], v[j]))
+                v[j].originalvertexno = static_cast<int32_t>(i);
     std::vector<bool> matMerged(mats.size(), false);
     for (size_t i = 0; i < mats.size(); ++i)
         for (size_t j = i + 1; j < mats.size() && !matMerged[i]; ++j) {
@@ -45,13 +47,13 @@ CleanModel referenceCleanUp(RawModel raw, float scale) {
             for (int c = 0; c < kColourValues; ++c) same = same && mats[i].colour[c] == mats[j].colour[c];
             if (!same) continue;
             matMerged[j] = true;
-            for (Obj3dFace& f : raw.faces)
+            for (Obj3dFace& f : faces)
                 if (f.matno == static_cast<int32_t>(j)) f.matno = static_cast<int32_t>(i);
-            for (RawVertex& x : v)
-                if (x.material == static_cast<int32_t>(j)) x.material = static_cast<int32_t>(i);
+            for (Obj3dVertex& x : v)
+                if (x.matno == static_cast<int32_t>(j)) x.matno = static_cast<int32_t>(i);
         }
 
-    CleanModel out;
+    ReferenceModel out;
     std::vector<int32_t> renumber(n, -1), matRenumber(mats.size(), -1);
     for (size_t i = 0, next = 0; i < n; ++i)
         if (!merged[i]) renumber[i] = static_cast<int32_t>(next++);
@@ -61,14 +63,14 @@ CleanModel referenceCleanUp(RawModel raw, float scale) {
             out.materials.push_back(mats[i]);
         }
     for (size_t i = 0; i < n; ++i) {
-        const RawVertex& x = v[i];
+        const Obj3dVertex& x = v[i];
         if (!merged[i])
             out.vertices.push_back(Obj3dVertex{
-                x.part, x.material < 0 ? x.material : matRenumber[static_cast<size_t>(x.material)],
-                x.original < 0 ? -1 : renumber[static_cast<size_t>(x.original)], x.pos[0] * scale, x.pos[1] * scale,
-                x.pos[2] * scale, x.tex[0], x.tex[1]});
+                x.partno, x.matno < 0 ? x.matno : matRenumber[static_cast<size_t>(x.matno)],
+                x.originalvertexno < 0 ? -1 : renumber[static_cast<size_t>(x.originalvertexno)], x.posx * scale,
+                x.posy * scale, x.posz * scale, x.texu, x.texv});
     }
-    for (Obj3dFace f : raw.faces) {
+    for (Obj3dFace f : faces) {
         for (int32_t& c : f.vertexno) c = renumber[static_cast<size_t>(c)];
         f.matno = matRenumber[static_cast<size_t>(f.matno)];
         out.faces.push_back(f);
@@ -81,8 +83,7 @@ CleanModel referenceCleanUp(RawModel raw, float scale) {
 
 // Normals per unsplit vertex over every face of its part, skipping corners
 // of faces without area or with a term that is not finite.
-std::vector<Obj3dNormal> referenceNormals(const std::vector<Obj3dVertex>& vertices,
-                                          const std::vector<Obj3dFace>& faces) {
+std::vector<Obj3dNormal> referenceNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dFace> faces) {
     auto pos = [&](int32_t i) {
         const Obj3dVertex& x = vertices[static_cast<size_t>(i)];
         return math::Float3{x.posx, x.posy, x.posz};

@@ -4,6 +4,7 @@
 // baseline).
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "model/records.h"
@@ -12,10 +13,18 @@
 
 namespace korvel::model::xfile::testing {
 
-CleanModel referenceCleanUp(RawModel raw, float scale);
+// The clean-up's result in tables of its own.
+struct ReferenceModel {
+    std::vector<Obj3dVertex> vertices;
+    std::vector<Obj3dFace> faces;
+    std::vector<RawMaterial> materials;
+    std::vector<SkinEntry> skin;
+};
+
+// Leaves raw as it is.
+ReferenceModel referenceCleanUp(const RawModel& raw, float scale);
 // Skips corners of faces without area or with a term that is not finite.
-std::vector<Obj3dNormal> referenceNormals(const std::vector<Obj3dVertex>& vertices,
-                                          const std::vector<Obj3dFace>& faces);
+std::vector<Obj3dNormal> referenceNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dFace> faces);
 void referenceFaceOrder(std::vector<Obj3dFace>& faces);
 
 }  // namespace korvel::model::xfile::testing

@@ -19,28 +19,35 @@ using testing::referenceCleanUp;
 using testing::referenceFaceOrder;
 using testing::referenceNormals;
 
+// A raw model with the vertex and face storage its spans use.
+struct RandomModel {
+    std::vector<Obj3dVertex> vertices;
+    std::vector<Obj3dFace> faces;
+    RawModel raw;
+};
+
 // Several parts with repeated positions (+0, -0 and NaN among them),
 // repeated texture coordinates, materials repeated across parts and skin
 // entries; corners and materials stay within their part.
-RawModel randomRawModel(std::mt19937& rng) {
+void fillRandomModel(std::mt19937& rng, RandomModel& model) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float coords[] = {0.0f, -0.0f, 1.0f, 2.5f, -1.0f, nan};
     const float texs[] = {0.0f, 0.5f, 1.0f, -0.0f};
     auto below = [&](int n) { return static_cast<int32_t>(rng() % static_cast<unsigned>(n)); };
     const int parts = 1 + below(4), verticesPerPart = 1 + below(40), facesPerPart = below(200);
     const int materialsPerPart = 1 + below(12);
-    RawModel raw;
+    RawModel& raw = model.raw;
     for (int p = 0; p < parts; ++p) {
         raw.partNames.push_back("part" + std::to_string(p));
-        const auto vertexBase = static_cast<int32_t>(raw.vertices.size());
+        const auto vertexBase = static_cast<int32_t>(model.vertices.size());
         const auto materialBase = static_cast<int32_t>(raw.materials.size());
         for (int i = 0; i < verticesPerPart; ++i) {
-            RawVertex v{p};
-            for (float& c : v.pos) c = rng() % 16 == 0 ? nan : coords[below(6)];
-            if (rng() % 8 == 0) std::fill(v.pos, v.pos + 3, nan);
-            if (rng() % 4 != 0) v.pos[0] = v.pos[1] = v.pos[2] = static_cast<float>(below(3));
-            for (float& t : v.tex) t = texs[below(4)];
-            raw.vertices.push_back(v);
+            Obj3dVertex v{p, -1, -1, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+            for (float* c : {&v.posx, &v.posy, &v.posz}) *c = rng() % 16 == 0 ? nan : coords[below(6)];
+            if (rng() % 8 == 0) v.posx = v.posy = v.posz = nan;
+            if (rng() % 4 != 0) v.posx = v.posy = v.posz = static_cast<float>(below(3));
+            for (float* t : {&v.texu, &v.texv}) *t = texs[below(4)];
+            model.vertices.push_back(v);
         }
         for (int m = 0; m < materialsPerPart; ++m) {
             RawMaterial mat;
@@ -53,14 +60,15 @@ RawModel randomRawModel(std::mt19937& rng) {
         for (int f = 0; f < facesPerPart; ++f) {
             Obj3dFace face{p, {}, materialBase + below(materialsPerPart)};
             for (int32_t& c : face.vertexno) c = vertexBase + below(verticesPerPart);
-            raw.faces.push_back(face);
+            model.faces.push_back(face);
         }
     }
     raw.boneNames = {"B0_Joint", "B1_Joint", "B2_Joint"};
-    for (size_t i = 0; i < raw.vertices.size(); ++i)
+    for (size_t i = 0; i < model.vertices.size(); ++i)
         for (int k = below(4); k > 0; --k)
             raw.skin.push_back(SkinEntry{below(3), static_cast<int32_t>(i), static_cast<float>(below(5)) * 0.25f});
-    return raw;
+    raw.vertices = model.vertices;
+    raw.faces = model.faces;
 }
 
 TEST(XfileEquivalence, CleanUpNormalsAndFaceOrderMatchThePairwiseLoops) {
@@ -68,11 +76,12 @@ TEST(XfileEquivalence, CleanUpNormalsAndFaceOrderMatchThePairwiseLoops) {
     int merges = 0, shared = 0, materialMerges = 0;
     for (int round = 0; round < 300; ++round) {
         SCOPED_TRACE(round);
-        const RawModel raw = randomRawModel(rng);
+        RandomModel model;
+        fillRandomModel(rng, model);
+        const size_t rawVertices = model.vertices.size(), rawMaterials = model.raw.materials.size();
         const float scale = round % 3 == 0 ? 1.0f : 0.5f;
-        const CleanModel expected = referenceCleanUp(raw, scale);
-        RawModel input = raw;
-        CleanModel actual = cleanUp(input, scale);
+        const testing::ReferenceModel expected = referenceCleanUp(model.raw, scale);
+        CleanModel actual = cleanUp(model.raw, scale);
         ASSERT_TRUE(sameBytes(actual.vertices, expected.vertices));
         ASSERT_TRUE(sameBytes(actual.faces, expected.faces));
         ASSERT_TRUE(std::equal(actual.materials.begin(), actual.materials.end(), expected.materials.begin(),
@@ -80,15 +89,16 @@ TEST(XfileEquivalence, CleanUpNormalsAndFaceOrderMatchThePairwiseLoops) {
                                    return x.texture == y.texture && std::memcmp(x.colour, y.colour, sizeof x.colour) == 0;
                                }));
         ASSERT_TRUE(sameBytes(actual.skin, expected.skin));
-        ASSERT_TRUE(sameBytes(vertexNormals(actual.vertices, actual.faces),
-                              referenceNormals(expected.vertices, expected.faces)));
+        std::vector<Obj3dNormal> normals(actual.vertices.size());
+        vertexNormals(actual.vertices, actual.faces, normals);
+        ASSERT_TRUE(sameBytes(normals, referenceNormals(expected.vertices, expected.faces)));
         std::vector<Obj3dFace> reordered = expected.faces;
         referenceFaceOrder(reordered);
         orderFacesByMaterial(actual.faces);
         ASSERT_TRUE(sameBytes(actual.faces, reordered));
 
-        merges += static_cast<int>(raw.vertices.size() - actual.vertices.size());
-        materialMerges += static_cast<int>(raw.materials.size() - actual.materials.size());
+        merges += static_cast<int>(rawVertices - actual.vertices.size());
+        materialMerges += static_cast<int>(rawMaterials - actual.materials.size());
         for (const Obj3dVertex& v : actual.vertices) shared += v.originalvertexno >= 0;
     }
     // The random meshes exercise every merge.

@@ -1,11 +1,13 @@
 #include "model/xfile/cleanup.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <numeric>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -35,32 +37,80 @@ inline uint64_t mixHash(uint64_t h, uint64_t v) {
     return h ^ (h >> 29);
 }
 
-// For each i < n: -1 when !eligible(i), else the smallest eligible j with
-// equal(j, i) (i itself when none is smaller). equal must be an equivalence
-// on eligible records and hash must agree with it.
-template <class Eligible, class Hash, class Equal>
-std::vector<int32_t> firstOfClass(size_t n, Eligible eligible, Hash hash, Equal equal) {
-    std::vector<int32_t> first(n, -1);
-    size_t capacity = 16;
-    while (capacity < 2 * n) capacity <<= 1;
-    std::vector<int32_t> slots(capacity, -1);
-    for (size_t i = 0; i < n; ++i) {
-        if (!eligible(i)) continue;
-        for (size_t s = hash(i) & (capacity - 1);; s = (s + 1) & (capacity - 1)) {
-            const int32_t held = slots[s];
-            if (held < 0) {
-                slots[s] = static_cast<int32_t>(i);
-                first[i] = static_cast<int32_t>(i);
-                break;
+inline void prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// The table for up to n records, reused pass after pass. A slot holds a
+// record's number plus one in its low bits (0: empty) and the top bits of
+// the record's hash above them, so a probe reads the record it meets only
+// when those bits agree; and each record's slot is fetched a few records
+// ahead, so the table's cache misses overlap.
+class ClassTable {
+public:
+    explicit ClassTable(size_t n) : indexBits_(std::bit_width(n)) {
+        while (capacity_ < 2 * n) capacity_ <<= 1;
+        slots_.resize(capacity_);
+    }
+
+    // For each i < n in order, visit(i, first): first is -1 when
+    // !eligible(i), else the smallest eligible j with equal(j, i) (i itself
+    // when none is smaller). equal must be an equivalence on eligible
+    // records and hash must agree with it.
+    template <class Eligible, class Hash, class Equal, class Visit>
+    void group(size_t n, Eligible eligible, Hash hash, Equal equal, Visit visit) {
+        std::fill(slots_.begin(), slots_.end(), 0u);
+        const size_t mask = capacity_ - 1;
+        const uint32_t numberMask = indexBits_ >= 32 ? ~0u : (1u << indexBits_) - 1;
+        const int tagBits = 32 - indexBits_;
+        constexpr size_t kAhead = 8;
+        uint64_t hashes[kAhead];
+        bool eligibles[kAhead];
+        auto fetch = [&](size_t i) {
+            eligibles[i % kAhead] = eligible(i);
+            if (!eligibles[i % kAhead]) return;
+            hashes[i % kAhead] = hash(i);
+            prefetch(&slots_[hashes[i % kAhead] & mask]);
+        };
+        for (size_t i = 0; i < std::min(n, kAhead); ++i) fetch(i);
+        for (size_t i = 0; i < n; ++i) {
+            const bool isEligible = eligibles[i % kAhead];
+            const uint64_t h = hashes[i % kAhead];
+            if (i + kAhead < n) fetch(i + kAhead);
+            if (!isEligible) {
+                visit(i, -1);
+                continue;
             }
-            if (equal(static_cast<size_t>(held), i)) {
-                first[i] = held;
-                break;
+            const uint32_t tag = tagBits > 0 ? static_cast<uint32_t>(h >> (64 - tagBits)) << indexBits_ : 0u;
+            for (size_t s = h & mask;; s = (s + 1) & mask) {
+                const uint32_t held = slots_[s];
+                if (held == 0) {
+                    slots_[s] = tag | static_cast<uint32_t>(i + 1);
+                    visit(i, static_cast<int32_t>(i));
+                    break;
+                }
+                const size_t j = (held & numberMask) - 1;
+                if ((held & ~numberMask) == tag && equal(j, i)) {
+                    visit(i, static_cast<int32_t>(j));
+                    break;
+                }
             }
         }
     }
-    return first;
-}
+
+private:
+    int indexBits_;
+    size_t capacity_ = 16;
+    std::vector<uint32_t> slots_;
+};
+
+// A vertex's position and texture coordinates as the keys compared and hashed.
+std::array<float, 3> positionKey(const Obj3dVertex& v) { return {v.posx, v.posy, v.posz}; }
+std::array<float, 2> texcoordKey(const Obj3dVertex& v) { return {v.texu, v.texv}; }
 
 bool anyNan(std::span<const float> values) {
     for (const float v : values)
@@ -79,42 +129,56 @@ bool sameFloats(std::span<const float> a, std::span<const float> b) {
     return true;
 }
 
-}  // namespace
-
-std::vector<int32_t> mergeDuplicateVertices(std::span<const RawVertex> vertices) {
-    std::vector<int32_t> first = firstOfClass(
+// Step 3: for each vertex, the vertex it merges into, or itself; empty
+// when no vertex merges, the usual case, which spares renumbering them.
+std::vector<int32_t> mergeDuplicateVertices(std::span<const Obj3dVertex> vertices, ClassTable& table) {
+    std::vector<int32_t> mergedInto;
+    table.group(
         vertices.size(),
-        [&](size_t i) { return !anyNan(vertices[i].pos) && !anyNan(vertices[i].tex); },
+        [&](size_t i) { return !anyNan(positionKey(vertices[i])) && !anyNan(texcoordKey(vertices[i])); },
         [&](size_t i) {
-            const RawVertex& v = vertices[i];
-            uint64_t h = mixHash(static_cast<uint32_t>(v.part), static_cast<uint32_t>(v.material));
-            return hashFloats(hashFloats(h, v.pos), v.tex);
+            const Obj3dVertex& v = vertices[i];
+            uint64_t h = mixHash(static_cast<uint32_t>(v.partno), static_cast<uint32_t>(v.matno));
+            return hashFloats(hashFloats(h, positionKey(v)), texcoordKey(v));
         },
         [&](size_t a, size_t b) {
-            const RawVertex& u = vertices[a];
-            const RawVertex& v = vertices[b];
-            return u.part == v.part && u.material == v.material && sameFloats(u.pos, v.pos) &&
-                   sameFloats(u.tex, v.tex);
+            const Obj3dVertex& u = vertices[a];
+            const Obj3dVertex& v = vertices[b];
+            return u.partno == v.partno && u.matno == v.matno && sameFloats(positionKey(u), positionKey(v)) &&
+                   sameFloats(texcoordKey(u), texcoordKey(v));
+        },
+        [&](size_t i, int32_t first) {
+            if (first < 0 || first == static_cast<int32_t>(i)) return;
+            if (mergedInto.empty()) {
+                mergedInto.resize(vertices.size());
+                std::iota(mergedInto.begin(), mergedInto.end(), 0);
+            }
+            mergedInto[i] = first;
         });
-    for (size_t i = 0; i < first.size(); ++i)
-        if (first[i] < 0) first[i] = static_cast<int32_t>(i);
-    return first;
+    return mergedInto;
 }
 
-void markSharedPositions(std::span<RawVertex> vertices, std::span<const int32_t> mergedInto) {
-    const std::vector<int32_t> first = firstOfClass(
+// Step 4 on the vertices that step 3 left unmerged.
+void markSharedPositions(std::span<Obj3dVertex> vertices, std::span<const int32_t> mergedInto, ClassTable& table) {
+    table.group(
         vertices.size(),
-        [&](size_t i) { return mergedInto[i] == static_cast<int32_t>(i) && !anyNan(vertices[i].pos); },
-        [&](size_t i) { return hashFloats(static_cast<uint32_t>(vertices[i].part), vertices[i].pos); },
+        [&](size_t i) {
+            return (mergedInto.empty() || mergedInto[i] == static_cast<int32_t>(i)) && !anyNan(positionKey(vertices[i]));
+        },
+        [&](size_t i) { return hashFloats(static_cast<uint32_t>(vertices[i].partno), positionKey(vertices[i])); },
         [&](size_t a, size_t b) {
-            return vertices[a].part == vertices[b].part && sameFloats(vertices[a].pos, vertices[b].pos);
+            return vertices[a].partno == vertices[b].partno && sameFloats(positionKey(vertices[a]), positionKey(vertices[b]));
+        },
+        [&](size_t i, int32_t first) {
+            if (first >= 0 && first != static_cast<int32_t>(i)) vertices[i].originalvertexno = first;
         });
-    for (size_t i = 0; i < first.size(); ++i)
-        if (first[i] >= 0 && first[i] != static_cast<int32_t>(i)) vertices[i].original = first[i];
 }
 
+// Step 5: for each material, the material it merges into, or itself.
 std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materials) {
-    std::vector<int32_t> first = firstOfClass(
+    std::vector<int32_t> mergedInto(materials.size());
+    ClassTable table(materials.size());
+    table.group(
         materials.size(), [&](size_t i) { return !anyNan(materials[i].colour); },
         [&](size_t i) {
             return hashFloats(std::hash<std::string_view>{}(materials[i].texture), materials[i].colour);
@@ -122,23 +186,27 @@ std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materi
         [&](size_t a, size_t b) {
             return sameFloats(materials[a].colour, materials[b].colour) &&
                    materials[a].texture == materials[b].texture;
-        });
-    for (size_t i = 0; i < first.size(); ++i)
-        if (first[i] < 0) first[i] = static_cast<int32_t>(i);
-    return first;
+        },
+        [&](size_t i, int32_t first) { mergedInto[i] = first < 0 ? static_cast<int32_t>(i) : first; });
+    return mergedInto;
 }
 
+}  // namespace
+
 CleanModel cleanUp(RawModel& raw, float scale) {
-    std::vector<RawVertex>& vertices = raw.vertices;
+    const std::span<Obj3dVertex> vertices = raw.vertices;
     for (const Obj3dFace& f : raw.faces)
-        for (const int32_t corner : f.vertexno) vertices[static_cast<size_t>(corner)].material = f.matno;
-    for (RawVertex& v : vertices) {
-        if (v.material >= 0 && raw.materials[static_cast<size_t>(v.material)].texture.empty()) v.tex[0] = v.tex[1] = 0.0f;
-        v.original = -1;
+        for (const int32_t corner : f.vertexno) vertices[static_cast<size_t>(corner)].matno = f.matno;
+    for (Obj3dVertex& v : vertices) {
+        if (v.matno >= 0 && raw.materials[static_cast<size_t>(v.matno)].texture.empty()) v.texu = v.texv = 0.0f;
+        v.originalvertexno = -1;
     }
 
-    const std::vector<int32_t> mergedInto = mergeDuplicateVertices(vertices);
-    markSharedPositions(vertices, mergedInto);
+    // For each vertex, the vertex it merges into (none when empty);
+    // renumbered below.
+    ClassTable table(vertices.size());
+    std::vector<int32_t> vertexMap = mergeDuplicateVertices(vertices, table);
+    markSharedPositions(vertices, vertexMap, table);
     const std::vector<int32_t> materialInto = mergeDuplicateMaterials(raw.materials);
 
     CleanModel clean;
@@ -148,100 +216,54 @@ CleanModel cleanUp(RawModel& raw, float scale) {
         newMaterial[m] = static_cast<int32_t>(clean.materials.size());
         clean.materials.push_back(std::move(raw.materials[m]));
     }
+    const bool materialsKept = clean.materials.size() == raw.materials.size();
     auto material = [&](int32_t m) { return m < 0 ? m : newMaterial[static_cast<size_t>(materialInto[static_cast<size_t>(m)])]; };
 
-    std::vector<int32_t> newVertex(vertices.size(), -1);
-    clean.vertices.reserve(vertices.size());
-    clean.skin.reserve(raw.skin.size());
-    for (size_t i = 0; i < vertices.size(); ++i) {
-        if (mergedInto[i] != static_cast<int32_t>(i)) continue;
-        newVertex[i] = static_cast<int32_t>(clean.vertices.size());
-        const RawVertex& v = vertices[i];
-        clean.vertices.push_back(Obj3dVertex{v.part, material(v.material),
-                                             v.original < 0 ? -1 : newVertex[static_cast<size_t>(v.original)],
-                                             v.pos[0] * scale, v.pos[1] * scale, v.pos[2] * scale, v.tex[0],
-                                             v.tex[1]});
+    clean.faces = raw.faces;
+    if (vertexMap.empty()) {
+        for (Obj3dVertex& v : vertices) {
+            v.matno = material(v.matno);
+            v.posx = v.posx * scale;
+            v.posy = v.posy * scale;
+            v.posz = v.posz * scale;
+        }
+        clean.vertices = vertices;
+        if (!materialsKept)
+            for (Obj3dFace& f : clean.faces) f.matno = material(f.matno);
+        clean.skin = std::move(raw.skin);
+        return clean;
     }
-    clean.faces = std::move(raw.faces);
+
+    // Unmerged vertices close up in order; the map becomes each vertex's new
+    // number, complemented (negative) for a merged one. A vertex merges into
+    // and shares its position with earlier vertices only, whose new numbers
+    // are known by then.
+    size_t kept = 0;
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        const auto into = static_cast<size_t>(vertexMap[i]);
+        if (into != i) {
+            vertexMap[i] = ~vertexMap[into];
+            continue;
+        }
+        const Obj3dVertex v = vertices[i];
+        const int32_t original = v.originalvertexno < 0 ? -1 : vertexMap[static_cast<size_t>(v.originalvertexno)];
+        vertices[kept] = Obj3dVertex{v.partno,         material(v.matno), original, v.posx * scale,
+                                     v.posy * scale,   v.posz * scale,    v.texu,   v.texv};
+        vertexMap[i] = static_cast<int32_t>(kept++);
+    }
+    clean.vertices = vertices.first(kept);
     for (Obj3dFace& f : clean.faces) {
-        for (int32_t& corner : f.vertexno)
-            corner = newVertex[static_cast<size_t>(mergedInto[static_cast<size_t>(corner)])];
+        for (int32_t& corner : f.vertexno) {
+            const int32_t mapped = vertexMap[static_cast<size_t>(corner)];
+            corner = mapped < 0 ? ~mapped : mapped;
+        }
         f.matno = material(f.matno);
     }
-    for (const SkinEntry& e : raw.skin) {
-        const auto v = static_cast<size_t>(e.vertex);
-        if (mergedInto[v] == e.vertex) clean.skin.push_back(SkinEntry{e.bone, newVertex[v], e.weight});
-    }
+    clean.skin.reserve(raw.skin.size());
+    for (const SkinEntry& e : raw.skin)
+        if (const int32_t mapped = vertexMap[static_cast<size_t>(e.vertex)]; mapped >= 0)
+            clean.skin.push_back(SkinEntry{e.bone, mapped, e.weight});
     return clean;
-}
-
-namespace {
-
-// Minimum tree over one part's face materials.
-class MinTree {
-public:
-    explicit MinTree(std::span<const Obj3dFace> faces) {
-        while (leaves_ < faces.size()) leaves_ <<= 1;
-        tree_.assign(2 * leaves_, std::numeric_limits<int32_t>::max());
-        for (size_t i = 0; i < faces.size(); ++i) tree_[leaves_ + i] = faces[i].matno;
-        for (size_t node = leaves_ - 1; node >= 1; --node) tree_[node] = std::min(tree_[2 * node], tree_[2 * node + 1]);
-    }
-
-    void set(size_t i, int32_t value) {
-        size_t node = leaves_ + i;
-        tree_[node] = value;
-        for (node >>= 1; node >= 1; node >>= 1) tree_[node] = std::min(tree_[2 * node], tree_[2 * node + 1]);
-    }
-
-    // The first position at or after from whose value is below limit, or npos.
-    size_t firstBelow(size_t from, int32_t limit) const {
-        if (from >= leaves_) return kNone;
-        size_t node = leaves_ + from;
-        while (tree_[node] >= limit) {
-            while ((node & 1) != 0) {
-                node >>= 1;
-                if (node == 0) return kNone;
-            }
-            ++node;
-        }
-        while (node < leaves_) node = tree_[2 * node] < limit ? 2 * node : 2 * node + 1;
-        return node - leaves_;
-    }
-
-    static constexpr size_t kNone = std::numeric_limits<size_t>::max();
-
-private:
-    size_t leaves_ = 1;
-    std::vector<int32_t> tree_;
-};
-
-void exchange(Obj3dFace& a, Obj3dFace& b) {
-    std::swap(a.matno, b.matno);
-    std::swap(a.vertexno, b.vertexno);
-}
-
-void orderPart(std::span<Obj3dFace> faces) {
-    MinTree tree(faces);
-    for (size_t i = 0; i < faces.size(); ++i) {
-        // Each later face below face i's current material takes i's place.
-        for (size_t j = tree.firstBelow(i + 1, faces[i].matno); j != MinTree::kNone;
-             j = tree.firstBelow(j + 1, faces[i].matno)) {
-            exchange(faces[i], faces[j]);
-            tree.set(j, faces[j].matno);
-        }
-    }
-}
-
-}  // namespace
-
-void orderFacesByMaterial(std::span<Obj3dFace> faces) {
-    size_t begin = 0;
-    while (begin < faces.size()) {
-        size_t end = begin + 1;
-        while (end < faces.size() && faces[end].partno == faces[begin].partno) ++end;
-        orderPart(faces.subspan(begin, end - begin));
-        begin = end;
-    }
 }
 
 namespace {
@@ -259,10 +281,12 @@ constexpr Obj3dNormal kFallbackNormal{0.0f, 0.0f, 1.0f};
 // The corner's angle times the unit normal of the face's plane; none for a
 // degenerate corner: a face without area (a zero-length edge, three points
 // on a line) or one whose term is not finite.
-std::optional<math::Float3> cornerTerm(math::Float3 c, math::Float3 a, math::Float3 b) {
+// lengthToA and lengthToB are the lengths of a - c and b - c.
+std::optional<math::Float3> cornerTerm(math::Float3 c, math::Float3 a, math::Float3 b, float lengthToA,
+                                       float lengthToB) {
     const math::Float3 e1 = a - c;
     const math::Float3 e2 = b - c;
-    float cosine = math::dot(e1, e2) / (math::length(e1) * math::length(e2));
+    float cosine = math::dot(e1, e2) / (lengthToA * lengthToB);
     if (cosine < -1.0f) cosine = -1.0f;
     if (cosine > 1.0f) cosine = 1.0f;
     const math::Float3 unit = math::normalize(math::cross(e1, e2));
@@ -273,40 +297,46 @@ std::optional<math::Float3> cornerTerm(math::Float3 c, math::Float3 a, math::Flo
 
 }  // namespace
 
-std::vector<Obj3dNormal> vertexNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dFace> faces) {
-    std::vector<math::Float3> sums(vertices.size(), math::Float3{0.0f, 0.0f, 0.0f});
+void vertexNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dFace> faces,
+                   std::span<Obj3dNormal> normals) {
+    // The sums build up in the normals themselves.
+    std::fill(normals.begin(), normals.end(), Obj3dNormal{0.0f, 0.0f, 0.0f});
     std::vector<Corners> corners(vertices.size(), Corners::none);
     for (const Obj3dFace& f : faces) {
+        const math::Float3 p[3] = {position(vertices[static_cast<size_t>(f.vertexno[0])]),
+                                   position(vertices[static_cast<size_t>(f.vertexno[1])]),
+                                   position(vertices[static_cast<size_t>(f.vertexno[2])])};
+        // Edge k runs from corner k to the next. The two corners it joins
+        // share its length: a difference and its negation have one length.
+        const float edge[3] = {math::length(p[1] - p[0]), math::length(p[2] - p[1]), math::length(p[0] - p[2])};
         for (int k = 0; k < 3; ++k) {
             const auto c = static_cast<size_t>(f.vertexno[k]);
             const int32_t source = vertices[c].originalvertexno;
             const size_t owner = source >= 0 ? static_cast<size_t>(source) : c;
             if (vertices[owner].originalvertexno != -1 || vertices[owner].partno != f.partno) continue;
-            const Obj3dVertex& a = vertices[static_cast<size_t>(f.vertexno[(k + 1) % 3])];
-            const Obj3dVertex& b = vertices[static_cast<size_t>(f.vertexno[(k + 2) % 3])];
-            if (const auto term = cornerTerm(position(vertices[c]), position(a), position(b))) {
-                sums[owner] = sums[owner] + *term;
+            if (const auto term = cornerTerm(p[k], p[(k + 1) % 3], p[(k + 2) % 3], edge[k], edge[(k + 2) % 3])) {
+                Obj3dNormal& sum = normals[owner];
+                sum = {sum.normx + term->x, sum.normy + term->y, sum.normz + term->z};
                 corners[owner] = Corners::usable;
             } else if (corners[owner] == Corners::none) {
                 corners[owner] = Corners::degenerateOnly;
             }
         }
     }
-    std::vector<Obj3dNormal> normals(vertices.size());
     for (size_t v = 0; v < vertices.size(); ++v) {
         if (vertices[v].originalvertexno != -1) continue;
         if (corners[v] == Corners::degenerateOnly) {
             normals[v] = kFallbackNormal;
             continue;
         }
-        const math::Float3 n = math::normalize(sums[v]);
+        const Obj3dNormal& sum = normals[v];
+        const math::Float3 n = math::normalize(math::Float3{sum.normx, sum.normy, sum.normz});
         normals[v] = {n.x, n.y, n.z};
     }
     for (size_t v = 0; v < vertices.size(); ++v) {
         const int32_t source = vertices[v].originalvertexno;
         if (source >= 0) normals[v] = normals[static_cast<size_t>(source)];
     }
-    return normals;
 }
 
 namespace {
@@ -336,8 +366,8 @@ Obj3dWeight strongestTwo(std::span<const Influence> all) {
 
 }  // namespace
 
-std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEntry> entries,
-                                       std::span<const std::string> boneNames, std::span<const RawJoint> joints) {
+void vertexWeights(std::span<const SkinEntry> entries, std::span<const std::string> boneNames,
+                   std::span<const RawJoint> joints, std::span<Obj3dWeight> weights) {
     std::unordered_map<std::string_view, int32_t> jointByName;
     for (size_t j = 0; j < joints.size(); ++j) jointByName[joints[j].name] = static_cast<int32_t>(j);
     std::vector<int32_t> boneJoint(boneNames.size(), -1);
@@ -345,6 +375,7 @@ std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEnt
         if (const auto found = jointByName.find(boneNames[b]); found != jointByName.end()) boneJoint[b] = found->second;
 
     // The usable influences grouped by vertex, in entry order.
+    const size_t numVertex = weights.size();
     std::vector<uint32_t> start(numVertex + 1, 0);
     auto usable = [&](const SkinEntry& e) { return boneJoint[static_cast<size_t>(e.bone)] >= 0 && e.weight > 0.0f; };
     for (const SkinEntry& e : entries)
@@ -355,10 +386,10 @@ std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEnt
     for (const SkinEntry& e : entries)
         if (usable(e)) influences[fill[static_cast<size_t>(e.vertex)]++] = {boneJoint[static_cast<size_t>(e.bone)], e.weight};
 
-    std::vector<Obj3dWeight> weights(numVertex, Obj3dWeight{0, -1, 0.0f, 0.0f});
     for (size_t v = 0; v < numVertex; ++v) {
         const std::span<const Influence> own(influences.data() + start[v], start[v + 1] - start[v]);
         Obj3dWeight& w = weights[v];
+        w = Obj3dWeight{0, -1, 0.0f, 0.0f};
         if (own.size() > 2) {
             w = strongestTwo(own);
             continue;
@@ -366,7 +397,6 @@ std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEnt
         if (!own.empty()) w.jointno0 = own[0].joint, w.weight0 = own[0].weight;
         if (own.size() == 2) w.jointno1 = own[1].joint, w.weight1 = own[1].weight;
     }
-    return weights;
 }
 
 }  // namespace korvel::model::xfile

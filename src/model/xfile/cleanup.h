@@ -27,30 +27,24 @@ namespace korvel::model::xfile {
 //   6. unmerged vertices and materials are renumbered in order, positions
 //      multiplied by the scale.
 
-// Step 3: for each vertex, the vertex it merges into, or itself.
-std::vector<int32_t> mergeDuplicateVertices(std::span<const RawVertex> vertices);
-// Step 4 on the vertices that step 3 left unmerged.
-void markSharedPositions(std::span<RawVertex> vertices, std::span<const int32_t> mergedInto);
-// Step 5: for each material, the material it merges into, or itself.
-std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materials);
-
 struct CleanModel {
-    std::vector<Obj3dVertex> vertices;
-    std::vector<Obj3dFace> faces;
+    std::span<Obj3dVertex> vertices;  // the front of the raw vertex storage
+    std::span<Obj3dFace> faces;       // the raw face storage, renumbered
     std::vector<RawMaterial> materials;
     std::vector<SkinEntry> skin;  // in entry order, vertices renumbered
 };
 
-// Steps 1 to 6. Face corners and materials must lie within the raw tables.
+// Steps 1 to 6, in raw's own storage: the vertices left close up at its
+// front. Face corners and materials must lie within the raw tables.
 CleanModel cleanUp(RawModel& raw, float scale);
 
 // Ordering an imported model's faces by material within each part, with the
 // exact result of the exchange sort that defines it: for each face i, each
 // later face j of the same part whose material is smaller than i's current
 // one exchanges material and corners with i. That sort is not stable; this
-// reproduces its permutation with a min-tree over the part's materials, in
-// time proportional to (faces + exchanges) x log(faces), where a face takes
-// part in at most one exchange per distinct smaller material.
+// reproduces its permutation (face_order.cpp) in time proportional to
+// (faces + exchanges) x log(faces), where a face takes part in at most one
+// exchange per distinct smaller material.
 
 // Faces must be grouped by part in ascending part order.
 void orderFacesByMaterial(std::span<Obj3dFace> faces);
@@ -70,8 +64,10 @@ void orderFacesByMaterial(std::span<Obj3dFace> faces);
 // degenerate (a vertex of no face keeps the zero vector); every copy takes
 // its source's normal. No normal is ever NaN.
 
-// Corners and originalvertexno values must lie within the vertices.
-std::vector<Obj3dNormal> vertexNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dFace> faces);
+// Corners and originalvertexno values must lie within the vertices; normals
+// holds one record per vertex.
+void vertexNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dFace> faces,
+                   std::span<Obj3dNormal> normals);
 
 // Per-vertex joint weights of an imported X model. A skin-weight entry names
 // a bone; the bone's joint is the last joint of the same name, and entries
@@ -82,8 +78,8 @@ std::vector<Obj3dNormal> vertexNormals(std::span<const Obj3dVertex> vertices, st
 // its two largest weights (the earlier entry wins a tie), in entry order,
 // scaled so that they add up to the sum of all its weights.
 
-// Entry vertices lie below numVertex and entry bones within boneNames.
-std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEntry> entries,
-                                       std::span<const std::string> boneNames, std::span<const RawJoint> joints);
+// Entry vertices lie below weights.size() and entry bones within boneNames.
+void vertexWeights(std::span<const SkinEntry> entries, std::span<const std::string> boneNames,
+                   std::span<const RawJoint> joints, std::span<Obj3dWeight> weights);
 
 }  // namespace korvel::model::xfile

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <optional>
 
 #include "Korvelv0.h"
 #include "model/pt3.h"
@@ -23,12 +24,16 @@ constexpr int kOk = 0;
 constexpr int64_t kHeaderLines = 212;
 constexpr size_t kPathMax = 511;
 
-// Counts from the counting passes, checked before any table exists.
+// Counts from the counting passes, checked before any table exists, and
+// where the passes start: the first line after the header, and the lines
+// the joint and animation passes would find first from there.
 struct Counts {
     std::vector<MeshCounts> meshes;
     int64_t joints = 0;
     MotionCounts motions;
     int64_t vertices = 0, faces = 0, materials = 0, frames = 0;
+    uint64_t body = 0;
+    std::optional<uint64_t> jointRoot;
 };
 
 // Each count the file declares is non-negative and at most the file size
@@ -57,9 +62,11 @@ bool countsSafe(const Counts& c, uint64_t fileSize) {
     return parts * c.materials <= std::numeric_limits<int32_t>::max();
 }
 
-Counts countAll(XLines& lines, size_t start, int skinmode) {
+Counts countAll(XLines& lines, int skinmode) {
     Counts c;
-    lines.seek(start);
+    lines.rewind();
+    lines.skip(kHeaderLines);
+    c.body = lines.position();
     c.meshes = countMeshes(lines, skinmode >= 1);
     for (const MeshCounts& m : c.meshes) {
         c.vertices += m.vertices;
@@ -67,11 +74,11 @@ Counts countAll(XLines& lines, size_t start, int skinmode) {
         c.materials += m.materials;
     }
     if (skinmode >= 1) {
-        lines.seek(start);
-        c.joints = countJoints(lines);
+        lines.seek(c.body);
+        c.joints = countJoints(lines, c.jointRoot);
     }
     if (skinmode >= 2) {
-        lines.seek(start);
+        lines.seek(c.body);
         c.motions = countMotions(lines, c.joints);
         for (const int32_t n : c.motions.frames) c.frames += n;
     }
@@ -80,9 +87,10 @@ Counts countAll(XLines& lines, size_t start, int skinmode) {
 
 class XfileImport {
 public:
-    XfileImport(std::string_view bytes, std::string_view xPath, const XfileOptions& options, TextureLoader& textures,
-                Obj3dModel& model)
-        : bytes_(bytes),
+    XfileImport(TextSource& text, uint64_t size, std::string_view xPath, const XfileOptions& options,
+                TextureLoader& textures, Obj3dModel& model)
+        : text_(text),
+          size_(size),
           xPath_(xPath),
           options_(options),
           scale_(static_cast<float>(options.scale)),
@@ -95,17 +103,20 @@ public:
 private:
     Obj3dHeader& h() { return *model_.head(); }
     int allocateHeader(const Counts& counts);
-    int readPasses(XLines& lines, size_t start, const Counts& counts);
-    int storeVerticesAndMaterials(const CleanModel& clean);
+    int readPasses(XLines& lines, const Counts& counts);
+    int storeVerticesAndMaterials(CleanModel& clean);
     int storeSkin(const CleanModel& clean);
     int storeNormalsAndFaces(CleanModel& clean);
 
-    std::string_view bytes_;
+    TextSource& text_;
+    uint64_t size_;
     std::string_view xPath_;
     XfileOptions options_;
     float scale_;
     TextureLoader& textures_;
     Obj3dModel& model_;
+    // The raw vertices, which become the model's vertex table.
+    Table<Obj3dVertex> vertices_;
     RawModel raw_;
     std::vector<RawJoint> joints_;
     Pt3Names names_;
@@ -131,23 +142,36 @@ int XfileImport::allocateHeader(const Counts& c) {
     return kOk;
 }
 
-int XfileImport::readPasses(XLines& lines, size_t start, const Counts& counts) {
-    lines.seek(start);
+int XfileImport::readPasses(XLines& lines, const Counts& counts) {
+    if (!vertices_.allocate(static_cast<size_t>(counts.vertices))) return -6;
+    raw_.vertices = vertices_.span();
+    raw_.faces = model_.face.span();
+    // The joint and animation passes skip the lines before the first one
+    // they look for.
+    lines.seek(counts.body);
     if (!readMeshes(lines, counts.meshes, options_.skinmode >= 1, raw_)) return kXfileUnsafe;
     if (options_.skinmode >= 1) {
-        lines.seek(start);
+        lines.seek(counts.jointRoot.value_or(counts.body));
         if (!readJoints(lines, h().NumJoint, scale_, joints_)) return kXfileUnsafe;
     }
     if (options_.skinmode >= 2) {
-        lines.seek(start);
+        lines.seek(counts.motions.firstSetLine.value_or(counts.body));
         if (!readAnimations(lines, counts.motions, joints_, scale_, model_)) return kXfileUnsafe;
     }
     return kOk;
 }
 
-int XfileImport::storeVerticesAndMaterials(const CleanModel& clean) {
-    if (!model_.vertex.allocate(clean.vertices.size())) return -6;
-    std::copy(clean.vertices.begin(), clean.vertices.end(), model_.vertex.data());
+// The cleaned vertices become the model's vertex table as they are when no
+// vertex merged, else a copy of the front of the raw table.
+int XfileImport::storeVerticesAndMaterials(CleanModel& clean) {
+    if (clean.vertices.size() == vertices_.size()) {
+        model_.vertex = std::move(vertices_);
+    } else {
+        if (!model_.vertex.allocate(clean.vertices.size())) return -6;
+        std::copy(clean.vertices.begin(), clean.vertices.end(), model_.vertex.data());
+        clean.vertices = model_.vertex.span();
+        vertices_.release();
+    }
     h().NumVertex = static_cast<int32_t>(clean.vertices.size());
 
     if (!model_.material.allocate(clean.materials.size())) return -7;
@@ -166,8 +190,7 @@ int XfileImport::storeVerticesAndMaterials(const CleanModel& clean) {
 int XfileImport::storeSkin(const CleanModel& clean) {
     if (options_.skinmode < 1) return kOk;
     if (!model_.weight.allocate(clean.vertices.size())) return -10;
-    const std::vector<Obj3dWeight> weights = vertexWeights(clean.vertices.size(), clean.skin, raw_.boneNames, joints_);
-    std::copy(weights.begin(), weights.end(), model_.weight.data());
+    vertexWeights(clean.skin, raw_.boneNames, joints_, model_.weight.span());
     if (!model_.joint.allocate(std::max<size_t>(joints_.size(), 1))) return -11;
     for (size_t j = 0; j < joints_.size(); ++j) {
         const RawJoint& joint = joints_[j];
@@ -177,30 +200,28 @@ int XfileImport::storeSkin(const CleanModel& clean) {
     return kOk;
 }
 
+// The faces were read into the model's face table and are ordered there.
 int XfileImport::storeNormalsAndFaces(CleanModel& clean) {
     if (options_.normalmode == 1) {
         if (!model_.normal.allocate(clean.vertices.size())) return -8;
-        const std::vector<Obj3dNormal> normals = vertexNormals(clean.vertices, clean.faces);
-        std::copy(normals.begin(), normals.end(), model_.normal.data());
+        vertexNormals(clean.vertices, clean.faces, model_.normal.span());
     }
     orderFacesByMaterial(clean.faces);
-    std::copy(clean.faces.begin(), clean.faces.end(), model_.face.data());
     return kOk;
 }
 
 int XfileImport::run() {
-    XLines lines(bytes_);
-    lines.skip(kHeaderLines);
-    const size_t start = lines.position();
-    const Counts counts = countAll(lines, start, options_.skinmode);
+    XLines lines(text_);
+    const Counts counts = countAll(lines, options_.skinmode);
     const bool otherBlocks = std::any_of(counts.meshes.begin(), counts.meshes.end(),
                                          [](const MeshCounts& m) { return m.otherBlock; });
-    if (otherBlocks || (counts.meshes.empty() && holdsMeshBlock(bytes_))) return kXfileOtherLayout;
+    if (otherBlocks) return kXfileOtherLayout;
+    if (counts.meshes.empty() && lines.rewind() && holdsMeshBlock(lines)) return kXfileOtherLayout;
     if (std::all_of(counts.meshes.begin(), counts.meshes.end(), [](const MeshCounts& m) { return m.vertices == 0; }))
         return kXfileNoMesh;
-    if (!countsSafe(counts, bytes_.size())) return kXfileUnsafe;
+    if (!countsSafe(counts, size_)) return kXfileUnsafe;
     if (const int code = allocateHeader(counts); code != kOk) return code;
-    if (const int code = readPasses(lines, start, counts); code != kOk) return code;
+    if (const int code = readPasses(lines, counts); code != kOk) return code;
     names_.part = raw_.partNames;
 
     CleanModel clean = cleanUp(raw_, scale_);
@@ -209,20 +230,38 @@ int XfileImport::run() {
     return storeNormalsAndFaces(clean);
 }
 
-}  // namespace
+// Up to capacity bytes from the text's start.
+size_t readFront(TextSource& text, char* out, size_t capacity) {
+    size_t filled = 0;
+    while (filled < capacity) {
+        const size_t got = text.read(out + filled, capacity - filled);
+        if (got == 0) break;
+        filled += got;
+    }
+    return filled;
+}
 
-int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOptions& options,
-                   TextureLoader& textures) {
+// The import from the text, which every pass reads again from its start.
+// When the text cannot be read to its end in some pass, the import fails
+// with -3, writes nothing and leaves the slot free.
+int importText(TextSource& text, uint64_t size, std::string_view xPath, const XfileOptions& options,
+               TextureLoader& textures) {
     const int slot = firstFreeModelSlot();
     if (slot < 0) return -1;
-    switch (formatOf(bytes)) {
+    char header[16];
+    switch (formatOf(std::string_view(header, readFront(text, header, sizeof header)))) {
         case XFormat::binary: return kXfileBinary;
         case XFormat::compressed: return kXfileCompressed;
         case XFormat::text: break;
     }
     Obj3dModel& model = *modelSlot(slot);
-    XfileImport import(bytes, xPath, options, textures, model);
-    if (const int code = import.run(); code != kOk) return code;
+    XfileImport import(text, size, xPath, options, textures, model);
+    const int code = import.run();
+    if (text.failed()) {
+        clearModel(slot, 1, textures);
+        return -3;
+    }
+    if (code != kOk) return code;
     const std::string pt3Path = pt3PathFor(xPath);
     if (options.writept3 >= 1 && pt3Path.size() > kPathMax) return -9;
     model.complete = true;
@@ -233,12 +272,20 @@ int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOp
     return slot;
 }
 
+}  // namespace
+
+int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOptions& options,
+                   TextureLoader& textures) {
+    MemoryText text(bytes);
+    return importText(text, bytes.size(), xPath, options, textures);
+}
+
 int readXfile(const std::string& utf8Path, const XfileOptions& options, TextureLoader& textures) {
     if (firstFreeModelSlot() < 0) return -1;
     if (utf8Path.size() > kPathMax || utf8Path.find('\0') != std::string::npos) return -2;
-    std::string bytes;
-    switch (platform::readFileText(utf8Path, kMaxXfileBytes, bytes)) {
-        case platform::FileRead::ok: return readXfileBytes(bytes, utf8Path, options, textures);
+    FileText file;
+    switch (file.open(utf8Path, kMaxXfileBytes)) {
+        case platform::FileRead::ok: return importText(file, file.size(), utf8Path, options, textures);
         case platform::FileRead::tooLarge: return kXfileUnsafe;
         case platform::FileRead::missing:
         case platform::FileRead::notRegular:

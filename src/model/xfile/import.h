@@ -7,13 +7,15 @@
 // model, 2 or more writes it and then releases the model (with its textures)
 // and returns -1.
 //
-// The file is read whole, and only when it is a regular file of at most
-// kMaxXfileBytes: a directory, FIFO or device fails at once.
+// The file is read only when it is a regular file of at most
+// kMaxXfileBytes (a directory, FIFO or device fails at once), once per pass
+// through a small window, never whole.
 //
 // Result: the model number, or
 //   -1  no free slot (or the PT3 file written with writept3 2)
 //   -2  path longer than 511 bytes or holding a NUL
-//   -3  the file cannot be opened or read, or is not a regular file
+//   -3  the file cannot be opened or read, or is not a regular file, or it
+//       changed size between passes (the slot is left free)
 //   -4 header, -5 face, -6 vertex, -7 material, -8 normal, -10 weight,
 //   -11 joint table cannot be allocated
 //   -9  the PT3 name is longer than 511 bytes

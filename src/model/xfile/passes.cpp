@@ -21,20 +21,20 @@ std::string targetName(const char* line) {
 std::vector<MeshCounts> countMeshes(XLines& lines, bool skin) {
     std::vector<MeshCounts> meshes;
     while (lines.next()) {
-        if (!matchesPattern(lines.line(), pattern::kMesh)) continue;
+        if (!matchesPattern<pattern::kMesh>(lines.line())) continue;
         MeshCounts mesh;
         mesh.otherBlock = !opensMeshBlock(lines.line());
         mesh.vertices = lines.count();
         lines.skip(mesh.vertices);
         mesh.faces = lines.count();
-        lines.until(pattern::kMaterialList);
+        lines.until<pattern::kMaterialList>();
         mesh.materials = lines.count();
         if (skin) {
-            lines.until(pattern::kSkinHeader);
+            lines.until<pattern::kSkinHeader>();
             lines.skip(2);
             mesh.bones = lines.count();
             for (int32_t b = 0; b < mesh.bones; ++b) {
-                if (!lines.until(pattern::kSkinWeights)) break;
+                if (!lines.until<pattern::kSkinWeights>()) break;
                 lines.skip(1);
                 const int32_t weights = lines.count();
                 mesh.weights += weights;
@@ -46,8 +46,9 @@ std::vector<MeshCounts> countMeshes(XLines& lines, bool skin) {
     return meshes;
 }
 
-int64_t countJoints(XLines& lines) {
-    if (!lines.until(pattern::kJointRoot)) return 0;
+int64_t countJoints(XLines& lines, std::optional<uint64_t>& rootLine) {
+    if (!lines.until<pattern::kJointRoot>()) return 0;
+    rootLine = lines.lineOffset();
     int64_t joints = 0;
     while (lines.next() && lines.line()[0] != 'A')
         if (std::strstr(lines.line(), pattern::kJointMark) != nullptr) ++joints;
@@ -58,7 +59,8 @@ MotionCounts countMotions(XLines& lines, int64_t numJoint) {
     MotionCounts counts;
     std::vector<std::string> targets;
     while (lines.next()) {
-        if (!matchesPattern(lines.line(), pattern::kAnimationSet)) continue;
+        if (!matchesPattern<pattern::kAnimationSet>(lines.line())) continue;
+        if (!counts.firstSetLine) counts.firstSetLine = lines.lineOffset();
         lines.skip(5);
         const int32_t n = lines.count();
         counts.frames.push_back(n);
@@ -79,14 +81,14 @@ namespace {
 
 class MeshReader {
 public:
-    MeshReader(XLines& lines, const MeshCounts& counts, bool skin, RawModel& raw)
+    MeshReader(XLines& lines, const MeshCounts& counts, bool skin, RawModel& raw, size_t vertexBase, size_t faceBase)
         : lines_(lines),
           counts_(counts),
           skin_(skin),
           raw_(raw),
           part_(static_cast<int32_t>(raw.partNames.size())),
-          vertexBase_(raw.vertices.size()),
-          faceBase_(raw.faces.size()),
+          vertexBase_(vertexBase),
+          faceBase_(faceBase),
           materialBase_(static_cast<int32_t>(raw.materials.size())) {}
 
     bool read();
@@ -118,25 +120,23 @@ void MeshReader::readName() {
 
 bool MeshReader::readPositions() {
     if (lines_.count() != counts_.vertices) return false;
-    raw_.vertices.resize(vertexBase_ + static_cast<size_t>(counts_.vertices));
     for (size_t i = 0; i < static_cast<size_t>(counts_.vertices); ++i) {
         lines_.next();
-        RawVertex& v = raw_.vertices[vertexBase_ + i];
-        v.part = part_;
-        scanLine(lines_.line(), pattern::kPosition, {&v.pos[0], &v.pos[1], &v.pos[2]});
+        Obj3dVertex& v = raw_.vertices[vertexBase_ + i];
+        v = Obj3dVertex{part_, -1, -1, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+        scanLine<pattern::kPosition>(lines_.line(), &v.posx, &v.posy, &v.posz);
     }
     return true;
 }
 
 bool MeshReader::readTriangles() {
     if (lines_.count() != counts_.faces) return false;
-    raw_.faces.resize(faceBase_ + static_cast<size_t>(counts_.faces));
     for (size_t i = 0; i < static_cast<size_t>(counts_.faces); ++i) {
         lines_.next();
         Obj3dFace& f = raw_.faces[faceBase_ + i];
-        f.partno = part_;
+        f = Obj3dFace{part_, {0, 0, 0}, 0};
         int32_t corner[3] = {0, 0, 0};
-        scanLine(lines_.line(), pattern::kTriangle, {&corner[0], &corner[1], &corner[2]});
+        scanLine<pattern::kTriangle>(lines_.line(), &corner[0], &corner[1], &corner[2]);
         for (int k = 0; k < 3; ++k) {
             if (corner[k] < 0 || corner[k] >= counts_.vertices) return false;
             f.vertexno[k] = static_cast<int32_t>(vertexBase_) + corner[k];
@@ -146,23 +146,23 @@ bool MeshReader::readTriangles() {
 }
 
 void MeshReader::readTextureCoords() {
-    lines_.until(pattern::kTextureCoords);
+    lines_.until<pattern::kTextureCoords>();
     lines_.skip(1);
     for (size_t i = 0; i < static_cast<size_t>(counts_.vertices); ++i) {
         lines_.next();
-        RawVertex& v = raw_.vertices[vertexBase_ + i];
-        scanLine(lines_.line(), pattern::kTexCoord, {&v.tex[0], &v.tex[1]});
+        Obj3dVertex& v = raw_.vertices[vertexBase_ + i];
+        scanLine<pattern::kTexCoord>(lines_.line(), &v.texu, &v.texv);
     }
 }
 
 bool MeshReader::readFaceMaterials() {
-    lines_.until(pattern::kMaterialList);
+    lines_.until<pattern::kMaterialList>();
     if (lines_.count() != counts_.materials) return false;
     lines_.skip(1);
     for (size_t i = 0; i < static_cast<size_t>(counts_.faces); ++i) {
         lines_.next();
         int32_t material = 0;
-        scanLine(lines_.line(), pattern::kFaceMaterial, {&material});
+        scanLine<pattern::kFaceMaterial>(lines_.line(), &material);
         if (material < 0 || material >= counts_.materials) return false;
         raw_.faces[faceBase_ + i].matno = materialBase_ + material;
     }
@@ -171,19 +171,19 @@ bool MeshReader::readFaceMaterials() {
 
 void MeshReader::readMaterials() {
     for (int32_t m = 0; m < counts_.materials; ++m) {
-        lines_.until(pattern::kMaterial);
+        lines_.until<pattern::kMaterial>();
         RawMaterial& material = raw_.materials.emplace_back();
         float* c = material.colour;
         lines_.next();
-        scanLine(lines_.line(), pattern::kDiffuse, {&c[0], &c[1], &c[2], &c[3]});
+        scanLine<pattern::kDiffuse>(lines_.line(), &c[0], &c[1], &c[2], &c[3]);
         lines_.next();
-        scanLine(lines_.line(), pattern::kPower, {&c[4]});
+        scanLine<pattern::kPower>(lines_.line(), &c[4]);
         lines_.next();
-        scanLine(lines_.line(), pattern::kColour, {&c[5], &c[6], &c[7]});
+        scanLine<pattern::kColour>(lines_.line(), &c[5], &c[6], &c[7]);
         lines_.next();
-        scanLine(lines_.line(), pattern::kColour, {&c[8], &c[9], &c[10]});
+        scanLine<pattern::kColour>(lines_.line(), &c[8], &c[9], &c[10]);
         lines_.next();
-        if (matchesPattern(lines_.line(), pattern::kTextureFilename)) {
+        if (matchesPattern<pattern::kTextureFilename>(lines_.line())) {
             lines_.next();
             material.texture = quoted(lines_.line(), kTextureNameMax);
         }
@@ -191,12 +191,12 @@ void MeshReader::readMaterials() {
 }
 
 bool MeshReader::readSkin() {
-    lines_.until(pattern::kSkinHeader);
+    lines_.until<pattern::kSkinHeader>();
     lines_.skip(2);
     if (lines_.count() != counts_.bones) return false;
     int64_t entries = 0;
     for (int32_t b = 0; b < counts_.bones; ++b) {
-        lines_.until(pattern::kSkinWeights);
+        lines_.until<pattern::kSkinWeights>();
         lines_.next();
         const auto bone = static_cast<int32_t>(raw_.boneNames.size());
         raw_.boneNames.push_back(quoted(lines_.line(), kNameMax));
@@ -211,13 +211,13 @@ bool MeshReader::readSkin() {
         for (int32_t k = 0; k < n; ++k) {
             lines_.next();
             int32_t vertex = 0;
-            scanLine(lines_.line(), pattern::kIndex, {&vertex});
+            scanLine<pattern::kIndex>(lines_.line(), &vertex);
             if (vertex < 0 || vertex >= counts_.vertices) return false;
             raw_.skin.push_back(SkinEntry{bone, static_cast<int32_t>(vertexBase_) + vertex, 0.0f});
         }
         for (int32_t k = 0; k < n; ++k) {
             lines_.next();
-            scanLine(lines_.line(), pattern::kWeight, {&raw_.skin[first + static_cast<size_t>(k)].weight});
+            scanLine<pattern::kWeight>(lines_.line(), &raw_.skin[first + static_cast<size_t>(k)].weight);
         }
         lines_.skip(1);
     }
@@ -236,21 +236,20 @@ bool MeshReader::read() {
 }  // namespace
 
 bool readMeshes(XLines& lines, std::span<const MeshCounts> counts, bool skin, RawModel& raw) {
-    size_t vertices = 0, faces = 0, materials = 0, weights = 0;
+    size_t materials = 0, weights = 0;
     for (const MeshCounts& c : counts) {
-        vertices += static_cast<size_t>(c.vertices);
-        faces += static_cast<size_t>(c.faces);
         materials += static_cast<size_t>(c.materials);
         weights += static_cast<size_t>(c.weights);
     }
-    raw.vertices.reserve(vertices);
-    raw.faces.reserve(faces);
     raw.materials.reserve(materials);
     if (skin) raw.skin.reserve(weights);
-    size_t mesh = 0;
+    size_t mesh = 0, vertexBase = 0, faceBase = 0;
     while (lines.next()) {
-        if (!matchesPattern(lines.line(), pattern::kMesh)) continue;
-        if (mesh == counts.size() || !MeshReader(lines, counts[mesh], skin, raw).read()) return false;
+        if (!matchesPattern<pattern::kMesh>(lines.line())) continue;
+        if (mesh == counts.size() || !MeshReader(lines, counts[mesh], skin, raw, vertexBase, faceBase).read())
+            return false;
+        vertexBase += static_cast<size_t>(counts[mesh].vertices);
+        faceBase += static_cast<size_t>(counts[mesh].faces);
         ++mesh;
     }
     return mesh == counts.size();
@@ -287,7 +286,7 @@ bool readAnimation(XLines& lines, int32_t n, int32_t joint, float scale, const O
         lines.next();
         int32_t time = 0, values = 0;
         float w = 0.0f, x = 0.0f, y = 0.0f, z = 0.0f;
-        scanLine(lines.line(), pattern::kRotationKey, {&time, &values, &w, &x, &y, &z});
+        scanLine<pattern::kRotationKey>(lines.line(), &time, &values, &w, &x, &y, &z);
         if (keys == nullptr) continue;
         keys[f].rot4w = w;
         keys[f].rot4x = -x;
@@ -301,7 +300,7 @@ bool readAnimation(XLines& lines, int32_t n, int32_t joint, float scale, const O
             lines.next();
             int32_t time = 0, values = 0;
             float v[3] = {0.0f, 0.0f, 0.0f};
-            scanLine(lines.line(), pattern::kVectorKey, {&time, &values, &v[0], &v[1], &v[2]});
+            scanLine<pattern::kVectorKey>(lines.line(), &time, &values, &v[0], &v[1], &v[2]);
             if (keys == nullptr) continue;
             if (translation) {
                 keys[f].transx = v[0] * scale;
@@ -339,7 +338,7 @@ void addParentOffsets(std::span<const RawJoint> joints, Obj3dModel& model) {
 
 bool readJoints(XLines& lines, int32_t numJoint, float scale, std::vector<RawJoint>& joints) {
     joints.assign(static_cast<size_t>(numJoint), RawJoint{});
-    lines.until(pattern::kJointRoot);
+    lines.until<pattern::kJointRoot>();
     lines.skip(6);
     bool more = lines.next();
     int32_t parent = -1;
@@ -353,9 +352,8 @@ bool readJoints(XLines& lines, int32_t numJoint, float scale, std::vector<RawJoi
             lines.skip(3);
             lines.next();
             float m[16] = {};
-            scanLine(lines.line(), pattern::kMatrix,
-                     {&m[0], &m[1], &m[2], &m[3], &m[4], &m[5], &m[6], &m[7], &m[8], &m[9], &m[10], &m[11], &m[12],
-                      &m[13], &m[14], &m[15]});
+            scanLine<pattern::kMatrix>(lines.line(), &m[0], &m[1], &m[2], &m[3], &m[4], &m[5], &m[6], &m[7], &m[8],
+                                       &m[9], &m[10], &m[11], &m[12], &m[13], &m[14], &m[15]);
             for (int c = 0; c < 3; ++c) joint.pos[c] = m[12 + c] * scale;
             parent = k++;
             lines.skip(2);
@@ -379,7 +377,7 @@ bool readAnimations(XLines& lines, const MotionCounts& counts, std::span<const R
     const auto numJoint = static_cast<int32_t>(joints.size());
     size_t i = 0;
     while (lines.next()) {
-        if (!matchesPattern(lines.line(), pattern::kAnimationSet)) continue;
+        if (!matchesPattern<pattern::kAnimationSet>(lines.line())) continue;
         if (i == counts.frames.size()) return false;
         Obj3dMotion& m = model.motion[i];
         if (i > 0) {

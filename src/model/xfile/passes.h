@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,15 +17,9 @@ namespace korvel::model::xfile {
 
 // What the X importer's passes collect before the model tables are built:
 // the working tables of raw vertices, faces, materials, skin-weight entries
-// and joints, numbered across all meshes of the file.
-
-struct RawVertex {
-    int32_t part = 0;
-    int32_t material = -1;  // -1 until a face uses the vertex
-    int32_t original = -1;  // first earlier vertex of the part at the same position
-    float pos[3] = {};
-    float tex[2] = {};
-};
+// and joints, numbered across all meshes of the file. Vertices and faces go
+// into storage the caller sized from the counting passes (the face storage
+// is the model's own face table), so the largest tables are never copied.
 
 // Diffuse r, g, b, alpha, power, specular r, g, b, emissive r, g, b, as read.
 inline constexpr int kColourValues = 11;
@@ -48,8 +43,10 @@ struct RawJoint {
 
 struct RawModel {
     std::vector<std::string> partNames;
-    std::vector<RawVertex> vertices;
-    std::vector<Obj3dFace> faces;  // corners and materials in raw numbering
+    // Model records in raw numbering, positions unscaled: matno is -1 until
+    // a face uses the vertex, originalvertexno -1 until the clean-up.
+    std::span<Obj3dVertex> vertices;
+    std::span<Obj3dFace> faces;  // corners and materials in raw numbering
     std::vector<RawMaterial> materials;
     std::vector<std::string> boneNames;
     std::vector<SkinEntry> skin;
@@ -76,12 +73,14 @@ struct MeshCounts {
 // Every mesh from the current position on; with skin, also bones and weights.
 std::vector<MeshCounts> countMeshes(XLines& lines, bool skin);
 
-// Joint lines from the current position on.
-int64_t countJoints(XLines& lines);
+// Joint lines from the current position on; rootLine becomes where the
+// joint root frame's line starts, when there is one.
+int64_t countJoints(XLines& lines, std::optional<uint64_t>& rootLine);
 
 struct MotionCounts {
     std::vector<int32_t> frames;       // key count of each set, from its first animation
     std::vector<std::string> targets;  // the last set's targets, one per joint
+    std::optional<uint64_t> firstSetLine;  // where the first set's line starts
 };
 
 // Animation sets from the current position on; targets are read for up to
@@ -95,8 +94,9 @@ MotionCounts countMotions(XLines& lines, int64_t numJoint);
 // its mesh; otherwise the pass fails and the model cannot be built.
 
 // Reads from the current position on, with counts already checked to be
-// non-negative and within the file size; false when the file disagrees with
-// the counts or an index lies outside its mesh.
+// non-negative and within the file size, into raw's vertex and face storage
+// of the counts' totals; false when the file disagrees with the counts or an
+// index lies outside its mesh.
 bool readMeshes(XLines& lines, std::span<const MeshCounts> counts, bool skin, RawModel& raw);
 
 // The X importer's joint and animation passes.

@@ -21,54 +21,20 @@ bool opensMeshBlock(std::string_view line) {
     return line.starts_with("Mesh") && line.size() > 4 && (line[4] == ' ' || line[4] == '\t' || line[4] == '{');
 }
 
-bool holdsMeshBlock(std::string_view bytes) {
-    XLines lines(bytes);
+bool holdsMeshBlock(XLines& lines) {
     while (lines.next())
         if (opensMeshBlock(lines.line())) return true;
     return false;
 }
 
-bool XLines::next() {
-    if (pos_ >= text_.size()) {
-        line_[0] = '\0';
-        return false;
-    }
-    const size_t capacity = line_.size() - 1;
-    const size_t newline = text_.find('\n', pos_);
-    size_t contentEnd = newline == std::string_view::npos ? text_.size() : newline;
-    const bool crlf = newline != std::string_view::npos && contentEnd > pos_ && text_[contentEnd - 1] == '\r';
-    if (crlf) --contentEnd;
-    const size_t length = contentEnd - pos_;
-    const bool ended = newline != std::string_view::npos;
-    if (length + (ended ? 1 : 0) <= capacity) {
-        std::memcpy(line_.data(), text_.data() + pos_, length);
-        size_t n = length;
-        if (ended) line_[n++] = '\n';
-        line_[n] = '\0';
-        pos_ = ended ? newline + 1 : text_.size();
-        return true;
-    }
-    std::memcpy(line_.data(), text_.data() + pos_, capacity);
-    line_[capacity] = '\0';
-    pos_ += capacity;
-    return true;
-}
-
 void XLines::skip(int64_t n) {
-    for (int64_t i = 0; i < n && next(); ++i) {
-    }
-}
-
-bool XLines::until(std::string_view pattern) {
-    while (next())
-        if (matchesPattern(line(), pattern)) return true;
-    return false;
+    if (n > 0) line_ = lines_.skip(n) ? lines_.line() : "";
 }
 
 int32_t XLines::count() {
     next();
     int32_t value = 0;
-    scanLine(line(), "%d", {&value});
+    scanLine<"%d">(line(), &value);
     return value;
 }
 
@@ -87,57 +53,6 @@ std::string quoted(const char* line, size_t max) {
     const char* close = std::strchr(open + 1, '"');
     if (close == nullptr) return {};
     return std::string(open + 1, std::min(static_cast<size_t>(close - open - 1), max));
-}
-
-namespace {
-
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
-}  // namespace
-
-int scanLine(const char* line, std::string_view format, std::initializer_list<ScanTarget> targets) {
-    const char* p = line;
-    auto target = targets.begin();
-    int converted = 0;
-    for (size_t f = 0; f < format.size(); ++f) {
-        const char c = format[f];
-        if (isSpace(c)) {
-            while (isSpace(*p)) ++p;
-            continue;
-        }
-        if (c != '%' || f + 1 >= format.size()) {
-            if (*p != c) return converted;
-            ++p;
-            continue;
-        }
-        const char conversion = format[++f];
-        if (target == targets.end()) return converted;
-        if (conversion == 'c') {
-            if (*p == '\0') return converted;
-            *target->character = *p++;
-        } else {
-            CScan scan(p);
-            if (conversion == 'd') {
-                int32_t value = 0;
-                if (!scan.integer(value).ok()) return converted;
-                *target->integer = value;
-            } else {
-                float value = 0.0f;
-                if (!scan.real(value).ok()) return converted;
-                *target->real = value;
-            }
-            p = scan.rest();
-        }
-        ++target;
-        ++converted;
-    }
-    return converted;
-}
-
-bool matchesPattern(const char* line, std::string_view pattern) {
-    // Every pattern of the layout has exactly one conversion, the final %c.
-    char last = '\0';
-    return scanLine(line, pattern, {&last}) == 1;
 }
 
 }  // namespace korvel::model::xfile
