@@ -9,7 +9,7 @@ namespace {
 
 enum Material { kGrass, kStone, kWood, kEmber };
 
-constexpr int kHalfCells = 12;      // the ground spans -12 to 12 on x and z
+constexpr int kHalfCells = 12;  // the ground spans -12 to 12 on x and z
 constexpr float kSquareRadius = 5.0f;
 constexpr float kPillarRadius = 6.2f;
 constexpr int kPillars = 8;
@@ -29,8 +29,8 @@ void addCampfire(Mesh& mesh) {
     // A ring of stones, then four logs crossing over glowing embers.
     for (int i = 0; i < 9; ++i) {
         const float a = static_cast<float>(i) * 6.2831853f / 9.0f;
-        mesh.addBox(kFireX + 0.62f * std::cos(a), 0.09f, kFireZ + 0.62f * std::sin(a), 0.13f, 0.09f, 0.11f, kStone,
-                    0, 0.25f);
+        mesh.addBox(kFireX + 0.62f * std::cos(a), 0.09f, kFireZ + 0.62f * std::sin(a), 0.13f, 0.09f, 0.11f, kStone, 0,
+                    0.25f);
     }
     mesh.addBox(kFireX, 0.03f, kFireZ, 0.32f, 0.03f, 0.32f, kEmber);
     mesh.addBox(kFireX, 0.1f, kFireZ, 0.45f, 0.07f, 0.07f, kWood, 0, 0.5f);

@@ -6,8 +6,7 @@
 
 namespace demo {
 
-void Mesh::addBox(float cx, float cy, float cz, float hx, float hy, float hz, int material, int joint,
-                  float uvScale) {
+void Mesh::addBox(float cx, float cy, float cz, float hx, float hy, float hz, int material, int joint, float uvScale) {
     // Each side: its outward normal and the two half-size axes spanning it,
     // ordered so that the side's corners wind clockwise seen from outside
     // (the front faces of the library's left-handed axes).
@@ -15,18 +14,24 @@ void Mesh::addBox(float cx, float cy, float cz, float hx, float hy, float hz, in
         float n[3], a[3], b[3];
     };
     const Side sides[6] = {
-        {{1, 0, 0}, {0, 0, hz}, {0, hy, 0}},  {{-1, 0, 0}, {0, hy, 0}, {0, 0, hz}},
-        {{0, 1, 0}, {hx, 0, 0}, {0, 0, hz}},  {{0, -1, 0}, {0, 0, hz}, {hx, 0, 0}},
-        {{0, 0, 1}, {0, hy, 0}, {hx, 0, 0}},  {{0, 0, -1}, {hx, 0, 0}, {0, hy, 0}},
+        {{1, 0, 0}, {0, 0, hz}, {0, hy, 0}}, {{-1, 0, 0}, {0, hy, 0}, {0, 0, hz}},
+        {{0, 1, 0}, {hx, 0, 0}, {0, 0, hz}}, {{0, -1, 0}, {0, 0, hz}, {hx, 0, 0}},
+        {{0, 0, 1}, {0, hy, 0}, {hx, 0, 0}}, {{0, 0, -1}, {hx, 0, 0}, {0, hy, 0}},
     };
     const float corner[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
     for (const Side& s : sides) {
         const int first = static_cast<int>(vertices.size());
         const float ox = cx + s.n[0] * hx, oy = cy + s.n[1] * hy, oz = cz + s.n[2] * hz;
         for (const auto& c : corner) {
-            MeshVertex v{ox + c[0] * s.a[0] + c[1] * s.b[0], oy + c[0] * s.a[1] + c[1] * s.b[1],
-                         oz + c[0] * s.a[2] + c[1] * s.b[2], (c[0] + 1) * 0.5f * uvScale,
-                         (c[1] + 1) * 0.5f * uvScale, s.n[0], s.n[1], s.n[2], joint};
+            MeshVertex v{ox + c[0] * s.a[0] + c[1] * s.b[0],
+                         oy + c[0] * s.a[1] + c[1] * s.b[1],
+                         oz + c[0] * s.a[2] + c[1] * s.b[2],
+                         (c[0] + 1) * 0.5f * uvScale,
+                         (c[1] + 1) * 0.5f * uvScale,
+                         s.n[0],
+                         s.n[1],
+                         s.n[2],
+                         joint};
             vertices.push_back(v);
         }
         for (int i : {0, 1, 2, 0, 2, 3}) corners.push_back(first + i);
@@ -75,8 +80,8 @@ void writeMaterials(std::FILE* f, const Mesh& mesh) {
     for (size_t i = 0; i < mesh.materials.size(); ++i) {
         const MeshMaterial& m = mesh.materials[i];
         const int s = m.specular, g = m.glows ? 1 : 0;
-        std::fprintf(f, "%zu;%d;%d;%d;1.000000;%f;%d;%d;%d;%d;%d;%d;%s;material%zu;\n", i, m.r, m.g, m.b, m.power, s,
-                     s, s, m.r * g, m.g * g, m.b * g, m.texture.empty() ? "None" : m.texture.c_str(), i);
+        std::fprintf(f, "%zu;%d;%d;%d;1.000000;%f;%d;%d;%d;%d;%d;%d;%s;material%zu;\n", i, m.r, m.g, m.b, m.power, s, s,
+                     s, m.r * g, m.g * g, m.b * g, m.texture.empty() ? "None" : m.texture.c_str(), i);
     }
 }
 

@@ -16,16 +16,16 @@ struct MeshVertex {
 };
 
 struct MeshMaterial {
-    int r, g, b;            // diffuse colour, 0 to 255
-    float power = 0.0f;     // specular power; 0 leaves the specular colour black
-    int specular = 0;       // specular grey level, 0 to 255
-    std::string texture;    // file name next to the PT3 file, or empty
-    bool glows = false;     // emissive: lit by itself in its diffuse colour
+    int r, g, b;          // diffuse colour, 0 to 255
+    float power = 0.0f;   // specular power; 0 leaves the specular colour black
+    int specular = 0;     // specular grey level, 0 to 255
+    std::string texture;  // file name next to the PT3 file, or empty
+    bool glows = false;   // emissive: lit by itself in its diffuse colour
 };
 
 struct MeshJoint {
-    int parent;        // -1 for the root; parents come before their children
-    float x, y, z;     // rest position in model space
+    int parent;     // -1 for the root; parents come before their children
+    float x, y, z;  // rest position in model space
 };
 
 // One key per joint and frame: a rotation quaternion (w, x, y, z) about the
@@ -37,16 +37,16 @@ struct MeshKey {
 };
 
 struct MeshMotion {
-    std::vector<int> frames;           // ascending frame numbers
-    std::vector<MeshKey> keys;         // joint by joint, frame by frame
+    std::vector<int> frames;    // ascending frame numbers
+    std::vector<MeshKey> keys;  // joint by joint, frame by frame
 };
 
 struct Mesh {
     std::vector<MeshVertex> vertices;
-    std::vector<int> corners;          // three vertex numbers per face
-    std::vector<int> faceMaterial;     // one material number per face
+    std::vector<int> corners;       // three vertex numbers per face
+    std::vector<int> faceMaterial;  // one material number per face
     std::vector<MeshMaterial> materials;
-    std::vector<MeshJoint> joints;     // empty: a rigid mesh
+    std::vector<MeshJoint> joints;  // empty: a rigid mesh
     std::vector<MeshMotion> motions;
 
     // Appends a box of half sizes (hx, hy, hz) centred on (cx, cy, cz),

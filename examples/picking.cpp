@@ -67,8 +67,8 @@ void drawPicked(const Picker& picker, int x, int y) {
         constexpr int kRing = 12;
         for (int i = 0; i < kRing; ++i) {
             const double a0 = i * 6.2831853 / kRing, a1 = (i + 1) * 6.2831853 / kRing;
-            RenderLine2d(at[0] + static_cast<int>(10 * std::cos(a0)), at[1] + static_cast<int>(10 * std::sin(a0)),
-                         255, 230, 0, 1.0, at[0] + static_cast<int>(10 * std::cos(a1)),
+            RenderLine2d(at[0] + static_cast<int>(10 * std::cos(a0)), at[1] + static_cast<int>(10 * std::sin(a0)), 255,
+                         230, 0, 1.0, at[0] + static_cast<int>(10 * std::cos(a1)),
                          at[1] + static_cast<int>(10 * std::sin(a1)), 255, 230, 0, 1.0, 3);
         }
     }

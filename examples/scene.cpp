@@ -50,8 +50,8 @@ void place(const SceneModel& m, const double at[3]) {
 
 void setCamera(int frame) {
     const double a = kOrbitStart + kOrbitSpeed * frame;
-    ViewMatrixValueSet(kOrbitRadius * std::sin(a), kOrbitHeight, -kOrbitRadius * std::cos(a), kFireX, 0.6, kFireZ,
-                       0, 1, 0);
+    ViewMatrixValueSet(kOrbitRadius * std::sin(a), kOrbitHeight, -kOrbitRadius * std::cos(a), kFireX, 0.6, kFireZ, 0, 1,
+                       0);
 }
 
 // Moves the walker along its circle; it faces the way it goes, or away from

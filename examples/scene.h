@@ -15,7 +15,7 @@ namespace demo {
 struct Scene {
     SceneModel ground;
     SceneModel walker;
-    SceneModel wuson;      // converted models; each may be missing
+    SceneModel wuson;  // converted models; each may be missing
     SceneModel dancer;
     SceneModel spider;
     Picker crate;

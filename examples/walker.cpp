@@ -8,14 +8,25 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 
-enum Joint { kPelvis, kNeck, kLeftHip, kLeftKnee, kRightHip, kRightKnee, kLeftShoulder, kLeftElbow,
-             kRightShoulder, kRightElbow, kJoints };
+enum Joint {
+    kPelvis,
+    kNeck,
+    kLeftHip,
+    kLeftKnee,
+    kRightHip,
+    kRightKnee,
+    kLeftShoulder,
+    kLeftElbow,
+    kRightShoulder,
+    kRightElbow,
+    kJoints
+};
 
 // Rest positions; every limb hangs straight down from its joint.
 constexpr MeshJoint kSkeleton[kJoints] = {
-    {-1, 0.0f, 0.95f, 0.0f},       {kPelvis, 0.0f, 1.5f, 0.0f},
-    {kPelvis, -0.1f, 0.92f, 0.0f}, {kLeftHip, -0.1f, 0.5f, 0.0f},
-    {kPelvis, 0.1f, 0.92f, 0.0f},  {kRightHip, 0.1f, 0.5f, 0.0f},
+    {-1, 0.0f, 0.95f, 0.0f},        {kPelvis, 0.0f, 1.5f, 0.0f},
+    {kPelvis, -0.1f, 0.92f, 0.0f},  {kLeftHip, -0.1f, 0.5f, 0.0f},
+    {kPelvis, 0.1f, 0.92f, 0.0f},   {kRightHip, 0.1f, 0.5f, 0.0f},
     {kPelvis, -0.25f, 1.43f, 0.0f}, {kLeftShoulder, -0.25f, 1.14f, 0.0f},
     {kPelvis, 0.25f, 1.43f, 0.0f},  {kRightShoulder, 0.25f, 1.14f, 0.0f},
 };

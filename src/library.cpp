@@ -52,8 +52,12 @@ struct LastingState {
     instance::HairRotation hairRotation;
     instance::ToolSelection toolSelection;
 
-    LastingState() { install(screen, camera, lighting, renderTarget, textureSizes, keyboard, hairRotation, toolSelection); }
-    ~LastingState() { withdraw(screen, camera, lighting, renderTarget, textureSizes, keyboard, hairRotation, toolSelection); }
+    LastingState() {
+        install(screen, camera, lighting, renderTarget, textureSizes, keyboard, hairRotation, toolSelection);
+    }
+    ~LastingState() {
+        withdraw(screen, camera, lighting, renderTarget, textureSizes, keyboard, hairRotation, toolSelection);
+    }
     LastingState(const LastingState&) = delete;
     LastingState& operator=(const LastingState&) = delete;
 };

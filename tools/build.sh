@@ -19,7 +19,7 @@ packages=(
   libx11-dev libxext-dev libxtst-dev xvfb xauth
   libshaderc-dev glslang-dev spirv-tools libspirv-cross-c-shared-dev libstb-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev
-  libassimp-dev assimp-testmodels
+  libassimp-dev assimp-testmodels clang-format
   fonts-dejavu-core fonts-noto-cjk
 )
 

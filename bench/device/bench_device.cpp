@@ -90,9 +90,9 @@ void BM_RenderSprite(benchmark::State& state) {
     }
     finishGpuWork();
     state.SetItemsProcessed(state.iterations());
-    state.counters["gl_state_calls"] = benchmark::Counter(
-        static_cast<double>(korvel::gpu::gl::stateChangeCount(context) - stateCallsBefore),
-        benchmark::Counter::kAvgIterations);
+    state.counters["gl_state_calls"] =
+        benchmark::Counter(static_cast<double>(korvel::gpu::gl::stateChangeCount(context) - stateCallsBefore),
+                           benchmark::Counter::kAvgIterations);
     CleanupDevice();
 }
 BENCHMARK(BM_RenderSprite)->Unit(benchmark::kNanosecond)->MinTime(2.0)->UseRealTime();

@@ -43,8 +43,8 @@ korvel::testing::ModelBlueprint bentTube() {
         const float along = x / spacing - joint;
         for (int s = 0; s < kTubeSides; ++s) {
             const float angle = 2 * 3.14159265f * s / kTubeSides;
-            tube.vertices.push_back(korvel::testing::vertexAt(r * tube.numpart / kTubeRings, x,
-                                                              0.5f * std::cos(angle), 0.5f * std::sin(angle)));
+            tube.vertices.push_back(korvel::testing::vertexAt(r * tube.numpart / kTubeRings, x, 0.5f * std::cos(angle),
+                                                              0.5f * std::sin(angle)));
             tube.weights.push_back({joint, joint + 1 < kTubeJoints ? joint + 1 : -1, 1 - along, along});
         }
     }

@@ -23,10 +23,10 @@ struct ConstantBufferEntry {
 
 // In creation order.
 constexpr ConstantBufferEntry kConstantBuffers[] = {
-    {CbView, false, -23},          {CbProjection, false, -24},   {CbWorld, false, -25},
-    {CbSprite, false, -26},        {CbPoint, false, -27},        {CbLine, false, -28},
-    {CbParticle, false, -29},      {CbMaterial, false, -44},     {CbParticleHair, false, -71},
-    {CbJointPalette, true, -49},   {CbShapekeyFlag, true, -56},  {CbShapekeyOffsets, true, -57},
+    {CbView, false, -23},        {CbProjection, false, -24},  {CbWorld, false, -25},
+    {CbSprite, false, -26},      {CbPoint, false, -27},       {CbLine, false, -28},
+    {CbParticle, false, -29},    {CbMaterial, false, -44},    {CbParticleHair, false, -71},
+    {CbJointPalette, true, -49}, {CbShapekeyFlag, true, -56}, {CbShapekeyOffsets, true, -57},
 };
 
 gpu::BlendDesc blendDesc(Blend src, Blend dest, BlendOp op, Blend srcAlpha, Blend destAlpha, BlendOp opAlpha) {
@@ -62,34 +62,68 @@ constexpr GroupShaders kGroupShaders[kVertexGroupCount] = {
     {VsShade1ba, Layout1ba, VsShade1baph, Layout1baph, false},
 };
 
-constexpr DrawState kSprite{.layout = kNoInputLayout, .topology = Topology::TriangleStrip, .vertexShader = VsSprite,
-                            .geometryShader = kNoGeometryShader, .pixelShader = kPixelShaderByBlend,
-                            .depth = DepthTest::Less, .wireframe = false, .sampler = SamplerStage::Pixel};
-constexpr DrawState kSpriteBatch{.layout = kNoInputLayout, .topology = Topology::TriangleStrip,
-                                 .vertexShader = VsSpriteBatch, .geometryShader = kNoGeometryShader,
-                                 .pixelShader = kPixelShaderByBlend, .depth = DepthTest::Less, .wireframe = false,
+constexpr DrawState kSprite{.layout = kNoInputLayout,
+                            .topology = Topology::TriangleStrip,
+                            .vertexShader = VsSprite,
+                            .geometryShader = kNoGeometryShader,
+                            .pixelShader = kPixelShaderByBlend,
+                            .depth = DepthTest::Less,
+                            .wireframe = false,
+                            .sampler = SamplerStage::Pixel};
+constexpr DrawState kSpriteBatch{.layout = kNoInputLayout,
+                                 .topology = Topology::TriangleStrip,
+                                 .vertexShader = VsSpriteBatch,
+                                 .geometryShader = kNoGeometryShader,
+                                 .pixelShader = kPixelShaderByBlend,
+                                 .depth = DepthTest::Less,
+                                 .wireframe = false,
                                  .sampler = SamplerStage::Pixel};
-constexpr DrawState kPoint{.layout = kNoInputLayout, .topology = Topology::PointList, .vertexShader = VsPoint,
-                           .geometryShader = kNoGeometryShader, .pixelShader = PsPoint, .depth = DepthTest::Less,
-                           .wireframe = false, .sampler = SamplerStage::Keep};
-constexpr DrawState kLine{.layout = kNoInputLayout, .topology = Topology::LineList, .vertexShader = VsLine,
-                          .geometryShader = kNoGeometryShader, .pixelShader = PsPoint, .depth = DepthTest::Less,
-                          .wireframe = true, .sampler = SamplerStage::Keep};
-constexpr DrawState kParticle{.layout = kNoInputLayout, .topology = Topology::PointList, .vertexShader = VsParticle,
-                              .geometryShader = GsParticle, .pixelShader = kPixelShaderByBlend,
-                              .depth = DepthTest::Less, .wireframe = false, .sampler = SamplerStage::Pixel};
+constexpr DrawState kPoint{.layout = kNoInputLayout,
+                           .topology = Topology::PointList,
+                           .vertexShader = VsPoint,
+                           .geometryShader = kNoGeometryShader,
+                           .pixelShader = PsPoint,
+                           .depth = DepthTest::Less,
+                           .wireframe = false,
+                           .sampler = SamplerStage::Keep};
+constexpr DrawState kLine{.layout = kNoInputLayout,
+                          .topology = Topology::LineList,
+                          .vertexShader = VsLine,
+                          .geometryShader = kNoGeometryShader,
+                          .pixelShader = PsPoint,
+                          .depth = DepthTest::Less,
+                          .wireframe = true,
+                          .sampler = SamplerStage::Keep};
+constexpr DrawState kParticle{.layout = kNoInputLayout,
+                              .topology = Topology::PointList,
+                              .vertexShader = VsParticle,
+                              .geometryShader = GsParticle,
+                              .pixelShader = kPixelShaderByBlend,
+                              .depth = DepthTest::Less,
+                              .wireframe = false,
+                              .sampler = SamplerStage::Pixel};
 
 // The model presets of one group: the lit triangles (again with less-or-equal
 // depth for selected faces), or the pass-through shader with the hair or a
 // tool overlay's geometry shader.
 constexpr DrawState modelState(DrawPreset preset, const GroupShaders& g) {
     const GeometryShaderId shading = g.flatShading ? GsShade0 : kNoGeometryShader;
-    const DrawState triangles{.layout = g.triangleLayout, .topology = Topology::TriangleList,
-                              .vertexShader = g.triangleShader, .geometryShader = shading, .pixelShader = PsShade0,
-                              .depth = DepthTest::Default, .wireframe = false, .sampler = SamplerStage::Pixel};
-    DrawState overlay{.layout = g.overlayLayout, .topology = Topology::TriangleList, .vertexShader = g.overlayShader,
-                      .geometryShader = GsToolLine, .pixelShader = PsPoint, .depth = DepthTest::Less,
-                      .wireframe = true, .sampler = SamplerStage::Keep};
+    const DrawState triangles{.layout = g.triangleLayout,
+                              .topology = Topology::TriangleList,
+                              .vertexShader = g.triangleShader,
+                              .geometryShader = shading,
+                              .pixelShader = PsShade0,
+                              .depth = DepthTest::Default,
+                              .wireframe = false,
+                              .sampler = SamplerStage::Pixel};
+    DrawState overlay{.layout = g.overlayLayout,
+                      .topology = Topology::TriangleList,
+                      .vertexShader = g.overlayShader,
+                      .geometryShader = GsToolLine,
+                      .pixelShader = PsPoint,
+                      .depth = DepthTest::Less,
+                      .wireframe = true,
+                      .sampler = SamplerStage::Keep};
     switch (preset) {
         case DrawPreset::SelectedFaces: {
             DrawState selected = triangles;
@@ -101,13 +135,15 @@ constexpr DrawState modelState(DrawPreset preset, const GroupShaders& g) {
             overlay.depth = DepthTest::Default;
             overlay.sampler = SamplerStage::Geometry;
             return overlay;
-        case DrawPreset::ToolEdges: return overlay;
+        case DrawPreset::ToolEdges:
+            return overlay;
         case DrawPreset::ToolMarkers:
             overlay.topology = Topology::PointList;
             overlay.geometryShader = GsToolPoint;
             overlay.wireframe = false;
             return overlay;
-        default: return triangles;
+        default:
+            return triangles;
     }
 }
 
@@ -118,8 +154,8 @@ constexpr auto kModelStates = [] {
     std::array<std::array<DrawState, kVertexGroupCount>, kModelPresetCount> states{};
     for (size_t p = 0; p < kModelPresetCount; ++p)
         for (size_t g = 0; g < kVertexGroupCount; ++g)
-            states[p][g] = modelState(static_cast<DrawPreset>(static_cast<size_t>(DrawPreset::Triangles) + p),
-                                      kGroupShaders[g]);
+            states[p][g] =
+                modelState(static_cast<DrawPreset>(static_cast<size_t>(DrawPreset::Triangles) + p), kGroupShaders[g]);
     return states;
 }();
 
@@ -193,12 +229,18 @@ int createWireframeState() {
 
 const DrawState& drawState(DrawPreset preset, VertexGroup group) {
     switch (preset) {
-        case DrawPreset::Sprite: return kSprite;
-        case DrawPreset::SpriteBatch: return kSpriteBatch;
-        case DrawPreset::Point: return kPoint;
-        case DrawPreset::Line: return kLine;
-        case DrawPreset::Particle: return kParticle;
-        default: break;
+        case DrawPreset::Sprite:
+            return kSprite;
+        case DrawPreset::SpriteBatch:
+            return kSpriteBatch;
+        case DrawPreset::Point:
+            return kPoint;
+        case DrawPreset::Line:
+            return kLine;
+        case DrawPreset::Particle:
+            return kParticle;
+        default:
+            break;
     }
     const size_t p = static_cast<size_t>(preset) - static_cast<size_t>(DrawPreset::Triangles);
     const size_t g = static_cast<size_t>(group);
@@ -213,14 +255,23 @@ void bindDrawState(gpu::Context& context, const DrawState& state) {
     context.gsSetShader(state.geometryShader == kNoGeometryShader ? nullptr : objects.gs(state.geometryShader));
     if (state.pixelShader != kPixelShaderByBlend) context.psSetShader(objects.ps(state.pixelShader));
     switch (state.depth) {
-        case DepthTest::Default: context.omSetDepthStencilState(nullptr, 0); break;
-        case DepthTest::Less: context.omSetDepthStencilState(objects.depthStateLess.get(), 0); break;
-        case DepthTest::LessEqual: context.omSetDepthStencilState(objects.depthStateLessEqual.get(), 0); break;
+        case DepthTest::Default:
+            context.omSetDepthStencilState(nullptr, 0);
+            break;
+        case DepthTest::Less:
+            context.omSetDepthStencilState(objects.depthStateLess.get(), 0);
+            break;
+        case DepthTest::LessEqual:
+            context.omSetDepthStencilState(objects.depthStateLessEqual.get(), 0);
+            break;
     }
     context.rsSetState(state.wireframe ? objects.rasterWireframe.get() : nullptr);
     switch (state.sampler) {
-        case SamplerStage::Keep: break;
-        case SamplerStage::Pixel: context.setSampler(gpu::ShaderStage::Pixel, 0, objects.samplerLinearWrap.get()); break;
+        case SamplerStage::Keep:
+            break;
+        case SamplerStage::Pixel:
+            context.setSampler(gpu::ShaderStage::Pixel, 0, objects.samplerLinearWrap.get());
+            break;
         case SamplerStage::Geometry:
             context.setSampler(gpu::ShaderStage::Geometry, 0, objects.samplerLinearWrap.get());
             break;
@@ -243,11 +294,21 @@ bool bindBlendState(int mode, double factor, int highestMode) {
     const float factors[4] = {f, f, f, f};
     static constexpr float kZero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     switch (mode) {
-        case 0: context->omSetBlendState(nullptr, kZero, kSampleMask); break;
-        case 1: context->omSetBlendState(objects.blendAdd.get(), kZero, kSampleMask); break;
-        case 2: context->omSetBlendState(objects.blendSubtract.get(), kZero, kSampleMask); break;
-        case 3: context->omSetBlendState(objects.blendAlpha.get(), kZero, kSampleMask); break;
-        default: context->omSetBlendState(objects.blendFactor.get(), factors, kSampleMask); break;
+        case 0:
+            context->omSetBlendState(nullptr, kZero, kSampleMask);
+            break;
+        case 1:
+            context->omSetBlendState(objects.blendAdd.get(), kZero, kSampleMask);
+            break;
+        case 2:
+            context->omSetBlendState(objects.blendSubtract.get(), kZero, kSampleMask);
+            break;
+        case 3:
+            context->omSetBlendState(objects.blendAlpha.get(), kZero, kSampleMask);
+            break;
+        default:
+            context->omSetBlendState(objects.blendFactor.get(), factors, kSampleMask);
+            break;
     }
     return true;
 }

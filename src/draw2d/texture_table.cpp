@@ -57,7 +57,9 @@ void TextureTable::release(int slot) {
     slots_[slot].texture.reset();
 }
 
-gpu::ShaderResourceView* TextureTable::view(int slot) const { return inRange(slot) ? slots_[slot].view.get() : nullptr; }
+gpu::ShaderResourceView* TextureTable::view(int slot) const {
+    return inRange(slot) ? slots_[slot].view.get() : nullptr;
+}
 
 uint32_t TextureTable::width(int slot) const { return inRange(slot) ? moduleState<TextureSizes>().width[slot] : 0; }
 
@@ -72,12 +74,17 @@ bool resolveTexture(int texno, TextureBinding& out) {
         return true;
     }
     switch (texno) {
-        case -1: out = {}; return true;
-        case kTextTextureNumber: out = {textSurface().view(), kTextTextureSize, kTextTextureSize}; return true;
+        case -1:
+            out = {};
+            return true;
+        case kTextTextureNumber:
+            out = {textSurface().view(), kTextTextureSize, kTextTextureSize};
+            return true;
         case device::kRenderTargetTextureNumber:
             out = {device::offscreenTextureView(), device::rtWidth(), device::rtHeight()};
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 

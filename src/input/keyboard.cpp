@@ -29,8 +29,8 @@ void resetKeyboard(void* window) {
     keyboard().counters.fill(0);
     windowKeys().reset();
     if (window != nullptr) {
-        windowKeys() = platform::input::X11KeyState::open(nullptr, static_cast<unsigned long>(
-                                                                       reinterpret_cast<uintptr_t>(window)));
+        windowKeys() = platform::input::X11KeyState::open(
+            nullptr, static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
     }
 }
 

@@ -159,9 +159,12 @@ bool uploadPose(gpu::Context& context, const Pipeline& objects, const model::Obj
     if (!uploadShapekey(context, objects, model, request)) return false;
     JointPalette palette;
     switch (jointPalette(model, request.motion, request.frame, palette)) {
-        case PoseOutcome::Written: return uploadPalette(context, objects, palette);
-        case PoseOutcome::Refused: return false;
-        case PoseOutcome::NoMotions: break;
+        case PoseOutcome::Written:
+            return uploadPalette(context, objects, palette);
+        case PoseOutcome::Refused:
+            return false;
+        case PoseOutcome::NoMotions:
+            break;
     }
     return !model::groupFormat(group).skin || uploadPalette(context, objects, identityPalette());
 }

@@ -99,7 +99,6 @@ std::string utf8FromWide(const wchar_t* wide) {
     return out;
 }
 
-
 FileRead readFileBytes(const std::string& utf8Path, uint64_t maxBytes, std::vector<uint8_t>& out) {
     return readInto(utf8Path, maxBytes, out);
 }

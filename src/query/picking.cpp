@@ -37,7 +37,6 @@ Segment segmentOf(const double start[3], const double end[3]) {
     return {toFloat(start), math::normalize(along), math::length(along)};
 }
 
-
 // Faces are tested a block at a time: their corners copied out side by side,
 // then every face of the block through the two-sided test and the facing test
 // in one loop without branches, which the compiler turns into vector

@@ -65,10 +65,10 @@ ReferenceModel referenceCleanUp(const RawModel& raw, float scale) {
     for (size_t i = 0; i < n; ++i) {
         const Obj3dVertex& x = v[i];
         if (!merged[i])
-            out.vertices.push_back(Obj3dVertex{
-                x.partno, x.matno < 0 ? x.matno : matRenumber[static_cast<size_t>(x.matno)],
-                x.originalvertexno < 0 ? -1 : renumber[static_cast<size_t>(x.originalvertexno)], x.posx * scale,
-                x.posy * scale, x.posz * scale, x.texu, x.texv});
+            out.vertices.push_back(
+                Obj3dVertex{x.partno, x.matno < 0 ? x.matno : matRenumber[static_cast<size_t>(x.matno)],
+                            x.originalvertexno < 0 ? -1 : renumber[static_cast<size_t>(x.originalvertexno)],
+                            x.posx * scale, x.posy * scale, x.posz * scale, x.texu, x.texv});
     }
     for (Obj3dFace f : faces) {
         for (int32_t& c : f.vertexno) c = renumber[static_cast<size_t>(c)];
@@ -96,8 +96,9 @@ std::vector<Obj3dNormal> referenceNormals(std::span<const Obj3dVertex> vertices,
         for (const Obj3dFace& f : faces)
             for (int k = 0; k < 3; ++k) {
                 const int32_t c = f.vertexno[k];
-                if (f.partno != vertices[v].partno || (c != static_cast<int32_t>(v) &&
-                                                       vertices[static_cast<size_t>(c)].originalvertexno != static_cast<int32_t>(v)))
+                if (f.partno != vertices[v].partno ||
+                    (c != static_cast<int32_t>(v) &&
+                     vertices[static_cast<size_t>(c)].originalvertexno != static_cast<int32_t>(v)))
                     continue;
                 const math::Float3 e1 = pos(f.vertexno[(k + 1) % 3]) - pos(c);
                 const math::Float3 e2 = pos(f.vertexno[(k + 2) % 3]) - pos(c);

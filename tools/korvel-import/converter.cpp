@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 
-
 namespace korvel_import {
 
 namespace fs = std::filesystem;
@@ -53,16 +52,17 @@ const aiScene& readScene(Assimp::Importer& importer, const fs::path& source) {
     DroppedFaces& log = droppedFaces();
     log.first.clear();
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-    const aiScene* scene = importer.ReadFile(
-        source.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_GenSmoothNormals |
-                             aiProcess_SortByPType | aiProcess_ValidateDataStructure);
+    const aiScene* scene = importer.ReadFile(source.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
+                                                                  aiProcess_GenSmoothNormals | aiProcess_SortByPType |
+                                                                  aiProcess_ValidateDataStructure);
     if (scene == nullptr) {
         const std::string reason = importer.GetErrorString();
         // What the importer says when points and lines were all there was.
         if (reason == "No meshes remaining") throw ImportError("the file holds no triangles to draw");
         // What it says when what the file declares does not fit in memory.
         if (reason == "std::bad_alloc")
-            throw ImportError("reading it needs more memory than its size explains; it probably declares far more than it holds");
+            throw ImportError(
+                "reading it needs more memory than its size explains; it probably declares far more than it holds");
         throw ImportError("cannot read the file: " + reason);
     }
     if (!log.first.empty()) throw ImportError("the file holds malformed faces (" + log.first + ")");
@@ -90,7 +90,8 @@ Model importFile(const fs::path& source, const fs::path& output, const Options& 
                  std::vector<std::string>& warnings, const ReadBounds* bounds) {
     Assimp::Importer importer;
     const fs::path absoluteSource = fs::absolute(source), absoluteOutput = fs::absolute(output);
-    const aiScene& scene = bounds != nullptr ? readScene(importer, source, *bounds) : readScene(importer, absoluteSource);
+    const aiScene& scene =
+        bounds != nullptr ? readScene(importer, source, *bounds) : readScene(importer, absoluteSource);
     std::vector<TextureFile> files;
     Model model = convertScene(scene, absoluteSource, absoluteOutput, options, files, warnings);
     writeModelFiles(model, files, absoluteOutput);

@@ -39,19 +39,21 @@ std::vector<aiVector3D> triangleNormals(const aiMesh& mesh) {
     std::vector<aiVector3t<double>> sums(mesh.mNumVertices);
     for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
         const aiFace& face = mesh.mFaces[f];
-        if (face.mNumIndices != 3 || std::max({face.mIndices[0], face.mIndices[1], face.mIndices[2]}) >= mesh.mNumVertices)
+        if (face.mNumIndices != 3 ||
+            std::max({face.mIndices[0], face.mIndices[1], face.mIndices[2]}) >= mesh.mNumVertices)
             continue;
         const aiVector3t<double> a = toDouble(mesh.mVertices[face.mIndices[0]]);
-        const aiVector3t<double> normal = (toDouble(mesh.mVertices[face.mIndices[1]]) - a) ^
-                                          (toDouble(mesh.mVertices[face.mIndices[2]]) - a);
+        const aiVector3t<double> normal =
+            (toDouble(mesh.mVertices[face.mIndices[1]]) - a) ^ (toDouble(mesh.mVertices[face.mIndices[2]]) - a);
         if (!std::isfinite(normal.SquareLength())) continue;
         for (unsigned c = 0; c < 3; ++c) sums[face.mIndices[c]] += normal;
     }
     std::vector<aiVector3D> out(mesh.mNumVertices, aiVector3D(0, 1, 0));
     for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
         const double length = sums[v].Length();
-        if (length > 0) out[v] = aiVector3D(static_cast<float>(sums[v].x / length), static_cast<float>(sums[v].y / length),
-                                            static_cast<float>(sums[v].z / length));
+        if (length > 0)
+            out[v] = aiVector3D(static_cast<float>(sums[v].x / length), static_cast<float>(sums[v].y / length),
+                                static_cast<float>(sums[v].z / length));
     }
     return out;
 }

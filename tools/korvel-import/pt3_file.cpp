@@ -47,7 +47,8 @@ float colour(double c) {
 // A name the PT3 line can hold: at most 100 bytes, no separators.
 std::string lineName(const std::string& s) {
     std::string safe = s.substr(0, 100);
-    std::replace_if(safe.begin(), safe.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
+    std::replace_if(
+        safe.begin(), safe.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
     return safe;
 }
 
@@ -65,11 +66,17 @@ void addGeometry(const Model& m, Obj3dModel& out, Pt3Names& names) {
     auto* weight = records(out.weight, m.joints.empty() ? 0 : m.vertices.size());
     for (size_t i = 0; i < m.vertices.size(); ++i) {
         const Vertex& v = m.vertices[i];
-        vertex[i] = {v.part, v.material, v.original, real(v.position[0], "vertex position"),
-                     real(v.position[1], "vertex position"), real(v.position[2], "vertex position"),
-                     real(v.u, "texture coordinate"), real(v.v, "texture coordinate")};
+        vertex[i] = {v.part,
+                     v.material,
+                     v.original,
+                     real(v.position[0], "vertex position"),
+                     real(v.position[1], "vertex position"),
+                     real(v.position[2], "vertex position"),
+                     real(v.u, "texture coordinate"),
+                     real(v.v, "texture coordinate")};
         normal[i] = {real(v.normal[0], "normal"), real(v.normal[1], "normal"), real(v.normal[2], "normal")};
-        if (!m.joints.empty()) weight[i] = {v.joint[0], v.joint[1], real(v.weight[0], "weight"), real(v.weight[1], "weight")};
+        if (!m.joints.empty())
+            weight[i] = {v.joint[0], v.joint[1], real(v.weight[0], "weight"), real(v.weight[1], "weight")};
     }
     auto* face = records(out.face, m.faces.size());
     for (size_t i = 0; i < m.faces.size(); ++i) {
@@ -80,11 +87,19 @@ void addGeometry(const Model& m, Obj3dModel& out, Pt3Names& names) {
     for (size_t i = 0; i < m.materials.size(); ++i) {
         const Material& mat = m.materials[i];
         // Any slot but -1 makes the writer name the texture.
-        material[i] = {colour(mat.diffuse[0]), colour(mat.diffuse[1]), colour(mat.diffuse[2]),
-                       real(mat.alpha, "material alpha"), real(mat.power, "specular power"),
-                       colour(mat.specular[0]), colour(mat.specular[1]), colour(mat.specular[2]),
-                       colour(mat.emissive[0]), colour(mat.emissive[1]), colour(mat.emissive[2]),
-                       mat.texture.empty() ? -1 : 0, 0};
+        material[i] = {colour(mat.diffuse[0]),
+                       colour(mat.diffuse[1]),
+                       colour(mat.diffuse[2]),
+                       real(mat.alpha, "material alpha"),
+                       real(mat.power, "specular power"),
+                       colour(mat.specular[0]),
+                       colour(mat.specular[1]),
+                       colour(mat.specular[2]),
+                       colour(mat.emissive[0]),
+                       colour(mat.emissive[1]),
+                       colour(mat.emissive[2]),
+                       mat.texture.empty() ? -1 : 0,
+                       0};
         names.texture.push_back(mat.texture);
         names.material.push_back(lineName(mat.name));
     }
@@ -114,11 +129,16 @@ void addJointsAndMotions(const Model& m, Obj3dModel& out, Pt3Names& names) {
         names.motion.push_back(lineName(source.name));
         for (int f = 0; f < source.frames; ++f) frameno[firstFrame++] = f;
         for (const Key& k : source.keys)
-            keyframe[firstKey++] = {real(k.rotation[1], "key rotation"), real(k.rotation[2], "key rotation"),
-                                    real(k.rotation[3], "key rotation"), real(k.rotation[0], "key rotation"),
-                                    real(k.scale[0], "key scale"), real(k.scale[1], "key scale"),
-                                    real(k.scale[2], "key scale"), real(k.translation[0], "key translation"),
-                                    real(k.translation[1], "key translation"), real(k.translation[2], "key translation")};
+            keyframe[firstKey++] = {real(k.rotation[1], "key rotation"),
+                                    real(k.rotation[2], "key rotation"),
+                                    real(k.rotation[3], "key rotation"),
+                                    real(k.rotation[0], "key rotation"),
+                                    real(k.scale[0], "key scale"),
+                                    real(k.scale[1], "key scale"),
+                                    real(k.scale[2], "key scale"),
+                                    real(k.translation[0], "key translation"),
+                                    real(k.translation[1], "key translation"),
+                                    real(k.translation[2], "key translation")};
     }
 }
 
@@ -144,8 +164,9 @@ void addShapekeys(const Model& m, Obj3dModel& out) {
         for (size_t v = 0; v < key.vertices.size(); ++v) {
             for (size_t f = 0; f < key.frameNumbers.size(); ++f) {
                 const Vec3& d = key.offsets[v * key.frameNumbers.size() + f];
-                trans[record++] = {position.at(key.vertices[v]), key.frameNumbers[f], real(d[0], "shape-key displacement"),
-                                   real(d[1], "shape-key displacement"), real(d[2], "shape-key displacement")};
+                trans[record++] = {position.at(key.vertices[v]), key.frameNumbers[f],
+                                   real(d[0], "shape-key displacement"), real(d[1], "shape-key displacement"),
+                                   real(d[2], "shape-key displacement")};
             }
         }
     }
@@ -185,7 +206,8 @@ std::wstring wide(const std::string& utf8) {
         const size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
         unsigned value = extra == 0 ? c : c & (0x3Fu >> extra);
         size_t k = 1;
-        for (; k <= extra && i + k < utf8.size(); ++k) value = (value << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        for (; k <= extra && i + k < utf8.size(); ++k)
+            value = (value << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
         out.push_back(static_cast<wchar_t>(value));
         i += k;
     }
@@ -246,7 +268,8 @@ fs::path writeTemporary(const std::string& text, const fs::path& output) {
 
 void readBack(const fs::path& written, const Model& m) {
     const int model = ReadPT3file(wide(written.string()).c_str(), 1, 1.0);
-    if (model < 0) throw ImportError("the library cannot read the written file back (ReadPT3file " + std::to_string(model) + ")");
+    if (model < 0)
+        throw ImportError("the library cannot read the written file back (ReadPT3file " + std::to_string(model) + ")");
     std::array<int, 12> info{};
     Obj3dInfoGet(model, info.data());
     ClearObj3d(model, 1);
@@ -274,7 +297,8 @@ void readBack(const fs::path& written, const Model& m) {
 void writeModelFiles(const Model& model, const std::vector<TextureFile>& textures, const fs::path& output) {
     const std::string text = pt3Text(model);
     if (output.string().size() > kMaxOutputPath)
-        throw ImportError("the output path is longer than the library opens (" + std::to_string(kMaxOutputPath) + " bytes)");
+        throw ImportError("the output path is longer than the library opens (" + std::to_string(kMaxOutputPath) +
+                          " bytes)");
     std::error_code error;
     if (!fs::is_directory(output.parent_path(), error)) throw ImportError("no folder " + output.parent_path().string());
     if (fs::is_directory(output, error)) throw ImportError(output.string() + " is a folder");

@@ -101,11 +101,13 @@ std::string loadScene(const Options& options, Scene& out) {
     std::string reason;
     out.model = loadModel(options, reason);
     if (out.model < 0)
-        return "cannot load " + options.model + (reason.empty() ? " (code " + std::to_string(out.model) + ")" : ": " + reason);
+        return "cannot load " + options.model +
+               (reason.empty() ? " (code " + std::to_string(out.model) + ")" : ": " + reason);
     // Each builder answers -1 for a group without models; only failures count.
-    for (int (*build)() : {MakeVertexIndexBuffer0, MakeVertexIndexBuffer1, MakeVertexIndexBuffer0ba,
-                           MakeVertexIndexBuffer1ba})
-        if (const int code = build(); code < -1) return "cannot build the model buffers (code " + std::to_string(code) + ")";
+    for (int (*build)() :
+         {MakeVertexIndexBuffer0, MakeVertexIndexBuffer1, MakeVertexIndexBuffer0ba, MakeVertexIndexBuffer1ba})
+        if (const int code = build(); code < -1)
+            return "cannot build the model buffers (code " + std::to_string(code) + ")";
     if (MakeParticleHairIndexBuffer() == -2) return "cannot build the hair buffer";
     out.image = CreateImage3d(out.model);
     if (out.image < 0) return "cannot create the instance";

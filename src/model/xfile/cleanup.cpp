@@ -163,11 +163,13 @@ void markSharedPositions(std::span<Obj3dVertex> vertices, std::span<const int32_
     table.group(
         vertices.size(),
         [&](size_t i) {
-            return (mergedInto.empty() || mergedInto[i] == static_cast<int32_t>(i)) && !anyNan(positionKey(vertices[i]));
+            return (mergedInto.empty() || mergedInto[i] == static_cast<int32_t>(i)) &&
+                   !anyNan(positionKey(vertices[i]));
         },
         [&](size_t i) { return hashFloats(static_cast<uint32_t>(vertices[i].partno), positionKey(vertices[i])); },
         [&](size_t a, size_t b) {
-            return vertices[a].partno == vertices[b].partno && sameFloats(positionKey(vertices[a]), positionKey(vertices[b]));
+            return vertices[a].partno == vertices[b].partno &&
+                   sameFloats(positionKey(vertices[a]), positionKey(vertices[b]));
         },
         [&](size_t i, int32_t first) {
             if (first >= 0 && first != static_cast<int32_t>(i)) vertices[i].originalvertexno = first;
@@ -180,12 +182,9 @@ std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materi
     ClassTable table(materials.size());
     table.group(
         materials.size(), [&](size_t i) { return !anyNan(materials[i].colour); },
-        [&](size_t i) {
-            return hashFloats(std::hash<std::string_view>{}(materials[i].texture), materials[i].colour);
-        },
+        [&](size_t i) { return hashFloats(std::hash<std::string_view>{}(materials[i].texture), materials[i].colour); },
         [&](size_t a, size_t b) {
-            return sameFloats(materials[a].colour, materials[b].colour) &&
-                   materials[a].texture == materials[b].texture;
+            return sameFloats(materials[a].colour, materials[b].colour) && materials[a].texture == materials[b].texture;
         },
         [&](size_t i, int32_t first) { mergedInto[i] = first < 0 ? static_cast<int32_t>(i) : first; });
     return mergedInto;
@@ -217,7 +216,9 @@ CleanModel cleanUp(RawModel& raw, float scale) {
         clean.materials.push_back(std::move(raw.materials[m]));
     }
     const bool materialsKept = clean.materials.size() == raw.materials.size();
-    auto material = [&](int32_t m) { return m < 0 ? m : newMaterial[static_cast<size_t>(materialInto[static_cast<size_t>(m)])]; };
+    auto material = [&](int32_t m) {
+        return m < 0 ? m : newMaterial[static_cast<size_t>(materialInto[static_cast<size_t>(m)])];
+    };
 
     clean.faces = raw.faces;
     if (vertexMap.empty()) {
@@ -247,8 +248,8 @@ CleanModel cleanUp(RawModel& raw, float scale) {
         }
         const Obj3dVertex v = vertices[i];
         const int32_t original = v.originalvertexno < 0 ? -1 : vertexMap[static_cast<size_t>(v.originalvertexno)];
-        vertices[kept] = Obj3dVertex{v.partno,         material(v.matno), original, v.posx * scale,
-                                     v.posy * scale,   v.posz * scale,    v.texu,   v.texv};
+        vertices[kept] = Obj3dVertex{v.partno,       material(v.matno), original, v.posx * scale,
+                                     v.posy * scale, v.posz * scale,    v.texu,   v.texv};
         vertexMap[i] = static_cast<int32_t>(kept++);
     }
     clean.vertices = vertices.first(kept);
@@ -384,7 +385,8 @@ void vertexWeights(std::span<const SkinEntry> entries, std::span<const std::stri
     std::vector<Influence> influences(start[numVertex]);
     std::vector<uint32_t> fill(start.begin(), start.end() - 1);
     for (const SkinEntry& e : entries)
-        if (usable(e)) influences[fill[static_cast<size_t>(e.vertex)]++] = {boneJoint[static_cast<size_t>(e.bone)], e.weight};
+        if (usable(e))
+            influences[fill[static_cast<size_t>(e.vertex)]++] = {boneJoint[static_cast<size_t>(e.bone)], e.weight};
 
     for (size_t v = 0; v < numVertex; ++v) {
         const std::span<const Influence> own(influences.data() + start[v], start[v + 1] - start[v]);

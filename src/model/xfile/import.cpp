@@ -213,8 +213,8 @@ int XfileImport::storeNormalsAndFaces(CleanModel& clean) {
 int XfileImport::run() {
     XLines lines(text_);
     const Counts counts = countAll(lines, options_.skinmode);
-    const bool otherBlocks = std::any_of(counts.meshes.begin(), counts.meshes.end(),
-                                         [](const MeshCounts& m) { return m.otherBlock; });
+    const bool otherBlocks =
+        std::any_of(counts.meshes.begin(), counts.meshes.end(), [](const MeshCounts& m) { return m.otherBlock; });
     if (otherBlocks) return kXfileOtherLayout;
     if (counts.meshes.empty() && lines.rewind() && holdsMeshBlock(lines)) return kXfileOtherLayout;
     if (std::all_of(counts.meshes.begin(), counts.meshes.end(), [](const MeshCounts& m) { return m.vertices == 0; }))
@@ -250,9 +250,12 @@ int importText(TextSource& text, uint64_t size, std::string_view xPath, const Xf
     if (slot < 0) return -1;
     char header[16];
     switch (formatOf(std::string_view(header, readFront(text, header, sizeof header)))) {
-        case XFormat::binary: return kXfileBinary;
-        case XFormat::compressed: return kXfileCompressed;
-        case XFormat::text: break;
+        case XFormat::binary:
+            return kXfileBinary;
+        case XFormat::compressed:
+            return kXfileCompressed;
+        case XFormat::text:
+            break;
     }
     Obj3dModel& model = *modelSlot(slot);
     XfileImport import(text, size, xPath, options, textures, model);
@@ -285,11 +288,14 @@ int readXfile(const std::string& utf8Path, const XfileOptions& options, TextureL
     if (utf8Path.size() > kPathMax || utf8Path.find('\0') != std::string::npos) return -2;
     FileText file;
     switch (file.open(utf8Path, kMaxXfileBytes)) {
-        case platform::FileRead::ok: return importText(file, file.size(), utf8Path, options, textures);
-        case platform::FileRead::tooLarge: return kXfileUnsafe;
+        case platform::FileRead::ok:
+            return importText(file, file.size(), utf8Path, options, textures);
+        case platform::FileRead::tooLarge:
+            return kXfileUnsafe;
         case platform::FileRead::missing:
         case platform::FileRead::notRegular:
-        case platform::FileRead::failed: break;
+        case platform::FileRead::failed:
+            break;
     }
     return -3;
 }

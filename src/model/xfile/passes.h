@@ -62,8 +62,8 @@ struct MeshCounts {
     int32_t vertices = 0;
     int32_t faces = 0;
     int32_t materials = 0;
-    int32_t bones = 0;     // with skin only
-    int64_t weights = 0;   // weight entries over the mesh's bones
+    int32_t bones = 0;             // with skin only
+    int64_t weights = 0;           // weight entries over the mesh's bones
     bool negativeWeights = false;  // a bone with a negative weight count
     // The line taken for the mesh's opening opens another block (MeshNormals
     // and the like), which the paired layout never has there.
@@ -78,8 +78,8 @@ std::vector<MeshCounts> countMeshes(XLines& lines, bool skin);
 int64_t countJoints(XLines& lines, std::optional<uint64_t>& rootLine);
 
 struct MotionCounts {
-    std::vector<int32_t> frames;       // key count of each set, from its first animation
-    std::vector<std::string> targets;  // the last set's targets, one per joint
+    std::vector<int32_t> frames;           // key count of each set, from its first animation
+    std::vector<std::string> targets;      // the last set's targets, one per joint
     std::optional<uint64_t> firstSetLine;  // where the first set's line starts
 };
 

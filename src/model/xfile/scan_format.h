@@ -84,9 +84,9 @@ inline void step(const char*& p, Targets& targets, int& converted, bool& ok) {
             ok = *p != '\0';
             if (ok) *out = *p++;
         } else {
-            static_assert((letter == 'd' && std::is_same_v<Target, int32_t>) ||
-                              (letter == 'f' && std::is_same_v<Target, float>),
-                          "%d stores an int32_t, %f a float");
+            static_assert(
+                (letter == 'd' && std::is_same_v<Target, int32_t>) || (letter == 'f' && std::is_same_v<Target, float>),
+                "%d stores an int32_t, %f a float");
             while (scan::isSpace(*p)) ++p;
             const char* end = nullptr;
             if constexpr (letter == 'd')
@@ -111,9 +111,8 @@ int scanLine(const char* line, T*... targets) {
     const char* p = line;
     int converted = 0;
     bool ok = true;
-    [&]<size_t... I>(std::index_sequence<I...>) {
-        (scan_steps::step<F, I>(p, outputs, converted, ok), ...);
-    }(std::make_index_sequence<F.kLength>{});
+    [&]<size_t... I>(std::index_sequence<I...>) { (scan_steps::step<F, I>(p, outputs, converted, ok), ...); }
+    (std::make_index_sequence<F.kLength>{});
     return converted;
 }
 

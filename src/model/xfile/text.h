@@ -118,8 +118,7 @@ inline constexpr ScanFormat kPower = "      %f;";
 inline constexpr ScanFormat kColour = "      %f;%f;%f;;";
 inline constexpr ScanFormat kWeight = "%f";
 inline constexpr ScanFormat kIndex = "%d";
-inline constexpr ScanFormat kMatrix =
-    "     %f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f;;";
+inline constexpr ScanFormat kMatrix = "     %f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f;;";
 inline constexpr ScanFormat kRotationKey = "     %d;%d;%f,%f,%f,%f;;,";
 inline constexpr ScanFormat kVectorKey = "     %d;%d;%f,%f,%f;;,";
 

@@ -35,7 +35,8 @@ TEST(GpuWindow, PresentShowsTheBackBufferUprightInTheWindow) {
     XSync(x11, False);
     const auto onWindow = [](uintptr_t id, uint32_t size) {
         auto bundle = createDevice(DriverType::Hardware, SwapChainDesc{size, size, reinterpret_cast<void*>(id)});
-        return bundle ? std::move(bundle) : createDevice(DriverType::Software, {size, size, reinterpret_cast<void*>(id)});
+        return bundle ? std::move(bundle)
+                      : createDevice(DriverType::Software, {size, size, reinterpret_cast<void*>(id)});
     };
     // A back buffer of the window's size, then one of half its size that the
     // present stretches; each case has colours of its own (0xRRGGBB).
@@ -71,8 +72,10 @@ TEST(GpuWindow, PresentShowsTheBackBufferUprightInTheWindow) {
     EXPECT_FALSE(onWindow(0x7ffffff, 64));
     XDestroyWindow(x11, window);
     XCloseDisplay(x11);
-    if (previous) setenv("DISPLAY", restore.c_str(), 1);
-    else unsetenv("DISPLAY");
+    if (previous)
+        setenv("DISPLAY", restore.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
 }
 
 }  // namespace

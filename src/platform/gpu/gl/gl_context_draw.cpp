@@ -119,15 +119,15 @@ void GlContext::drawInstanced(uint32_t vertexCountPerInstance, uint32_t instance
                               uint32_t startInstance) {
     if (!prepareDraw(false)) return;
     glDrawArraysInstancedBaseInstance(mode_, static_cast<GLint>(startVertex),
-                                      static_cast<GLsizei>(vertexCountPerInstance),
-                                      static_cast<GLsizei>(instanceCount), startInstance);
+                                      static_cast<GLsizei>(vertexCountPerInstance), static_cast<GLsizei>(instanceCount),
+                                      startInstance);
 }
 
 void GlContext::drawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) {
     if (!prepareDraw(true)) return;
     const auto offset = static_cast<uintptr_t>(indexOffset_) + static_cast<uintptr_t>(startIndex) * indexSize_;
-    glDrawElementsBaseVertex(mode_, static_cast<GLsizei>(indexCount), indexType_,
-                             reinterpret_cast<const void*>(offset), baseVertex);
+    glDrawElementsBaseVertex(mode_, static_cast<GLsizei>(indexCount), indexType_, reinterpret_cast<const void*>(offset),
+                             baseVertex);
 }
 
 void GlContext::drawIndexedInstanced(uint32_t indexCountPerInstance, uint32_t instanceCount, uint32_t startIndex,
@@ -289,9 +289,7 @@ void GlContext::forgetProgram(GLuint program) {
     }
 }
 
-void GlContext::forgetSampler(GLuint sampler) {
-    std::replace(unitSampler_.begin(), unitSampler_.end(), sampler, 0u);
-}
+void GlContext::forgetSampler(GLuint sampler) { std::replace(unitSampler_.begin(), unitSampler_.end(), sampler, 0u); }
 
 void GlContext::forget(const void* object) {
     for (VertexBufferSlot& slot : vertexBuffers_)

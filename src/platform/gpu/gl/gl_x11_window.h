@@ -50,8 +50,7 @@ public:
     // Null when the server has no MIT-SHM or cannot attach the segment (a
     // display on another machine), or when the window's pixels are not 32-bit
     // words of 8-bit red, green and blue in the usual places.
-    static std::unique_ptr<ShmWindowImage> create(::Display* display, Window window, uint32_t width,
-                                                  uint32_t height);
+    static std::unique_ptr<ShmWindowImage> create(::Display* display, Window window, uint32_t width, uint32_t height);
     ~ShmWindowImage();
     ShmWindowImage(const ShmWindowImage&) = delete;
     ShmWindowImage& operator=(const ShmWindowImage&) = delete;
