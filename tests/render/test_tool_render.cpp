@@ -67,6 +67,25 @@ TEST_F(ToolRender, EdgesAndMarkersOnlyOnOpaquePartsAndUnsplitVertices) {
     EXPECT_EQ(tinted.back()->args, (std::array<int64_t, 5>{3, 15, 4, 0, 0}));
 }
 
+// The edge overlay's lines come from a geometry shader; every call draws
+// the same ones (the software rasteriser once misplaced them after the first
+// draw, with stray lines through the screen centre, here away from the quad).
+TEST_F(ToolRender, EdgeOverlayIsTheSameOnEveryCall) {
+    const int model = installAndBuild(quadModel({{0, 0, 0.5f, 0.5f, 1.5f, 1.5f}}, 1, 1));
+    setEmissive(model, 0, 3, 255, 255, 255);
+    const int image = CreateImage3d(model);
+    ToolSelectPreparation(model, nullptr);
+    gpu::Image shots[3];
+    for (gpu::Image& shot : shots) {
+        clearFrame();
+        ToolRenderImage(image, -1, 0, -1, 0, 0, 1);
+        shot = capture();
+        EXPECT_EQ(at(shot, 0, 0), (Rgba{1, 0, 0})) << "nothing drawn at the screen centre";
+    }
+    EXPECT_EQ(shots[0].rgba, shots[1].rgba);
+    EXPECT_EQ(shots[1].rgba, shots[2].rgba);
+}
+
 // A white quad: a selected face turns (0.5, 1, 1) through the half blend
 // with the cyan tint (it redraws the same triangles, so it shows only with
 // a less-or-equal depth test); the other face stays white. In partmode 1 the

@@ -113,6 +113,8 @@ void GlContext::gsSetShader(GeometryShader* shader) {
     shaderObjects_[1] = shader;
     auto* gl = static_cast<GlGeometryShader*>(shader);
     setProgram(ShaderStage::Geometry, gl ? gl->program->name : 0, gl ? gl->shader.get() : nullptr);
+    makeCurrent();
+    applyRasterizer();  // line smoothing depends on what the geometry shader emits
 }
 
 void GlContext::psSetShader(PixelShader* shader) {
@@ -227,9 +229,14 @@ void GlContext::applyRasterizer() {
         applied.depthClamp = depthClamp;
         ++stateChanges_;
     }
-    if (applied.lineSmooth != desc.antialiasedLineEnable) {
-        desc.antialiasedLineEnable ? glEnable(GL_LINE_SMOOTH) : glDisable(GL_LINE_SMOOTH);
-        applied.lineSmooth = desc.antialiasedLineEnable;
+    // Lines that a geometry shader emits are drawn aliased: with line
+    // smoothing on, Mesa's software rasteriser draws them right only on the
+    // first draw of a process and misplaces them on every later one.
+    const hlsl::TranslatedShader* geometry = shaders_[stageIndex(ShaderStage::Geometry)];
+    const bool smooth = desc.antialiasedLineEnable && (geometry == nullptr || geometry->emitsTriangles);
+    if (applied.lineSmooth != smooth) {
+        smooth ? glEnable(GL_LINE_SMOOTH) : glDisable(GL_LINE_SMOOTH);
+        applied.lineSmooth = smooth;
         ++stateChanges_;
     }
 }

@@ -4,6 +4,7 @@
 #include <shaderc/shaderc.h>
 #include <spirv_cross_c.h>
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <functional>
@@ -297,6 +298,12 @@ bool toGlsl(const uint32_t* words, size_t wordCount, TranslatedShader& out, std:
         return false;
     }
     out.glsl = glsl;
+    if (out.stage == ShaderStage::Geometry) {
+        const SpvExecutionMode* modes = nullptr;
+        size_t count = 0;
+        if (spvc_compiler_get_execution_modes(compiler, &modes, &count) == SPVC_SUCCESS)
+            out.emitsTriangles = std::find(modes, modes + count, SpvExecutionModeOutputTriangleStrip) != modes + count;
+    }
     return true;
 }
 

@@ -52,6 +52,9 @@ struct TranslatedShader {
     // with, or kNoSampler (not read, or only loaded without a sampler).
     std::array<uint8_t, kTextureSlots> samplerOfTexture{};
     uint32_t textureMask = 0;  // bit N: texture slot tN is read
+    // A geometry shader's output primitive is a triangle strip (false: it
+    // emits points or lines).
+    bool emitsTriangles = true;
 };
 
 // Direct3D semantics: names compare case-insensitively and a trailing number
