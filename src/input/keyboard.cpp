@@ -3,7 +3,11 @@
 #include <cstdint>
 #include <memory>
 
+#ifdef _WIN32
+#include "platform/input/windows_key_state.h"
+#else
 #include "platform/input/x11_key_state.h"
+#endif
 
 namespace korvel::input {
 
@@ -19,11 +23,23 @@ void advanceKeyCounters(KeyCounters& counters, const std::array<uint8_t, 256>& s
 
 namespace {
 
+#ifdef _WIN32
+using WindowKeyState = platform::input::WindowsKeyState;
+
+std::unique_ptr<WindowKeyState> openWindowKeyState(void* window) { return WindowKeyState::open(window); }
+#else
+using WindowKeyState = platform::input::X11KeyState;
+
+std::unique_ptr<WindowKeyState> openWindowKeyState(void* window) {
+    return WindowKeyState::open(nullptr, static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+}
+#endif
+
 struct Keyboard {
     KeyCounters counters{};
     platform::input::KeyState suppliedState{};
     bool stateSupplied = false;
-    std::unique_ptr<platform::input::X11KeyState> x11;
+    std::unique_ptr<WindowKeyState> windowKeys;  // the window's keys, for a device on a window
 };
 
 Keyboard& keyboard() {
@@ -36,14 +52,11 @@ Keyboard& keyboard() {
 void resetKeyboard(void* window) {
     Keyboard& kb = keyboard();
     kb.counters.fill(0);
-    kb.x11.reset();
-    if (window != nullptr) {
-        kb.x11 = platform::input::X11KeyState::open(nullptr, static_cast<unsigned long>(
-                                                                 reinterpret_cast<uintptr_t>(window)));
-    }
+    kb.windowKeys.reset();
+    if (window != nullptr) kb.windowKeys = openWindowKeyState(window);
 }
 
-void releaseKeyboard() { keyboard().x11.reset(); }
+void releaseKeyboard() { keyboard().windowKeys.reset(); }
 
 void sampleKeyboard() {
     Keyboard& kb = keyboard();
@@ -51,8 +64,8 @@ void sampleKeyboard() {
     if (kb.stateSupplied) {
         state = kb.suppliedState;
         kb.stateSupplied = false;
-    } else if (kb.x11) {
-        kb.x11->read(state);
+    } else if (kb.windowKeys) {
+        kb.windowKeys->read(state);
     }
     advanceKeyCounters(kb.counters, state);
 }

@@ -38,8 +38,11 @@ source_of() { compgen -G "$1-[0-9]*/" | head -n 1; }
 mkdir -p spirv-headers/include
 cp -r /usr/include/spirv spirv-headers/include/
 
+# -O1: the compiler runs once per shader at device start, and the build is
+# most of the Windows job's time on a CI machine.
 common=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
-        -DCMAKE_PREFIX_PATH="$prefix" -DBUILD_SHARED_LIBS=OFF)
+        -DCMAKE_PREFIX_PATH="$prefix" -DBUILD_SHARED_LIBS=OFF
+        -DCMAKE_C_FLAGS_RELEASE="-O1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG")
 if command -v ccache >/dev/null; then
   common+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
@@ -50,10 +53,20 @@ build() {
   cmake --install "$source/build-windows" >>"$source/build-windows.log" 2>&1
 }
 
-build "$(source_of spirv-tools)" -DSPIRV-Headers_SOURCE_DIR="$work/spirv-headers" \
-  -DSPIRV_SKIP_TESTS=ON -DSPIRV_SKIP_EXECUTABLES=ON -DSPIRV_WERROR=OFF
-build "$(source_of glslang)" -DENABLE_HLSL=ON -DENABLE_OPT=ON -DENABLE_GLSLANG_BINARIES=OFF \
-  -DENABLE_CTEST=OFF -DBUILD_EXTERNAL=OFF -DALLOW_EXTERNAL_SPIRV_TOOLS=ON
+# SPIRV-Tools: only the two libraries shaderc links (the core and the
+# optimiser), copied into the prefix by hand since its install step would
+# want every other library of the project built too.
+tools=$(source_of spirv-tools)
+cmake -S "$tools" -B "$tools/build-windows" "${common[@]}" -DSPIRV-Headers_SOURCE_DIR="$work/spirv-headers" \
+  -DSPIRV_SKIP_TESTS=ON -DSPIRV_SKIP_EXECUTABLES=ON -DSPIRV_WERROR=OFF >"$tools/build-windows.log" 2>&1
+cmake --build "$tools/build-windows" -j "$jobs" --target SPIRV-Tools-static SPIRV-Tools-opt >>"$tools/build-windows.log" 2>&1
+mkdir -p "$prefix/lib" "$prefix/include"
+cp "$tools/build-windows/source/libSPIRV-Tools.a" "$tools/build-windows/source/opt/libSPIRV-Tools-opt.a" "$prefix/lib/"
+cp -r "$tools/include/spirv-tools" "$prefix/include/"
+# glslang as Debian builds it: without its bundled SPIRV-Tools, so without
+# the optimiser, exactly like the library the Linux build links.
+build "$(source_of glslang)" -DENABLE_HLSL=ON -DENABLE_GLSLANG_BINARIES=OFF -DENABLE_SPVREMAPPER=OFF \
+  -DENABLE_CTEST=OFF -DBUILD_EXTERNAL=OFF
 # shaderc as Debian builds it against the system glslang: only its two
 # static libraries, with the version text Debian's rules write.
 shaderc=$(source_of shaderc)
@@ -64,6 +77,9 @@ printf '"shaderc %s\\n"\n' "${shaderc%/}" >"$shaderc/build-windows/build-version
 cmake --build "$shaderc/build-windows" -j "$jobs" --target shaderc_static shaderc_util >>"$shaderc/build-windows.log" 2>&1
 cp "$shaderc/build-windows/libshaderc/libshaderc_static.a" "$shaderc/build-windows/libshaderc_util/libshaderc_util.a" "$prefix/lib/"
 cp -r "$shaderc/libshaderc/include/shaderc" "$prefix/include/"
+# SPIRV-Cross: the C interface and the GLSL writer, the only output used.
 build "$(source_of spirv-cross)" -DSPIRV_CROSS_SHARED=OFF -DSPIRV_CROSS_STATIC=ON -DSPIRV_CROSS_CLI=OFF \
-  -DSPIRV_CROSS_ENABLE_TESTS=OFF -DSPIRV_CROSS_ENABLE_C_API=ON
+  -DSPIRV_CROSS_ENABLE_TESTS=OFF -DSPIRV_CROSS_ENABLE_C_API=ON -DSPIRV_CROSS_ENABLE_HLSL=OFF \
+  -DSPIRV_CROSS_ENABLE_MSL=OFF -DSPIRV_CROSS_ENABLE_CPP=OFF -DSPIRV_CROSS_ENABLE_REFLECT=OFF \
+  -DSPIRV_CROSS_ENABLE_UTIL=OFF
 touch "$prefix/.complete"

@@ -1,13 +1,11 @@
-// The Windows target: a WGL OpenGL 4.5 core context on the host's window, or
-// on a hidden window of our own for a headless device. Windows picks the
-// driver itself, so only the hardware driver type is offered.
-#include <windows.h>
-
-#include <GL/gl.h>
-#include <GL/wglext.h>
-
-#include "platform/gpu/gl/gl_api.h"
+// The GL target on Windows: a WGL OpenGL 4.5 core context on the host's
+// window, or on a hidden window of the target's own for a headless device.
+// Windows picks the driver itself, so only the hardware driver type is
+// offered; a software request fails like a missing driver.
+#include "platform/gpu/gl/gl_functions.h"
 #include "platform/gpu/gl/gl_target.h"
+
+#include <GL/wglext.h>
 
 namespace korvel::gpu::gl {
 
@@ -30,6 +28,9 @@ HWND createHiddenWindow() {
 }
 
 bool choosePixelFormat(HDC dc) {
+    // A window keeps the first pixel format it is given: a host's window
+    // that already has one is used as it is.
+    if (GetPixelFormat(dc) != 0) return true;
     PIXELFORMATDESCRIPTOR pfd{};
     pfd.nSize = sizeof pfd;
     pfd.nVersion = 1;
@@ -39,15 +40,13 @@ bool choosePixelFormat(HDC dc) {
     pfd.cAlphaBits = 8;
     pfd.iLayerType = PFD_MAIN_PLANE;
     const int format = ChoosePixelFormat(dc, &pfd);
-    if (format == 0) return false;
-    // A window keeps the first pixel format it is given; a host's window that
-    // already has one is used as it is.
-    if (GetPixelFormat(dc) == format) return true;
-    return SetPixelFormat(dc, format, &pfd) != FALSE;
+    return format != 0 && SetPixelFormat(dc, format, &pfd) != FALSE;
 }
 
 // wglCreateContextAttribsARB is only reachable through a current context, so
-// a legacy context is made first and dropped once the core one exists.
+// a legacy context is made first and dropped once the core one exists. A
+// robust context (reset notification, as the EGL target asks for) is
+// preferred; a driver without it gives a plain one.
 HGLRC createCoreContext(HDC dc) {
     HGLRC legacy = wglCreateContext(dc);
     if (!legacy || !wglMakeCurrent(dc, legacy)) {
@@ -58,9 +57,14 @@ HGLRC createCoreContext(HDC dc) {
         reinterpret_cast<void*>(wglGetProcAddress("wglCreateContextAttribsARB")));
     HGLRC core = nullptr;
     if (createContextAttribs) {
-        const int attributes[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 4, WGL_CONTEXT_MINOR_VERSION_ARB, 5,
-                                  WGL_CONTEXT_PROFILE_MASK_ARB, WGL_CONTEXT_CORE_PROFILE_BIT_ARB, 0};
-        core = createContextAttribs(dc, nullptr, attributes);
+        const int robust[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 4, WGL_CONTEXT_MINOR_VERSION_ARB, 5,
+                              WGL_CONTEXT_PROFILE_MASK_ARB, WGL_CONTEXT_CORE_PROFILE_BIT_ARB,
+                              WGL_CONTEXT_FLAGS_ARB, WGL_CONTEXT_ROBUST_ACCESS_BIT_ARB,
+                              WGL_CONTEXT_RESET_NOTIFICATION_STRATEGY_ARB, WGL_LOSE_CONTEXT_ON_RESET_ARB, 0};
+        const int plain[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 4, WGL_CONTEXT_MINOR_VERSION_ARB, 5,
+                             WGL_CONTEXT_PROFILE_MASK_ARB, WGL_CONTEXT_CORE_PROFILE_BIT_ARB, 0};
+        core = createContextAttribs(dc, nullptr, robust);
+        if (!core) core = createContextAttribs(dc, nullptr, plain);
     }
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(legacy);
@@ -108,8 +112,6 @@ void GlTarget::makeCurrent() {
         wglMakeCurrent(static_cast<HDC>(dc_), static_cast<HGLRC>(context_));
     }
 }
-
-bool GlTarget::windowed() const { return !ownsWindow_; }
 
 void GlTarget::windowSize(int32_t& width, int32_t& height) const {
     RECT rect{};

@@ -1,5 +1,18 @@
-// The OpenGL entry points the backend calls. On Windows, where opengl32.dll
-// exports only OpenGL 1.1, each is loaded into a pointer of this name.
+// The OpenGL entry points the GL backend calls, on Windows: opengl32.dll
+// exports only OpenGL 1.1, so each is a pointer of the function's own name,
+// loaded by loadGlFunctions once a context is current.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <GL/glcorearb.h>
+
 #define KORVEL_GL_FUNCTIONS(X) \
     X(PFNGLBINDBUFFERBASEPROC, glBindBufferBase) \
     X(PFNGLBINDBUFFERRANGEPROC, glBindBufferRange) \
@@ -74,5 +87,16 @@
     X(PFNGLVERTEXARRAYATTRIBIFORMATPROC, glVertexArrayAttribIFormat) \
     X(PFNGLVERTEXARRAYELEMENTBUFFERPROC, glVertexArrayElementBuffer) \
     X(PFNGLVERTEXARRAYVERTEXBUFFERPROC, glVertexArrayVertexBuffer) \
-    X(PFNGLVIEWPORTINDEXEDFPROC, glViewportIndexedf) \
+    X(PFNGLVIEWPORTINDEXEDFPROC, glViewportIndexedf)
 
+namespace korvel::gpu::gl {
+
+#define KORVEL_DECLARE_GL_FUNCTION(type, name) extern type name;
+KORVEL_GL_FUNCTIONS(KORVEL_DECLARE_GL_FUNCTION)
+#undef KORVEL_DECLARE_GL_FUNCTION
+
+// Loads every pointer through the current context; false when one is missing
+// (the driver lacks OpenGL 4.5).
+bool loadGlFunctions();
+
+}  // namespace korvel::gpu::gl
