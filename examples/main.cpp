@@ -1,7 +1,7 @@
 // korvel-demo: draws a short sprite scene with the library.
 //
 //   korvel-demo                 headless: renders frames into demo-frames/
-//   korvel-demo --window        opens an X11 window; runs until Escape
+//   korvel-demo --window        opens a window (X11, or Win32 on Windows); runs until Escape
 //   korvel-demo --frames N      stop after N frames (both modes)
 //
 // Run it from a folder that holds Korvelv0.fx (the build folder does).
@@ -16,11 +16,24 @@
 #include "Korvelv0.h"
 #include "scene.h"
 #include "textures.h"
+
+#ifdef _WIN32
+#include "win32_window.h"
+#else
 #include "x11_window.h"
 
 #include <X11/keysym.h>
+#endif
 
 namespace {
+
+#ifdef _WIN32
+using DemoWindow = host::Win32Window;
+constexpr unsigned long kEscapeKey = 0x1B;  // VK_ESCAPE
+#else
+using DemoWindow = host::X11Window;
+constexpr unsigned long kEscapeKey = XK_Escape;
+#endif
 
 constexpr const char* kFrameFolder = "demo-frames";
 constexpr const char* kTextureFolder = "demo-textures";
@@ -47,9 +60,9 @@ bool parse(int argc, char** argv, Options& options) {
 
 // Handles the window's pending key presses; true once Escape was pressed or
 // the window was closed.
-bool escapePressed(host::X11Window& window) {
+bool escapePressed(DemoWindow& window) {
     for (unsigned long key = window.nextKey(); key != 0; key = window.nextKey()) {
-        if (key == XK_Escape) return true;
+        if (key == kEscapeKey) return true;
     }
     return false;
 }
@@ -76,11 +89,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::unique_ptr<host::X11Window> window;
+    std::unique_ptr<DemoWindow> window;
     if (options.window) {
-        window = std::make_unique<host::X11Window>(800, 600, "Korvel demo");
+        window = std::make_unique<DemoWindow>(800, 600, "Korvel demo");
         if (!window->isOpen()) {
-            std::fprintf(stderr, "korvel-demo: cannot open an X11 window (is DISPLAY set?)\n");
+            std::fprintf(stderr, "korvel-demo: cannot open a window (on X11: is DISPLAY set?)\n");
             return 1;
         }
     }

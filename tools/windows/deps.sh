@@ -20,10 +20,11 @@ mkdir -p "$work" "$prefix"
 cd "$work"
 
 # Debian's sources: a deb-src entry beside the binary one, then the four packages.
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 if ! apt-get source --print-uris shaderc >/dev/null 2>&1; then
-  sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
-    > /etc/apt/sources.list.d/korvel-deb-src.sources
-  apt-get update -q >/dev/null
+  sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+    as_root tee /etc/apt/sources.list.d/korvel-deb-src.sources >/dev/null
+  as_root apt-get update -q >/dev/null
 fi
 for package in spirv-tools glslang shaderc spirv-cross; do
   if ! compgen -G "$package-[0-9]*/" >/dev/null; then
