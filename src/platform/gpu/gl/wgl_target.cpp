@@ -1,7 +1,8 @@
 // The GL target on Windows: a WGL OpenGL 4.5 core context on the host's
 // window, or on a hidden window of the target's own for a headless device.
-// Windows picks the driver itself, so only the hardware driver type is
-// offered; a software request fails like a missing driver.
+// Windows picks the OpenGL driver itself and has no separate software one
+// to ask for, so both driver types get the same context: the software
+// request, the fallback after a failed hardware one, tries the driver again.
 #include "platform/gpu/gl/gl_functions.h"
 #include "platform/gpu/gl/gl_target.h"
 
@@ -73,8 +74,7 @@ HGLRC createCoreContext(HDC dc) {
 
 }  // namespace
 
-std::unique_ptr<GlTarget> GlTarget::create(DriverType type, void* window) {
-    if (type != DriverType::Hardware) return nullptr;
+std::unique_ptr<GlTarget> GlTarget::create(DriverType, void* window) {
     std::unique_ptr<GlTarget> target(new GlTarget());
     HWND hwnd = static_cast<HWND>(window);
     if (!hwnd) {
