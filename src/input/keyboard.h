@@ -19,7 +19,8 @@ void advanceKeyCounters(KeyCounters& counters, const std::array<uint8_t, 256>& s
 
 // InitDevice: zero every counter; for a device on a window (an X window id
 // cast to a pointer; null for a headless device), also connect to the X
-// server ($DISPLAY) to read that window's keys from.
+// server ($DISPLAY) to read that window's keys from. On Windows (an HWND)
+// the keys are the calling thread's, as GetKeyboardState reports them.
 void resetKeyboard(void* window);
 
 // CleanupDevice: drop the X server connection; the counters stay.
