@@ -37,7 +37,8 @@ ctest --test-dir "$build" --output-on-failure -j "$jobs"
 # The demo's frames: Windows (GDI text) against Linux (FreeType text).
 frames=(frame_000.png frame_001.png frame_002.png)
 (cd "$build" && rm -rf demo-frames && wine examples/korvel-demo.exe --frames 3)
-cmake --build "$linux" --target korvel-demo
+[ -f "$linux/CMakeCache.txt" ] || cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_BUILD_BENCH=OFF
+cmake --build "$linux" -j "$jobs" --target korvel-demo
 (cd "$linux" && rm -rf demo-frames && ./examples/korvel-demo --frames 3)
 g++ -std=c++20 -O2 -I/usr/include/stb tools/windows/compare_frames.cpp -lstb -o "$build/compare_frames"
 # Only the caption (GDI against FreeType, x 20 to 340, y 530 to 586) and the
