@@ -1,4 +1,4 @@
-// A font on Windows, drawn by GDI as the text surface's contract describes:
+// A font on Windows, drawn by GDI the way the text surface is defined:
 // a font made with CreateFontW from the request (Japanese character set,
 // default precision and quality), and text drawn with DrawTextW in its
 // default format (top-left aligned, lines broken at CR and LF, "&" prefixes,
