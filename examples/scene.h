@@ -13,8 +13,8 @@ struct SceneTextures {
     int checker = -1;
     int disc = -1;
     int arrow = -1;
-    int target = -1;  // the off-screen render target, texture number 101
-    Overlay overlay;  // text, lines and particles
+    int target = -1;    // the off-screen render target, texture number 101
+    Overlay overlay;    // text, lines and particles
     DemoModels models;  // animated sample models
 };
 

@@ -38,8 +38,8 @@ Win32Window::Win32Window(unsigned width, unsigned height, const char* title) {
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     const std::string narrow = title ? title : "";
     const std::wstring wideTitle(narrow.begin(), narrow.end());
-    HWND window = CreateWindowExW(0, kWindowClass, wideTitle.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+    HWND window = CreateWindowExW(0, kWindowClass, wideTitle.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     if (!window) return;
     ShowWindow(window, SW_SHOW);

@@ -126,9 +126,8 @@ KORVEL_API void SetktexkdifkemikspcMparam(double ktex, double kdif, double kemi,
  * byte per 1,024 pixels. */
 KORVEL_API int readtexture(const wchar_t* path);
 KORVEL_API void CleanupDeviceSRV(int slot);
-KORVEL_API void RenderSprite(int texno, int x, int y, double scalex, double scaley, double tu0, double tv0,
-                             double tu1, double tv1, int blendmode, double angle, int pivotx, int pivoty, double z,
-                             double factor);
+KORVEL_API void RenderSprite(int texno, int x, int y, double scalex, double scaley, double tu0, double tv0, double tu1,
+                             double tv1, int blendmode, double angle, int pivotx, int pivoty, double z, double factor);
 KORVEL_API void RenderSprite3d(int texno, int blendmode, double factor, const double X[4], const double Y[4],
                                const double Z[4], const double U[4], const double V[4]);
 
@@ -222,8 +221,8 @@ KORVEL_API int MakeParticleHairIndexBuffer(void);
 KORVEL_API int ToolMakeObj3d(int numvertex, int normalmode, int hasweights, int numface, int nummaterial, int numjoint,
                              int nummotion, int numtotalframe);
 KORVEL_API void ToolDataInputVertexData(int model, const int* partno, const int* matno, const int* originalvertexno,
-                                        const double* texu, const double* texv, const double* posx,
-                                        const double* posy, const double* posz);
+                                        const double* texu, const double* texv, const double* posx, const double* posy,
+                                        const double* posz);
 KORVEL_API void ToolDataInputVertexNorm(int model, const double* normx, const double* normy, const double* normz);
 KORVEL_API void ToolDataInputVertexJointWeight(int model, const int* jointno0, const double* weight0,
                                                const int* jointno1, const double* weight1);
@@ -249,8 +248,8 @@ KORVEL_API void ToolDataInputMotionData(int model, const double* scalex, const d
  * change nothing; Obj3dGetMaterialParamTexsrvno then returns -1. */
 KORVEL_API int CreateImage3d(int model);
 KORVEL_API void ClearImage3d(int image);
-KORVEL_API void ImageSetScaleRotTransAlpha(int image, double sx, double sy, double sz, double rx, double ry,
-                                           double rz, double tx, double ty, double tz, double alpha);
+KORVEL_API void ImageSetScaleRotTransAlpha(int image, double sx, double sy, double sz, double rx, double ry, double rz,
+                                           double tx, double ty, double tz, double alpha);
 KORVEL_API void Image3dPartinfoSet(int image, int part, double sx, double sy, double sz, double rx, double ry,
                                    double rz, double tx, double ty, double tz, double alpha);
 KORVEL_API void Image3dSetRendarparam(int image, int boxmode, int cullmode, int partmode, int hairmode);
@@ -276,8 +275,8 @@ KORVEL_API void Image3dCalcAaboxOboxVtxCpu1(int image, int motion, int frame, in
 KORVEL_API void Image3dAaboxOboxTranslate(int image, const double offset[3]);
 KORVEL_API void GetImage3dAabox(int image, double center[3], double extents[3]);
 KORVEL_API void GetImage3dObox(int image, double centerx[], double centery[], double centerz[], double extentx[],
-                               double extenty[], double extentz[], double orientx[], double orienty[],
-                               double orientz[], double orientw[]);
+                               double extenty[], double extentz[], double orientx[], double orienty[], double orientz[],
+                               double orientw[]);
 KORVEL_API void Image3dVertexPosGet(int image, int shapekey, int shapekeyframe, int motion, int frame, int count,
                                     const int vertexno[], double x[], double y[], double z[]);
 
@@ -375,8 +374,8 @@ KORVEL_API void ToolRenderImage(int image, int shapekey, int shapekeyframe, int 
  * or a rectangle not inside 1024 x 1024 does nothing.
  * RenderText shows the text-texture rectangle (srcx, srcy, width, height)
  * one texel per pixel at screen pixel (dstx, dsty), alpha-blended, depth 0. */
-KORVEL_API int myCreateFont(int height, int width, int weight, int italic, int underline, int strikeout,
-                            int fixedpitch, const wchar_t* face);
+KORVEL_API int myCreateFont(int height, int width, int weight, int italic, int underline, int strikeout, int fixedpitch,
+                            const wchar_t* face);
 KORVEL_API void myDleteFont(int slot);
 KORVEL_API void WriteTextTexture(const wchar_t* text, int font, int c1, int c2, int c3, double alpha, int x, int y,
                                  int width, int height, int clear);
@@ -389,8 +388,8 @@ KORVEL_API void RenderText(int srcx, int srcy, int width, int height, int dstx, 
  * state of the previous draw. RenderLine3d takes world points, transformed
  * by the current view and projection. */
 KORVEL_API void RenderPoint2d(int x, int y, int red, int green, int blue, double opacity, int blendmode);
-KORVEL_API void RenderLine2d(int x0, int y0, int red0, int green0, int blue0, double opacity0, int x1, int y1,
-                             int red1, int green1, int blue1, double opacity1, int blendmode);
+KORVEL_API void RenderLine2d(int x0, int y0, int red0, int green0, int blue0, double opacity0, int x1, int y1, int red1,
+                             int green1, int blue1, double opacity1, int blendmode);
 KORVEL_API void RenderLine3d(const double p0[3], const int color0[3], double opacity0, const double p1[3],
                              const int color1[3], double opacity1, int blendmode);
 

@@ -34,8 +34,8 @@ void fillModel(Obj3dModel& m, int vertices) {
     h.NumMaterial = 2;
     for (int v = 0; v < vertices; ++v) {
         const float a = static_cast<float>(v) * 0.001f;
-        m.vertex[v] = {v * 4 / vertices, v % 2, v % 7 == 3 ? v - 1 : -1, std::sin(a) * 10, std::cos(a) * 10,
-                       a, std::fmod(a, 1.0f), 0.5f};
+        m.vertex[v] = {v * 4 / vertices, v % 2, v % 7 == 3 ? v - 1 : -1, std::sin(a) * 10,
+                       std::cos(a) * 10, a,     std::fmod(a, 1.0f),      0.5f};
         if (m.normal.present()) m.normal[v] = {std::sin(a), 0.0f, std::cos(a)};
         if (m.weight.present()) m.weight[v] = {0, 1, 0.75f, 0.25f};
     }

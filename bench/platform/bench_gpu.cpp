@@ -123,11 +123,11 @@ struct EntryPoint {
     const char* profile;
 };
 const std::vector<EntryPoint> kEffectEntries = {
-    {"VSsprite", "vs_4_0"},     {"VSpoint", "vs_4_0"},     {"VSline", "vs_4_0"},         {"VSparticle", "vs_4_0"},
-    {"VSshade0", "vs_4_0"},     {"VSshade0ph", "vs_4_0"},  {"VSshade1", "vs_4_0"},       {"VSshade1ph", "vs_4_0"},
-    {"VSshade0ba", "vs_4_0"},   {"VSshade0baph", "vs_4_0"}, {"VSshade1ba", "vs_4_0"},    {"VSshade1baph", "vs_4_0"},
-    {"GS_PARTICLE", "gs_4_0"},  {"GSshade0", "gs_4_0"},    {"GSparticlehair", "gs_4_0"}, {"GStoolpoint", "gs_4_0"},
-    {"GStoolline", "gs_4_0"},   {"PS", "ps_4_0"},          {"PSpoint", "ps_4_0"},        {"PSddsalpha", "ps_4_0"},
+    {"VSsprite", "vs_4_0"},    {"VSpoint", "vs_4_0"},      {"VSline", "vs_4_0"},         {"VSparticle", "vs_4_0"},
+    {"VSshade0", "vs_4_0"},    {"VSshade0ph", "vs_4_0"},   {"VSshade1", "vs_4_0"},       {"VSshade1ph", "vs_4_0"},
+    {"VSshade0ba", "vs_4_0"},  {"VSshade0baph", "vs_4_0"}, {"VSshade1ba", "vs_4_0"},     {"VSshade1baph", "vs_4_0"},
+    {"GS_PARTICLE", "gs_4_0"}, {"GSshade0", "gs_4_0"},     {"GSparticlehair", "gs_4_0"}, {"GStoolpoint", "gs_4_0"},
+    {"GStoolline", "gs_4_0"},  {"PS", "ps_4_0"},           {"PSpoint", "ps_4_0"},        {"PSddsalpha", "ps_4_0"},
     {"PSshade0", "ps_4_0"}};
 const std::vector<EntryPoint> kQuadEntries = {{"VSQuad", "vs_4_0"}, {"PSColor", "ps_4_0"}};
 
@@ -188,7 +188,8 @@ void BM_DeviceCompileWarm(benchmark::State& state) {
 BENCHMARK(BM_DeviceCompileWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_CreateHeadlessDevice(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(gl::createOpenGLDevice(DriverType::Hardware, SwapChainDesc{800, 600, nullptr}));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(gl::createOpenGLDevice(DriverType::Hardware, SwapChainDesc{800, 600, nullptr}));
 }
 BENCHMARK(BM_CreateHeadlessDevice)->Unit(benchmark::kMillisecond);
 

@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
     }
 
     GetObj3dSphere(model, sphere);
-    ViewMatrixValueSet(sphere[0] + sphere[3], sphere[1] + sphere[3], sphere[2] - 2.5 * sphere[3], sphere[0],
-                       sphere[1], sphere[2], 0, 1, 0);
+    ViewMatrixValueSet(sphere[0] + sphere[3], sphere[1] + sphere[3], sphere[2] - 2.5 * sphere[3], sphere[0], sphere[1],
+                       sphere[2], 0, 1, 0);
     ProjectionMatrixValueSet(0, 0.8, 800.0 / 600.0, sphere[3] * 0.05, sphere[3] * 20);
     SetPointLightPos(sphere[0], sphere[1] + 3 * sphere[3], sphere[2] - 3 * sphere[3]);
     SceneAmbientColorSet(60, 60, 70);

@@ -16,9 +16,7 @@
 
 #include "Korvelv0.h"
 
-static int widen(const char* text, wchar_t* out, size_t size) {
-    return mbstowcs(out, text, size) < size;
-}
+static int widen(const char* text, wchar_t* out, size_t size) { return mbstowcs(out, text, size) < size; }
 
 int main(int argc, char** argv) {
     const char* texturePath = argc > 1 ? argv[1] : "grid.tga";
@@ -48,7 +46,8 @@ int main(int argc, char** argv) {
     /* A large sprite turned by 0.4 radians about its centre, in front. */
     RenderSprite(slot, 300, 150, 25.0, 25.0, 0, 0, 1, 1, 3, 0.4, 100, 100, 0.5, 1.0);
     /* A row of sprites blended with a constant factor that grows along the row. */
-    for (i = 0; i < 6; ++i) RenderSprite(slot, 60 + 120 * i, 470, 10.0, 10.0, 0, 0, 1, 1, 4, 0.0, 0, 0, 0.4, (i + 1) / 6.0);
+    for (i = 0; i < 6; ++i)
+        RenderSprite(slot, 60 + 120 * i, 470, 10.0, 10.0, 0, 0, 1, 1, 4, 0.0, 0, 0, 0.4, (i + 1) / 6.0);
     /* Text: drawn into the text texture, then shown at a screen position. Colours are given blue first. */
     WriteTextTexture(L"Korvel from C", font, 80, 220, 255, 1.0, 0, 0, 400, 48, 1);
     RenderText(0, 0, 400, 48, 220, 40);

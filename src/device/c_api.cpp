@@ -51,9 +51,7 @@ KORVEL_API void ProjectionMatrixValueSet(int mode, double a, double b, double ne
     device::setProjection(mode, a, b, nearZ, farZ);
 }
 
-KORVEL_API void SceneAmbientColorSet(int red, int green, int blue) {
-    device::setSceneAmbientColor(red, green, blue);
-}
+KORVEL_API void SceneAmbientColorSet(int red, int green, int blue) { device::setSceneAmbientColor(red, green, blue); }
 
 KORVEL_API void SetPointLightPos(double x, double y, double z) { device::setPointLightPos(x, y, z); }
 

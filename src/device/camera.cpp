@@ -24,10 +24,17 @@ const ScreenSize& screenSize() { return screenStorage(); }
 
 void setScreenSizeMode(int mode) {
     switch (mode) {
-        case 0: screenStorage() = {640, 480}; break;
-        case 1: screenStorage() = {800, 600}; break;
-        case 2: screenStorage() = {1024, 768}; break;
-        default: break;
+        case 0:
+            screenStorage() = {640, 480};
+            break;
+        case 1:
+            screenStorage() = {800, 600};
+            break;
+        case 2:
+            screenStorage() = {1024, 768};
+            break;
+        default:
+            break;
     }
 }
 
@@ -123,9 +130,8 @@ void uploadMatrix(ConstantBufferRegister reg, const math::Matrix& matrix) {
 void updateFrustum() {
     CameraState& camera = cameraStorage();
     const math::Frustum local = math::frustumFromProjection(camera.projectionMatrix);
-    camera.viewFrustum =
-        math::transformFrustum(local, 1.0f, frustumOrientation(camera.viewMatrix, camera.cameraEye, camera.cameraAt),
-                              camera.cameraEye);
+    camera.viewFrustum = math::transformFrustum(
+        local, 1.0f, frustumOrientation(camera.viewMatrix, camera.cameraEye, camera.cameraAt), camera.cameraEye);
 }
 
 }  // namespace
@@ -168,7 +174,7 @@ const SceneLighting& lighting() { return lightingStorage(); }
 
 void setSceneAmbientColor(int red, int green, int blue) {
     lightingStorage().sceneAmbientColor = {static_cast<float>(red) / 255.0f, static_cast<float>(green) / 255.0f,
-                                 static_cast<float>(blue) / 255.0f};
+                                           static_cast<float>(blue) / 255.0f};
 }
 
 void setPointLightPos(double x, double y, double z) {

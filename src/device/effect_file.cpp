@@ -16,12 +16,16 @@ constexpr const char* kMessage =
 
 std::optional<std::string> readEffectFile(std::string& text) {
     switch (platform::readFileText(kEffectFileName, kMaxEffectFileBytes, text)) {
-        case platform::FileRead::ok: return std::nullopt;
-        case platform::FileRead::missing: return "cannot open the file";
-        case platform::FileRead::notRegular: return "not a regular file";
+        case platform::FileRead::ok:
+            return std::nullopt;
+        case platform::FileRead::missing:
+            return "cannot open the file";
+        case platform::FileRead::notRegular:
+            return "not a regular file";
         case platform::FileRead::tooLarge:
             return "larger than the " + std::to_string(kMaxEffectFileBytes) + " bytes an effect file may hold";
-        case platform::FileRead::failed: break;
+        case platform::FileRead::failed:
+            break;
     }
     return "cannot read the file";
 }
@@ -54,9 +58,12 @@ std::string variableName(const ShaderInterface::Variable& variable) {
 
 const char* kindName(ScalarKind kind) {
     switch (kind) {
-        case ScalarKind::Float: return "float";
-        case ScalarKind::Int: return "int";
-        case ScalarKind::UInt: return "uint";
+        case ScalarKind::Float:
+            return "float";
+        case ScalarKind::Int:
+            return "int";
+        case ScalarKind::UInt:
+            return "uint";
     }
     return "?";
 }
@@ -116,8 +123,8 @@ std::optional<std::string> outputMismatch(const ShaderInterface& reflection) {
 std::optional<ContractMismatch> inputMismatch(const EntryContract& contract, const ShaderInterface& reflection) {
     for (const ShaderInterface::Variable& input : reflection.inputs) {
         if (contract.elementCount == 0)
-            return ContractMismatch{false, "reads vertex input " + variableName(input) +
-                                               ", but its draws bind no vertex buffer"};
+            return ContractMismatch{
+                false, "reads vertex input " + variableName(input) + ", but its draws bind no vertex buffer"};
         const gpu::InputElement* match = nullptr;
         for (size_t i = 0; i < contract.elementCount && !match; ++i) {
             const gpu::InputElement& element = contract.elements[i];

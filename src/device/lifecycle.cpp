@@ -53,8 +53,8 @@ int createDeviceAndScreenTargets(void* window) {
     state.depthStencilView = device.createDepthStencilView(*state.depthBuffer);
     if (!state.depthStencilView) return -5;
 
-    state.screenViewport = gpu::Viewport{0.0f, 0.0f, static_cast<float>(screen.width),
-                                         static_cast<float>(screen.height), 0.0f, 1.0f};
+    state.screenViewport =
+        gpu::Viewport{0.0f, 0.0f, static_cast<float>(screen.width), static_cast<float>(screen.height), 0.0f, 1.0f};
     state.bundle.context->rsSetViewport(state.screenViewport);
     return 0;
 }
@@ -92,10 +92,13 @@ int deviceRemovedState() {
     gpu::Device* device = deviceState().bundle.device.get();
     if (!device) return -1;
     switch (device->status()) {
-        case gpu::DeviceStatus::Ok: return 1;
+        case gpu::DeviceStatus::Ok:
+            return 1;
         case gpu::DeviceStatus::Hung:
-        case gpu::DeviceStatus::Reset: return 0;
-        case gpu::DeviceStatus::Removed: return -1;
+        case gpu::DeviceStatus::Reset:
+            return 0;
+        case gpu::DeviceStatus::Removed:
+            return -1;
     }
     return -1;
 }

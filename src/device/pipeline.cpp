@@ -20,10 +20,10 @@ struct ConstantBufferEntry {
 
 // In creation order.
 constexpr ConstantBufferEntry kConstantBuffers[] = {
-    {CbView, false, -23},          {CbProjection, false, -24},   {CbWorld, false, -25},
-    {CbSprite, false, -26},        {CbPoint, false, -27},        {CbLine, false, -28},
-    {CbParticle, false, -29},      {CbMaterial, false, -44},     {CbParticleHair, false, -71},
-    {CbJointPalette, true, -49},   {CbShapekeyFlag, true, -56},  {CbShapekeyOffsets, true, -57},
+    {CbView, false, -23},        {CbProjection, false, -24},  {CbWorld, false, -25},
+    {CbSprite, false, -26},      {CbPoint, false, -27},       {CbLine, false, -28},
+    {CbParticle, false, -29},    {CbMaterial, false, -44},    {CbParticleHair, false, -71},
+    {CbJointPalette, true, -49}, {CbShapekeyFlag, true, -56}, {CbShapekeyOffsets, true, -57},
 };
 
 gpu::BlendDesc blendDesc(Blend src, Blend dest, BlendOp op, Blend srcAlpha, Blend destAlpha, BlendOp opAlpha) {
@@ -119,11 +119,21 @@ bool bindBlendState(int mode, double factor, int highestMode) {
     const float factors[4] = {f, f, f, f};
     static constexpr float kZero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     switch (mode) {
-        case 0: context->omSetBlendState(nullptr, kZero, kSampleMask); break;
-        case 1: context->omSetBlendState(objects.blendAdd.get(), kZero, kSampleMask); break;
-        case 2: context->omSetBlendState(objects.blendSubtract.get(), kZero, kSampleMask); break;
-        case 3: context->omSetBlendState(objects.blendAlpha.get(), kZero, kSampleMask); break;
-        default: context->omSetBlendState(objects.blendFactor.get(), factors, kSampleMask); break;
+        case 0:
+            context->omSetBlendState(nullptr, kZero, kSampleMask);
+            break;
+        case 1:
+            context->omSetBlendState(objects.blendAdd.get(), kZero, kSampleMask);
+            break;
+        case 2:
+            context->omSetBlendState(objects.blendSubtract.get(), kZero, kSampleMask);
+            break;
+        case 3:
+            context->omSetBlendState(objects.blendAlpha.get(), kZero, kSampleMask);
+            break;
+        default:
+            context->omSetBlendState(objects.blendFactor.get(), factors, kSampleMask);
+            break;
     }
     return true;
 }

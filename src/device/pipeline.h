@@ -74,7 +74,8 @@ enum ConstantBufferRegister : uint32_t {
 };
 
 // Size in bytes of the buffer at each register, b0 to b11.
-inline constexpr uint32_t kConstantBufferBytes[ConstantBufferCount] = {64, 64, 64, 96, 32, 64, 48, 112, 7680, 256, 1024, 112};
+inline constexpr uint32_t kConstantBufferBytes[ConstantBufferCount] = {64, 64,  64,   96,  32,   64,
+                                                                       48, 112, 7680, 256, 1024, 112};
 
 struct Pipeline {
     std::array<std::unique_ptr<gpu::VertexShader>, VertexShaderCount> vertexShaders;

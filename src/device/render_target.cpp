@@ -78,8 +78,8 @@ int createOffscreenTarget(int width, int height) {
     if (!target.textureView) return -3;
 
     const gpu::Texture2DDesc& made = target.texture->desc();
-    target.viewport = gpu::Viewport{0.0f, 0.0f, static_cast<float>(made.width), static_cast<float>(made.height),
-                                    0.0f, 1.0f};
+    target.viewport =
+        gpu::Viewport{0.0f, 0.0f, static_cast<float>(made.width), static_cast<float>(made.height), 0.0f, 1.0f};
 
     gpu::Texture2DDesc depthDesc = desc;
     depthDesc.format = gpu::Format::D24_UNorm_S8_UInt;

@@ -113,9 +113,12 @@ constexpr Entry kEntries[] = {
 
 const char* profileOf(ShaderStage stage) {
     switch (stage) {
-        case ShaderStage::Vertex: return "vs_4_0";
-        case ShaderStage::Geometry: return "gs_4_0";
-        case ShaderStage::Pixel: return "ps_4_0";
+        case ShaderStage::Vertex:
+            return "vs_4_0";
+        case ShaderStage::Geometry:
+            return "gs_4_0";
+        case ShaderStage::Pixel:
+            return "ps_4_0";
     }
     return "";
 }

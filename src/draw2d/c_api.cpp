@@ -32,9 +32,8 @@ KORVEL_API int readtexture(const wchar_t* path) {
 
 KORVEL_API void CleanupDeviceSRV(int slot) { draw2d::textureTable().release(slot); }
 
-KORVEL_API void RenderSprite(int texno, int x, int y, double scalex, double scaley, double tu0, double tv0,
-                             double tu1, double tv1, int blendmode, double angle, int pivotx, int pivoty, double z,
-                             double factor) {
+KORVEL_API void RenderSprite(int texno, int x, int y, double scalex, double scaley, double tu0, double tv0, double tu1,
+                             double tv1, int blendmode, double angle, int pivotx, int pivoty, double z, double factor) {
     draw2d::ScreenSprite sprite;
     sprite.x = x;
     sprite.y = y;
@@ -62,16 +61,16 @@ KORVEL_API void RenderPoint2d(int x, int y, int red, int green, int blue, double
                         blendmode, opacity);
 }
 
-KORVEL_API void RenderLine2d(int x0, int y0, int red0, int green0, int blue0, double opacity0, int x1, int y1,
-                             int red1, int green1, int blue1, double opacity1, int blendmode) {
+KORVEL_API void RenderLine2d(int x0, int y0, int red0, int green0, int blue0, double opacity0, int x1, int y1, int red1,
+                             int green1, int blue1, double opacity1, int blendmode) {
     const device::ScreenSize& screen = device::screenSize();
     draw2d::renderLine(draw2d::line2dConstants(x0, y0, {red0, green0, blue0, opacity0}, x1, y1,
                                                {red1, green1, blue1, opacity1}, screen.width, screen.height),
                        blendmode);
 }
 
-KORVEL_API void RenderLine3d(const double* p0, const int* color0, double opacity0, const double* p1,
-                             const int* color1, double opacity1, int blendmode) {
+KORVEL_API void RenderLine3d(const double* p0, const int* color0, double opacity0, const double* p1, const int* color1,
+                             double opacity1, int blendmode) {
     if (!p0 || !color0 || !p1 || !color1) return;
     const device::CameraState& cam = device::camera();
     draw2d::renderLine(draw2d::line3dConstants(p0, colorEnd(color0, opacity0), p1, colorEnd(color1, opacity1),
@@ -79,8 +78,8 @@ KORVEL_API void RenderLine3d(const double* p0, const int* color0, double opacity
                        blendmode);
 }
 
-KORVEL_API int myCreateFont(int height, int width, int weight, int italic, int underline, int strikeout,
-                            int fixedpitch, const wchar_t* face) {
+KORVEL_API int myCreateFont(int height, int width, int weight, int italic, int underline, int strikeout, int fixedpitch,
+                            const wchar_t* face) {
     try {
         platform::text::FontRequest request;
         request.height = height;

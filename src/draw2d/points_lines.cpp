@@ -73,8 +73,8 @@ LineConstants line2dConstants(int x0, int y0, const ColorEnd& color0, int x1, in
     return c;
 }
 
-LineConstants line3dConstants(const double p0[3], const ColorEnd& color0, const double p1[3],
-                              const ColorEnd& color1, const math::Matrix& view, const math::Matrix& projection) {
+LineConstants line3dConstants(const double p0[3], const ColorEnd& color0, const double p1[3], const ColorEnd& color1,
+                              const math::Matrix& view, const math::Matrix& projection) {
     LineConstants c{};
     clipPoint(p0, view, projection, c.position0);
     clipPoint(p1, view, projection, c.position1);

@@ -39,8 +39,8 @@ PointConstants pointConstants(int x, int y, const ColorEnd& color, double screen
 LineConstants line2dConstants(int x0, int y0, const ColorEnd& color0, int x1, int y1, const ColorEnd& color1,
                               double screenWidth, double screenHeight);
 // The world points (x, y, z, 1) times view times projection, undivided.
-LineConstants line3dConstants(const double p0[3], const ColorEnd& color0, const double p1[3],
-                              const ColorEnd& color1, const math::Matrix& view, const math::Matrix& projection);
+LineConstants line3dConstants(const double p0[3], const ColorEnd& color0, const double p1[3], const ColorEnd& color1,
+                              const math::Matrix& view, const math::Matrix& projection);
 
 // Draw one point (blend modes 0 to 4) or one anti-aliased line through the
 // wireframe rasterizer state (modes 0 to 3); another mode keeps the previous

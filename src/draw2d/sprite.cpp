@@ -103,13 +103,13 @@ void renderSprite(int texno, const ScreenSprite& sprite, int blendmode, double f
     TextureBinding texture;
     if (!context || !resolveTexture(texno, texture)) return;
     const device::ScreenSize& screen = device::screenSize();
-    const SpriteConstants constants = screenSpriteConstants(sprite, texture.width, texture.height, screen.width,
-                                                            screen.height);
+    const SpriteConstants constants =
+        screenSpriteConstants(sprite, texture.width, texture.height, screen.width, screen.height);
     if (uploadCorners(*context, constants)) drawQuad(*context, texture.view, blendmode, factor);
 }
 
-void renderSprite3d(int texno, int blendmode, double factor, const double X[4], const double Y[4],
-                    const double Z[4], const double U[4], const double V[4]) {
+void renderSprite3d(int texno, int blendmode, double factor, const double X[4], const double Y[4], const double Z[4],
+                    const double U[4], const double V[4]) {
     gpu::Context* context = device::currentContext();
     TextureBinding texture;
     if (!context || !resolveTexture(texno, texture)) return;

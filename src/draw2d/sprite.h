@@ -60,8 +60,8 @@ void renderSprite(int texno, const ScreenSprite& sprite, int blendmode, double f
 
 // A quad with world-space corners (X, Y, Z) and texture coordinates (U, V),
 // transformed by the world (reset to identity), view and projection.
-void renderSprite3d(int texno, int blendmode, double factor, const double X[4], const double Y[4],
-                    const double Z[4], const double U[4], const double V[4]);
+void renderSprite3d(int texno, int blendmode, double factor, const double X[4], const double Y[4], const double Z[4],
+                    const double U[4], const double V[4]);
 
 // Uploads the identity into b2 (world) and binds it to vertex slot 2.
 void resetWorldTransform();

@@ -43,8 +43,8 @@ uint8_t opacityByte(double alpha) {
     return static_cast<uint8_t>(low);
 }
 
-void copyTextTexels(const uint8_t* bitmap, size_t bitmapRowBytes, uint8_t* texels, size_t texelRowPitch, int x,
-                    int y, int width, int height, uint8_t opacity) {
+void copyTextTexels(const uint8_t* bitmap, size_t bitmapRowBytes, uint8_t* texels, size_t texelRowPitch, int x, int y,
+                    int width, int height, uint8_t opacity) {
     for (int row = y; row < y + height; ++row) {
         const uint8_t* src = bitmap + static_cast<size_t>(row) * bitmapRowBytes + static_cast<size_t>(x) * 3;
         uint8_t* dst = texels + static_cast<size_t>(row) * texelRowPitch + static_cast<size_t>(x) * 4;
@@ -120,7 +120,8 @@ void TextSurface::write(const TextWrite& r) {
     if (!context || !texture_ || rect.empty()) return;
     copyTextTexels(bitmap_.get(), kTextBitmapRowBytes, texels_.get(), kTextTexelRowBytes, r.x, r.y, r.width, r.height,
                    opacityByte(r.alpha));
-    const uint8_t* corner = texels_.get() + static_cast<size_t>(r.y) * kTextTexelRowBytes + static_cast<size_t>(r.x) * 4;
+    const uint8_t* corner =
+        texels_.get() + static_cast<size_t>(r.y) * kTextTexelRowBytes + static_cast<size_t>(r.x) * 4;
     context->updateTexture(*texture_, static_cast<uint32_t>(r.x), static_cast<uint32_t>(r.y),
                            static_cast<uint32_t>(r.width), static_cast<uint32_t>(r.height), corner,
                            static_cast<uint32_t>(kTextTexelRowBytes));

@@ -53,8 +53,8 @@ uint8_t opacityByte(double alpha);
 // pixel) to the same texels of RGBA8 texture rows: bytes 0 to 2 keep the
 // bitmap's byte order and byte 3 is the opacity, so the texture shows red
 // and blue swapped.
-void copyTextTexels(const uint8_t* bitmap, size_t bitmapRowBytes, uint8_t* texels, size_t texelRowPitch, int x,
-                    int y, int width, int height, uint8_t opacity);
+void copyTextTexels(const uint8_t* bitmap, size_t bitmapRowBytes, uint8_t* texels, size_t texelRowPitch, int x, int y,
+                    int width, int height, uint8_t opacity);
 
 inline constexpr int kTextSurfaceSize = 1024;
 inline constexpr size_t kTextBitmapRowBytes = 3 * kTextSurfaceSize;

@@ -58,7 +58,9 @@ void TextureTable::releaseAll() {
     for (int i = 0; i < kSlotCount; ++i) release(i);
 }
 
-gpu::ShaderResourceView* TextureTable::view(int slot) const { return inRange(slot) ? slots_[slot].view.get() : nullptr; }
+gpu::ShaderResourceView* TextureTable::view(int slot) const {
+    return inRange(slot) ? slots_[slot].view.get() : nullptr;
+}
 
 uint32_t TextureTable::width(int slot) const { return inRange(slot) ? slots_[slot].width : 0; }
 
@@ -76,12 +78,17 @@ bool resolveTexture(int texno, TextureBinding& out) {
         return true;
     }
     switch (texno) {
-        case -1: out = {}; return true;
-        case kTextTextureNumber: out = {textSurface().view(), kTextTextureSize, kTextTextureSize}; return true;
+        case -1:
+            out = {};
+            return true;
+        case kTextTextureNumber:
+            out = {textSurface().view(), kTextTextureSize, kTextTextureSize};
+            return true;
         case device::kRenderTargetTextureNumber:
             out = {device::offscreenTextureView(), device::rtWidth(), device::rtHeight()};
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 

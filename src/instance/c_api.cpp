@@ -34,8 +34,8 @@ KORVEL_API int CreateImage3d(int model) { return createImage3d(model); }
 
 KORVEL_API void ClearImage3d(int image) { clearImage3d(image); }
 
-KORVEL_API void ImageSetScaleRotTransAlpha(int image, double sx, double sy, double sz, double rx, double ry,
-                                           double rz, double tx, double ty, double tz, double alpha) {
+KORVEL_API void ImageSetScaleRotTransAlpha(int image, double sx, double sy, double sz, double rx, double ry, double rz,
+                                           double tx, double ty, double tz, double alpha) {
     Image3dInstance* record = image3d(image);
     if (record != nullptr) setPlacement(record->whole(), sx, sy, sz, rx, ry, rz, tx, ty, tz, alpha);
 }

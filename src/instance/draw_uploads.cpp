@@ -95,10 +95,14 @@ HairConstants hairConstants(const model::ParticlehairFace& hair, const model::Ob
 
 GroupShaders groupShaders(model::LayoutGroup group) {
     switch (group) {
-        case model::LayoutGroup::Plain: return {VsShade0, Layout0, VsShade0ph, Layout0ph, true};
-        case model::LayoutGroup::Normal: return {VsShade1, Layout1, VsShade1ph, Layout1ph, false};
-        case model::LayoutGroup::PlainSkinned: return {VsShade0ba, Layout0ba, VsShade0baph, Layout0baph, true};
-        case model::LayoutGroup::NormalSkinned: return {VsShade1ba, Layout1ba, VsShade1baph, Layout1baph, false};
+        case model::LayoutGroup::Plain:
+            return {VsShade0, Layout0, VsShade0ph, Layout0ph, true};
+        case model::LayoutGroup::Normal:
+            return {VsShade1, Layout1, VsShade1ph, Layout1ph, false};
+        case model::LayoutGroup::PlainSkinned:
+            return {VsShade0ba, Layout0ba, VsShade0baph, Layout0baph, true};
+        case model::LayoutGroup::NormalSkinned:
+            return {VsShade1ba, Layout1ba, VsShade1baph, Layout1baph, false};
     }
     return {VsShade0, Layout0, VsShade0ph, Layout0ph, true};
 }
@@ -196,9 +200,12 @@ bool uploadPose(gpu::Context& context, const Pipeline& objects, const model::Obj
     if (!uploadShapekey(context, objects, model, request)) return false;
     JointPalette palette;
     switch (jointPalette(model, request.motion, request.frame, palette)) {
-        case PoseOutcome::Written: return uploadPalette(context, objects, palette);
-        case PoseOutcome::Refused: return false;
-        case PoseOutcome::NoMotions: break;
+        case PoseOutcome::Written:
+            return uploadPalette(context, objects, palette);
+        case PoseOutcome::Refused:
+            return false;
+        case PoseOutcome::NoMotions:
+            break;
     }
     return !model::groupFormat(group).skin || uploadPalette(context, objects, identityPalette());
 }

@@ -22,19 +22,19 @@
 namespace korvel::instance {
 
 struct MaterialConstants {
-    float diffuse[3];   //  0
-    float alpha;        // 12: effective alpha
-    float power;        // 16
-    float specular[3];  // 20
-    int32_t texsrvno;   // 32 (vertex markers: 0 selected, -1 not)
-    float emissive[3];  // 36
+    float diffuse[3];              //  0
+    float alpha;                   // 12: effective alpha
+    float power;                   // 16
+    float specular[3];             // 20
+    int32_t texsrvno;              // 32 (vertex markers: 0 selected, -1 not)
+    float emissive[3];             // 36
     float ktex, kdif, kemi, kspc;  // 48
-    float lightPos[3];  // 64
-    int32_t zero;       // 76
-    float eye[3];       // 80
-    float mparam0;      // 92 (vertex markers: screen width)
-    float ambient[3];   // 96
-    float mparam1;      // 108 (vertex markers: screen height)
+    float lightPos[3];             // 64
+    int32_t zero;                  // 76
+    float eye[3];                  // 80
+    float mparam0;                 // 92 (vertex markers: screen width)
+    float ambient[3];              // 96
+    float mparam1;                 // 108 (vertex markers: screen height)
 };
 static_assert(sizeof(MaterialConstants) == 112);
 static_assert(offsetof(MaterialConstants, alpha) == 12 && offsetof(MaterialConstants, specular) == 20);
@@ -44,15 +44,15 @@ static_assert(offsetof(MaterialConstants, eye) == 80 && offsetof(MaterialConstan
 static_assert(offsetof(MaterialConstants, ambient) == 96 && offsetof(MaterialConstants, mparam1) == 108);
 
 struct HairConstants {
-    int32_t hairparam0;   //  0
-    float hairlength;     //  4
-    float hairparam1;     //  8: converted to float
-    int32_t hairparam2;   // 12
-    float hairvec[3];     // 16
-    int32_t zero;         // 28
-    math::Matrix rot;     // 32: transposed WorldParticlehairRotMatrix
-    int32_t colormode;    // 96: 2 texture, 1 hair colour, 0 material diffuse
-    float color[3];       // 100
+    int32_t hairparam0;  //  0
+    float hairlength;    //  4
+    float hairparam1;    //  8: converted to float
+    int32_t hairparam2;  // 12
+    float hairvec[3];    // 16
+    int32_t zero;        // 28
+    math::Matrix rot;    // 32: transposed WorldParticlehairRotMatrix
+    int32_t colormode;   // 96: 2 texture, 1 hair colour, 0 material diffuse
+    float color[3];      // 100
 };
 static_assert(sizeof(HairConstants) == 112);
 static_assert(offsetof(HairConstants, hairparam2) == 12 && offsetof(HairConstants, hairvec) == 16);
@@ -97,9 +97,9 @@ HairConstants hairConstants(const model::ParticlehairFace& hair, const model::Ob
 struct GroupShaders {
     device::VertexShaderId triangleShader;  // "VSshade0", "VSshade1", ...
     device::InputLayoutId triangleLayout;
-    device::VertexShaderId overlayShader;   // the "ph" variant: hair and tool overlays
+    device::VertexShaderId overlayShader;  // the "ph" variant: hair and tool overlays
     device::InputLayoutId overlayLayout;
-    bool flatShading;                       // groups without normals add "GSshade0"
+    bool flatShading;  // groups without normals add "GSshade0"
 };
 
 GroupShaders groupShaders(model::LayoutGroup group);

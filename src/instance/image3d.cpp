@@ -53,9 +53,7 @@ void clearAllImage3d() {
     for (auto& slot : table()) slot.reset();
 }
 
-Image3dInstance* image3d(int image) {
-    return image >= 0 && image < kImage3dMax ? table()[image].get() : nullptr;
-}
+Image3dInstance* image3d(int image) { return image >= 0 && image < kImage3dMax ? table()[image].get() : nullptr; }
 
 void setPlacement(Partinfo& record, double sx, double sy, double sz, double rx, double ry, double rz, double tx,
                   double ty, double tz, double alpha) {

@@ -47,8 +47,9 @@ std::optional<DrawableModel> DrawableModel::of(const Image3dInstance& image) {
     const model::Obj3dHeader& h = *m->head();
     if (h.NumPart != image.numpart || h.NumPart < 0 || h.NumMaterial < 0 || h.NumVertex < 0 || h.NumFace < 0)
         return std::nullopt;
-    if (m->material.size() < static_cast<size_t>(h.NumMaterial) || m->vertex.size() < static_cast<size_t>(h.NumVertex) ||
-        m->face.size() < static_cast<size_t>(h.NumFace) || !builtAfterLoad(*m))
+    if (m->material.size() < static_cast<size_t>(h.NumMaterial) ||
+        m->vertex.size() < static_cast<size_t>(h.NumVertex) || m->face.size() < static_cast<size_t>(h.NumFace) ||
+        !builtAfterLoad(*m))
         return std::nullopt;
 
     DrawableModel d;

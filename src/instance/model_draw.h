@@ -30,10 +30,10 @@ enum class RenderOutcome {
 struct DrawableModel {
     const model::Obj3dModel* model = nullptr;
     model::LayoutGroup group{};
-    int numpart = 0;      // NumPart, equal to the instance's part count
-    int nummaterial = 0;  // NumMaterial, all present in the material table
-    int numvertex = 0;    // NumVertex, all inside the group's vertex buffer
-    int numface = 0;      // NumFace, all present in the face table
+    int numpart = 0;                     // NumPart, equal to the instance's part count
+    int nummaterial = 0;                 // NumMaterial, all present in the material table
+    int numvertex = 0;                   // NumVertex, all inside the group's vertex buffer
+    int numface = 0;                     // NumFace, all present in the face table
     gpu::Buffer* indexBuffer = nullptr;  // the group's, null when not built
     uint64_t indexCount = 0;             // indices in indexBuffer
 

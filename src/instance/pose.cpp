@@ -73,8 +73,7 @@ bool jointMatrices(const model::Obj3dModel& model, int motion, int frame, math::
             q = math::slerp(q, keyRotation(hi), span.u);
         }
         const model::Obj3dJoint& joint = model.joint[j];
-        const math::Matrix local =
-            localJointMatrix({joint.parentposx, joint.parentposy, joint.parentposz}, s, q, t);
+        const math::Matrix local = localJointMatrix({joint.parentposx, joint.parentposy, joint.parentposz}, s, q, t);
         const int parent = joint.parentjointno;
         out[j] = j == 0 || parent < 0 || parent >= j ? local : math::multiply(local, out[parent]);
     }
@@ -166,8 +165,9 @@ PoseOutcome shapekeyOffsets(const model::Obj3dModel& model, int shapekey, int fr
     out.count = header.NumShapekeyVertex;
     for (int i = 0; i < out.count; ++i) out.offset[i] = {0.0f, 0.0f, 0.0f, 0.0f};
 
-    forEachRow(model, *kind, kindSpan(model, *kind, frame), out.count,
-               [&out](int entry, math::Float3 d) { out.offset[entry] = {d.x, d.y, d.z, 0.0f}; });
+    forEachRow(model, *kind, kindSpan(model, *kind, frame), out.count, [&out](int entry, math::Float3 d) {
+        out.offset[entry] = {d.x, d.y, d.z, 0.0f};
+    });
     return PoseOutcome::Written;
 }
 
@@ -180,8 +180,8 @@ std::optional<ShapekeySampler> ShapekeySampler::make(const model::Obj3dModel& mo
 ShapekeySampler::ShapekeySampler(const model::Obj3dModel& model, const Shapekeyinfo& kind, const KeySpan& span)
     : listPosition_(model.vertex.size(), -1) {
     // List entries that exist: the header's count, limited to the list.
-    const long long count = std::clamp<long long>(model.head()->NumShapekeyVertex, 0,
-                                                  static_cast<long long>(model.shapekeyvertex.size()));
+    const long long count =
+        std::clamp<long long>(model.head()->NumShapekeyVertex, 0, static_cast<long long>(model.shapekeyvertex.size()));
     entryOffset_.assign(static_cast<size_t>(count), math::Float3{0.0f, 0.0f, 0.0f});
     forEachRow(model, kind, span, static_cast<int>(count),
                [this](int entry, math::Float3 d) { entryOffset_[static_cast<size_t>(entry)] = d; });

@@ -81,8 +81,8 @@ enum class PoseOutcome {
 };
 
 struct JointPalette {
-    int count = 0;                          // NumJoint
-    math::Matrix matrix[kPaletteJoints];   // transposed joint matrices
+    int count = 0;                        // NumJoint
+    math::Matrix matrix[kPaletteJoints];  // transposed joint matrices
 };
 
 // The palette for (motion, frame): identity for every joint when motion is
@@ -94,8 +94,8 @@ PoseOutcome jointPalette(const model::Obj3dModel& model, int motion, int frame, 
 inline constexpr int kShapekeyOffsetsMax = 64;
 
 struct ShapekeyOffsets {
-    int32_t flag = 0;  // 1 when a shape key is applied
-    int count = 1;     // entries to upload: NumShapekeyVertex when applied, else 1
+    int32_t flag = 0;                               // 1 when a shape key is applied
+    int count = 1;                                  // entries to upload: NumShapekeyVertex when applied, else 1
     math::Float4 offset[kShapekeyOffsetsMax] = {};  // (dx, dy, dz, 0)
 };
 

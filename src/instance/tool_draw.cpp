@@ -19,7 +19,8 @@ Selection& selection() {
 }
 
 void store(std::vector<uint8_t>& array, int index, int flag) {
-    if (index >= 0 && static_cast<size_t>(index) < array.size()) array[static_cast<size_t>(index)] = static_cast<uint8_t>(flag & 0xff);
+    if (index >= 0 && static_cast<size_t>(index) < array.size())
+        array[static_cast<size_t>(index)] = static_cast<uint8_t>(flag & 0xff);
 }
 
 }  // namespace
@@ -29,7 +30,8 @@ void prepareSelection(int model, int* counts) {
     if (m == nullptr) return;
     const int32_t vertices = m->head()->NumVertex > 0 ? m->head()->NumVertex : 0;
     const int32_t faces = m->head()->NumFace > 0 ? m->head()->NumFace : 0;
-    Selection fresh{std::vector<uint8_t>(static_cast<size_t>(vertices)), std::vector<uint8_t>(static_cast<size_t>(faces))};
+    Selection fresh{std::vector<uint8_t>(static_cast<size_t>(vertices)),
+                    std::vector<uint8_t>(static_cast<size_t>(faces))};
     selection() = std::move(fresh);
     if (counts != nullptr) {
         counts[0] = m->head()->NumVertex;
@@ -137,6 +139,5 @@ void drawToolOverlays(ModelDraw& o, int pointmode, int linemode) {
     }
     if (pointmode == 1) drawVertexMarkers(o);
 }
-
 
 }  // namespace korvel::instance

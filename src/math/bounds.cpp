@@ -57,8 +57,8 @@ void rebuildFromOne(Float3 axes[3], int keep) {
 bool covarianceEigenvalues(const Covariance& c, double roots[3]) {
     const double e = -(c.xx + c.yy + c.zz);
     const double f = c.xx * c.yy + c.yy * c.zz + c.zz * c.xx - c.xy * c.xy - c.xz * c.xz - c.yz * c.yz;
-    const double g = c.xy * c.xy * c.zz + c.xz * c.xz * c.yy + c.yz * c.yz * c.xx - 2.0 * c.xy * c.yz * c.xz -
-                     c.xx * c.yy * c.zz;
+    const double g =
+        c.xy * c.xy * c.zz + c.xz * c.xz * c.yy + c.yz * c.yz * c.xx - 2.0 * c.xy * c.yz * c.xz - c.xx * c.yy * c.zz;
     const double p = f - e * e / 3.0;
     const double q = g - e * f / 3.0 + 2.0 * e * e * e / 27.0;
     const double h = q * q / 4.0 + p * p * p / 27.0;

@@ -47,22 +47,18 @@ Matrix adjugate(const Matrix& m) {
 
 // Row 0 of m times the cofactors of row 0 (column 0 of the adjugate).
 float expandRow0(const Matrix& m, const Matrix& adj) {
-    return m.m[0][0] * adj.m[0][0] + m.m[0][1] * adj.m[1][0] + m.m[0][2] * adj.m[2][0] +
-           m.m[0][3] * adj.m[3][0];
+    return m.m[0][0] * adj.m[0][0] + m.m[0][1] * adj.m[1][0] + m.m[0][2] * adj.m[2][0] + m.m[0][3] * adj.m[3][0];
 }
 
 }  // namespace
 
-Matrix identity() {
-    return {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
-}
+Matrix identity() { return {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}}; }
 
 Matrix multiply(const Matrix& a, const Matrix& b) {
     Matrix r;
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] +
-                        a.m[i][3] * b.m[3][j];
+            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
         }
     }
     return r;
@@ -95,13 +91,9 @@ Matrix inverse(const Matrix& m, float* determinantOut) {
     return r;
 }
 
-Matrix scaling(float x, float y, float z) {
-    return {{{x, 0, 0, 0}, {0, y, 0, 0}, {0, 0, z, 0}, {0, 0, 0, 1}}};
-}
+Matrix scaling(float x, float y, float z) { return {{{x, 0, 0, 0}, {0, y, 0, 0}, {0, 0, z, 0}, {0, 0, 0, 1}}}; }
 
-Matrix translation(float x, float y, float z) {
-    return {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {x, y, z, 1}}};
-}
+Matrix translation(float x, float y, float z) { return {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {x, y, z, 1}}}; }
 
 Matrix rotationPitchYawRoll(float pitch, float yaw, float roll) {
     return matrixFromQuaternion(quaternionPitchYawRoll(pitch, yaw, roll));
@@ -128,10 +120,8 @@ Matrix lookToLH(Float3 eye, Float3 direction, Float3 up) {
     const Float3 z = normalize(direction);
     const Float3 x = normalize(cross(up, z));
     const Float3 y = cross(z, x);
-    return {{{x.x, y.x, z.x, 0},
-             {x.y, y.y, z.y, 0},
-             {x.z, y.z, z.z, 0},
-             {-dot(x, eye), -dot(y, eye), -dot(z, eye), 1}}};
+    return {
+        {{x.x, y.x, z.x, 0}, {x.y, y.y, z.y, 0}, {x.z, y.z, z.z, 0}, {-dot(x, eye), -dot(y, eye), -dot(z, eye), 1}}};
 }
 
 }  // namespace korvel::math

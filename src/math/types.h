@@ -68,7 +68,7 @@ struct Frustum {
 };
 
 template <typename T>
-inline constexpr bool kPlainRecord = std::is_standard_layout_v<T> && std::is_trivially_copyable_v<T>;
+inline constexpr bool kPlainRecord = std::is_standard_layout_v<T>&& std::is_trivially_copyable_v<T>;
 
 static_assert(kPlainRecord<Float3> && sizeof(Float3) == 12);
 static_assert(kPlainRecord<Float4> && sizeof(Float4) == 16);

@@ -64,8 +64,7 @@ constexpr Float3 transformCoord(Float3 p, const Matrix& m) {
 
 // (x, y, z, 0) x m: the translation row is ignored.
 constexpr Float3 transformNormal(Float3 n, const Matrix& m) {
-    return {n.x * m.m[0][0] + n.y * m.m[1][0] + n.z * m.m[2][0],
-            n.x * m.m[0][1] + n.y * m.m[1][1] + n.z * m.m[2][1],
+    return {n.x * m.m[0][0] + n.y * m.m[1][0] + n.z * m.m[2][0], n.x * m.m[0][1] + n.y * m.m[1][1] + n.z * m.m[2][1],
             n.x * m.m[0][2] + n.y * m.m[1][2] + n.z * m.m[2][2]};
 }
 

@@ -47,9 +47,7 @@ int buildGroup(LayoutGroup group) noexcept {
 
 extern "C" {
 
-KORVEL_API void ClearObj3d(int model, int releasetextures) {
-    clearModel(model, releasetextures, libraryTextures());
-}
+KORVEL_API void ClearObj3d(int model, int releasetextures) { clearModel(model, releasetextures, libraryTextures()); }
 
 KORVEL_API void Obj3dInfoGet(int model, int out[12]) {
     if (out != nullptr) withModel(model, [&](Obj3dModel& m) { infoGet(m, out); });
@@ -154,11 +152,10 @@ KORVEL_API int ToolMakeObj3d(int numvertex, int normalmode, int hasweights, int 
 }
 
 KORVEL_API void ToolDataInputVertexData(int model, const int* partno, const int* matno, const int* originalvertexno,
-                                        const double* texu, const double* texv, const double* posx,
-                                        const double* posy, const double* posz) {
-    withModel(model, [&](Obj3dModel& m) {
-        toolVertexData(m, partno, matno, originalvertexno, texu, texv, posx, posy, posz);
-    });
+                                        const double* texu, const double* texv, const double* posx, const double* posy,
+                                        const double* posz) {
+    withModel(model,
+              [&](Obj3dModel& m) { toolVertexData(m, partno, matno, originalvertexno, texu, texv, posx, posy, posz); });
 }
 
 KORVEL_API void ToolDataInputVertexNorm(int model, const double* normx, const double* normy, const double* normz) {

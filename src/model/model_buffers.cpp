@@ -119,10 +119,18 @@ std::vector<uint8_t> packVertices(std::span<Obj3dModel* const> models, LayoutGro
         m->head()->basevertex = static_cast<int32_t>(base);
         uint8_t* at = out.data() + base * stride;
         switch (group) {
-            case LayoutGroup::Plain: packModelVertices<PlainVertex>(*m, at); break;
-            case LayoutGroup::Normal: packModelVertices<NormalVertex>(*m, at); break;
-            case LayoutGroup::PlainSkinned: packModelVertices<PlainSkinnedVertex>(*m, at); break;
-            case LayoutGroup::NormalSkinned: packModelVertices<NormalSkinnedVertex>(*m, at); break;
+            case LayoutGroup::Plain:
+                packModelVertices<PlainVertex>(*m, at);
+                break;
+            case LayoutGroup::Normal:
+                packModelVertices<NormalVertex>(*m, at);
+                break;
+            case LayoutGroup::PlainSkinned:
+                packModelVertices<PlainSkinnedVertex>(*m, at);
+                break;
+            case LayoutGroup::NormalSkinned:
+                packModelVertices<NormalSkinnedVertex>(*m, at);
+                break;
         }
         base += vertexCount(*m);
     }
@@ -175,8 +183,7 @@ std::vector<uint32_t> packHairIndices(std::span<Obj3dModel* const> models) {
             const Obj3dFace* face = m->face.at(m->particlehairface[h].faceno);
             const bool valid = face != nullptr && m->particlehairface[h].faceno < m->head()->NumFace &&
                                cornersInRange(*face, vertices);
-            for (int k = 0; k < 3; ++k)
-                out[start + 3 * h + k] = valid ? static_cast<uint32_t>(face->vertexno[k]) : 0;
+            for (int k = 0; k < 3; ++k) out[start + 3 * h + k] = valid ? static_cast<uint32_t>(face->vertexno[k]) : 0;
         }
         start += 3 * uint64_t{hairs};
     }

@@ -68,10 +68,14 @@ struct GroupFormat {
 // Groups 0, 1, 0ba, 1ba: input slots 0 to 3 and the vertices above.
 constexpr GroupFormat groupFormat(LayoutGroup group) {
     switch (group) {
-        case LayoutGroup::Plain: return {0, sizeof(PlainVertex), false, false};
-        case LayoutGroup::Normal: return {1, sizeof(NormalVertex), true, false};
-        case LayoutGroup::PlainSkinned: return {2, sizeof(PlainSkinnedVertex), false, true};
-        case LayoutGroup::NormalSkinned: return {3, sizeof(NormalSkinnedVertex), true, true};
+        case LayoutGroup::Plain:
+            return {0, sizeof(PlainVertex), false, false};
+        case LayoutGroup::Normal:
+            return {1, sizeof(NormalVertex), true, false};
+        case LayoutGroup::PlainSkinned:
+            return {2, sizeof(PlainSkinnedVertex), false, true};
+        case LayoutGroup::NormalSkinned:
+            return {3, sizeof(NormalSkinnedVertex), true, true};
     }
     return {0, sizeof(PlainVertex), false, false};
 }

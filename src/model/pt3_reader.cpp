@@ -63,17 +63,28 @@ void Pt3Reader::readCounts() {
     lines_.next();
     Obj3dHeader& c = h();
     CScan(lines_.line())
-        .literal("NumVertex;").intField(c.NumVertex)
-        .literal("NumFace;").intField(c.NumFace)
-        .literal("NumMaterial;").intField(c.NumMaterial)
-        .literal("NumPart;").intField(c.NumPart)
-        .literal("NumJoint;").intField(c.NumJoint)
-        .literal("NumMotion;").intField(c.NumMotion)
-        .literal("NumTotalFrame;").intField(c.NumTotalFrame)
-        .literal("NumShapekey;").intField(c.NumShapekey)
-        .literal("NumShapekeyVertex;").intField(c.NumShapekeyVertex)
-        .literal("NumShapekeydata;").intField(c.NumShapekeydata)
-        .literal("NumParticlehairFace;").intField(c.NumParticlehairFace);
+        .literal("NumVertex;")
+        .intField(c.NumVertex)
+        .literal("NumFace;")
+        .intField(c.NumFace)
+        .literal("NumMaterial;")
+        .intField(c.NumMaterial)
+        .literal("NumPart;")
+        .intField(c.NumPart)
+        .literal("NumJoint;")
+        .intField(c.NumJoint)
+        .literal("NumMotion;")
+        .intField(c.NumMotion)
+        .literal("NumTotalFrame;")
+        .intField(c.NumTotalFrame)
+        .literal("NumShapekey;")
+        .intField(c.NumShapekey)
+        .literal("NumShapekeyVertex;")
+        .intField(c.NumShapekeyVertex)
+        .literal("NumShapekeydata;")
+        .intField(c.NumShapekeydata)
+        .literal("NumParticlehairFace;")
+        .intField(c.NumParticlehairFace);
     c.skinmode = c.NumJoint == 0 ? 0 : (c.NumMotion > 0 ? 2 : 1);
 }
 
@@ -84,8 +95,8 @@ void Pt3Reader::readCounts() {
 // table overflows.
 bool Pt3Reader::countsSafe() {
     const Obj3dHeader& c = h();
-    const int32_t counts[] = {c.NumVertex,   c.NumFace,           c.NumMaterial,     c.NumPart,
-                              c.NumJoint,    c.NumMotion,         c.NumTotalFrame,   c.NumShapekey,
+    const int32_t counts[] = {c.NumVertex,         c.NumFace,         c.NumMaterial,        c.NumPart,
+                              c.NumJoint,          c.NumMotion,       c.NumTotalFrame,      c.NumShapekey,
                               c.NumShapekeyVertex, c.NumShapekeydata, c.NumParticlehairFace};
     for (const int32_t count : counts)
         if (count < 0 || static_cast<uint64_t>(count) > fileSize_) return false;
@@ -223,8 +234,11 @@ int Pt3Reader::readJoints() {
         Obj3dJoint& j = model_.joint[i];
         int32_t jointno = 0;
         CScan scan(lines_.line());
-        scan.intField(jointno).intField(j.parentjointno).realField(j.parentposx).realField(j.parentposy).realField(
-            j.parentposz);
+        scan.intField(jointno)
+            .intField(j.parentjointno)
+            .realField(j.parentposx)
+            .realField(j.parentposy)
+            .realField(j.parentposz);
         if (scan.converted() >= 3) j.parentposx *= scale_;
         if (scan.converted() >= 4) j.parentposy *= scale_;
         if (scan.converted() >= 5) j.parentposz *= scale_;
@@ -374,10 +388,14 @@ int Pt3Reader::run() {
 
     lines_.next();
     int32_t flags[16] = {};
-    static const char* const kFlagKeys[16] = {"vertexno;", "originalvertexno;", "partno;", "matno;",
-                                              "posx;",     "posy;",             "posz;",   "texu;",
-                                              "texv;",     "normx;",            "normy;",  "normz;",
-                                              "jointno0;", "weight0;",          "jointno1;", "weight1;"};
+    static const char* const kFlagKeys[16] = {"vertexno;", "originalvertexno;",
+                                              "partno;",   "matno;",
+                                              "posx;",     "posy;",
+                                              "posz;",     "texu;",
+                                              "texv;",     "normx;",
+                                              "normy;",    "normz;",
+                                              "jointno0;", "weight0;",
+                                              "jointno1;", "weight1;"};
     CScan flagScan(lines_.line());
     for (int i = 0; i < 16; ++i) flagScan.literal(kFlagKeys[i]).intField(flags[i]);
     normalColumns_ = flags[9] != 0;
@@ -437,9 +455,12 @@ int readPt3File(const std::string& utf8Path, int normalmode, double scale, Textu
     if (utf8Path.size() > 511 || utf8Path.find('\0') != std::string::npos) return -2;
     platform::InputFile file;
     switch (file.open(utf8Path, kMaxPt3FileBytes)) {
-        case platform::FileRead::ok: break;
-        case platform::FileRead::tooLarge: return kPt3Unsafe;
-        default: return -3;
+        case platform::FileRead::ok:
+            break;
+        case platform::FileRead::tooLarge:
+            return kPt3Unsafe;
+        default:
+            return -3;
     }
     FileSource source(file);
     LineReader lines(source);

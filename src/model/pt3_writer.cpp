@@ -90,8 +90,9 @@ void writeFacesAndMaterials(Out& out, const Obj3dModel& model, const Pt3Names& n
         out.d(static_cast<long long>(i)).d(f.partno).d(f.matno).d(f.vertexno[0]).d(f.vertexno[1]).d(f.vertexno[2]);
         out.end();
     }
-    out.text("matno;1;faceColorR;1;faceColorG;1;faceColorB;1;alpha;1;power;1;specularColorR;1;specularColorG;1;"
-             "specularColorB;1;emissiveColorR;1;emissiveColorG;1;emissiveColorB;1;texfilenameornot;1;matname;1;")
+    out.text(
+           "matno;1;faceColorR;1;faceColorG;1;faceColorB;1;alpha;1;power;1;specularColorR;1;specularColorG;1;"
+           "specularColorB;1;emissiveColorR;1;emissiveColorG;1;emissiveColorB;1;texfilenameornot;1;matname;1;")
         .end();
     for (size_t i = 0; i < static_cast<size_t>(counted(model.material, model.head()->NumMaterial)); ++i) {
         const Obj3dMaterial& m = model.material[i];
@@ -107,8 +108,9 @@ void writeFacesAndMaterials(Out& out, const Obj3dModel& model, const Pt3Names& n
 }
 
 void writeJoints(Out& out, const Obj3dModel& model, const Pt3Names& names) {
-    out.text("jointno;1;parentjointno;1;parentposx;1;parentposy;1;parentposz;1;ownposx;0;ownposy;0;ownposz;0;"
-             "jointname;1;")
+    out.text(
+           "jointno;1;parentjointno;1;parentposx;1;parentposy;1;parentposz;1;ownposx;0;ownposy;0;ownposz;0;"
+           "jointname;1;")
         .end();
     const auto count = static_cast<size_t>(counted(model.joint, model.head()->NumJoint));
     for (size_t i = 0; i < count; ++i) {
@@ -133,8 +135,9 @@ void writeMotions(Out& out, const Obj3dModel& model, long long numJoint) {
         for (long long f = 0; f < m.numframe; ++f) out.d(framenoOrZero(model, m.firstframe + f));
         out.text("motion").d(static_cast<long long>(i)).end();
     }
-    out.text("motionno;1;jointno;1;frameno;1;scalex;1;scaley;1;scalez;1;rot4w;1;rot4x;1;rot4y;1;rot4z;1;transx;1;"
-             "transy;1;transz;1;")
+    out.text(
+           "motionno;1;jointno;1;frameno;1;scalex;1;scaley;1;scalez;1;rot4w;1;rot4x;1;rot4y;1;rot4z;1;transx;1;"
+           "transy;1;transz;1;")
         .end();
     if (motions == 0) return;
     Obj3dHeader written = h;
@@ -177,10 +180,12 @@ void writeShapekeys(Out& out, const Obj3dModel& model) {
 }
 
 void writeHair(Out& out, const Obj3dModel& model) {
-    out.text("hairno;1;faceno;1;hairparam0;1;hairlength;1;hairparam1;1;hairparam2;1;hairvecx;1;hairvecy;1;"
-             "hairvecz;1;haircolorr;1;haircolorg;1;haircolorb;1;")
+    out.text(
+           "hairno;1;faceno;1;hairparam0;1;hairlength;1;hairparam1;1;hairparam2;1;hairvecx;1;hairvecy;1;"
+           "hairvecz;1;haircolorr;1;haircolorg;1;haircolorb;1;")
         .end();
-    for (size_t i = 0; i < static_cast<size_t>(counted(model.particlehairface, model.head()->NumParticlehairFace)); ++i) {
+    for (size_t i = 0; i < static_cast<size_t>(counted(model.particlehairface, model.head()->NumParticlehairFace));
+         ++i) {
         const ParticlehairFace& p = model.particlehairface[i];
         out.d(static_cast<long long>(i)).d(p.faceno).d(p.hairparam0).f(p.hairlength).d(p.hairparam1).d(p.hairparam2);
         out.f(p.hairvec[0]).f(p.hairvec[1]).f(p.hairvec[2]);

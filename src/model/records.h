@@ -72,7 +72,7 @@ struct Obj3dDrawRange {
 };
 
 struct Obj3dJoint {
-    int32_t parentjointno;  // -1 for a root
+    int32_t parentjointno;                     // -1 for a root
     float parentposx, parentposy, parentposz;  // the joint's own model-space position
 };
 

@@ -83,9 +83,9 @@ void clearAllModels(TextureLoader& textures) {
 
 void infoGet(const Obj3dModel& model, int32_t out[12]) {
     const Obj3dHeader& h = *model.head();
-    const int32_t values[12] = {h.normalmode,    h.NumVertex,   h.NumFace,           h.NumMaterial,
-                                h.NumPart,       h.NumJoint,    h.NumMotion,         h.NumTotalFrame,
-                                h.NumShapekey,   h.NumShapekeyVertex, h.NumShapekeydata, h.NumParticlehairFace};
+    const int32_t values[12] = {h.normalmode,  h.NumVertex,         h.NumFace,         h.NumMaterial,
+                                h.NumPart,     h.NumJoint,          h.NumMotion,       h.NumTotalFrame,
+                                h.NumShapekey, h.NumShapekeyVertex, h.NumShapekeydata, h.NumParticlehairFace};
     for (int i = 0; i < 12; ++i) out[i] = values[i];
 }
 

@@ -132,8 +132,8 @@ bool fastDecimal(const char* p, const char* end, float& out) {
         return true;
     }
     if (digits > (uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
-    const double value = scale < 0 ? static_cast<double>(digits) / kPow10[-scale]
-                                   : static_cast<double>(digits) * kPow10[scale];
+    const double value =
+        scale < 0 ? static_cast<double>(digits) / kPow10[-scale] : static_cast<double>(digits) * kPow10[scale];
     if (value < 0x1p-125 || value > 0x1p127) return false;  // float subnormals and overflow
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);

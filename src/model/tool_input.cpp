@@ -21,7 +21,7 @@ int countOutsideCeiling(const ToolCounts& c) {
         int32_t ceiling;
         int code;
     };
-    const Limit limits[] = {{c.numvertex, kMaxToolVertices, -2},   {c.numface, kMaxToolFaces, -5},
+    const Limit limits[] = {{c.numvertex, kMaxToolVertices, -2},    {c.numface, kMaxToolFaces, -5},
                             {c.nummaterial, kMaxToolMaterials, -6}, {c.numjoint, kMaxToolJoints, -7},
                             {c.nummotion, kMaxToolMotions, -9},     {c.numtotalframe, kMaxToolFrames, -10}};
     for (const Limit& limit : limits)
@@ -96,8 +96,8 @@ void toolVertexNorm(Obj3dModel& model, const double* normx, const double* normy,
         model.normal[i] = {static_cast<float>(normx[i]), static_cast<float>(normy[i]), static_cast<float>(normz[i])};
 }
 
-void toolVertexJointWeight(Obj3dModel& model, const int32_t* jointno0, const double* weight0,
-                           const int32_t* jointno1, const double* weight1) {
+void toolVertexJointWeight(Obj3dModel& model, const int32_t* jointno0, const double* weight0, const int32_t* jointno1,
+                           const double* weight1) {
     if (!jointno0 || !weight0 || !jointno1 || !weight1) return;
     for (size_t i = 0; i < writable(model.weight, model.head()->NumVertex); ++i)
         model.weight[i] = {jointno0[i], jointno1[i], static_cast<float>(weight0[i]), static_cast<float>(weight1[i])};
@@ -110,8 +110,8 @@ void toolFaceData(Obj3dModel& model, const int32_t* partno, const int32_t* matno
         model.face[i] = {partno[i], {vertexno0[i], vertexno1[i], vertexno2[i]}, matno[i]};
 }
 
-void toolJointData(Obj3dModel& model, const int32_t* parentjointno, const double* parentposx,
-                   const double* parentposy, const double* parentposz) {
+void toolJointData(Obj3dModel& model, const int32_t* parentjointno, const double* parentposx, const double* parentposy,
+                   const double* parentposz) {
     if (!parentjointno || !parentposx || !parentposy || !parentposz) return;
     for (size_t i = 0; i < writable(model.joint, model.head()->NumJoint); ++i)
         model.joint[i] = {parentjointno[i], static_cast<float>(parentposx[i]), static_cast<float>(parentposy[i]),
@@ -124,8 +124,8 @@ void toolFrameData(Obj3dModel& model, const int32_t* frameno) {
 }
 
 void toolMotionData(Obj3dModel& model, const ToolKeyArrays& a) {
-    if (!a.scalex || !a.scaley || !a.scalez || !a.rot4w || !a.rot4x || !a.rot4y || !a.rot4z || !a.transx ||
-        !a.transy || !a.transz)
+    if (!a.scalex || !a.scaley || !a.scalez || !a.rot4w || !a.rot4x || !a.rot4y || !a.rot4z || !a.transx || !a.transy ||
+        !a.transz)
         return;
     const size_t count = writable(model.keyframe, keyRecordCount(*model.head()));
     for (size_t i = 0; i < count; ++i) {

@@ -28,15 +28,14 @@ struct ToolCounts {
 int toolMakeObj3d(const ToolCounts& counts);
 
 void toolVertexData(Obj3dModel& model, const int32_t* partno, const int32_t* matno, const int32_t* originalvertexno,
-                    const double* texu, const double* texv, const double* posx, const double* posy,
-                    const double* posz);
+                    const double* texu, const double* texv, const double* posx, const double* posy, const double* posz);
 void toolVertexNorm(Obj3dModel& model, const double* normx, const double* normy, const double* normz);
-void toolVertexJointWeight(Obj3dModel& model, const int32_t* jointno0, const double* weight0,
-                           const int32_t* jointno1, const double* weight1);
+void toolVertexJointWeight(Obj3dModel& model, const int32_t* jointno0, const double* weight0, const int32_t* jointno1,
+                           const double* weight1);
 void toolFaceData(Obj3dModel& model, const int32_t* partno, const int32_t* matno, const int32_t* vertexno0,
                   const int32_t* vertexno1, const int32_t* vertexno2);
-void toolJointData(Obj3dModel& model, const int32_t* parentjointno, const double* parentposx,
-                   const double* parentposy, const double* parentposz);
+void toolJointData(Obj3dModel& model, const int32_t* parentjointno, const double* parentposx, const double* parentposy,
+                   const double* parentposz);
 void toolFrameData(Obj3dModel& model, const int32_t* frameno);
 
 // Keys in the PT3 column order (scale, rotation w x y z, translation).

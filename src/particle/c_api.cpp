@@ -19,17 +19,16 @@ int cRand() { return std::rand(); }
 
 extern "C" {
 
-KORVEL_API int CreateParticle(const double* emitter, const double* size, int texno, const double* texrect,
-                              int interval, int lifetime, const double* velocity, double drift, int count) {
+KORVEL_API int CreateParticle(const double* emitter, const double* size, int texno, const double* texrect, int interval,
+                              int lifetime, const double* velocity, double drift, int count) {
     const ParticleParams params{emitter, size, texno, texrect, interval, lifetime, velocity, drift};
     if (!complete(params)) return -2;
     if (korvel::device::currentDevice() == nullptr) return -1;
     return particleTable().create(params, count);
 }
 
-KORVEL_API void ParticleParamSet(int slot, const double* emitter, const double* size, int texno,
-                                 const double* texrect, int interval, int lifetime, const double* velocity,
-                                 double drift) {
+KORVEL_API void ParticleParamSet(int slot, const double* emitter, const double* size, int texno, const double* texrect,
+                                 int interval, int lifetime, const double* velocity, double drift) {
     const ParticleParams params{emitter, size, texno, texrect, interval, lifetime, velocity, drift};
     ParticleGroup* group = particleTable().group(slot);
     if (group && complete(params)) applyParams(*group, params);

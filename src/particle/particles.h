@@ -22,8 +22,8 @@ struct ParticleGroup {
     int32_t lifetime;  // steps a particle lives
     float velmin[3];   // start velocity bounds per axis, units per step
     float velmax[3];
-    float drift;       // added to y every step
-    int32_t count;     // number of entries
+    float drift;    // added to y every step
+    int32_t count;  // number of entries
 };
 
 inline constexpr int32_t kFreeParticle = -1;
@@ -36,9 +36,9 @@ struct Particle {
 
 // Constant buffer b6, 48 bytes.
 struct ParticleConstants {
-    float position[4];      // x, y, z, 1
-    float sizeAndRect[4];   // size 1, size 2, texrect[0], texrect[1]
-    float rectAndZero[4];   // texrect[2], texrect[3], 0, 0
+    float position[4];     // x, y, z, 1
+    float sizeAndRect[4];  // size 1, size 2, texrect[0], texrect[1]
+    float rectAndZero[4];  // texrect[2], texrect[3], 0, 0
 };
 static_assert(sizeof(ParticleConstants) == 48);
 static_assert(offsetof(ParticleConstants, sizeAndRect) == 16 && offsetof(ParticleConstants, rectAndZero) == 32);
@@ -46,10 +46,10 @@ static_assert(offsetof(ParticleConstants, sizeAndRect) == 16 && offsetof(Particl
 // The caller's parameters as the creating call and ParticleParamSet pass
 // them.
 struct ParticleParams {
-    const double* emitter;   // 3
-    const double* size;      // 2
+    const double* emitter;  // 3
+    const double* size;     // 2
     int texno;
-    const double* texrect;   // r0 to r3
+    const double* texrect;  // r0 to r3
     int interval;
     int lifetime;
     const double* velocity;  // velmin x, y, z, velmax x, y, z

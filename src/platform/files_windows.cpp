@@ -44,8 +44,8 @@ FileRead InputFile::open(const std::string& utf8Path, uint64_t maxBytes) {
     if (path.empty()) return FileRead::missing;
     // Backup semantics let a directory open too, so that it is reported as
     // one rather than as missing.
-    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return FileRead::missing;
     handle_ = handle;
     if (GetFileType(handle) != FILE_TYPE_DISK) return FileRead::notRegular;

@@ -155,11 +155,9 @@ bool aaboxOverlap(const math::Aabox& a, const math::Aabox& b) {
 
 bool oboxOverlap(const math::Obox& a, const math::Obox& b) {
     // b's axes in a's frame are the rows of the relative rotation.
-    const math::Matrix r =
-        math::matrixFromQuaternion(math::compose(b.orientation, math::conjugate(a.orientation)));
-    const math::Float3 axesB[3] = {{r.m[0][0], r.m[0][1], r.m[0][2]},
-                                   {r.m[1][0], r.m[1][1], r.m[1][2]},
-                                   {r.m[2][0], r.m[2][1], r.m[2][2]}};
+    const math::Matrix r = math::matrixFromQuaternion(math::compose(b.orientation, math::conjugate(a.orientation)));
+    const math::Float3 axesB[3] = {
+        {r.m[0][0], r.m[0][1], r.m[0][2]}, {r.m[1][0], r.m[1][1], r.m[1][2]}, {r.m[2][0], r.m[2][1], r.m[2][2]}};
     const math::Float3 axesA[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     const math::Float3 t = math::inverseRotate(b.center - a.center, a.orientation);
     const float hA[3] = {a.extents.x, a.extents.y, a.extents.z};

@@ -84,13 +84,11 @@ KORVEL_API void Image3dCalcAaboxOboxVtxCpu1(int image, int motion, int frame, in
 
 KORVEL_API void Image3dAaboxOboxTranslate(int image, const double offset[3]) { translateBoxes(image, offset); }
 
-KORVEL_API void GetImage3dAabox(int image, double center[3], double extents[3]) {
-    getAabox(image, center, extents);
-}
+KORVEL_API void GetImage3dAabox(int image, double center[3], double extents[3]) { getAabox(image, center, extents); }
 
 KORVEL_API void GetImage3dObox(int image, double centerx[], double centery[], double centerz[], double extentx[],
-                               double extenty[], double extentz[], double orientx[], double orienty[],
-                               double orientz[], double orientw[]) {
+                               double extenty[], double extentz[], double orientx[], double orienty[], double orientz[],
+                               double orientw[]) {
     if (!allGiven(centerx, centery, centerz, extentx, extenty, extentz, orientx, orienty, orientz, orientw)) return;
     getOboxes(image, {centerx, centery, centerz, extentx, extenty, extentz, orientx, orienty, orientz, orientw});
 }

@@ -58,8 +58,8 @@ inline constexpr float kRayTriangleEpsilon = 1e-20f;
 // The ray parameter t of the point where origin + t x direction meets
 // triangle p0, p1, p2 from either side, or none. Edges, corners and t = 0
 // count as hits; a ray parallel to the plane (|det| below 1e-20) never hits.
-inline std::optional<float> rayTriangle(math::Float3 origin, math::Float3 direction, math::Float3 p0,
-                                        math::Float3 p1, math::Float3 p2) {
+inline std::optional<float> rayTriangle(math::Float3 origin, math::Float3 direction, math::Float3 p0, math::Float3 p1,
+                                        math::Float3 p2) {
     const math::Float3 e1 = p1 - p0;
     const math::Float3 e2 = p2 - p0;
     const math::Float3 p = math::cross(direction, e2);

@@ -16,10 +16,14 @@ namespace {
 // Elements m00, m11, m22, m23, m32 and m33 worked out by hand; every other
 // element is zero.
 TEST(Projection, EachModeGivesItsMatrixAndOtherModesKeepIt) {
-    const struct { int mode; double a, b, nearZ, farZ; float expected[6]; } cases[] = {
+    const struct {
+        int mode;
+        double a, b, nearZ, farZ;
+        float expected[6];
+    } cases[] = {
         // cot(0.3925) = 2.4156, over the aspect 4 / 3; far / (far - near) = 1.1.
         {0, 0.785, 800.0 / 600.0, 1.0, 11.0, {1.8117f, 2.4156f, 1.1f, 1.0f, -1.1f, 0.0f}},
-        {1, 4.0, 2.0, 2.0, 10.0, {1.0f, 2.0f, 1.25f, 1.0f, -2.5f, 0.0f}},  // 2 near / size
+        {1, 4.0, 2.0, 2.0, 10.0, {1.0f, 2.0f, 1.25f, 1.0f, -2.5f, 0.0f}},      // 2 near / size
         {2, 20.0, 15.0, 0.0, 10.0, {0.1f, 0.13333f, 0.1f, 0.0f, 0.0f, 1.0f}},  // 2 / size
     };
     for (const auto& c : cases) {
@@ -55,7 +59,12 @@ int frustumTest(math::Float3 center) {
 // looks and rolls, in perspective and orthographic projection.
 TEST(ViewFrustum, CoversWhatThePictureShows) {
     // width and height: the field of view and aspect for mode 0.
-    struct Case { const char* name; int mode; double width, height; float eye[3], at[3], up[3]; };
+    struct Case {
+        const char* name;
+        int mode;
+        double width, height;
+        float eye[3], at[3], up[3];
+    };
     const Case cases[] = {
         {"looking down -z", 0, 0.785, 800.0 / 600.0, {0, 0, 5}, {0, 0, 0}, {0, 1, 0}},
         {"tilted", 0, 0.785, 800.0 / 600.0, {0, 0, 0}, {1, -1, 1}, {0, 1, 0}},
@@ -87,8 +96,8 @@ TEST(ViewMatrix, EyeOnTheLookAtPointGivesZeroRows) {
 }
 
 TEST(ScreenSize, ModesZeroToTwoAndOthersKeepTheSize) {
-    for (const auto& [mode, width, height] : {std::tuple{0, 640u, 480u}, {3, 640u, 480u}, {2, 1024u, 768u},
-                                              {-1, 1024u, 768u}, {1, 800u, 600u}}) {
+    for (const auto& [mode, width, height] :
+         {std::tuple{0, 640u, 480u}, {3, 640u, 480u}, {2, 1024u, 768u}, {-1, 1024u, 768u}, {1, 800u, 600u}}) {
         ScreenSizeSet(mode);
         EXPECT_EQ(std::pair(screenSize().width, screenSize().height), std::pair(width, height)) << mode;
     }

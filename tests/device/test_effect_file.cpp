@@ -36,7 +36,12 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 // makeFile makes (or not) the file at its path; said is part of the text
 // before the standard message.
-struct Case { const char* name; std::function<void(const fs::path&)> makeFile; int code; const char* said; };
+struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> makeFile;
+    int code;
+    const char* said;
+};
 
 std::function<void(const fs::path&)> withText(std::string text) {
     return [text = std::move(text)](const fs::path& file) { std::ofstream(file, std::ios::binary) << text; };
@@ -88,12 +93,18 @@ TEST(EffectContract, EachMismatchIsNamed) {
     const device::EntryContract plain{"PSpoint", ShaderStage::Pixel, 0, false, nullptr, 0};
     const std::string texture = "Texture2D T : register(t0); SamplerState S : register(s0);\n";
     const std::string pixel = "float4 main(float4 p : SV_POSITION) : SV_Target { return ";
-    struct Case { const device::EntryContract& contract; std::string source; const char* said; bool inLayout; };
+    struct Case {
+        const device::EntryContract& contract;
+        std::string source;
+        const char* said;
+        bool inLayout;
+    };
     const Case cases[] = {
         {sprite, "cbuffer C : register(b3) { float4 a[8]; }; float4 main() : SV_POSITION { return a[7]; }",
          "VSsprite: constant buffer C at b3 declares 128 bytes; the library's b3 holds 96", false},
-        {sprite, "cbuffer A : register(b3) { float4 a; }; cbuffer B : register(b3) { float4 b; }; "
-                 "float4 main() : SV_POSITION { return a + b; }",
+        {sprite,
+         "cbuffer A : register(b3) { float4 a; }; cbuffer B : register(b3) { float4 b; }; "
+         "float4 main() : SV_POSITION { return a + b; }",
          "two constant buffers share b3", false},
         {sprite, "float4 main(float4 p : POSITION) : SV_POSITION { return p; }",
          "reads vertex input POSITION0, but its draws bind no vertex buffer", false},
@@ -108,8 +119,9 @@ TEST(EffectContract, EachMismatchIsNamed) {
         {plain, texture + pixel + "T.Sample(S, p.xy); }", "PSpoint: reads a texture, but none is bound", false},
         {plain, "float4 G; " + pixel + "G; }", "reads global variables outside a cbuffer", false},
         {plain, "StructuredBuffer<float4> B : register(t0); " + pixel + "B[0]; }", "uses a buffer", false},
-        {plain, "struct O { float4 a : SV_Target0; float4 b : SV_Target1; }; O main() { O o; o.a = 1; o.b = 0; "
-                "return o; }",
+        {plain,
+         "struct O { float4 a : SV_Target0; float4 b : SV_Target1; }; O main() { O o; o.a = 1; o.b = 0; "
+         "return o; }",
          "(writes float4 to SV_TARGET0, float4 to SV_TARGET1)", false},
     };
     for (const Case& c : cases) {

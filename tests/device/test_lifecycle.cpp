@@ -20,14 +20,17 @@ TEST(InitDeviceFaults, EveryCreationStepReturnsItsCode) {
     InjectedBackend backend;
     ScreenSizeSet(1);
     // The code when the 1st, 2nd, ... creation of the kind fails.
-    const struct { FaultKind kind; std::vector<int> codes; } expectations[] = {
+    const struct {
+        FaultKind kind;
+        std::vector<int> codes;
+    } expectations[] = {
         {FaultKind::BackBuffer, {-2}},
         {FaultKind::RenderTargetView, {-3}},
         {FaultKind::Texture, {-4}},
         {FaultKind::DepthStencilView, {-5}},
         // In compilation order: the vertex, geometry, then pixel shaders.
-        {FaultKind::Compile, {-6, -8, -10, -38, -12, -59, -46, -62, -50, -65, -53,
-                              -68, -40, -42, -72, -74, -76, -15, -17, -19, -19}},
+        {FaultKind::Compile,
+         {-6, -8, -10, -38, -12, -59, -46, -62, -50, -65, -53, -68, -40, -42, -72, -74, -76, -15, -17, -19, -19}},
         {FaultKind::VertexShader, {-7, -9, -11, -39, -13, -60, -47, -63, -51, -66, -54, -69}},
         {FaultKind::InputLayout, {-14, -61, -48, -64, -52, -67, -55, -70}},
         {FaultKind::GeometryShader, {-41, -43, -73, -75, -77}},
@@ -52,7 +55,8 @@ TEST(InitDeviceFaults, EveryCreationStepReturnsItsCode) {
     // The software driver stands in for a missing hardware one; with neither, -1.
     backend.failNext(FaultKind::Device, 1);
     EXPECT_EQ(InitDevice(nullptr), 0xB000);
-    EXPECT_EQ(backend.driversTried, (std::vector<gpu::DriverType>{gpu::DriverType::Hardware, gpu::DriverType::Software}));
+    EXPECT_EQ(backend.driversTried,
+              (std::vector<gpu::DriverType>{gpu::DriverType::Hardware, gpu::DriverType::Software}));
     backend.reset();
     backend.plan->failAlways(FaultKind::Device);
     EXPECT_EQ(InitDevice(nullptr), -1);

@@ -20,10 +20,15 @@ using RenderTarget = DeviceTest;
 
 TEST(RenderTargetFaults, EachStepReturnsItsCodeAndHalfMadeTargetsAreSafe) {
     InjectedBackend backend;
-    const struct { FaultKind kind; uint32_t n; int code; } cases[] = {
-        {FaultKind::Texture, 1, -1}, {FaultKind::RenderTargetView, 1, -2},
-        {FaultKind::ShaderResourceView, 1, -3}, {FaultKind::Texture, 2, -4},
-        {FaultKind::DepthStencilView, 1, -5}};
+    const struct {
+        FaultKind kind;
+        uint32_t n;
+        int code;
+    } cases[] = {{FaultKind::Texture, 1, -1},
+                 {FaultKind::RenderTargetView, 1, -2},
+                 {FaultKind::ShaderResourceView, 1, -3},
+                 {FaultKind::Texture, 2, -4},
+                 {FaultKind::DepthStencilView, 1, -5}};
     for (const auto& c : cases) {
         backend.reset();
         ASSERT_EQ(InitDevice(nullptr), 0xB000);
@@ -67,8 +72,11 @@ TEST_F(RenderTarget, KindsZeroOneThreeFourWriteImagesOthersNothing) {
     ASSERT_EQ(CreateTextureforRTandSRV(32, 32), 101);
     SetViewportsandRenderTargets(101);
 
-    const struct { int kind; const char* name; int tolerance; } kinds[] = {
-        {0, "shot.bmp", 1}, {1, "shot.jpg", 13}, {3, "shot.png", 1}, {4, "shot.dds", 1}};
+    const struct {
+        int kind;
+        const char* name;
+        int tolerance;
+    } kinds[] = {{0, "shot.bmp", 1}, {1, "shot.jpg", 13}, {3, "shot.png", 1}, {4, "shot.dds", 1}};
     for (const auto& k : kinds) {
         const std::string path = tempPath(k.name);
         std::filesystem::remove(path);

@@ -31,11 +31,22 @@ TEST_F(Sprites, ScreenRectangleFollowsTextureSizeRectangleScaleAndRotation) {
     // tu0 = 0.5: 128 pixels wide, the right half, twice as high.
     RenderSprite(halves, 300, 200, 1.0, 2.0, 0.5, 0.0, 1.0, 1.0, 0, 0.0, 0, 0, 0.5, 1.0);
     RenderSprite(solid, 700, 500, -1.0, 1.0, 0.0, 0.0, 1.0, 1.0, 0, 0.0, 0, 0, 0.5, 1.0);  // mirrored: culled
-    expectPixels({{0, 0, kBlue}, {255, 127, kBlue}, {256, 60, kClear}, {60, 128, kClear}, {302, 450, kBlue},
-                  {427, 260, kGreen}, {430, 260, kClear}, {300, 458, kClear}, {600, 550, kClear}});
+    expectPixels({{0, 0, kBlue},
+                  {255, 127, kBlue},
+                  {256, 60, kClear},
+                  {60, 128, kClear},
+                  {302, 450, kBlue},
+                  {427, 260, kGreen},
+                  {430, 260, kClear},
+                  {300, 458, kClear},
+                  {600, 550, kClear}});
 
-    struct Turn { double angle; int pivotx, pivoty; uint32_t insideX, insideY, outsideX, outsideY; };
-    for (const Turn t : {Turn{std::numbers::pi / 2, 0, 0, 340, 300, 450, 150},  // hangs down and left of (400, 100)
+    struct Turn {
+        double angle;
+        int pivotx, pivoty;
+        uint32_t insideX, insideY, outsideX, outsideY;
+    };
+    for (const Turn t : {Turn{std::numbers::pi / 2, 0, 0, 340, 300, 450, 150},   // hangs down and left of (400, 100)
                          Turn{std::numbers::pi, 128, 64, 500, 200, 390, 90}}) {  // half a turn about its centre
         clearScreen();
         RenderSprite(solid, 400, 100, 1.0, 1.0, 0.0, 0.0, 1.0, 1.0, 0, t.angle, t.pivotx, t.pivoty, 0.5, 1.0);
@@ -48,17 +59,21 @@ TEST_F(Sprites, BlendModesAndOutOfRangeModesKeepingThePreviousOne) {
     const int opaque = loadSolidTexture(8, 8, kBlue);
     const int half = loadSolidTexture(8, 8, Rgba{0, 0, 255, 128});
     const int faint = loadSolidTexture(8, 8, Rgba{0, 0, 255, 64});
-    struct Case { int texture, mode; double factor; Rgba expected; };
+    struct Case {
+        int texture, mode;
+        double factor;
+        Rgba expected;
+    };
     // Drawn in this order over red 200: a mode outside 0 to 5 keeps the
     // blend state of the draw before it.
     const Case cases[] = {
         {opaque, 4, 0.25, {150, 0, 64}},  // a quarter over the red
-        {opaque, 6, 0.9, {150, 0, 64}},   {opaque, 0, 1.0, kBlue},
-        {opaque, -1, 0.25, kBlue},        {opaque, 1, 1.0, {200, 0, 255}},  // add
-        {opaque, 2, 1.0, {200, 0, 0}},    // red minus blue
-        {half, 3, 1.0, {100, 0, 128}},    // the texel's alpha
-        {faint, 4, 0.5, {100, 0, 128}},   // the factor, whatever the texel's alpha
-        {faint, 5, 0.5, {200, 0, 0}},     // texels below alpha one half are dropped
+        {opaque, 6, 0.9, {150, 0, 64}},  {opaque, 0, 1.0, kBlue},
+        {opaque, -1, 0.25, kBlue},       {opaque, 1, 1.0, {200, 0, 255}},  // add
+        {opaque, 2, 1.0, {200, 0, 0}},                                     // red minus blue
+        {half, 3, 1.0, {100, 0, 128}},                                     // the texel's alpha
+        {faint, 4, 0.5, {100, 0, 128}},                                    // the factor, whatever the texel's alpha
+        {faint, 5, 0.5, {200, 0, 0}},                                      // texels below alpha one half are dropped
         {half, 5, 0.5, {100, 0, 128}},
     };
     ClearColorZ(200, 0, 0, 1.0);
@@ -72,11 +87,11 @@ TEST_F(Sprites, DepthTestKeepsOnlyStrictlyNearerSprites) {
     const int blue = loadSolidTexture(16, 16, kBlue);
     const int green = loadSolidTexture(16, 16, kGreen);
     ClearColorZ(255, 0, 0, 0.5);
-    sprite(blue, 0, 0, 0, 1.0, 0.6);   // behind the cleared depth
+    sprite(blue, 0, 0, 0, 1.0, 0.6);  // behind the cleared depth
     sprite(blue, 40, 0, 0, 1.0, 0.4);
     sprite(green, 40, 0, 0, 1.0, 0.4);  // equal depth is hidden
     sprite(green, 80, 0, 0, 1.0, 0.4);
-    sprite(blue, 80, 0, 0, 1.0, 0.3);   // nearer wins
+    sprite(blue, 80, 0, 0, 1.0, 0.3);  // nearer wins
     expectPixels({{8, 8, {255, 0, 0}}, {48, 8, kBlue}, {88, 8, kBlue}});
 }
 

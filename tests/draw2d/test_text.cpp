@@ -42,8 +42,13 @@ TEST_F(Text, ColourArgumentsShowSwappedAndTheRectangleLandsOneTexelPerPixel) {
     show();
     // Inside the block c1 = 255 shows as blue; texels (0, 0) and (255, 31)
     // are black and opaque; around them the white background.
-    expectPixels({{118, 66, kBlue}, {100, 50, kBlack}, {355, 81, kBlack}, {99, 50, kWhite}, {100, 49, kWhite},
-                  {356, 81, kWhite}, {355, 82, kWhite}});
+    expectPixels({{118, 66, kBlue},
+                  {100, 50, kBlack},
+                  {355, 81, kBlack},
+                  {99, 50, kWhite},
+                  {100, 49, kWhite},
+                  {356, 81, kWhite},
+                  {355, 82, kWhite}});
 }
 
 TEST_F(Text, TextStopsShortOfTheRectanglesLastColumnAndRow) {

@@ -18,7 +18,18 @@ namespace {
 constexpr int kModelSlots = 50;
 
 // Obj3dInfoGet's fields.
-enum Info { kNormalmode, kVertices, kFaces, kMaterials, kParts, kJoints, kMotions, kFrames, kShapekeys, kInfoSize = 12 };
+enum Info {
+    kNormalmode,
+    kVertices,
+    kFaces,
+    kMaterials,
+    kParts,
+    kJoints,
+    kMotions,
+    kFrames,
+    kShapekeys,
+    kInfoSize = 12
+};
 using ModelInfo = std::array<int, kInfoSize>;
 
 ModelInfo infoOf(int model) {
@@ -33,8 +44,7 @@ void queryModel(int model, int shapekey, int frame) {
     for (int vertex : {-1, 0, info[kVertices] - 1, info[kVertices]}) Obj3dPointInfoGet0(model, vertex, point);
     for (int motion = -1; motion <= info[kMotions]; ++motion) Obj3dGetMotionkindframe(model, motion);
     for (int kind = -1; kind <= info[kShapekeys]; ++kind) Obj3dGetShapekeykindframe(model, kind);
-    for (int material = -1; material <= info[kMaterials]; ++material)
-        Obj3dGetMaterialParamTexsrvno(model, material);
+    for (int material = -1; material <= info[kMaterials]; ++material) Obj3dGetMaterialParamTexsrvno(model, material);
     double sphere[4];
     GetObj3dSphere(model, sphere);
     const double start[3] = {-3.0, 0.5, -10.0}, end[3] = {2.0, -0.5, 10.0};

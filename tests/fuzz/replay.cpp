@@ -24,9 +24,10 @@ namespace {
 
 // Values at the edges of what readers parse, and the separators of the text
 // formats, so that mutations reach the count, index and nesting checks.
-const char* const kTokens[] = {"-1", "0", "1", "255", "65536", "2147483647", "-2147483648", "4294967296",
-                               "99999999999", "1e38", "-1e-38", "nan", "inf", ";", ",", "\n", "\r\n", "{",
-                               "}", "(", ")", "\"", " ", "-", "."};
+const char* const kTokens[] = {"-1",         "0",           "1",    "255",    "65536", "2147483647", "-2147483648",
+                               "4294967296", "99999999999", "1e38", "-1e-38", "nan",   "inf",        ";",
+                               ",",          "\n",          "\r\n", "{",      "}",     "(",          ")",
+                               "\"",         " ",           "-",    "."};
 const uint32_t kWords[] = {0, 1, 0x7fffffff, 0x80000000, 0xffffffff, 0x10000, 0xffff};
 
 using Rng = std::mt19937;
@@ -50,10 +51,18 @@ void stepNumber(std::string& text, size_t at, Rng& rng) {
 void mutateOnce(std::string& text, Rng& rng) {
     const size_t at = below(rng, text.size());
     switch (rng() % 8) {
-        case 0: text[at] = static_cast<char>(rng()); break;
-        case 1: text.insert(at, kTokens[below(rng, std::size(kTokens))]); break;
-        case 2: text.erase(at, 1 + below(rng, 32)); break;
-        case 3: text.insert(below(rng, text.size()), text.substr(at, 1 + below(rng, 64))); break;
+        case 0:
+            text[at] = static_cast<char>(rng());
+            break;
+        case 1:
+            text.insert(at, kTokens[below(rng, std::size(kTokens))]);
+            break;
+        case 2:
+            text.erase(at, 1 + below(rng, 32));
+            break;
+        case 3:
+            text.insert(below(rng, text.size()), text.substr(at, 1 + below(rng, 64)));
+            break;
         case 4: {  // a number replaced by an edge value
             size_t end = at;
             while (end < text.size() && (isDigit(text[end]) || text[end] == '.')) ++end;
@@ -63,7 +72,9 @@ void mutateOnce(std::string& text, Rng& rng) {
         case 5:  // cut anywhere, or just short of the data a header asks for
             text.resize(rng() % 2 == 0 ? at : text.size() - std::min(text.size(), 1 + below(rng, 4)));
             break;
-        case 6: stepNumber(text, at, rng); break;
+        case 6:
+            stepNumber(text, at, rng);
+            break;
         default: {  // a little-endian word of a binary header replaced
             const uint32_t word = kWords[below(rng, std::size(kWords))];
             for (size_t i = 0; i < 4 && at + i < text.size(); ++i) text[at + i] = static_cast<char>(word >> (8 * i));

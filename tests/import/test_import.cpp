@@ -29,7 +29,7 @@ using namespace korvel::testing;
 // its node, after the morph targets at their weights.
 struct SourceVertex {
     aiVector3t<double> position;
-    int influences = 0;       // bones holding the vertex
+    int influences = 0;         // bones holding the vertex
     bool unplacedBone = false;  // held by a bone whose node the scene lacks
 };
 
@@ -109,7 +109,10 @@ std::vector<SourceVertex> sourcePose(const aiScene& scene, const aiNode& meshNod
 
 const fs::path kModels = "/usr/share/assimp/models";
 
-struct Case { const char* file; int parts, textured, joints, shapekeys; };
+struct Case {
+    const char* file;
+    int parts, textured, joints, shapekeys;
+};
 
 const Case kCases[] = {
     {"MS3D/Wuson.ms3d", 1, 0, 0, 0},
@@ -190,9 +193,8 @@ TEST_P(ImportTest, ConvertsLoadsDrawsAndAnimatesAsTheSource) {
         const double ticks = korvel_import::ticksAtFrame(animation, options.fps, frame);
         for (const korvel_import::Part& part : converted.parts) {
             const aiMesh& mesh = *scene.mMeshes[part.mesh];
-            const auto expected = sourcePose(
-                scene, *nodeOf(*scene.mRootNode, part.mesh), mesh, &animation, ticks,
-                sourceMorphWeights(animation, mesh, ticks));
+            const auto expected = sourcePose(scene, *nodeOf(*scene.mRootNode, part.mesh), mesh, &animation, ticks,
+                                             sourceMorphWeights(animation, mesh, ticks));
             for (int v = 0; v < part.vertexCount; ++v) {
                 if (expected[v].influences > 2 || expected[v].unplacedBone) continue;
                 const int vertex = part.firstVertex + v;
@@ -217,8 +219,9 @@ TEST(ImportFailures, BrokenFilesFailWithAMessageAndLeaveNothing) {
     fs::create_directories(folder);
     for (const fs::directory_entry& entry : fs::directory_iterator(kModels / "invalid")) {
         const fs::path messages = folder / "messages.txt";
-        const std::string command = std::string(KORVEL_IMPORT_PROGRAM) + " '" + entry.path().string() + "' --read-limit 5 -o '" +
-                                    (folder / "out.pt3").string() + "' 2>'" + messages.string() + "'";
+        const std::string command = std::string(KORVEL_IMPORT_PROGRAM) + " '" + entry.path().string() +
+                                    "' --read-limit 5 -o '" + (folder / "out.pt3").string() + "' 2>'" +
+                                    messages.string() + "'";
         const int status = std::system(command.c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << entry.path();
         const std::string text(std::istreambuf_iterator<char>(std::ifstream(messages).rdbuf()), {});
@@ -256,10 +259,9 @@ TEST(ImportFailures, SkeletonPastTheJointLimitIsRefused) {
     EXPECT_FALSE(fs::exists(output));
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, ImportTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) {
-                             const fs::path file = info.param.file;
-                             return file.stem().string() + "_" + file.extension().string().substr(1);
-                         });
+INSTANTIATE_TEST_SUITE_P(Models, ImportTest, ::testing::ValuesIn(kCases), [](const auto& info) {
+    const fs::path file = info.param.file;
+    return file.stem().string() + "_" + file.extension().string().substr(1);
+});
 
 }  // namespace

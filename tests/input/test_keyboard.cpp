@@ -58,10 +58,18 @@ TEST_F(Keyboard, HeldKeysCountUpToSaturationAndReleaseZeroes) {
 
 TEST(VirtualKeys, KeySymbolsMapToTheirWindowsCodes) {
     using korvel::platform::input::virtualKeyFor;
-    for (const auto& [symbol, code] : {std::pair<unsigned long, int>{XK_a, 0x41}, {XK_z, 0x5A}, {XK_0, 0x30},
-                                       {XK_KP_7, 0x67}, {XK_F1, 0x70}, {XK_F12, 0x7B}, {XK_Shift_L, 0xA0},
-                                       {XK_Shift_R, 0xA1}, {XK_Control_R, 0xA3}, {XK_Alt_L, 0xA4},
-                                       {XK_comma, 0xBC}, {XK_VoidSymbol, 0}})
+    for (const auto& [symbol, code] : {std::pair<unsigned long, int>{XK_a, 0x41},
+                                       {XK_z, 0x5A},
+                                       {XK_0, 0x30},
+                                       {XK_KP_7, 0x67},
+                                       {XK_F1, 0x70},
+                                       {XK_F12, 0x7B},
+                                       {XK_Shift_L, 0xA0},
+                                       {XK_Shift_R, 0xA1},
+                                       {XK_Control_R, 0xA3},
+                                       {XK_Alt_L, 0xA4},
+                                       {XK_comma, 0xBC},
+                                       {XK_VoidSymbol, 0}})
         EXPECT_EQ(virtualKeyFor(symbol), code) << std::hex << symbol;
     using korvel::platform::input::genericModifierFor;
     for (const auto& [sided, generic] : {std::pair{0xA1, 0x10}, {0xA2, 0x11}, {0xA5, 0x12}, {0x41, 0}})
@@ -140,8 +148,8 @@ TEST_F(X11Keyboard, KeysAndButtonsCountOnlyWhileTheWindowHasTheFocus) {
         GetKeyboardCount();
         // 'A', right Shift and Shift, the left and right buttons; left Shift
         // and the middle button stay up.
-        for (const auto& [code, count] : {std::pair{0x41, held}, {0xA1, held}, {0x10, held}, {0x01, held},
-                                          {0x02, held}, {0xA0, 0}, {0x04, 0}})
+        for (const auto& [code, count] :
+             {std::pair{0x41, held}, {0xA1, held}, {0x10, held}, {0x01, held}, {0x02, held}, {0xA0, 0}, {0x04, 0}})
             EXPECT_EQ(GetKeyboardCountByIndex(code), count) << std::hex << code;
         press(false);
         key(XK_b, true);  // pressed and released between two samples: never seen

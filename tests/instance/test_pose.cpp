@@ -30,8 +30,10 @@ ModelBlueprint twoJointModel() {
     blueprint.joints = {{-1, 0, 0, 0}, {0, 1, 0, 0}};
     blueprint.motions = {{2, 0, 0}};
     blueprint.frameno = {0, 10};
-    blueprint.keyframes = {{0, 0, 0, 1, 1, 1, 1, 0, 0, 0}, {0, 0, kH, kH, 3, 3, 3, 0, 0, 4},
-                           {0, 0, 0, 1, 1, 1, 1, 1, 0, 0}, {0, 0, kH, kH, 1, 1, 1, 1, 0, 0}};
+    blueprint.keyframes = {{0, 0, 0, 1, 1, 1, 1, 0, 0, 0},
+                           {0, 0, kH, kH, 3, 3, 3, 0, 0, 4},
+                           {0, 0, 0, 1, 1, 1, 1, 1, 0, 0},
+                           {0, 0, kH, kH, 1, 1, 1, 1, 0, 0}};
     return blueprint;
 }
 
@@ -77,10 +79,10 @@ TEST_F(Pose, PaletteIdentityAndRefusals) {
     EXPECT_EQ(instance::jointPalette(install(skinnedModel(many)), 0, 5, palette), PoseOutcome::Written);
     many.joints = 121;
     EXPECT_EQ(instance::jointPalette(install(skinnedModel(many)), -1, 5, palette), PoseOutcome::Refused);
-    for (void (*damage)(ModelBlueprint&) : {+[](ModelBlueprint& b) { b.keyframes.pop_back(); },
-                                            +[](ModelBlueprint& b) { b.motions[0].firstframe = 1; },
-                                            +[](ModelBlueprint& b) { b.motions[0].numframe = 0; },
-                                            +[](ModelBlueprint& b) { b.motions[0].firstkey = -1; }}) {
+    for (void (*damage)(ModelBlueprint&) :
+         {+[](ModelBlueprint& b) { b.keyframes.pop_back(); }, +[](ModelBlueprint& b) { b.motions[0].firstframe = 1; },
+          +[](ModelBlueprint& b) { b.motions[0].numframe = 0; },
+          +[](ModelBlueprint& b) { b.motions[0].firstkey = -1; }}) {
         ModelBlueprint blueprint = twoJointModel();
         damage(blueprint);
         EXPECT_EQ(instance::jointPalette(install(blueprint), 0, 5, palette), PoseOutcome::Refused);
@@ -139,7 +141,10 @@ TEST_F(Pose, SamplerMovesEachVertexByTheRowNamingItsEntry) {
     const model::Obj3dModel& model = install(blueprint);
     const auto sampler = ShapekeySampler::make(model, 1, 12);
     ASSERT_TRUE(sampler.has_value());
-    struct Case { int vertex; float x, y; };
+    struct Case {
+        int vertex;
+        float x, y;
+    };
     for (const Case& c : {Case{4, 2, 2}, Case{9, 1, 2}, Case{6, 0, 2}, Case{3, 0, 0}, Case{-1, 0, 0}, Case{10, 0, 0}}) {
         EXPECT_TRUE(sampler->displacement(c.vertex).x == c.x && sampler->displacement(c.vertex).y == c.y) << c.vertex;
     }

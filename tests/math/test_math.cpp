@@ -77,7 +77,11 @@ TEST(Matrix, DeterminantAndInverse) {
 
 // Where each rotation or view sends a point.
 TEST(Matrix, QuarterTurnsAndViews) {
-    struct Case { const char* name; Matrix transform; Float3 from, to; };
+    struct Case {
+        const char* name;
+        Matrix transform;
+        Float3 from, to;
+    };
     const Case cases[] = {
         {"pitch", rotationPitchYawRoll(kPi / 2, 0, 0), {0, 1, 0}, {0, 0, 1}},
         {"yaw", rotationPitchYawRoll(0, kPi / 2, 0), {0, 0, 1}, {1, 0, 0}},
@@ -212,13 +216,13 @@ TEST(Bounds, OboxFitsKnownBoxes) {
 // Degenerate sets still give a unit orientation and a box around every point.
 TEST(Bounds, OboxOfDegenerateSetsContainsEveryPoint) {
     const std::vector<std::vector<Float3>> sets = {
-        {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {5, 0, 0}},                   // on an axis
-        {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}},                              // on a diagonal
-        {{0, 0, 1}, {4, 0, 1}, {0, 2, 1}, {4, 2, 1}, {1, 1, 1}},        // in a plane
-        {{0, 3, -1}, {0, 3, 2}, {0, 5, -1}, {0, 5, 2}},                 // a square in x = 0
+        {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {5, 0, 0}},             // on an axis
+        {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}},                        // on a diagonal
+        {{0, 0, 1}, {4, 0, 1}, {0, 2, 1}, {4, 2, 1}, {1, 1, 1}},  // in a plane
+        {{0, 3, -1}, {0, 3, 2}, {0, 5, -1}, {0, 5, 2}},           // a square in x = 0
         {{-1, -1, -1}, {1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {-1, -1, 1}, {1, -1, 1}, {-1, 1, 1}, {1, 1, 1}},
-        {{1, 2, 3}, {-4, 0, 7}},                                        // two points
-        {{3, -1, 2}, {3, -1, 2}},                                       // one place
+        {{1, 2, 3}, {-4, 0, 7}},   // two points
+        {{3, -1, 2}, {3, -1, 2}},  // one place
     };
     for (size_t i = 0; i < sets.size(); ++i) {
         const Obox box = oboxFromPoints(sets[i].size(), sets[i].data());
@@ -233,7 +237,12 @@ TEST(Bounds, OboxOfDegenerateSetsContainsEveryPoint) {
 TEST(Frustum, BoxTest) {
     const Frustum pyramid{{0, 0, 0}, kNone, 1, -1, 1, -1, 1, 100};
     const Frustum box = frustumFromProjection(kOrthographic);
-    struct Case { const char* name; const Frustum& frustum; Obox obox; int expected; };
+    struct Case {
+        const char* name;
+        const Frustum& frustum;
+        Obox obox;
+        int expected;
+    };
     const Case cases[] = {
         {"inside", pyramid, {{0, 0, 50}, {1, 1, 1}, kNone}, kInside},
         {"behind the apex", pyramid, {{0, 0, -5}, {1, 1, 1}, kNone}, kOutside},

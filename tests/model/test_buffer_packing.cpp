@@ -44,7 +44,10 @@ TEST_F(PackingTest, ShapekeyIndicesAndJointsOutsideTheModel) {
 TEST_F(PackingTest, DrawRangesCoverEachPartMaterialRunAndValuesOutsideTheTablesAreNotFollowed) {
     Obj3dModel& model = *modelSlot(toolMakeObj3d({6, 0, 0, 5, 2, 0, 0, 0}));
     model.head()->NumPart = 2;
-    const Obj3dFace faces[5] = {{0, {0, 1, 2}, 0}, {0, {1, 2, 9}, 0}, {0, {-1, 3, 4}, 1}, {1, {3, 4, 5}, 1},
+    const Obj3dFace faces[5] = {{0, {0, 1, 2}, 0},
+                                {0, {1, 2, 9}, 0},
+                                {0, {-1, 3, 4}, 1},
+                                {1, {3, 4, 5}, 1},
                                 {2, {3, 4, 5}, 1}};  // vertices 9 and -1 and the last part do not exist
     std::copy(faces, faces + 5, model.face.data());
     Obj3dModel* models[1] = {&model};

@@ -89,7 +89,7 @@ TEST_F(ModelDeviceTest, BuildersReportEachFailedCreationAndCleanupReleasesModels
     EXPECT_EQ(MakeVertexIndexBuffer1ba(), 1);
     EXPECT_TRUE(occupiedModel(1)->drawrange.present());
     EXPECT_FALSE(occupiedModel(0)->drawrange.present());  // another group: untouched
-    EXPECT_EQ(MakeVertexIndexBuffer0(), -1);             // no model of the group
+    EXPECT_EQ(MakeVertexIndexBuffer0(), -1);              // no model of the group
     backend.failNext(gpu::FaultKind::Buffer, 1);
     EXPECT_EQ(MakeVertexIndexBuffer0ba(), -2);
     EXPECT_EQ(madeBuffers(LayoutGroup::PlainSkinned), std::pair(false, false));

@@ -77,7 +77,10 @@ TEST_F(ReaderTest, OptionalSectionsAndEarlyEnds) {
 }
 
 TEST_F(ReaderTest, TexturesLoadAsWrittenThenNextToTheModel) {
-    const struct { std::string written, modelPath, found; std::vector<std::string> tried; } cases[] = {
+    const struct {
+        std::string written, modelPath, found;
+        std::vector<std::string> tried;
+    } cases[] = {
         {"tex0.png", "m/hero.pt3", "tex0.png", {"tex0.png"}},
         {"C:\\art\\tex0.png", "/data/hero.pt3", "/data/tex0.png", {"C:\\art\\tex0.png", "/data/tex0.png"}},
         {"sub\\dir/tex0.png", "D:\\game\\hero.pt3", "", {"sub\\dir/tex0.png", "D:\\game\\tex0.png"}},
@@ -163,8 +166,8 @@ TEST_F(WriterTest, RoundTripKeepsEveryValueForEachVariant) {
     textures.existing = {"tex0.png"};
     for (const Sample& sample : variants) {
         for (const double scale : {1.0, 2.0}) {
-            SCOPED_TRACE(::testing::Message() << "normals " << sample.normals << " skin " << sample.skin << " scale "
-                                              << scale);
+            SCOPED_TRACE(::testing::Message()
+                         << "normals " << sample.normals << " skin " << sample.skin << " scale " << scale);
             clearAllModels(textures);
             const int normalmode = sample.normals ? 1 : 0;
             ASSERT_EQ(load(samplePt3(sample), normalmode, scale), 0);

@@ -44,9 +44,9 @@ void expectSafe(Obj3dModel& model) {
 }
 
 TEST_F(HostileTest, NegativeAndOversizedCountsFailWithMinus13) {
-    for (const std::string count : {"NumVertex;4", "NumFace;2", "NumMaterial;2", "NumPart;2", "NumJoint;2",
-                                    "NumMotion;2", "NumTotalFrame;5", "NumShapekey;2", "NumShapekeyVertex;2",
-                                    "NumShapekeydata;7", "NumParticlehairFace;2"}) {
+    for (const std::string count :
+         {"NumVertex;4", "NumFace;2", "NumMaterial;2", "NumPart;2", "NumJoint;2", "NumMotion;2", "NumTotalFrame;5",
+          "NumShapekey;2", "NumShapekeyVertex;2", "NumShapekeydata;7", "NumParticlehairFace;2"}) {
         const std::string key = count.substr(0, count.find(';') + 1);
         for (const std::string value : {"-1", "-2147483648", "2147483647", "100000000"}) {
             SCOPED_TRACE(key + value);
@@ -62,8 +62,8 @@ TEST_F(HostileTest, CountsMustFitTheFile) {
     // More vertex lines than the file could hold, at two bytes per field.
     EXPECT_EQ(load(edited(samplePt3({}), {{"NumVertex;4", "NumVertex;1000"}})), kPt3Unsafe);
     // Each count fits the padded file, their products do not.
-    const std::string keys = edited(kEverything, {{"NumTotalFrame;5", "NumTotalFrame;60000"},
-                                                  {"NumMotion;2", "NumMotion;60000"}});
+    const std::string keys =
+        edited(kEverything, {{"NumTotalFrame;5", "NumTotalFrame;60000"}, {"NumMotion;2", "NumMotion;60000"}});
     EXPECT_EQ(load(keys + std::string(200000, '\n'), 1), kPt3Unsafe);
     const std::string ranges = edited(samplePt3({}), {{"NumMaterial;2", "NumMaterial;50000"}});
     const std::string padding(1300000, '\n');
@@ -74,18 +74,24 @@ TEST_F(HostileTest, CountsMustFitTheFile) {
 TEST_F(HostileTest, IndicesOutOfRangeFailAndOddInRangeValuesLoad) {
     const std::string face = "1;1;1;3;2;1;\n", vertex = "3;-1;1;1;", joint = "1;0;0.500000", skin = "1;0.750000;0;";
     const std::string kind = "1;1;3;\n", motion = "0;2;0;10;motion0;", hair = "0;1;7;2.5";
-    const struct { std::string from; std::vector<std::string> unsafe, loads; } cases[] = {
-        {face, {"1;1;1;4;2;1;\n", "1;1;1;3;-1;1;\n", "1;2;1;3;2;1;\n", "1;-1;1;3;2;1;\n", "1;1;2;3;2;1;\n",
-                "1;1;-1;3;2;1;\n"}, {}},
-        {vertex, {"3;-1;2;1;", "3;-1;-1;1;", "3;-1;1;2;", "3;-1;1;-2;", "3;-2;1;1;", "3;4;1;1;"},
-         {"3;-1;1;-1;"}},  // matno -1: a vertex no face uses
-        {"1;-1;0;0;", {}, {"1;3;0;0;"}},  // a split copy before its source
+    const struct {
+        std::string from;
+        std::vector<std::string> unsafe, loads;
+    } cases[] = {
+        {face,
+         {"1;1;1;4;2;1;\n", "1;1;1;3;-1;1;\n", "1;2;1;3;2;1;\n", "1;-1;1;3;2;1;\n", "1;1;2;3;2;1;\n",
+          "1;1;-1;3;2;1;\n"},
+         {}},
+        {vertex,
+         {"3;-1;2;1;", "3;-1;-1;1;", "3;-1;1;2;", "3;-1;1;-2;", "3;-2;1;1;", "3;4;1;1;"},
+         {"3;-1;1;-1;"}},                                               // matno -1: a vertex no face uses
+        {"1;-1;0;0;", {}, {"1;3;0;0;"}},                                // a split copy before its source
         {joint, {"1;2;0.500000", "1;-2;0.500000"}, {"1;-1;0.500000"}},  // a second root
-        {"0;-1;1.000000;2.000000", {}, {"0;1;1.000000;2.000000"}},     // a parent after its joint
+        {"0;-1;1.000000;2.000000", {}, {"0;1;1.000000;2.000000"}},      // a parent after its joint
         {skin, {"1;0.750000;2;"}, {"-1;0.750000;0;"}},
         {motion, {"0;0;motion0;", "0;-2;motion0;"}, {}},
         {"1;3;0;5;10;motion1;", {"1;4;0;5;10;motion1;"}, {}},  // frames beyond NumTotalFrame
-        {kind, {"1;2;3;\n", "1;1;0;\n", "1;-1;3;\n"}, {}},   // records beyond NumShapekeydata, no frames
+        {kind, {"1;2;3;\n", "1;1;0;\n", "1;-1;3;\n"}, {}},     // records beyond NumShapekeydata, no frames
         {"4;0;0;4.5", {}, {"4;9;0;4.5"}},                      // a shape-key vertex not listed
         {hair, {"0;2;7;2.5", "0;-1;7;2.5"}, {}},
     };
@@ -107,8 +113,7 @@ TEST_F(HostileTest, MissingColumnsAndSplitFaceRunsAreRefused) {
     EXPECT_EQ(load(samplePt3({}), 1), -5);                                          // normalmode 1 needs normals
     // One part and material's faces apart, then together.
     const std::string face = "1;1;1;3;2;1;\n";
-    EXPECT_EQ(load(edited(kEverything, {{"NumFace;2", "NumFace;3"}, {face, face + "2;0;0;0;1;2;\n"}}), 1),
-              kPt3Unsafe);
+    EXPECT_EQ(load(edited(kEverything, {{"NumFace;2", "NumFace;3"}, {face, face + "2;0;0;0;1;2;\n"}}), 1), kPt3Unsafe);
     EXPECT_EQ(load(edited(kEverything, {{"NumFace;2", "NumFace;3"}, {face, face + "2;1;1;1;2;3;\n"}}), 1), 3);
 }
 

@@ -68,11 +68,14 @@ TEST_F(StoreTest, ShapekeyAttachmentsFollowTheReaderLayout) {
 
 TEST_F(StoreTest, AttachmentCountsBeyondTheirCeilingChangeNothing) {
     Obj3dModel& model = makeModel(6);  // 6 vertices, 2 faces
-    const struct { void (*alloc)(Obj3dModel&, int); int32_t Obj3dHeader::*count; int ceiling; } cases[] = {
-        {allocShapekeyinfo, &Obj3dHeader::NumShapekey, kMaxShapekeyKinds},
-        {allocShapekeyvertex, &Obj3dHeader::NumShapekeyVertex, 6},
-        {allocShapekeytrans, &Obj3dHeader::NumShapekeydata, 6 * kMaxShapekeyKeysPerVertex},
-        {allocParticlehairFace, &Obj3dHeader::NumParticlehairFace, 2}};
+    const struct {
+        void (*alloc)(Obj3dModel&, int);
+        int32_t Obj3dHeader::*count;
+        int ceiling;
+    } cases[] = {{allocShapekeyinfo, &Obj3dHeader::NumShapekey, kMaxShapekeyKinds},
+                 {allocShapekeyvertex, &Obj3dHeader::NumShapekeyVertex, 6},
+                 {allocShapekeytrans, &Obj3dHeader::NumShapekeydata, 6 * kMaxShapekeyKeysPerVertex},
+                 {allocParticlehairFace, &Obj3dHeader::NumParticlehairFace, 2}};
     for (const auto& c : cases) {
         c.alloc(model, c.ceiling);
         for (const int refused : {c.ceiling + 1, INT32_MAX, -1}) c.alloc(model, refused);
@@ -88,7 +91,10 @@ TEST_F(StoreTest, AttachmentCountsBeyondTheirCeilingChangeNothing) {
 }
 
 TEST_F(StoreTest, ToolCountsBeyondTheirCeilingFailBeforeAnyAllocation) {
-    const struct { ToolCounts counts; int code; } cases[] = {
+    const struct {
+        ToolCounts counts;
+        int code;
+    } cases[] = {
         {{-1, 0, 0, 1, 1, 0, 0, 0}, -2},
         {{kMaxToolVertices + 1, 0, 0, 1, 1, 0, 0, 0}, -2},
         {{1, 0, 0, -1, 1, 0, 0, 0}, -5},

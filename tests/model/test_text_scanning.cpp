@@ -55,10 +55,10 @@ TEST(LineReaderTest, AgreesWithFgetsOnRandomText) {
 // Random fields built from number-like pieces (integers past int32 among
 // them), scanned both ways.
 std::string randomField(std::mt19937& rng) {
-    static const char* const pieces[] = {"0",  "1",   "7",     "42",  "-",   "+",   ".",  "e",   "E",
-                                         "-3", "x",   "X",     "0x",  "p",   "P",   "inf", "INF", "inity",
-                                         "nan", "NaN", "(1)",  " ",   "\t",  "\n",  "9999999999", "1e40",
-                                         "1e-50", ";", "a",    "f",   "2.5", "00",  "5e",  "0.",  ".5"};
+    static const char* const pieces[] = {"0",   "1",   "7",   "42",  "-",  "+",  ".",          "e",    "E",
+                                         "-3",  "x",   "X",   "0x",  "p",  "P",  "inf",        "INF",  "inity",
+                                         "nan", "NaN", "(1)", " ",   "\t", "\n", "9999999999", "1e40", "1e-50",
+                                         ";",   "a",   "f",   "2.5", "00", "5e", "0.",         ".5"};
     std::string field;
     const int n = 1 + static_cast<int>(rng() % 4);
     for (int i = 0; i < n; ++i) field += pieces[rng() % (sizeof pieces / sizeof *pieces)];

@@ -122,8 +122,9 @@ TEST_F(Particles, CountsOutsideOneToTheCeilingAreRefusedBeforeAllocating) {
 
 TEST_F(Particles, EachLiveParticleIsDrawnWhereItStandsBeforeItMovesWithItsTextureRectangle) {
     // Red left half, green right half; the rectangle (0.5, 0, 1, 1) shows green.
-    const int texture =
-        loadTexture(8, 8, [](uint32_t x, uint32_t) { return x < 4 ? Rgba{255, 0, 0} : Rgba{0, 255, 0}; });
+    const int texture = loadTexture(8, 8, [](uint32_t x, uint32_t) {
+        return x < 4 ? Rgba{255, 0, 0} : Rgba{0, 255, 0};
+    });
     ViewMatrixValueSet(0, 0, -5, 0, 0, 0, 0, 1, 0);
     ProjectionMatrixValueSet(0, 0.785, 800.0 / 600.0, 1.0, 11.0);
     const double rightwards[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};

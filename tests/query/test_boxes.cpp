@@ -124,7 +124,12 @@ TEST(BoxOverlap, AxisAlignedAndOriented) {
     const math::Obox cube{{0, 0, 0}, {0.5f, 0.5f, 0.5f}, {0, 0, 0, 1}};
     const math::Obox stick{{0, 0, 0}, {5, 0.1f, 0.1f}, aboutZ(kQuarterPi)};
     const math::Quaternion none{0, 0, 0, 1}, turned = aboutZ(kQuarterPi), back = aboutZ(-kQuarterPi);
-    struct Case { const char* name; bool overlap; math::Aabox b; math::Obox c, d; };
+    struct Case {
+        const char* name;
+        bool overlap;
+        math::Aabox b;
+        math::Obox c, d;
+    };
     const Case cases[] = {
         {"shared face", true, {{2, 0, 0}, {1, 1, 1}}, cube, {{1, 0, 0}, cube.extents, none}},
         {"shared corner / turned", true, {{2, 2, 2}, {1, 1, 1}}, cube, {{1.2f, 0, 0}, cube.extents, turned}},

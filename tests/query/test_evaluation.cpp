@@ -23,13 +23,15 @@ ModelBlueprint armModel() {
     ModelBlueprint blueprint;
     blueprint.numpart = 2;
     for (int v = 0; v < 7; ++v) blueprint.vertices.push_back(vertexAt(v == 6 ? 1 : 0, 2, 0, 0, v == 4 ? 1 : -1));
-    blueprint.weights = {{0, -1, 1, 0}, {1, -1, 1, 0}, {0, 1, 0.5f, 0.5f}, {0, -1, 0, 0},
+    blueprint.weights = {{0, -1, 1, 0}, {1, -1, 1, 0},         {0, 1, 0.5f, 0.5f}, {0, -1, 0, 0},
                          {1, -1, 1, 0}, {99, 1, 0.25f, 0.75f}, {0, -1, 1, 0}};
     blueprint.joints = {{-1, 0, 0, 0}, {0, 1, 0, 0}};
     blueprint.motions = {{2, 0, 0}};
     blueprint.frameno = {0, 10};
-    blueprint.keyframes = {{0, 0, 0, 1, 1, 1, 1, 0, 0, 0}, {0, 0, kH, kH, 3, 3, 3, 0, 0, 4},
-                           {0, 0, 0, 1, 1, 1, 1, 1, 0, 0}, {0, 0, kH, kH, 1, 1, 1, 1, 0, 0}};
+    blueprint.keyframes = {{0, 0, 0, 1, 1, 1, 1, 0, 0, 0},
+                           {0, 0, kH, kH, 3, 3, 3, 0, 0, 4},
+                           {0, 0, 0, 1, 1, 1, 1, 1, 0, 0},
+                           {0, 0, kH, kH, 1, 1, 1, 1, 0, 0}};
     blueprint.shapekeyvertex = {1, 0};
     blueprint.shapekeyinfo = {{1, 2, 0}, {1, 2, 2}};
     blueprint.shapekeytrans = {{0, 0, 0, 0, 0}, {0, 10, 0, 0, 2}, {1, 0, 0, 0, 0}, {1, 10, 0, 0, 4}};
@@ -54,7 +56,11 @@ protected:
 ::testing::AssertionResult near(math::Float3 a, math::Float3 b) { return math::testing::near3(a, b, 1e-5f); }
 
 TEST_F(Evaluation, SkinnedShapedAndPlacedPositions) {
-    struct Case { const char* name; int vertex, motion, frame, shapekey; math::Float3 expected; };
+    struct Case {
+        const char* name;
+        int vertex, motion, frame, shapekey;
+        math::Float3 expected;
+    };
     const Case cases[] = {
         {"joint 0", 0, 0, 10, -1, {10, 6, 4}},
         {"joint 1 turns, then follows joint 0", 1, 0, 10, -1, {7, 3, 4}},

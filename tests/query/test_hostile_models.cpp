@@ -30,25 +30,63 @@ void corrupt(model::Obj3dModel& m, std::mt19937& rng) {
     auto pick = [&rng](size_t n) { return n == 0 ? size_t{0} : std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
     model::Obj3dHeader& h = *m.head();
     switch (std::uniform_int_distribution<int>(0, 19)(rng)) {
-        case 0: h.NumVertex = any(rng); break;
-        case 1: h.NumFace = any(rng); break;
-        case 2: h.NumJoint = any(rng); break;
-        case 3: h.NumMotion = any(rng); break;
-        case 4: h.NumShapekey = any(rng); break;
-        case 5: h.NumShapekeyVertex = any(rng); break;
-        case 6: h.NumPart = any(rng); break;
-        case 7: m.motion[pick(m.motion.size())].numframe = any(rng); break;
-        case 8: m.motion[pick(m.motion.size())].firstframe = any(rng); break;
-        case 9: m.motion[pick(m.motion.size())].firstkey = any(rng); break;
-        case 10: m.joint[pick(m.joint.size())].parentjointno = any(rng); break;
-        case 11: m.weight[pick(m.weight.size())].jointno1 = any(rng); break;
-        case 12: m.face[pick(m.face.size())].vertexno[pick(3)] = any(rng); break;
-        case 13: m.vertex[pick(m.vertex.size())].originalvertexno = any(rng); break;
-        case 14: m.vertex[pick(m.vertex.size())].partno = any(rng); break;
-        case 15: m.shapekeyinfo[pick(m.shapekeyinfo.size())].numvertex = any(rng); break;
-        case 16: m.shapekeyinfo[pick(m.shapekeyinfo.size())].firstdata = any(rng); break;
-        case 17: m.shapekeytrans[pick(m.shapekeytrans.size())].skvertexindex = any(rng); break;
-        case 18: m.shapekeyvertex[pick(m.shapekeyvertex.size())] = any(rng); break;
+        case 0:
+            h.NumVertex = any(rng);
+            break;
+        case 1:
+            h.NumFace = any(rng);
+            break;
+        case 2:
+            h.NumJoint = any(rng);
+            break;
+        case 3:
+            h.NumMotion = any(rng);
+            break;
+        case 4:
+            h.NumShapekey = any(rng);
+            break;
+        case 5:
+            h.NumShapekeyVertex = any(rng);
+            break;
+        case 6:
+            h.NumPart = any(rng);
+            break;
+        case 7:
+            m.motion[pick(m.motion.size())].numframe = any(rng);
+            break;
+        case 8:
+            m.motion[pick(m.motion.size())].firstframe = any(rng);
+            break;
+        case 9:
+            m.motion[pick(m.motion.size())].firstkey = any(rng);
+            break;
+        case 10:
+            m.joint[pick(m.joint.size())].parentjointno = any(rng);
+            break;
+        case 11:
+            m.weight[pick(m.weight.size())].jointno1 = any(rng);
+            break;
+        case 12:
+            m.face[pick(m.face.size())].vertexno[pick(3)] = any(rng);
+            break;
+        case 13:
+            m.vertex[pick(m.vertex.size())].originalvertexno = any(rng);
+            break;
+        case 14:
+            m.vertex[pick(m.vertex.size())].partno = any(rng);
+            break;
+        case 15:
+            m.shapekeyinfo[pick(m.shapekeyinfo.size())].numvertex = any(rng);
+            break;
+        case 16:
+            m.shapekeyinfo[pick(m.shapekeyinfo.size())].firstdata = any(rng);
+            break;
+        case 17:
+            m.shapekeytrans[pick(m.shapekeytrans.size())].skvertexindex = any(rng);
+            break;
+        case 18:
+            m.shapekeyvertex[pick(m.shapekeyvertex.size())] = any(rng);
+            break;
         default: {
             model::Table<model::Obj3dKeyframe> shorter;
             shorter.allocate(m.keyframe.size() / 2);

@@ -25,7 +25,10 @@ query::ScreenCamera pixelCamera() {
 
 TEST(Projection, NdcToPixelsTruncatedTowardZero) {
     query::ScreenCamera camera{math::identity(), math::identity(), 1, 10, 800, 600};
-    struct Case { Float3 world; int x, y; };
+    struct Case {
+        Float3 world;
+        int x, y;
+    };
     for (const Case& c : {Case{{0, 0, 0.5f}, 400, 300}, Case{{-1, 1, 0}, 0, 0}, Case{{1, -1, 0}, 800, 600},
                           Case{{-1.0009765625f, 0, 0}, 0, 300},  // -0.39 pixels
                           Case{{-1.0078125f, 0, 0}, -3, 300},    // -3.125 pixels
@@ -93,7 +96,12 @@ TEST_F(InstanceRay, NearestFrontFaceAhead) {
     shaped.shapekeyinfo = {{3, 1, 0}};
     shaped.shapekeytrans = {{0, 0, 0, 0, 5}, {1, 0, 0, 0, 5}, {2, 0, 0, 0, 5}};  // face 0 to z = 6
     const int image = CreateImage3d(installModel(shaped));
-    struct Case { const char* name; Float3 origin, direction; int shapekey, face; double distance; };
+    struct Case {
+        const char* name;
+        Float3 origin, direction;
+        int shapekey, face;
+        double distance;
+    };
     const Case cases[] = {
         {"the nearer face", {0.2f, 0.2f, 0}, {0, 0, 1}, -1, 0, 1.0},
         {"on its long edge", {0.5f, 0.5f, 0}, {0, 0, 1}, -1, 0, 1.0},
@@ -142,7 +150,12 @@ TEST_F(Picking, SegmentPicksByVertexDistanceAndNearestFrontFace) {
             walls.vertices.push_back(vertexAt(0, x, y, z));
     walls.faces = {faceOf(0, 0, 2, 1), faceOf(0, 3, 4, 5), faceOf(0, 6, 8, 7), faceOf(0, 9, 11, 10)};
     const int pointModel = installModel(points), wallModel = installModel(walls);
-    struct Case { const char* name; bool faces; double start[3], end[3]; int picked; };
+    struct Case {
+        const char* name;
+        bool faces;
+        double start[3], end[3];
+        int picked;
+    };
     const Case cases[] = {
         {"vertex nearest to start within 0.05", false, {0, 0, 0}, {10, 0, 0}, 0},
         {"vertex at the start", false, {10, 0, 0}, {0, 0, 0}, 2},
@@ -155,7 +168,9 @@ TEST_F(Picking, SegmentPicksByVertexDistanceAndNearestFrontFace) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.faces ? LineNZObj3dTriangleCheck(c.start, c.end, wallModel)
-                          : LineNZObj3dPointCheck(c.start, c.end, pointModel), c.picked) << c.name;
+                          : LineNZObj3dPointCheck(c.start, c.end, pointModel),
+                  c.picked)
+            << c.name;
     const double start[3] = {0, 0, 0}, end[3] = {10, 0, 0};
     EXPECT_EQ(LineNZObj3dPointCheck(start, end, 30), -1);
     walls.faces[0].vertexno[2] = -5;  // skipped

@@ -80,7 +80,7 @@ TEST_F(DrawCalls, RangesAndHairOutsideTheBuffersAreSkipped) {
     MakeVertexIndexBuffer0();
     ASSERT_EQ(MakeParticleHairIndexBuffer(), 1);
     model::Obj3dModel& m = *model::modelSlot(model);
-    m.drawrange[1].start = 1 << 30;   // material 1 points past the index buffer
+    m.drawrange[1].start = 1 << 30;    // material 1 points past the index buffer
     m.particlehairface[1].faceno = 9;  // face 9 does not exist
     const int image = CreateImage3d(model);
     RenderImage(image, 2, -1, 0, -1, 0);

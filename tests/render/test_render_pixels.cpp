@@ -18,10 +18,14 @@ TEST_F(RenderPixels, PassFilterSelectsMaterialsByEffectiveAlpha) {
     setEmissive(model, 1, 3, 0, 255, 0, 0.5);
     const int image = CreateImage3d(model);
 
-    struct Case { int pass; double instanceAlpha; Rgba left, right; };
-    for (const Case& c : {Case{1, 1.0, {255, 0, 0}, kBlack}, Case{0, 1.0, kBlack, {0, 128, 0}},
-                          Case{2, 1.0, {255, 0, 0}, {0, 128, 0}}, Case{1, 0.5, kBlack, kBlack},
-                          Case{0, 0.5, {128, 0, 0}, {0, 64, 0}}}) {
+    struct Case {
+        int pass;
+        double instanceAlpha;
+        Rgba left, right;
+    };
+    for (const Case& c :
+         {Case{1, 1.0, {255, 0, 0}, kBlack}, Case{0, 1.0, kBlack, {0, 128, 0}}, Case{2, 1.0, {255, 0, 0}, {0, 128, 0}},
+          Case{1, 0.5, kBlack, kBlack}, Case{0, 0.5, {128, 0, 0}, {0, 64, 0}}}) {
         SCOPED_TRACE(::testing::Message() << "pass " << c.pass << ", instance alpha " << c.instanceAlpha);
         ImageSetScaleRotTransAlpha(image, 1, 1, 1, 0, 0, 0, 0, 0, 0, c.instanceAlpha);
         clearFrame();
@@ -69,7 +73,11 @@ TEST_F(RenderPixels, MaterialBlendModes) {
     const int front = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1, 0}}, 1, 1));
     const int backImage = CreateImage3d(back);
     const int frontImage = CreateImage3d(front);
-    struct Case { int mode; double alpha; Rgba expected; };
+    struct Case {
+        int mode;
+        double alpha;
+        Rgba expected;
+    };
     for (const Case& c : {Case{0, 1.0, {64, 0, 0}}, Case{1, 1.0, {192, 128, 128}}, Case{2, 1.0, {64, 128, 128}},
                           Case{3, 0.5, {96, 64, 64}}, Case{4, 0.25, {112, 96, 96}}, Case{5, 0.25, {112, 96, 96}}}) {
         SCOPED_TRACE(::testing::Message() << "blend mode " << c.mode);
@@ -95,7 +103,12 @@ TEST_F(RenderPixels, CullingOnStoredBoxes) {
     const int emptyPart = installAndBuild(quadModel({{0, 0, -1, -1, 1, 1}}, 2, 1));
     for (int model : {quad, parted, emptyPart}) setEmissive(model, 0, 0, 255, 0, 0);
     const int image = CreateImage3d(quad), partedImage = CreateImage3d(parted), emptyImage = CreateImage3d(emptyPart);
-    struct Row { const char* name; int image, boxmode, cullmode; double scalex, z; bool drawn; };
+    struct Row {
+        const char* name;
+        int image, boxmode, cullmode;
+        double scalex, z;
+        bool drawn;
+    };
     const Row rows[] = {
         {"aabox never computed", image, 0, 1, 1, -20, true},
         {"aabox in front", image, 1, 1, 1, 0, true},
@@ -173,7 +186,8 @@ TEST_F(RenderPixels, TrianglesAfterPartPlacedHairUseTheWorldMatrix) {
 
 // Yellow strands grow upwards from the right quad's first face only.
 TEST_F(RenderPixels, HairGrowsFromItsFace) {
-    const int model = installModel(quadModel({{0, 0, -1.5f, -0.5f, -0.5f, 0.5f}, {0, 0, 0.5f, -0.5f, 1.5f, 0.5f}}, 1, 1));
+    const int model =
+        installModel(quadModel({{0, 0, -1.5f, -0.5f, -0.5f, 0.5f}, {0, 0, 0.5f, -0.5f, 1.5f, 0.5f}}, 1, 1));
     const int faceno[1] = {2}, count[1] = {24}, spread[1] = {0}, seed[1] = {3};
     const double length[1] = {0.8}, vx[1] = {0}, vy[1] = {4}, vz[1] = {0};
     const int r[1] = {255}, g[1] = {255}, b[1] = {0};

@@ -55,10 +55,18 @@ void setEmissive(int model, int material, int blendmode, int r, int g, int b, do
 int installAndBuild(const ModelBlueprint& blueprint) {
     const int slot = installModel(blueprint);
     switch (model::groupOf(*model::modelSlot(slot)->head())) {
-        case model::LayoutGroup::Plain: MakeVertexIndexBuffer0(); break;
-        case model::LayoutGroup::Normal: MakeVertexIndexBuffer1(); break;
-        case model::LayoutGroup::PlainSkinned: MakeVertexIndexBuffer0ba(); break;
-        case model::LayoutGroup::NormalSkinned: MakeVertexIndexBuffer1ba(); break;
+        case model::LayoutGroup::Plain:
+            MakeVertexIndexBuffer0();
+            break;
+        case model::LayoutGroup::Normal:
+            MakeVertexIndexBuffer1();
+            break;
+        case model::LayoutGroup::PlainSkinned:
+            MakeVertexIndexBuffer0ba();
+            break;
+        case model::LayoutGroup::NormalSkinned:
+            MakeVertexIndexBuffer1ba();
+            break;
     }
     return slot;
 }

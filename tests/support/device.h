@@ -20,7 +20,10 @@ namespace korvel::testing {
 // The back buffer as it is now (whatever target is bound).
 gpu::Image captureBackBuffer();
 
-struct Probe { uint32_t x, y; Rgba colour; };
+struct Probe {
+    uint32_t x, y;
+    Rgba colour;
+};
 void expectPixels(const std::vector<Probe>& probes);
 
 // Writes a PNG of the given size and loads it with readtexture; returns the
@@ -34,8 +37,15 @@ inline int loadSolidTexture(uint32_t width, uint32_t height, Rgba c) {
 // empties the model store after.
 class DeviceTest : public ::testing::Test {
 protected:
-    void SetUp() override { ScreenSizeSet(1); ASSERT_GE(InitDevice(nullptr), 0); backend.log->clear(); }
-    void TearDown() override { CleanupDevice(); clearStore(); }
+    void SetUp() override {
+        ScreenSizeSet(1);
+        ASSERT_GE(InitDevice(nullptr), 0);
+        backend.log->clear();
+    }
+    void TearDown() override {
+        CleanupDevice();
+        clearStore();
+    }
 
     InjectedBackend backend;
 };
@@ -67,7 +77,10 @@ protected:
 
     // Clears the back buffer to near black and the depth to 1, and forgets
     // the calls made so far.
-    void clearFrame() { ClearColorZ(1, 0, 0, 1.0); backend.log->clear(); }
+    void clearFrame() {
+        ClearColorZ(1, 0, 0, 1.0);
+        backend.log->clear();
+    }
     gpu::Image capture() const { return captureBackBuffer(); }
     // Screen pixel of a world point under the current camera, and the
     // capture's colour there.

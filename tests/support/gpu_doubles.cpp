@@ -44,7 +44,9 @@ struct NullView final : View {
 
 struct NullCode final : ShaderCode {
     explicit NullCode(const char* profile)
-        : kind(profile[0] == 'v' ? ShaderStage::Vertex : profile[0] == 'g' ? ShaderStage::Geometry : ShaderStage::Pixel) {}
+        : kind(profile[0] == 'v'   ? ShaderStage::Vertex
+               : profile[0] == 'g' ? ShaderStage::Geometry
+                                   : ShaderStage::Pixel) {}
     ShaderStage stage() const override { return kind; }
     ShaderStage kind;
 };
@@ -57,9 +59,9 @@ class NullDevice final : public Device {
 public:
     KORVEL_MAKE(Buffer, createBuffer, (const BufferDesc& d, const void*), NullBuffer, (d))
     KORVEL_MAKE(Texture2D, createTexture2D, (const Texture2DDesc& d, const SubresourceData*), NullTexture, (d))
-    KORVEL_MAKE(ShaderResourceView, createShaderResourceView, (Texture2D& t), NullView<ShaderResourceView>, (t))
-    KORVEL_MAKE(RenderTargetView, createRenderTargetView, (Texture2D& t), NullView<RenderTargetView>, (t))
-    KORVEL_MAKE(DepthStencilView, createDepthStencilView, (Texture2D& t), NullView<DepthStencilView>, (t))
+    KORVEL_MAKE(ShaderResourceView, createShaderResourceView, (Texture2D & t), NullView<ShaderResourceView>, (t))
+    KORVEL_MAKE(RenderTargetView, createRenderTargetView, (Texture2D & t), NullView<RenderTargetView>, (t))
+    KORVEL_MAKE(DepthStencilView, createDepthStencilView, (Texture2D & t), NullView<DepthStencilView>, (t))
     KORVEL_MAKE(ShaderCode, compileShader,
                 (std::string_view, std::string_view, const char*, const char* kind, std::string&), NullCode, (kind))
     KORVEL_MAKE(VertexShader, createVertexShader, (const ShaderCode&), VertexShader, ())
@@ -84,9 +86,9 @@ public:
 
     KORVEL_UNLESS(Buffer, createBuffer, Buffer, (const BufferDesc& d, const void* data), (d, data))
     KORVEL_UNLESS(Texture2D, createTexture2D, Texture, (const Texture2DDesc& d, const SubresourceData* s), (d, s))
-    KORVEL_UNLESS(ShaderResourceView, createShaderResourceView, ShaderResourceView, (Texture2D& t), (t))
-    KORVEL_UNLESS(RenderTargetView, createRenderTargetView, RenderTargetView, (Texture2D& t), (t))
-    KORVEL_UNLESS(DepthStencilView, createDepthStencilView, DepthStencilView, (Texture2D& t), (t))
+    KORVEL_UNLESS(ShaderResourceView, createShaderResourceView, ShaderResourceView, (Texture2D & t), (t))
+    KORVEL_UNLESS(RenderTargetView, createRenderTargetView, RenderTargetView, (Texture2D & t), (t))
+    KORVEL_UNLESS(DepthStencilView, createDepthStencilView, DepthStencilView, (Texture2D & t), (t))
     KORVEL_UNLESS(VertexShader, createVertexShader, VertexShader, (const ShaderCode& c), (c))
     KORVEL_UNLESS(GeometryShader, createGeometryShader, GeometryShader, (const ShaderCode& c), (c))
     KORVEL_UNLESS(PixelShader, createPixelShader, PixelShader, (const ShaderCode& c), (c))
@@ -98,7 +100,8 @@ public:
     KORVEL_UNLESS(RasterizerState, createRasterizerState, RasterizerState, (const RasterizerDesc& d), (d))
     Own<ShaderCode> compileShader(std::string_view source, std::string_view sourceName, const char* entryPoint,
                                   const char* profile, std::string& errors) override {
-        if (!plan_->attempt(FaultKind::Compile)) return inner_->compileShader(source, sourceName, entryPoint, profile, errors);
+        if (!plan_->attempt(FaultKind::Compile))
+            return inner_->compileShader(source, sourceName, entryPoint, profile, errors);
         errors += std::string(sourceName) + ": injected compile failure of " + (entryPoint ? entryPoint : "") + "\n";
         return nullptr;
     }
@@ -125,11 +128,13 @@ private:
 // recorded ones are first logged as call with an object and the arguments
 // the tests read, when there is a log.
 #define KORVEL_PASS(method, params, args) \
-    void method params override { if (in_) in_->method args; }
-#define KORVEL_RECORD(method, params, args, call, object, ...) \
-    void method params override { \
+    void method params override {         \
+        if (in_) in_->method args;        \
+    }
+#define KORVEL_RECORD(method, params, args, call, object, ...)                  \
+    void method params override {                                               \
         if (log_) log_->records.push_back({Call::call, object, {__VA_ARGS__}}); \
-        if (in_) in_->method args; \
+        if (in_) in_->method args;                                              \
     }
 
 // Records the calls of gpu_doubles.h when it has a log, and passes every
@@ -138,25 +143,26 @@ class StandInContext final : public Context {
 public:
     StandInContext(Own<Context> inner, std::shared_ptr<CallLog> log) : in_(std::move(inner)), log_(std::move(log)) {}
 
-    KORVEL_PASS(iaSetInputLayout, (InputLayout* layout), (layout))
+    KORVEL_PASS(iaSetInputLayout, (InputLayout * layout), (layout))
     KORVEL_PASS(iaSetVertexBuffer, (uint32_t slot, Buffer* b, uint32_t stride, uint32_t at), (slot, b, stride, at))
-    KORVEL_PASS(iaSetIndexBuffer, (Buffer* b, Format format, uint32_t offset), (b, format, offset))
+    KORVEL_PASS(iaSetIndexBuffer, (Buffer * b, Format format, uint32_t offset), (b, format, offset))
     KORVEL_PASS(iaSetPrimitiveTopology, (Topology topology), (topology))
-    KORVEL_PASS(vsSetShader, (VertexShader* shader), (shader))
-    KORVEL_PASS(psSetShader, (PixelShader* shader), (shader))
+    KORVEL_PASS(vsSetShader, (VertexShader * shader), (shader))
+    KORVEL_PASS(psSetShader, (PixelShader * shader), (shader))
     KORVEL_PASS(setConstantBuffer, (ShaderStage stage, uint32_t slot, Buffer* b), (stage, slot, b))
     KORVEL_PASS(setShaderResource, (ShaderStage stage, uint32_t slot, ShaderResourceView* v), (stage, slot, v))
     KORVEL_PASS(setSampler, (ShaderStage stage, uint32_t slot, SamplerState* sampler), (stage, slot, sampler))
-    KORVEL_PASS(rsSetState, (RasterizerState* state), (state))
+    KORVEL_PASS(rsSetState, (RasterizerState * state), (state))
     KORVEL_PASS(rsSetViewport, (const Viewport& viewport), (viewport))
-    KORVEL_PASS(omSetBlendState, (BlendState* state, const float factor[4], uint32_t mask), (state, factor, mask))
-    KORVEL_PASS(omSetDepthStencilState, (DepthStencilState* state, uint32_t stencilRef), (state, stencilRef))
-    KORVEL_PASS(omSetRenderTargets, (RenderTargetView* target, DepthStencilView* depth), (target, depth))
-    KORVEL_PASS(updateSubresource, (Buffer& b, const void* data, size_t bytes), (b, data, bytes))
-    KORVEL_PASS(updateTexture, (Texture2D& t, uint32_t x, uint32_t y, uint32_t w, uint32_t h, const void* data,
-                                uint32_t rowPitch), (t, x, y, w, h, data, rowPitch))
-    KORVEL_PASS(clearRenderTargetView, (RenderTargetView& target, const float rgba[4]), (target, rgba))
-    KORVEL_PASS(clearDepthStencilView, (DepthStencilView& depth, float value), (depth, value))
+    KORVEL_PASS(omSetBlendState, (BlendState * state, const float factor[4], uint32_t mask), (state, factor, mask))
+    KORVEL_PASS(omSetDepthStencilState, (DepthStencilState * state, uint32_t stencilRef), (state, stencilRef))
+    KORVEL_PASS(omSetRenderTargets, (RenderTargetView * target, DepthStencilView* depth), (target, depth))
+    KORVEL_PASS(updateSubresource, (Buffer & b, const void* data, size_t bytes), (b, data, bytes))
+    KORVEL_PASS(updateTexture,
+                (Texture2D & t, uint32_t x, uint32_t y, uint32_t w, uint32_t h, const void* data, uint32_t rowPitch),
+                (t, x, y, w, h, data, rowPitch))
+    KORVEL_PASS(clearRenderTargetView, (RenderTargetView & target, const float rgba[4]), (target, rgba))
+    KORVEL_PASS(clearDepthStencilView, (DepthStencilView & depth, float value), (depth, value))
     KORVEL_PASS(clearState, (), ())
     bool mapDiscard(Buffer& buffer, MappedSubresource& out) override {
         if (in_) return in_->mapDiscard(buffer, out);
@@ -165,11 +171,11 @@ public:
     }
     bool readPixels(RenderTargetView& target, Image& out) override { return in_ && in_->readPixels(target, out); }
 
-    KORVEL_RECORD(gsSetShader, (GeometryShader* shader), (shader), SetGeometryShader, shader)
-    KORVEL_RECORD(unmap, (Buffer& buffer), (buffer), WriteBuffer, &buffer)
+    KORVEL_RECORD(gsSetShader, (GeometryShader * shader), (shader), SetGeometryShader, shader)
+    KORVEL_RECORD(unmap, (Buffer & buffer), (buffer), WriteBuffer, &buffer)
     KORVEL_RECORD(draw, (uint32_t count, uint32_t start), (count, start), Draw, nullptr, count, start)
-    KORVEL_RECORD(drawIndexed, (uint32_t n, uint32_t start, int32_t base), (n, start, base), DrawIndexed, nullptr,
-                  n, start, base)
+    KORVEL_RECORD(drawIndexed, (uint32_t n, uint32_t start, int32_t base), (n, start, base), DrawIndexed, nullptr, n,
+                  start, base)
     KORVEL_RECORD(drawIndexedInstanced, (uint32_t n, uint32_t instances, uint32_t start, int32_t base, uint32_t first),
                   (n, instances, start, base, first), DrawIndexedInstanced, nullptr, n, instances, start, base, first)
 
@@ -200,18 +206,18 @@ BackendFactory nullBackendFactory() {
 namespace korvel::testing {
 
 InjectedBackend::InjectedBackend() {
-    gpu::setBackendFactory([this, inner = gpu::currentBackendFactory()](gpu::DriverType type,
-                                                                        const gpu::SwapChainDesc& desc) {
-        driversTried.push_back(type);
-        std::optional<gpu::DeviceBundle> bundle;
-        if (!plan->attempt(gpu::FaultKind::Device)) bundle = inner(type, desc);
-        if (bundle) {
-            bundle->device = std::make_unique<gpu::FaultyDevice>(std::move(bundle->device), plan);
-            bundle->context = std::make_unique<gpu::StandInContext>(std::move(bundle->context), log);
-            bundle->swapChain = std::make_unique<gpu::FaultySwapChain>(std::move(bundle->swapChain), plan);
-        }
-        return bundle;
-    });
+    gpu::setBackendFactory(
+        [this, inner = gpu::currentBackendFactory()](gpu::DriverType type, const gpu::SwapChainDesc& desc) {
+            driversTried.push_back(type);
+            std::optional<gpu::DeviceBundle> bundle;
+            if (!plan->attempt(gpu::FaultKind::Device)) bundle = inner(type, desc);
+            if (bundle) {
+                bundle->device = std::make_unique<gpu::FaultyDevice>(std::move(bundle->device), plan);
+                bundle->context = std::make_unique<gpu::StandInContext>(std::move(bundle->context), log);
+                bundle->swapChain = std::make_unique<gpu::FaultySwapChain>(std::move(bundle->swapChain), plan);
+            }
+            return bundle;
+        });
 }
 
 }  // namespace korvel::testing

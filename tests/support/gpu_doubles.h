@@ -15,8 +15,22 @@ namespace korvel::gpu {
 
 // Compile fails with an error text; Device is a call of the backend factory.
 enum class FaultKind : uint8_t {
-    Device, BackBuffer, Buffer, Texture, ShaderResourceView, RenderTargetView, DepthStencilView, Compile,
-    VertexShader, GeometryShader, PixelShader, InputLayout, Sampler, DepthStencilState, BlendState, RasterizerState,
+    Device,
+    BackBuffer,
+    Buffer,
+    Texture,
+    ShaderResourceView,
+    RenderTargetView,
+    DepthStencilView,
+    Compile,
+    VertexShader,
+    GeometryShader,
+    PixelShader,
+    InputLayout,
+    Sampler,
+    DepthStencilState,
+    BlendState,
+    RasterizerState,
 };
 constexpr size_t kFaultKindCount = static_cast<size_t>(FaultKind::RasterizerState) + 1;
 
@@ -28,7 +42,10 @@ public:
     void failAlways(FaultKind kind) { always_[size_t(kind)] = true; }
     void reset() { *this = FaultPlan(); }
     // Counts one attempt; true when it is to fail.
-    bool attempt(FaultKind kind) { const size_t k = size_t(kind); return ++attempts_[k] == failing_[k] || always_[k]; }
+    bool attempt(FaultKind kind) {
+        const size_t k = size_t(kind);
+        return ++attempts_[k] == failing_[k] || always_[k];
+    }
 
 private:
     std::array<uint32_t, kFaultKindCount> failing_{}, attempts_{};
@@ -37,10 +54,10 @@ private:
 
 // The calls that are recorded; every other call passes unrecorded.
 enum class Call : uint8_t {
-    SetGeometryShader,  // object
-    WriteBuffer,        // object: the buffer unmapped after a write-discard map
-    Draw,               // args: vertexCount, startVertex
-    DrawIndexed,        // args: indexCount, startIndex, baseVertex
+    SetGeometryShader,     // object
+    WriteBuffer,           // object: the buffer unmapped after a write-discard map
+    Draw,                  // args: vertexCount, startVertex
+    DrawIndexed,           // args: indexCount, startIndex, baseVertex
     DrawIndexedInstanced,  // args: indexCount, instanceCount, startIndex, baseVertex, startInstance
 };
 
@@ -79,8 +96,15 @@ public:
 
     // Forgets earlier failures and calls; then fails the n-th (from 1)
     // attempt of kind, if given.
-    void failNext(gpu::FaultKind kind, uint32_t n) { reset(); plan->failNth(kind, n); }
-    void reset() { plan->reset(); log->clear(); driversTried.clear(); }
+    void failNext(gpu::FaultKind kind, uint32_t n) {
+        reset();
+        plan->failNth(kind, n);
+    }
+    void reset() {
+        plan->reset();
+        log->clear();
+        driversTried.clear();
+    }
 
     std::shared_ptr<gpu::FaultPlan> plan = std::make_shared<gpu::FaultPlan>();
     std::shared_ptr<gpu::CallLog> log = std::make_shared<gpu::CallLog>();

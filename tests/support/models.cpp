@@ -28,7 +28,7 @@ template <class T>
 bool sameTable(const Table<T>& a, const Table<T>& b, const char* name, std::string& difference) {
     const char* differs = a.present() != b.present() || a.size() != b.size() ? "presence or size"
                           : a.size() != 0 && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) != 0 ? "records"
-                          : nullptr;
+                                                                                                        : nullptr;
     if (differs) difference = std::string(name) + ": " + differs + " differ";
     return differs == nullptr;
 }
@@ -103,10 +103,16 @@ ModelBlueprint skinnedModel(const SkinnedOptions& o) {
                 for (int c = 0; c < 4; ++c) q[c] = f > 0 ? -(near[c] + 0.4f * q[c] / len) : q[c] / len;
                 const float n = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
                 const Obj3dJoint& joint = blueprint.joints[j];
-                blueprint.keyframes[key] = {q[0] / n, q[1] / n, q[2] / n, q[3] / n,
-                                       uniform(0.9f, 1.1f), uniform(0.9f, 1.1f), uniform(0.9f, 1.1f),
-                                       joint.parentposx + uniform(-0.2f, 0.2f), joint.parentposy + uniform(-0.2f, 0.2f),
-                                       joint.parentposz + uniform(-0.2f, 0.2f)};
+                blueprint.keyframes[key] = {q[0] / n,
+                                            q[1] / n,
+                                            q[2] / n,
+                                            q[3] / n,
+                                            uniform(0.9f, 1.1f),
+                                            uniform(0.9f, 1.1f),
+                                            uniform(0.9f, 1.1f),
+                                            joint.parentposx + uniform(-0.2f, 0.2f),
+                                            joint.parentposy + uniform(-0.2f, 0.2f),
+                                            joint.parentposz + uniform(-0.2f, 0.2f)};
             }
     for (int v = 0; v < o.vertices; ++v) {
         const int part = static_cast<int>(static_cast<long long>(v) * o.parts / o.vertices);
@@ -122,7 +128,8 @@ ModelBlueprint skinnedModel(const SkinnedOptions& o) {
         blueprint.vertices.push_back(vertexAt(part, uniform(-2, 2), uniform(-2, 2), uniform(-2, 2)));
         const float w0 = uniform(0.3f, 1.0f);
         const bool two = pick(0, 2) != 0;
-        blueprint.weights.push_back({pick(0, o.joints - 1), two ? pick(0, o.joints - 1) : -1, w0, two ? 1.0f - w0 : 0.0f});
+        blueprint.weights.push_back(
+            {pick(0, o.joints - 1), two ? pick(0, o.joints - 1) : -1, w0, two ? 1.0f - w0 : 0.0f});
     }
     for (int v = 0; v + 2 < o.vertices; v += 3) {
         const int part = blueprint.vertices[v].partno;

@@ -53,13 +53,13 @@ inline gpu::Image gradientImage(uint32_t width, uint32_t height) {
     gpu::Image image{width, height, {}};
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x)
-            image.rgba.insert(image.rgba.end(), {uint8_t(x * 255 / std::max(width - 1, 1u)),
-                                                 uint8_t(y * 255 / std::max(height - 1, 1u)), uint8_t(x * 7 + y * 13),
-                                                 uint8_t(64 + (x + y) % 128)});
+            image.rgba.insert(image.rgba.end(),
+                              {uint8_t(x * 255 / std::max(width - 1, 1u)), uint8_t(y * 255 / std::max(height - 1, 1u)),
+                               uint8_t(x * 7 + y * 13), uint8_t(64 + (x + y) % 128)});
     return image;
 }
 
-#define EXPECT_PIXEL(image, x, y, expected) \
+#define EXPECT_PIXEL(image, x, y, expected)                                                        \
     EXPECT_PRED3(::korvel::testing::closeTo, ::korvel::testing::pixelAt(image, x, y), expected, 3) \
         << "at pixel (" << (x) << ", " << (y) << ")"
 

@@ -63,10 +63,10 @@ CleanModel referenceCleanUp(RawModel raw, float scale) {
     for (size_t i = 0; i < n; ++i) {
         const RawVertex& x = v[i];
         if (!merged[i])
-            out.vertices.push_back(Obj3dVertex{
-                x.part, x.material < 0 ? x.material : matRenumber[static_cast<size_t>(x.material)],
-                x.original < 0 ? -1 : renumber[static_cast<size_t>(x.original)], x.pos[0] * scale, x.pos[1] * scale,
-                x.pos[2] * scale, x.tex[0], x.tex[1]});
+            out.vertices.push_back(
+                Obj3dVertex{x.part, x.material < 0 ? x.material : matRenumber[static_cast<size_t>(x.material)],
+                            x.original < 0 ? -1 : renumber[static_cast<size_t>(x.original)], x.pos[0] * scale,
+                            x.pos[1] * scale, x.pos[2] * scale, x.tex[0], x.tex[1]});
     }
     for (Obj3dFace f : raw.faces) {
         for (int32_t& c : f.vertexno) c = renumber[static_cast<size_t>(c)];
@@ -95,8 +95,9 @@ std::vector<Obj3dNormal> referenceNormals(const std::vector<Obj3dVertex>& vertic
         for (const Obj3dFace& f : faces)
             for (int k = 0; k < 3; ++k) {
                 const int32_t c = f.vertexno[k];
-                if (f.partno != vertices[v].partno || (c != static_cast<int32_t>(v) &&
-                                                       vertices[static_cast<size_t>(c)].originalvertexno != static_cast<int32_t>(v)))
+                if (f.partno != vertices[v].partno ||
+                    (c != static_cast<int32_t>(v) &&
+                     vertices[static_cast<size_t>(c)].originalvertexno != static_cast<int32_t>(v)))
                     continue;
                 const math::Float3 e1 = pos(f.vertexno[(k + 1) % 3]) - pos(c);
                 const math::Float3 e2 = pos(f.vertexno[(k + 2) % 3]) - pos(c);

@@ -77,7 +77,8 @@ TEST(XfileEquivalence, CleanUpNormalsAndFaceOrderMatchThePairwiseLoops) {
         ASSERT_TRUE(sameBytes(actual.faces, expected.faces));
         ASSERT_TRUE(std::equal(actual.materials.begin(), actual.materials.end(), expected.materials.begin(),
                                expected.materials.end(), [](const RawMaterial& x, const RawMaterial& y) {
-                                   return x.texture == y.texture && std::memcmp(x.colour, y.colour, sizeof x.colour) == 0;
+                                   return x.texture == y.texture &&
+                                          std::memcmp(x.colour, y.colour, sizeof x.colour) == 0;
                                }));
         ASSERT_TRUE(sameBytes(actual.skin, expected.skin));
         ASSERT_TRUE(sameBytes(vertexNormals(actual.vertices, actual.faces),

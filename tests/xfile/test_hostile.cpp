@@ -26,11 +26,19 @@ std::string withHeader(const std::string& body) {
 constexpr XfileOptions kSkinned{.normalmode = 1, .scale = 1.0, .skinmode = 2, .writept3 = 0};
 
 // slotTaken: the counting passes accept the counts.
-struct Hostile { std::string name, text; bool slotTaken; };
+struct Hostile {
+    std::string name, text;
+    bool slotTaken;
+};
 
 // The sample with one text edit: from its first occurrence (which must
 // exist) to `to`.
-struct Edit { const char* name; const char* from; const char* to; bool slotTaken; };
+struct Edit {
+    const char* name;
+    const char* from;
+    const char* to;
+    bool slotTaken;
+};
 
 constexpr Edit kEdits[] = {
     {"negative vertex count", "   Mesh Head {\n    3;", "   Mesh Head {\n    -3;", false},
@@ -114,10 +122,13 @@ TEST_F(XfileTest, PathsFilesAndSlots) {
 #endif
     std::ofstream(huge).close();
     std::filesystem::resize_file(huge, kMaxXfileBytes + 1);  // sparse: costs no disk
-    const std::pair<std::string, int> cases[] = {
-        {std::string(512, 'p'), -2}, {std::string("a\0b", 3), -2}, {tempDir() + "absent.x", -3},
-        {fifo, -3},                  {tempDir(), -3},              {device, -3},
-        {huge, kXfileUnsafe}};
+    const std::pair<std::string, int> cases[] = {{std::string(512, 'p'), -2},
+                                                 {std::string("a\0b", 3), -2},
+                                                 {tempDir() + "absent.x", -3},
+                                                 {fifo, -3},
+                                                 {tempDir(), -3},
+                                                 {device, -3},
+                                                 {huge, kXfileUnsafe}};
     for (const auto& [path, code] : cases) EXPECT_EQ(readXfile(path, {}, textures), code) << path;
     EXPECT_FALSE(model(0).occupied());
     std::filesystem::remove(huge);

@@ -47,7 +47,12 @@ TEST_F(XfileTest, SampleSceneMergesVerticesAndMaterialsAcrossMeshes) {
     EXPECT_TRUE(sameBytes(model(1).keyframe, m.keyframe));
 }
 
-struct ExpectedWeight { int vertex, joint0; float weight0; int joint1; float weight1; };
+struct ExpectedWeight {
+    int vertex, joint0;
+    float weight0;
+    int joint1;
+    float weight1;
+};
 
 TEST_F(XfileTest, SkinWeightsJointsAndKeys) {
     XScene s = sampleScene();
@@ -56,12 +61,12 @@ TEST_F(XfileTest, SkinWeightsJointsAndKeys) {
     s.sets[1].animations[1].target = "Nobody_Joint";  // the last set's targets serve all sets
     ASSERT_EQ(import(writeXText(s), kAll), 0);
     const ExpectedWeight cases[] = {
-        {0, 0, 1.0f, -1, 0.0f},                 // Hip only
-        {1, 0, 0.5f, 1, 0.5f},                  // the repeated vertex's Leg entry went with it
-        {2, 0, 0.0f, -1, 0.0f},                 // no entries
-        {3, 0, 0.25f / 0.75f, 1, 0.5f / 0.75f}, // Hip, Leg, Arm: the earlier of the tied pair stays, scaled
-        {7, 2, 1.0f, -1, 0.0f},                 // Arm; the ghost bone's entry dropped
-        {8, 0, 0.0f, -1, 0.0f},                 // a weight of 0 counts for nothing
+        {0, 0, 1.0f, -1, 0.0f},                  // Hip only
+        {1, 0, 0.5f, 1, 0.5f},                   // the repeated vertex's Leg entry went with it
+        {2, 0, 0.0f, -1, 0.0f},                  // no entries
+        {3, 0, 0.25f / 0.75f, 1, 0.5f / 0.75f},  // Hip, Leg, Arm: the earlier of the tied pair stays, scaled
+        {7, 2, 1.0f, -1, 0.0f},                  // Arm; the ghost bone's entry dropped
+        {8, 0, 0.0f, -1, 0.0f},                  // a weight of 0 counts for nothing
     };
     for (const ExpectedWeight& e : cases) {
         const Obj3dWeight& w = model(0).weight[static_cast<size_t>(e.vertex)];
@@ -74,7 +79,7 @@ TEST_F(XfileTest, SkinWeightsJointsAndKeys) {
     EXPECT_EQ(std::vector<float>({float(m.joint[2].parentjointno), m.joint[2].parentposx, m.joint[2].parentposy}),
               std::vector<float>({0, -0.5f, 1.5f}));
     EXPECT_EQ(std::pair(m.motion[1].firstkey, m.frameno[4]), std::pair(6, 20));
-    EXPECT_EQ(m.keyframe[6 + 1 * 3 + 2].rot4w, 0.0f);  // Leg, targeted by no animation: no keys,
+    EXPECT_EQ(m.keyframe[6 + 1 * 3 + 2].rot4w, 0.0f);   // Leg, targeted by no animation: no keys,
     EXPECT_EQ(m.keyframe[6 + 1 * 3 + 2].transy, 1.0f);  // only Hip's place
     EXPECT_EQ(m.keyframe[6 + 2 * 3 + 2].transx, 1.0f);  // Arm's own key, read after the skipped one
 }
@@ -102,8 +107,9 @@ TEST_F(XfileTest, ManyAnimationSetsImportThoughTheirKeyTableOutgrowsTheFile) {
 
 TEST(XfilePt3Name, CutOnlyWithinTheFilesOwnNameElseAppend) {
     const std::pair<const char*, const char*> cases[] = {
-        {"model.x", "model.pt3"},           {"dir.x/model.x", "dir.x/model.pt3"}, {"model.xfile", "model.pt3"},
-        {"dir.x/model", "dir.x/model.pt3"}, {"d.xx/M.X", "d.xx/M.X.pt3"},         {"a.x\\m", "a.x\\m.pt3"},
+        {"model.x", "model.pt3"},     {"dir.x/model.x", "dir.x/model.pt3"},
+        {"model.xfile", "model.pt3"}, {"dir.x/model", "dir.x/model.pt3"},
+        {"d.xx/M.X", "d.xx/M.X.pt3"}, {"a.x\\m", "a.x\\m.pt3"},
         {"model", "model.pt3"}};
     for (const auto& [x, pt3] : cases) EXPECT_EQ(pt3PathFor(x), pt3) << x;
 }
@@ -144,7 +150,11 @@ XScene tinyScene() {
     XJoint tip{"Tip_Joint", 0, {}};
     tip.matrix[13] = 2.0f;
     s.joints = {root, tip};
-    XAnimation a{"Root_Joint", {0, 10}, {{1, 0, 0, 0}, {0.7071f, 0.7071f, 0, 0}}, {{1, 1, 1}, {2, 2, 2}}, {{0, 0, 0}, {0, 1, 0}}};
+    XAnimation a{"Root_Joint",
+                 {0, 10},
+                 {{1, 0, 0, 0}, {0.7071f, 0.7071f, 0, 0}},
+                 {{1, 1, 1}, {2, 2, 2}},
+                 {{0, 0, 0}, {0, 1, 0}}};
     XAnimation b = a;
     b.target = "Tip_Joint";
     s.sets = {{"Act", {a, b}}};

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 
-
 namespace korvel_import {
 
 namespace fs = std::filesystem;
@@ -53,9 +52,9 @@ const aiScene& readScene(Assimp::Importer& importer, const fs::path& source) {
     DroppedFaces& log = droppedFaces();
     log.first.clear();
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-    const aiScene* scene = importer.ReadFile(
-        source.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_GenSmoothNormals |
-                             aiProcess_SortByPType | aiProcess_ValidateDataStructure);
+    const aiScene* scene = importer.ReadFile(source.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
+                                                                  aiProcess_GenSmoothNormals | aiProcess_SortByPType |
+                                                                  aiProcess_ValidateDataStructure);
     if (scene == nullptr) {
         const std::string reason = importer.GetErrorString();
         // What the importer says when points and lines were all there was.

@@ -155,7 +155,6 @@ void addShapekeys(const aiScene& scene, const ScenePose& pose, const std::vector
 // file it created, also for a value the format cannot carry: a real that is
 // not finite or lies beyond +-10,000,000 (its line would outgrow the
 // reader's).
-void writeModelFiles(const Model& model, const std::vector<TextureFile>& textures,
-                     const std::filesystem::path& output);
+void writeModelFiles(const Model& model, const std::vector<TextureFile>& textures, const std::filesystem::path& output);
 
 }  // namespace korvel_import

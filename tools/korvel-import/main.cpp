@@ -68,7 +68,7 @@ CommandLine parseCommandLine(int argc, char** argv, std::string& error) {
             } else if (arg == "--read-limit" && number(value, v) && v >= 1 && v <= 86400 && v == std::floor(v)) {
                 c.readLimitSeconds = static_cast<unsigned>(v);
             } else {
-                error = arg + (arg == "-s"     ? " takes a positive number"
+                error = arg + (arg == "-s"      ? " takes a positive number"
                                : arg == "--fps" ? " takes a whole number from 1 to 1000"
                                                 : " takes a whole number of seconds from 1 to 86400");
             }
@@ -125,12 +125,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path input = line.input;
-    const std::filesystem::path output =
-        line.output.empty() ? std::filesystem::path(input).replace_extension(".pt3") : std::filesystem::path(line.output);
+    const std::filesystem::path output = line.output.empty() ? std::filesystem::path(input).replace_extension(".pt3")
+                                                             : std::filesystem::path(line.output);
     std::vector<std::string> warnings;
     try {
         std::error_code ignored;
-        if (std::filesystem::equivalent(input, output, ignored)) throw ImportError("the output would replace the input");
+        if (std::filesystem::equivalent(input, output, ignored))
+            throw ImportError("the output would replace the input");
         const std::filesystem::path source = std::filesystem::absolute(input);
         const std::filesystem::path target = std::filesystem::absolute(output);
         Assimp::Importer importer;
@@ -138,10 +139,12 @@ int main(int argc, char** argv) {
         std::vector<TextureFile> textures;
         const Model model = convertScene(scene, source, target, line.options, textures, warnings);
         writeModelFiles(model, textures, target);
-        for (const std::string& w : warnings) std::fprintf(stderr, "korvel-import: %s: warning: %s\n", input.c_str(), w.c_str());
-        std::printf("%s -> %s: %zu parts, %zu vertices, %zu faces, %zu materials, %zu joints, %zu motions, %zu shape keys\n",
-                    input.c_str(), output.c_str(), model.parts.size(), model.vertices.size(), model.faces.size(),
-                    model.materials.size(), model.joints.size(), model.motions.size(), model.shapekeys.size());
+        for (const std::string& w : warnings)
+            std::fprintf(stderr, "korvel-import: %s: warning: %s\n", input.c_str(), w.c_str());
+        std::printf(
+            "%s -> %s: %zu parts, %zu vertices, %zu faces, %zu materials, %zu joints, %zu motions, %zu shape keys\n",
+            input.c_str(), output.c_str(), model.parts.size(), model.vertices.size(), model.faces.size(),
+            model.materials.size(), model.joints.size(), model.motions.size(), model.shapekeys.size());
         return 0;
     } catch (const ImportError& e) {
         std::fprintf(stderr, "korvel-import: %s: %s\n", input.c_str(), e.what());

@@ -77,7 +77,9 @@ bool alreadyHolds(const fs::path& to, const fs::path& from, const std::string& b
 class TexturePlanner {
 public:
     TexturePlanner(const fs::path& source, const fs::path& output, std::vector<TextureFile>& files)
-        : sourceFolder_(source.parent_path()), outputFolder_(output.parent_path()), stem_(output.stem().string()),
+        : sourceFolder_(source.parent_path()),
+          outputFolder_(output.parent_path()),
+          stem_(output.stem().string()),
           files_(files) {}
 
     // The name to write for a texture found at from (or embedded, with
@@ -128,7 +130,8 @@ std::string textureName(const aiScene& scene, const aiString& written, unsigned 
         for (char c : std::string(embedded->achFormatHint, strnlen(embedded->achFormatHint, HINTMAXTEXTURELEN)))
             if (std::isalnum(static_cast<unsigned char>(c))) hint += c;
         const std::string file = planner.stem() + "_texture" + std::to_string(material) + "." + hint;
-        if (!readableFormat(file)) warnings.push_back("embedded texture " + file + " is in a format the library may not read");
+        if (!readableFormat(file))
+            warnings.push_back("embedded texture " + file + " is in a format the library may not read");
         const auto* bytes = reinterpret_cast<const char*>(embedded->pcData);
         return planner.place({}, std::string(bytes, embedded->mWidth), file);
     }
@@ -137,7 +140,8 @@ std::string textureName(const aiScene& scene, const aiString& written, unsigned 
         warnings.push_back("texture " + name + " not found; the material is left untextured");
         return {};
     }
-    if (!readableFormat(found)) warnings.push_back("texture " + found.string() + " is in a format the library may not read");
+    if (!readableFormat(found))
+        warnings.push_back("texture " + found.string() + " is in a format the library may not read");
     return planner.place(fs::absolute(found), {}, found.filename().string());
 }
 
@@ -150,7 +154,8 @@ fs::path withAnyCase(const fs::path& candidate) {
     const std::string wanted = lower(candidate.filename().string());
     fs::directory_iterator entries(candidate.parent_path(), error);
     for (int seen = 0; !error && entries != fs::directory_iterator() && seen < 10000; entries.increment(error), ++seen)
-        if (lower(entries->path().filename().string()) == wanted && readableFile(entries->path())) return entries->path();
+        if (lower(entries->path().filename().string()) == wanted && readableFile(entries->path()))
+            return entries->path();
     return {};
 }
 

@@ -18,7 +18,6 @@ struct ImportError : std::runtime_error {
     explicit ImportError(const std::string& reason) : std::runtime_error(reason) {}
 };
 
-
 struct Vertex {
     int part = 0;
     int material = 0;
@@ -48,9 +47,9 @@ struct Material {
 
 struct Part {
     std::string name;
-    unsigned mesh = 0;     // index of the scene mesh
-    int firstVertex = 0;   // its vertices are firstVertex .. firstVertex + vertexCount - 1,
-    int vertexCount = 0;   // in the mesh's own order
+    unsigned mesh = 0;    // index of the scene mesh
+    int firstVertex = 0;  // its vertices are firstVertex .. firstVertex + vertexCount - 1,
+    int vertexCount = 0;  // in the mesh's own order
 };
 
 struct Joint {
@@ -76,8 +75,8 @@ struct Motion {
 struct Shapekey {
     std::string name;
     std::vector<int> frameNumbers;
-    std::vector<int> vertices;   // shape-key identities of the moved vertices
-    std::vector<Vec3> offsets;   // vertex by vertex, frame by frame
+    std::vector<int> vertices;  // shape-key identities of the moved vertices
+    std::vector<Vec3> offsets;  // vertex by vertex, frame by frame
 };
 
 struct Model {

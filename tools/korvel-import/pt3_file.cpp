@@ -45,7 +45,8 @@ public:
     Lines& f3(const Vec3& v, const char* what) { return f(v[0], what).f(v[1], what).f(v[2], what); }
     Lines& name(const std::string& s) {
         std::string safe = s.substr(0, 100);
-        std::replace_if(safe.begin(), safe.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
+        std::replace_if(
+            safe.begin(), safe.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
         return text(safe).text(";");
     }
     // By pointer and length: appending an iterator range goes through the
@@ -71,8 +72,9 @@ int byte(double c) { return static_cast<int>(std::lround(std::clamp(c, 0.0, 1.0)
 
 void writeGeometry(Lines& out, const Model& m) {
     const bool skin = !m.joints.empty();
-    out.text("vertexno;1;originalvertexno;1;partno;1;matno;1;posx;1;posy;1;posz;1;texu;1;texv;1;normx;1;normy;1;"
-             "normz;1;");
+    out.text(
+        "vertexno;1;originalvertexno;1;partno;1;matno;1;posx;1;posy;1;posz;1;texu;1;texv;1;normx;1;normy;1;"
+        "normz;1;");
     out.text(skin ? "jointno0;1;weight0;1;jointno1;1;weight1;1;" : "jointno0;0;weight0;0;jointno1;0;weight1;0;").end();
     for (size_t i = 0; i < m.vertices.size(); ++i) {
         const Vertex& v = m.vertices[i];
@@ -87,8 +89,9 @@ void writeGeometry(Lines& out, const Model& m) {
         const Face& f = m.faces[i];
         out.d(static_cast<long long>(i)).d(f.part).d(f.material).d(f.vertex[0]).d(f.vertex[1]).d(f.vertex[2]).end();
     }
-    out.text("matno;1;faceColorR;1;faceColorG;1;faceColorB;1;alpha;1;power;1;specularColorR;1;specularColorG;1;"
-             "specularColorB;1;emissiveColorR;1;emissiveColorG;1;emissiveColorB;1;texfilenameornot;1;matname;1;")
+    out.text(
+           "matno;1;faceColorR;1;faceColorG;1;faceColorB;1;alpha;1;power;1;specularColorR;1;specularColorG;1;"
+           "specularColorB;1;emissiveColorR;1;emissiveColorG;1;emissiveColorB;1;texfilenameornot;1;matname;1;")
         .end();
     for (size_t i = 0; i < m.materials.size(); ++i) {
         const Material& mat = m.materials[i];
@@ -114,8 +117,9 @@ void writeMotions(Lines& out, const Model& m) {
             for (int f = 0; f < motion.frames; ++f) out.d(f);
         out.name(motion.name.empty() ? "motion" + std::to_string(i) : motion.name).end();
     }
-    out.text("motionno;1;jointno;1;frameno;1;scalex;1;scaley;1;scalez;1;rot4w;1;rot4x;1;rot4y;1;rot4z;1;transx;1;"
-             "transy;1;transz;1;")
+    out.text(
+           "motionno;1;jointno;1;frameno;1;scalex;1;scaley;1;scalez;1;rot4w;1;rot4x;1;rot4y;1;rot4z;1;transx;1;"
+           "transy;1;transz;1;")
         .end();
     long long written = 0;
     for (size_t i = 0; i < m.motions.size(); ++i) {
@@ -174,7 +178,8 @@ std::wstring wide(const std::string& utf8) {
         const size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
         unsigned value = extra == 0 ? c : c & (0x3Fu >> extra);
         size_t k = 1;
-        for (; k <= extra && i + k < utf8.size(); ++k) value = (value << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        for (; k <= extra && i + k < utf8.size(); ++k)
+            value = (value << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
         out.push_back(static_cast<wchar_t>(value));
         i += k;
     }
@@ -235,7 +240,8 @@ fs::path writeTemporary(const std::string& text, const fs::path& output) {
 
 void readBack(const fs::path& written, const Model& m) {
     const int model = ReadPT3file(wide(written.string()).c_str(), 1, 1.0);
-    if (model < 0) throw ImportError("the library cannot read the written file back (ReadPT3file " + std::to_string(model) + ")");
+    if (model < 0)
+        throw ImportError("the library cannot read the written file back (ReadPT3file " + std::to_string(model) + ")");
     std::array<int, 12> info{};
     Obj3dInfoGet(model, info.data());
     ClearObj3d(model, 1);
@@ -262,7 +268,8 @@ void readBack(const fs::path& written, const Model& m) {
 std::string pt3Text(const Model& m) {
     long long frames = 0, records = 0;
     for (const Motion& motion : m.motions) frames += motion.frames;
-    for (const Shapekey& key : m.shapekeys) records += static_cast<long long>(key.vertices.size() * key.frameNumbers.size());
+    for (const Shapekey& key : m.shapekeys)
+        records += static_cast<long long>(key.vertices.size() * key.frameNumbers.size());
     Lines out;
     out.text("NumVertex;").d(static_cast<long long>(m.vertices.size()));
     out.text("NumFace;").d(static_cast<long long>(m.faces.size()));
@@ -278,8 +285,9 @@ std::string pt3Text(const Model& m) {
     out.text("partno;1;partname;1;").end();
     for (size_t p = 0; p < m.parts.size(); ++p) out.d(static_cast<long long>(p)).name(m.parts[p].name).end();
     if (!m.joints.empty()) {
-        out.text("jointno;1;parentjointno;1;parentposx;1;parentposy;1;parentposz;1;ownposx;0;ownposy;0;ownposz;0;"
-                 "jointname;1;")
+        out.text(
+               "jointno;1;parentjointno;1;parentposx;1;parentposy;1;parentposz;1;ownposx;0;ownposy;0;ownposz;0;"
+               "jointname;1;")
             .end();
         for (size_t j = 0; j < m.joints.size(); ++j) {
             const Joint& joint = m.joints[j];
@@ -296,7 +304,8 @@ std::string pt3Text(const Model& m) {
 void writeModelFiles(const Model& model, const std::vector<TextureFile>& textures, const fs::path& output) {
     const std::string text = pt3Text(model);
     if (output.string().size() > kMaxOutputPath)
-        throw ImportError("the output path is longer than the library opens (" + std::to_string(kMaxOutputPath) + " bytes)");
+        throw ImportError("the output path is longer than the library opens (" + std::to_string(kMaxOutputPath) +
+                          " bytes)");
     std::error_code error;
     if (!fs::is_directory(output.parent_path(), error)) throw ImportError("no folder " + output.parent_path().string());
     if (fs::is_directory(output, error)) throw ImportError(output.string() + " is a folder");

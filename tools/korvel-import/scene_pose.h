@@ -71,8 +71,7 @@ KeySpan findKeys(const KeyT* keys, unsigned count, double t) {
     return {lo, hi, span > 0 ? (t - keys[lo].mTime) / span : 0};
 }
 
-inline aiVector3t<double> sampleVector(const aiVectorKey* keys, unsigned count, double t,
-                                       aiVector3t<double> fallback) {
+inline aiVector3t<double> sampleVector(const aiVectorKey* keys, unsigned count, double t, aiVector3t<double> fallback) {
     if (keys == nullptr || count == 0) return fallback;
     const KeySpan s = findKeys(keys, count, t);
     const aiVector3D& a = keys[s.lo].mValue;

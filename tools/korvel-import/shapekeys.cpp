@@ -64,7 +64,8 @@ std::vector<std::vector<Vec3>> morphOffsets(const ScenePose& pose, const Axes& a
                 if (fits) {
                     const aiVector3D& a = mesh.mAnimMeshes[t]->mVertices[v];
                     const aiVector3D& b = mesh.mVertices[v];
-                    d = axes.point(linear * aiVector3t<double>(double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z));
+                    d = axes.point(linear *
+                                   aiVector3t<double>(double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z));
                 }
                 offsets[first + v].push_back(d);
             }
@@ -115,7 +116,8 @@ void addShapekeys(const aiScene& scene, const ScenePose& pose, const std::vector
             if (channel == nullptr) continue;
             const std::string name = channel->mName.C_Str();
             for (size_t p = 0; p < parts.size(); ++p) {
-                if (moved[p].empty() || (name != parts[p].mesh->mName.C_Str() && name != pose.node(parts[p].node)->mName.C_Str()))
+                if (moved[p].empty() ||
+                    (name != parts[p].mesh->mName.C_Str() && name != pose.node(parts[p].node)->mName.C_Str()))
                     continue;
                 Shapekey key;
                 key.name = std::string(animation.mName.C_Str()) + "/" + model.parts[p].name;
@@ -133,7 +135,8 @@ void addShapekeys(const aiScene& scene, const ScenePose& pose, const std::vector
                         Vec3& out = key.offsets[v * static_cast<size_t>(frames) + static_cast<size_t>(f)];
                         const std::vector<Vec3>& d = offsets[static_cast<size_t>(moved[p][v])];
                         for (unsigned t = 0; t < targets; ++t)
-                            for (int k = 0; k < 3; ++k) out[static_cast<size_t>(k)] += w[t] * d[t][static_cast<size_t>(k)];
+                            for (int k = 0; k < 3; ++k)
+                                out[static_cast<size_t>(k)] += w[t] * d[t][static_cast<size_t>(k)];
                     }
                 }
                 model.shapekeys.push_back(std::move(key));

@@ -48,8 +48,8 @@ struct Influence {
 void setWeights(Vertex& v, std::vector<Influence> influences) {
     std::stable_sort(influences.begin(), influences.end(),
                      [](const Influence& a, const Influence& b) { return a.weight > b.weight; });
-    const double total =
-        std::accumulate(influences.begin(), influences.end(), 0.0, [](double s, const Influence& i) { return s + i.weight; });
+    const double total = std::accumulate(influences.begin(), influences.end(), 0.0,
+                                         [](double s, const Influence& i) { return s + i.weight; });
     const size_t kept = std::min<size_t>(2, influences.size());
     double keptTotal = 0;
     for (size_t k = 0; k < kept; ++k) keptTotal += influences[k].weight;
@@ -66,7 +66,8 @@ bool needsSkeleton(const aiScene& scene, const ScenePose& pose, const std::vecto
     for (unsigned a = 0; a < scene.mNumAnimations; ++a) {
         const aiAnimation* animation = scene.mAnimations[a];
         for (unsigned c = 0; animation != nullptr && c < animation->mNumChannels; ++c) {
-            const int node = animation->mChannels[c] ? pose.indexOfName(animation->mChannels[c]->mNodeName.C_Str()) : -1;
+            const int node =
+                animation->mChannels[c] ? pose.indexOfName(animation->mChannels[c]->mNodeName.C_Str()) : -1;
             if (node >= 0) moved[static_cast<size_t>(node)] = true;
         }
     }
@@ -100,7 +101,8 @@ std::vector<JointSource> addSkeleton(const ScenePose& pose, const Axes& axes, co
         // Rigid meshes, and skin vertices no bone holds, ride on the mesh's node.
         for (size_t v = first; v < first + mesh.mNumVertices; ++v)
             if (influences[v].empty())
-                influences[v].push_back({set.request(static_cast<int>(node), unplace, pose.node(node)->mName.C_Str()), 1.0});
+                influences[v].push_back(
+                    {set.request(static_cast<int>(node), unplace, pose.node(node)->mName.C_Str()), 1.0});
     }
 
     const std::vector<JointSource>& requested = set.sources();
@@ -174,9 +176,10 @@ void addMotions(const aiScene& scene, ScenePose& pose, const Axes& axes, const s
             pose.setTime(animation, ticksAtFrame(animation, fps, f));
             for (size_t j = 0; j < joints.size(); ++j) {
                 const JointSource& source = joints[j];
-                const Matrix target = source.node < 0 ? Matrix()
-                                                      : axes.conjugate(pose.global(static_cast<size_t>(source.node)) *
-                                                                       source.bindInverse);
+                const Matrix target =
+                    source.node < 0
+                        ? Matrix()
+                        : axes.conjugate(pose.global(static_cast<size_t>(source.node)) * source.bindInverse);
                 const int parent = model.joints[j].parent;
                 // What the library will compute for the parent, so that
                 // rounding in one joint does not carry into its children.

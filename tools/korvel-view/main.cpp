@@ -80,21 +80,39 @@ bool parseOptions(int argc, char** argv, Options& out) {
             ok = value != nullptr && parse(value);
             ++i;
         };
-        if (arg == "--flat") out.normalmode = 0;
-        else if (arg == "--scale") take([&](const char* v) { return toDouble(v, out.scale); });
-        else if (arg == "--motion") take([&](const char* v) { return toInt(v, out.motion); });
-        else if (arg == "--shapekey") take([&](const char* v) { return toInt(v, out.shapekey); });
-        else if (arg == "--frames") take([&](const char* v) { return toRange(v, out.firstFrame, out.lastFrame); });
-        else if (arg == "--step") take([&](const char* v) { return toInt(v, out.step) && out.step > 0; });
-        else if (arg == "--orbit") take([&](const char* v) { return toDouble(v, out.orbitDegrees); });
-        else if (arg == "--distance") take([&](const char* v) { return toDouble(v, out.distance); });
-        else if (arg == "--pass") take([&](const char* v) { return toInt(v, out.pass); });
-        else if (arg == "--count") take([&](const char* v) { return toInt(v, out.count) && out.count >= 0; });
-        else if (arg == "--out") take([&](const char* v) { out.out = v; return !out.out.empty(); });
-        else if (arg == "--tool") out.tool = true;
-        else if (arg == "--window") out.window = true;
-        else if (!arg.empty() && arg[0] != '-' && out.model.empty()) out.model = argv[i];
-        else ok = false;
+        if (arg == "--flat")
+            out.normalmode = 0;
+        else if (arg == "--scale")
+            take([&](const char* v) { return toDouble(v, out.scale); });
+        else if (arg == "--motion")
+            take([&](const char* v) { return toInt(v, out.motion); });
+        else if (arg == "--shapekey")
+            take([&](const char* v) { return toInt(v, out.shapekey); });
+        else if (arg == "--frames")
+            take([&](const char* v) { return toRange(v, out.firstFrame, out.lastFrame); });
+        else if (arg == "--step")
+            take([&](const char* v) { return toInt(v, out.step) && out.step > 0; });
+        else if (arg == "--orbit")
+            take([&](const char* v) { return toDouble(v, out.orbitDegrees); });
+        else if (arg == "--distance")
+            take([&](const char* v) { return toDouble(v, out.distance); });
+        else if (arg == "--pass")
+            take([&](const char* v) { return toInt(v, out.pass); });
+        else if (arg == "--count")
+            take([&](const char* v) { return toInt(v, out.count) && out.count >= 0; });
+        else if (arg == "--out")
+            take([&](const char* v) {
+                out.out = v;
+                return !out.out.empty();
+            });
+        else if (arg == "--tool")
+            out.tool = true;
+        else if (arg == "--window")
+            out.window = true;
+        else if (!arg.empty() && arg[0] != '-' && out.model.empty())
+            out.model = argv[i];
+        else
+            ok = false;
     }
     if (!ok || out.model.empty()) {
         std::fputs(kUsage, stderr);
@@ -111,15 +129,24 @@ enum class Key { Nothing, Quit, MotionPrevious, MotionNext, ShapekeyPrevious, Sh
 Key nextKey(host::X11Window& window) {
     for (unsigned long keysym = window.nextKey(); keysym != 0; keysym = window.nextKey()) {
         switch (keysym) {
-            case XK_Escape: return Key::Quit;
-            case XK_Left: return Key::MotionPrevious;
-            case XK_Right: return Key::MotionNext;
-            case XK_Down: return Key::ShapekeyPrevious;
-            case XK_Up: return Key::ShapekeyNext;
-            case XK_p: return Key::Pass;
-            case XK_t: return Key::Tool;
-            case XK_space: return Key::Pause;
-            default: break;
+            case XK_Escape:
+                return Key::Quit;
+            case XK_Left:
+                return Key::MotionPrevious;
+            case XK_Right:
+                return Key::MotionNext;
+            case XK_Down:
+                return Key::ShapekeyPrevious;
+            case XK_Up:
+                return Key::ShapekeyNext;
+            case XK_p:
+                return Key::Pass;
+            case XK_t:
+                return Key::Tool;
+            case XK_space:
+                return Key::Pause;
+            default:
+                break;
         }
     }
     return Key::Nothing;
@@ -172,15 +199,30 @@ void applyKey(view::Key key, const view::Scene& scene, view::ViewState& state, b
         return span <= 0 ? value : lowest + ((value - lowest + delta) % span + span) % span;
     };
     switch (key) {
-        case view::Key::MotionPrevious: state.motion = cycle(state.motion, -1, -1, scene.motions); break;
-        case view::Key::MotionNext: state.motion = cycle(state.motion, 1, -1, scene.motions); break;
-        case view::Key::ShapekeyPrevious: state.shapekey = cycle(state.shapekey, -1, -1, scene.shapekeys); break;
-        case view::Key::ShapekeyNext: state.shapekey = cycle(state.shapekey, 1, -1, scene.shapekeys); break;
-        case view::Key::Pass: state.pass = state.pass == -1 ? 1 : state.pass == 1 ? 0 : state.pass == 0 ? 2 : -1; break;
-        case view::Key::Tool: state.tool = !state.tool; break;
-        case view::Key::Pause: paused = !paused; break;
+        case view::Key::MotionPrevious:
+            state.motion = cycle(state.motion, -1, -1, scene.motions);
+            break;
+        case view::Key::MotionNext:
+            state.motion = cycle(state.motion, 1, -1, scene.motions);
+            break;
+        case view::Key::ShapekeyPrevious:
+            state.shapekey = cycle(state.shapekey, -1, -1, scene.shapekeys);
+            break;
+        case view::Key::ShapekeyNext:
+            state.shapekey = cycle(state.shapekey, 1, -1, scene.shapekeys);
+            break;
+        case view::Key::Pass:
+            state.pass = state.pass == -1 ? 1 : state.pass == 1 ? 0 : state.pass == 0 ? 2 : -1;
+            break;
+        case view::Key::Tool:
+            state.tool = !state.tool;
+            break;
+        case view::Key::Pause:
+            paused = !paused;
+            break;
         case view::Key::Nothing:
-        case view::Key::Quit: break;
+        case view::Key::Quit:
+            break;
     }
     std::printf("motion %d, shape key %d, pass %d, overlays %s%s\n", state.motion, state.shapekey, state.pass,
                 state.tool ? "on" : "off", paused ? ", paused" : "");

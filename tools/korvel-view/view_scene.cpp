@@ -42,9 +42,10 @@ std::string loadScene(const Options& options, Scene& out) {
                                          : ReadPT3file(path.c_str(), options.normalmode, options.scale);
     if (out.model < 0) return "cannot load " + options.model + " (code " + std::to_string(out.model) + ")";
     // Each builder answers -1 for a group without models; only failures count.
-    for (int (*build)() : {MakeVertexIndexBuffer0, MakeVertexIndexBuffer1, MakeVertexIndexBuffer0ba,
-                           MakeVertexIndexBuffer1ba})
-        if (const int code = build(); code < -1) return "cannot build the model buffers (code " + std::to_string(code) + ")";
+    for (int (*build)() :
+         {MakeVertexIndexBuffer0, MakeVertexIndexBuffer1, MakeVertexIndexBuffer0ba, MakeVertexIndexBuffer1ba})
+        if (const int code = build(); code < -1)
+            return "cannot build the model buffers (code " + std::to_string(code) + ")";
     if (MakeParticleHairIndexBuffer() == -2) return "cannot build the hair buffer";
     out.image = CreateImage3d(out.model);
     if (out.image < 0) return "cannot create the instance";

@@ -36,24 +36,39 @@ std::wstring wideFromUtf8(const std::string& s) {
 
 const char* failure(int code) {
     switch (code) {
-        case -2: return "the path is longer than 511 bytes";
-        case -3: return "the file cannot be opened or is not a regular file";
-        case -4: return "out of memory (header or working tables)";
-        case -5: return "out of memory (face table)";
-        case -6: return "out of memory (vertex table)";
-        case -7: return "out of memory (material table)";
-        case -8: return "out of memory (normal table)";
-        case -9: return "the PT3 file name is longer than 511 bytes";
-        case -10: return "out of memory (weight table)";
-        case -11: return "out of memory (joint table)";
+        case -2:
+            return "the path is longer than 511 bytes";
+        case -3:
+            return "the file cannot be opened or is not a regular file";
+        case -4:
+            return "out of memory (header or working tables)";
+        case -5:
+            return "out of memory (face table)";
+        case -6:
+            return "out of memory (vertex table)";
+        case -7:
+            return "out of memory (material table)";
+        case -8:
+            return "out of memory (normal table)";
+        case -9:
+            return "the PT3 file name is longer than 511 bytes";
+        case -10:
+            return "out of memory (weight table)";
+        case -11:
+            return "out of memory (joint table)";
         case -13:
             return "the file cannot make a consistent model: a count or index is out of range, as in a file of "
                    "another exporter's layout or a damaged one";
-        case -14: return "a binary X file: only text X files are read";
-        case -15: return "a compressed X file: only uncompressed text X files are read";
-        case -16: return "another exporter's layout: the file holds meshes, but not where this importer reads them";
-        case -17: return "no mesh: the file holds no mesh with vertices";
-        default: return "unexpected result";
+        case -14:
+            return "a binary X file: only text X files are read";
+        case -15:
+            return "a compressed X file: only uncompressed text X files are read";
+        case -16:
+            return "another exporter's layout: the file holds meshes, but not where this importer reads them";
+        case -17:
+            return "no mesh: the file holds no mesh with vertices";
+        default:
+            return "unexpected result";
     }
 }
 
@@ -89,8 +104,8 @@ int main(int argc, char** argv) {
 
     int failures = 0;
     for (const std::string& input : inputs) {
-        const int result = ReadXfile(wideFromUtf8(input).c_str(), options.normalmode, options.scale,
-                                     options.skinmode, 2);
+        const int result =
+            ReadXfile(wideFromUtf8(input).c_str(), options.normalmode, options.scale, options.skinmode, 2);
         const std::string pt3 = korvel::model::xfile::pt3PathFor(input);
         if (result == -1) {  // written and released; a fresh process has free slots
             std::printf("%s -> %s\n", input.c_str(), pt3.c_str());

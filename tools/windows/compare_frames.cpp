@@ -64,10 +64,10 @@ bool compare(const std::string& name, const Image& a, const Image& b, int tolera
         }
     }
     const double share = 100.0 * differing / (static_cast<double>(a.width) * a.height);
-    std::printf("%s: largest difference R %d G %d B %d A %d; %ld pixels (%.2f %%) beyond %d", name.c_str(),
-                largest[0], largest[1], largest[2], largest[3], differing, share, tolerance);
-    if (differing > 0) std::printf(", within x %d-%d y %d-%d; %ld outside the allowed box", left, right, top, bottom,
-                                   outside);
+    std::printf("%s: largest difference R %d G %d B %d A %d; %ld pixels (%.2f %%) beyond %d", name.c_str(), largest[0],
+                largest[1], largest[2], largest[3], differing, share, tolerance);
+    if (differing > 0)
+        std::printf(", within x %d-%d y %d-%d; %ld outside the allowed box", left, right, top, bottom, outside);
     std::printf("\n");
     return outside == 0;
 }
@@ -76,8 +76,9 @@ bool compare(const std::string& name, const Image& a, const Image& b, int tolera
 
 int main(int argc, char** argv) {
     if (argc < 9) {
-        std::fprintf(stderr, "usage: compare_frames <tolerance> <left> <top> <right> <bottom> <folder A> <folder B> "
-                             "<name>...\n");
+        std::fprintf(stderr,
+                     "usage: compare_frames <tolerance> <left> <top> <right> <bottom> <folder A> <folder B> "
+                     "<name>...\n");
         return 2;
     }
     const int tolerance = std::atoi(argv[1]);

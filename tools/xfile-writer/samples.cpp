@@ -56,8 +56,9 @@ XScene sampleScene() {
         }
         return a;
     };
-    s.sets = {{"Walk", {animation("Hip_Joint", 2, 0.0f), animation("Leg_Joint", 2, 1.0f), animation("Arm_Joint", 2, 2.0f)}},
-              {"Wave", {animation("Hip_Joint", 3, 0.5f), animation("Leg_Joint", 3, 0.0f), animation("Arm_Joint", 3, 1.0f)}}};
+    s.sets = {
+        {"Walk", {animation("Hip_Joint", 2, 0.0f), animation("Leg_Joint", 2, 1.0f), animation("Arm_Joint", 2, 2.0f)}},
+        {"Wave", {animation("Hip_Joint", 3, 0.5f), animation("Leg_Joint", 3, 0.0f), animation("Arm_Joint", 3, 1.0f)}}};
     return s;
 }
 
@@ -91,7 +92,8 @@ XScene gridScene(int vertices, int parts, bool skin) {
             }
         if (skin) {
             m.bones.resize(joints);
-            for (int j = 0; j < joints; ++j) m.bones[static_cast<size_t>(j)].name = "Bone" + std::to_string(j) + "_Joint";
+            for (int j = 0; j < joints; ++j)
+                m.bones[static_cast<size_t>(j)].name = "Bone" + std::to_string(j) + "_Joint";
             for (int v = 0; v < side * side; ++v)
                 for (int k = 0; k <= v % 3; ++k) {
                     XBone& bone = m.bones[static_cast<size_t>((v + k) % joints)];

@@ -83,8 +83,7 @@ bool sameFloats(std::span<const float> a, std::span<const float> b) {
 
 std::vector<int32_t> mergeDuplicateVertices(std::span<const RawVertex> vertices) {
     std::vector<int32_t> first = firstOfClass(
-        vertices.size(),
-        [&](size_t i) { return !anyNan(vertices[i].pos) && !anyNan(vertices[i].tex); },
+        vertices.size(), [&](size_t i) { return !anyNan(vertices[i].pos) && !anyNan(vertices[i].tex); },
         [&](size_t i) {
             const RawVertex& v = vertices[i];
             uint64_t h = mixHash(static_cast<uint32_t>(v.part), static_cast<uint32_t>(v.material));
@@ -93,8 +92,7 @@ std::vector<int32_t> mergeDuplicateVertices(std::span<const RawVertex> vertices)
         [&](size_t a, size_t b) {
             const RawVertex& u = vertices[a];
             const RawVertex& v = vertices[b];
-            return u.part == v.part && u.material == v.material && sameFloats(u.pos, v.pos) &&
-                   sameFloats(u.tex, v.tex);
+            return u.part == v.part && u.material == v.material && sameFloats(u.pos, v.pos) && sameFloats(u.tex, v.tex);
         });
     for (size_t i = 0; i < first.size(); ++i)
         if (first[i] < 0) first[i] = static_cast<int32_t>(i);
@@ -103,8 +101,7 @@ std::vector<int32_t> mergeDuplicateVertices(std::span<const RawVertex> vertices)
 
 void markSharedPositions(std::span<RawVertex> vertices, std::span<const int32_t> mergedInto) {
     const std::vector<int32_t> first = firstOfClass(
-        vertices.size(),
-        [&](size_t i) { return mergedInto[i] == static_cast<int32_t>(i) && !anyNan(vertices[i].pos); },
+        vertices.size(), [&](size_t i) { return mergedInto[i] == static_cast<int32_t>(i) && !anyNan(vertices[i].pos); },
         [&](size_t i) { return hashFloats(static_cast<uint32_t>(vertices[i].part), vertices[i].pos); },
         [&](size_t a, size_t b) {
             return vertices[a].part == vertices[b].part && sameFloats(vertices[a].pos, vertices[b].pos);
@@ -116,12 +113,9 @@ void markSharedPositions(std::span<RawVertex> vertices, std::span<const int32_t>
 std::vector<int32_t> mergeDuplicateMaterials(std::span<const RawMaterial> materials) {
     std::vector<int32_t> first = firstOfClass(
         materials.size(), [&](size_t i) { return !anyNan(materials[i].colour); },
-        [&](size_t i) {
-            return hashFloats(std::hash<std::string_view>{}(materials[i].texture), materials[i].colour);
-        },
+        [&](size_t i) { return hashFloats(std::hash<std::string_view>{}(materials[i].texture), materials[i].colour); },
         [&](size_t a, size_t b) {
-            return sameFloats(materials[a].colour, materials[b].colour) &&
-                   materials[a].texture == materials[b].texture;
+            return sameFloats(materials[a].colour, materials[b].colour) && materials[a].texture == materials[b].texture;
         });
     for (size_t i = 0; i < first.size(); ++i)
         if (first[i] < 0) first[i] = static_cast<int32_t>(i);
@@ -133,7 +127,8 @@ CleanModel cleanUp(RawModel& raw, float scale) {
     for (const Obj3dFace& f : raw.faces)
         for (const int32_t corner : f.vertexno) vertices[static_cast<size_t>(corner)].material = f.matno;
     for (RawVertex& v : vertices) {
-        if (v.material >= 0 && raw.materials[static_cast<size_t>(v.material)].texture.empty()) v.tex[0] = v.tex[1] = 0.0f;
+        if (v.material >= 0 && raw.materials[static_cast<size_t>(v.material)].texture.empty())
+            v.tex[0] = v.tex[1] = 0.0f;
         v.original = -1;
     }
 
@@ -148,7 +143,9 @@ CleanModel cleanUp(RawModel& raw, float scale) {
         newMaterial[m] = static_cast<int32_t>(clean.materials.size());
         clean.materials.push_back(std::move(raw.materials[m]));
     }
-    auto material = [&](int32_t m) { return m < 0 ? m : newMaterial[static_cast<size_t>(materialInto[static_cast<size_t>(m)])]; };
+    auto material = [&](int32_t m) {
+        return m < 0 ? m : newMaterial[static_cast<size_t>(materialInto[static_cast<size_t>(m)])];
+    };
 
     std::vector<int32_t> newVertex(vertices.size(), -1);
     clean.vertices.reserve(vertices.size());
@@ -159,8 +156,7 @@ CleanModel cleanUp(RawModel& raw, float scale) {
         const RawVertex& v = vertices[i];
         clean.vertices.push_back(Obj3dVertex{v.part, material(v.material),
                                              v.original < 0 ? -1 : newVertex[static_cast<size_t>(v.original)],
-                                             v.pos[0] * scale, v.pos[1] * scale, v.pos[2] * scale, v.tex[0],
-                                             v.tex[1]});
+                                             v.pos[0] * scale, v.pos[1] * scale, v.pos[2] * scale, v.tex[0], v.tex[1]});
     }
     clean.faces = std::move(raw.faces);
     for (Obj3dFace& f : clean.faces) {
@@ -353,7 +349,8 @@ std::vector<Obj3dWeight> vertexWeights(size_t numVertex, std::span<const SkinEnt
     std::vector<Influence> influences(start[numVertex]);
     std::vector<uint32_t> fill(start.begin(), start.end() - 1);
     for (const SkinEntry& e : entries)
-        if (usable(e)) influences[fill[static_cast<size_t>(e.vertex)]++] = {boneJoint[static_cast<size_t>(e.bone)], e.weight};
+        if (usable(e))
+            influences[fill[static_cast<size_t>(e.vertex)]++] = {boneJoint[static_cast<size_t>(e.bone)], e.weight};
 
     std::vector<Obj3dWeight> weights(numVertex, Obj3dWeight{0, -1, 0.0f, 0.0f});
     for (size_t v = 0; v < numVertex; ++v) {

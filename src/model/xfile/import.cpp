@@ -193,8 +193,8 @@ int XfileImport::run() {
     lines.skip(kHeaderLines);
     const size_t start = lines.position();
     const Counts counts = countAll(lines, start, options_.skinmode);
-    const bool otherBlocks = std::any_of(counts.meshes.begin(), counts.meshes.end(),
-                                         [](const MeshCounts& m) { return m.otherBlock; });
+    const bool otherBlocks =
+        std::any_of(counts.meshes.begin(), counts.meshes.end(), [](const MeshCounts& m) { return m.otherBlock; });
     if (otherBlocks || (counts.meshes.empty() && holdsMeshBlock(bytes_))) return kXfileOtherLayout;
     if (std::all_of(counts.meshes.begin(), counts.meshes.end(), [](const MeshCounts& m) { return m.vertices == 0; }))
         return kXfileNoMesh;
@@ -216,9 +216,12 @@ int readXfileBytes(std::string_view bytes, std::string_view xPath, const XfileOp
     const int slot = firstFreeModelSlot();
     if (slot < 0) return -1;
     switch (formatOf(bytes)) {
-        case XFormat::binary: return kXfileBinary;
-        case XFormat::compressed: return kXfileCompressed;
-        case XFormat::text: break;
+        case XFormat::binary:
+            return kXfileBinary;
+        case XFormat::compressed:
+            return kXfileCompressed;
+        case XFormat::text:
+            break;
     }
     Obj3dModel& model = *modelSlot(slot);
     XfileImport import(bytes, xPath, options, textures, model);
@@ -238,11 +241,14 @@ int readXfile(const std::string& utf8Path, const XfileOptions& options, TextureL
     if (utf8Path.size() > kPathMax || utf8Path.find('\0') != std::string::npos) return -2;
     std::string bytes;
     switch (platform::readFileText(utf8Path, kMaxXfileBytes, bytes)) {
-        case platform::FileRead::ok: return readXfileBytes(bytes, utf8Path, options, textures);
-        case platform::FileRead::tooLarge: return kXfileUnsafe;
+        case platform::FileRead::ok:
+            return readXfileBytes(bytes, utf8Path, options, textures);
+        case platform::FileRead::tooLarge:
+            return kXfileUnsafe;
         case platform::FileRead::missing:
         case platform::FileRead::notRegular:
-        case platform::FileRead::failed: break;
+        case platform::FileRead::failed:
+            break;
     }
     return -3;
 }

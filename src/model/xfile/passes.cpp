@@ -113,7 +113,8 @@ private:
 void MeshReader::readName() {
     const char* line = lines_.line();
     const char* mesh = std::strstr(line, "Mesh ");
-    raw_.partNames.push_back(mesh == nullptr ? std::string() : nameBefore(line, static_cast<size_t>(mesh - line) + 5, '{'));
+    raw_.partNames.push_back(mesh == nullptr ? std::string()
+                                             : nameBefore(line, static_cast<size_t>(mesh - line) + 5, '{'));
 }
 
 bool MeshReader::readPositions() {
@@ -278,8 +279,7 @@ std::vector<int32_t> targetJoints(std::span<const std::string> targets, std::spa
 }
 
 // Reads one animation's keys for joint (or past them when joint is -1).
-bool readAnimation(XLines& lines, int32_t n, int32_t joint, float scale, const Obj3dMotion& motion,
-                   Obj3dModel& model) {
+bool readAnimation(XLines& lines, int32_t n, int32_t joint, float scale, const Obj3dMotion& motion, Obj3dModel& model) {
     lines.skip(5);
     if (lines.count() != n) return false;
     Obj3dKeyframe* keys = joint < 0 ? nullptr : &model.keyframe[static_cast<size_t>(motion.firstkey + joint * n)];
@@ -325,7 +325,8 @@ void addParentOffsets(std::span<const RawJoint> joints, Obj3dModel& model) {
         for (size_t j = 0; j < joints.size(); ++j) {
             if (joints[j].parent < 0) continue;
             const float* offset = joints[static_cast<size_t>(joints[j].parent)].pos;
-            Obj3dKeyframe* keys = &model.keyframe[static_cast<size_t>(m.firstkey) + j * static_cast<size_t>(m.numframe)];
+            Obj3dKeyframe* keys =
+                &model.keyframe[static_cast<size_t>(m.firstkey) + j * static_cast<size_t>(m.numframe)];
             for (int32_t f = 0; f < m.numframe; ++f) {
                 keys[f].transx += offset[0];
                 keys[f].transy += offset[1];

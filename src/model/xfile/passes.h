@@ -65,8 +65,8 @@ struct MeshCounts {
     int32_t vertices = 0;
     int32_t faces = 0;
     int32_t materials = 0;
-    int32_t bones = 0;     // with skin only
-    int64_t weights = 0;   // weight entries over the mesh's bones
+    int32_t bones = 0;             // with skin only
+    int64_t weights = 0;           // weight entries over the mesh's bones
     bool negativeWeights = false;  // a bone with a negative weight count
     // The line taken for the mesh's opening opens another block (MeshNormals
     // and the like), which the paired layout never has there.

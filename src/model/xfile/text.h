@@ -123,8 +123,7 @@ inline constexpr std::string_view kPower = "      %f;";
 inline constexpr std::string_view kColour = "      %f;%f;%f;;";
 inline constexpr std::string_view kWeight = "%f";
 inline constexpr std::string_view kIndex = "%d";
-inline constexpr std::string_view kMatrix =
-    "     %f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f;;";
+inline constexpr std::string_view kMatrix = "     %f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f,%f;;";
 inline constexpr std::string_view kRotationKey = "     %d;%d;%f,%f,%f,%f;;,";
 inline constexpr std::string_view kVectorKey = "     %d;%d;%f,%f,%f;;,";
 

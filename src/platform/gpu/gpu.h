@@ -135,8 +135,8 @@ struct ShaderInterface {
         uint32_t components = 4;
     };
     std::vector<ConstantBuffer> constantBuffers;
-    uint32_t textureMask = 0;  // bit N: texture tN is read
-    uint32_t samplerMask = 0;  // bit N: sampler sN is used
+    uint32_t textureMask = 0;       // bit N: texture tN is read
+    uint32_t samplerMask = 0;       // bit N: sampler sN is used
     uint32_t storageResources = 0;  // structured, byte-address and read-write resources used
     std::vector<Variable> inputs;   // vertex shaders: inputs from vertex buffers (no system values)
     std::vector<Variable> outputs;  // pixel shaders: render-target outputs

@@ -75,9 +75,7 @@ inline void writeWord(uint8_t* bytes, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-inline bool hasMagic(const uint8_t* data, size_t size) {
-    return size >= kMagicBytes && readWord(data) == kMagic;
-}
+inline bool hasMagic(const uint8_t* data, size_t size) { return size >= kMagicBytes && readWord(data) == kMagic; }
 
 }  // namespace korvel::image::dds
 

@@ -32,20 +32,46 @@ constexpr ChannelMasks kB4G4R4A4{16, 0x0F00, 0x00F0, 0x000F, 0xF000};
 bool encodingFromDxgi(uint32_t format, DdsLayout& out) {
     out.blockCompressed = false;
     switch (format) {
-    case 28: case 29: out.masks = kRgba8; return true;
-    case 87: case 91: out.masks = kBgra8; return true;
-    case 88: case 93: out.masks = kBgrx8; return true;
-    case 85: out.masks = kB5G6R5; return true;
-    case 86: out.masks = kB5G5R5A1; return true;
-    case 115: out.masks = kB4G4R4A4; return true;
-    default: break;
+        case 28:
+        case 29:
+            out.masks = kRgba8;
+            return true;
+        case 87:
+        case 91:
+            out.masks = kBgra8;
+            return true;
+        case 88:
+        case 93:
+            out.masks = kBgrx8;
+            return true;
+        case 85:
+            out.masks = kB5G6R5;
+            return true;
+        case 86:
+            out.masks = kB5G5R5A1;
+            return true;
+        case 115:
+            out.masks = kB4G4R4A4;
+            return true;
+        default:
+            break;
     }
     out.blockCompressed = true;
     switch (format) {
-    case 71: case 72: out.blocks = BlockFormat::Bc1; return true;
-    case 74: case 75: out.blocks = BlockFormat::Bc2; return true;
-    case 77: case 78: out.blocks = BlockFormat::Bc3; return true;
-    default: return false;
+        case 71:
+        case 72:
+            out.blocks = BlockFormat::Bc1;
+            return true;
+        case 74:
+        case 75:
+            out.blocks = BlockFormat::Bc2;
+            return true;
+        case 77:
+        case 78:
+            out.blocks = BlockFormat::Bc3;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -53,10 +79,14 @@ bool encodingFromDxgi(uint32_t format, DdsLayout& out) {
 // decoded like DXT3 and DXT5.
 bool encodingFromFourCC(uint32_t code, DdsLayout& out) {
     out.blockCompressed = true;
-    if (code == fourCC('D', 'X', 'T', '1')) out.blocks = BlockFormat::Bc1;
-    else if (code == fourCC('D', 'X', 'T', '2') || code == fourCC('D', 'X', 'T', '3')) out.blocks = BlockFormat::Bc2;
-    else if (code == fourCC('D', 'X', 'T', '4') || code == fourCC('D', 'X', 'T', '5')) out.blocks = BlockFormat::Bc3;
-    else return false;
+    if (code == fourCC('D', 'X', 'T', '1'))
+        out.blocks = BlockFormat::Bc1;
+    else if (code == fourCC('D', 'X', 'T', '2') || code == fourCC('D', 'X', 'T', '3'))
+        out.blocks = BlockFormat::Bc2;
+    else if (code == fourCC('D', 'X', 'T', '4') || code == fourCC('D', 'X', 'T', '5'))
+        out.blocks = BlockFormat::Bc3;
+    else
+        return false;
     return true;
 }
 

@@ -72,17 +72,17 @@ void decodeInterpolatedAlpha(const uint8_t* bytes, Block& out) {
 
 void decodeBlock(BlockFormat format, const uint8_t* bytes, Block& out) {
     switch (format) {
-    case BlockFormat::Bc1:
-        decodeColours(bytes, true, out);
-        break;
-    case BlockFormat::Bc2:
-        decodeColours(bytes + 8, false, out);
-        decodeExplicitAlpha(bytes, out);
-        break;
-    case BlockFormat::Bc3:
-        decodeColours(bytes + 8, false, out);
-        decodeInterpolatedAlpha(bytes, out);
-        break;
+        case BlockFormat::Bc1:
+            decodeColours(bytes, true, out);
+            break;
+        case BlockFormat::Bc2:
+            decodeColours(bytes + 8, false, out);
+            decodeExplicitAlpha(bytes, out);
+            break;
+        case BlockFormat::Bc3:
+            decodeColours(bytes + 8, false, out);
+            decodeInterpolatedAlpha(bytes, out);
+            break;
     }
 }
 

@@ -102,14 +102,14 @@ bool encodeWithStb(FileKind kind, const gpu::Image& image, std::vector<uint8_t>&
     const int height = static_cast<int>(image.height);
     const void* pixels = image.rgba.data();
     switch (kind) {
-    case FileKind::Bmp:
-        return stbi_write_bmp_to_func(appendBytes, &out, width, height, 4, pixels) != 0;
-    case FileKind::Png:
-        return stbi_write_png_to_func(appendBytes, &out, width, height, 4, pixels, width * 4) != 0;
-    case FileKind::Jpg:
-        return stbi_write_jpg_to_func(appendBytes, &out, width, height, 4, pixels, kJpgQuality) != 0;
-    case FileKind::Dds:
-        break;
+        case FileKind::Bmp:
+            return stbi_write_bmp_to_func(appendBytes, &out, width, height, 4, pixels) != 0;
+        case FileKind::Png:
+            return stbi_write_png_to_func(appendBytes, &out, width, height, 4, pixels, width * 4) != 0;
+        case FileKind::Jpg:
+            return stbi_write_jpg_to_func(appendBytes, &out, width, height, 4, pixels, kJpgQuality) != 0;
+        case FileKind::Dds:
+            break;
     }
     return false;
 }
@@ -146,18 +146,20 @@ bool loadTextureMemory(const uint8_t* data, size_t size, TextureImage& out) {
 bool saveImageFile(int kind, const std::string& utf8Path, const gpu::Image& image) {
     const auto fileKind = static_cast<FileKind>(kind);
     switch (fileKind) {
-    case FileKind::Bmp:
-    case FileKind::Jpg:
-    case FileKind::Png:
-    case FileKind::Dds:
-        break;
-    default:
-        return false;
+        case FileKind::Bmp:
+        case FileKind::Jpg:
+        case FileKind::Png:
+        case FileKind::Dds:
+            break;
+        default:
+            return false;
     }
     if (!isValidImage(image)) return false;
     std::vector<uint8_t> bytes;
-    if (fileKind == FileKind::Dds) bytes = encodeDds(image);
-    else if (!encodeWithStb(fileKind, image, bytes)) return false;
+    if (fileKind == FileKind::Dds)
+        bytes = encodeDds(image);
+    else if (!encodeWithStb(fileKind, image, bytes))
+        return false;
     return platform::writeFileBytes(utf8Path, bytes.data(), bytes.size());
 }
 

@@ -15,24 +15,76 @@ struct KeyPair {
 // Symbols outside the ranges handled in virtualKeyFor; punctuation as on a
 // US layout.
 constexpr KeyPair kTable[] = {
-    {XK_BackSpace, 0x08},    {XK_Tab, 0x09},         {XK_ISO_Left_Tab, 0x09}, {XK_Clear, 0x0C},
-    {XK_Return, 0x0D},       {XK_KP_Enter, 0x0D},    {XK_Pause, 0x13},        {XK_Caps_Lock, 0x14},
-    {XK_Kanji, 0x19},        {XK_Escape, 0x1B},      {XK_Henkan, 0x1C},       {XK_Muhenkan, 0x1D},
-    {XK_space, 0x20},        {XK_Prior, 0x21},       {XK_Next, 0x22},         {XK_End, 0x23},
-    {XK_Home, 0x24},         {XK_Left, 0x25},        {XK_Up, 0x26},           {XK_Right, 0x27},
-    {XK_Down, 0x28},         {XK_Select, 0x29},      {XK_Execute, 0x2B},      {XK_Print, 0x2C},
-    {XK_Insert, 0x2D},       {XK_Delete, 0x2E},      {XK_Help, 0x2F},         {XK_KP_Prior, 0x21},
-    {XK_KP_Next, 0x22},      {XK_KP_End, 0x23},      {XK_KP_Home, 0x24},      {XK_KP_Left, 0x25},
-    {XK_KP_Up, 0x26},        {XK_KP_Right, 0x27},    {XK_KP_Down, 0x28},      {XK_KP_Begin, 0x0C},
-    {XK_KP_Insert, 0x2D},    {XK_KP_Delete, 0x2E},   {XK_Super_L, 0x5B},      {XK_Super_R, 0x5C},
-    {XK_Menu, 0x5D},         {XK_KP_Multiply, 0x6A}, {XK_KP_Add, 0x6B},       {XK_KP_Separator, 0x6C},
-    {XK_KP_Subtract, 0x6D},  {XK_KP_Decimal, 0x6E},  {XK_KP_Divide, 0x6F},    {XK_Num_Lock, 0x90},
-    {XK_Scroll_Lock, 0x91},  {XK_Shift_L, 0xA0},     {XK_Shift_R, 0xA1},      {XK_Control_L, 0xA2},
-    {XK_Control_R, 0xA3},    {XK_Alt_L, 0xA4},       {XK_Meta_L, 0xA4},       {XK_Alt_R, 0xA5},
-    {XK_Meta_R, 0xA5},       {XK_ISO_Level3_Shift, 0xA5},
-    {XK_semicolon, 0xBA},    {XK_equal, 0xBB},       {XK_comma, 0xBC},        {XK_minus, 0xBD},
-    {XK_period, 0xBE},       {XK_slash, 0xBF},       {XK_grave, 0xC0},        {XK_bracketleft, 0xDB},
-    {XK_backslash, 0xDC},    {XK_bracketright, 0xDD}, {XK_apostrophe, 0xDE},  {XK_less, 0xE2},
+    {XK_BackSpace, 0x08},
+    {XK_Tab, 0x09},
+    {XK_ISO_Left_Tab, 0x09},
+    {XK_Clear, 0x0C},
+    {XK_Return, 0x0D},
+    {XK_KP_Enter, 0x0D},
+    {XK_Pause, 0x13},
+    {XK_Caps_Lock, 0x14},
+    {XK_Kanji, 0x19},
+    {XK_Escape, 0x1B},
+    {XK_Henkan, 0x1C},
+    {XK_Muhenkan, 0x1D},
+    {XK_space, 0x20},
+    {XK_Prior, 0x21},
+    {XK_Next, 0x22},
+    {XK_End, 0x23},
+    {XK_Home, 0x24},
+    {XK_Left, 0x25},
+    {XK_Up, 0x26},
+    {XK_Right, 0x27},
+    {XK_Down, 0x28},
+    {XK_Select, 0x29},
+    {XK_Execute, 0x2B},
+    {XK_Print, 0x2C},
+    {XK_Insert, 0x2D},
+    {XK_Delete, 0x2E},
+    {XK_Help, 0x2F},
+    {XK_KP_Prior, 0x21},
+    {XK_KP_Next, 0x22},
+    {XK_KP_End, 0x23},
+    {XK_KP_Home, 0x24},
+    {XK_KP_Left, 0x25},
+    {XK_KP_Up, 0x26},
+    {XK_KP_Right, 0x27},
+    {XK_KP_Down, 0x28},
+    {XK_KP_Begin, 0x0C},
+    {XK_KP_Insert, 0x2D},
+    {XK_KP_Delete, 0x2E},
+    {XK_Super_L, 0x5B},
+    {XK_Super_R, 0x5C},
+    {XK_Menu, 0x5D},
+    {XK_KP_Multiply, 0x6A},
+    {XK_KP_Add, 0x6B},
+    {XK_KP_Separator, 0x6C},
+    {XK_KP_Subtract, 0x6D},
+    {XK_KP_Decimal, 0x6E},
+    {XK_KP_Divide, 0x6F},
+    {XK_Num_Lock, 0x90},
+    {XK_Scroll_Lock, 0x91},
+    {XK_Shift_L, 0xA0},
+    {XK_Shift_R, 0xA1},
+    {XK_Control_L, 0xA2},
+    {XK_Control_R, 0xA3},
+    {XK_Alt_L, 0xA4},
+    {XK_Meta_L, 0xA4},
+    {XK_Alt_R, 0xA5},
+    {XK_Meta_R, 0xA5},
+    {XK_ISO_Level3_Shift, 0xA5},
+    {XK_semicolon, 0xBA},
+    {XK_equal, 0xBB},
+    {XK_comma, 0xBC},
+    {XK_minus, 0xBD},
+    {XK_period, 0xBE},
+    {XK_slash, 0xBF},
+    {XK_grave, 0xC0},
+    {XK_bracketleft, 0xDB},
+    {XK_backslash, 0xDC},
+    {XK_bracketright, 0xDD},
+    {XK_apostrophe, 0xDE},
+    {XK_less, 0xE2},
     {XK_Zenkaku_Hankaku, 0xF3},
 };
 
@@ -52,17 +104,17 @@ uint8_t virtualKeyFor(unsigned long keysym) {
 
 uint8_t genericModifierFor(uint8_t virtualKey) {
     switch (virtualKey) {
-    case kVkLShift:
-    case kVkRShift:
-        return kVkShift;
-    case kVkLControl:
-    case kVkRControl:
-        return kVkControl;
-    case kVkLMenu:
-    case kVkRMenu:
-        return kVkMenu;
-    default:
-        return 0;
+        case kVkLShift:
+        case kVkRShift:
+            return kVkShift;
+        case kVkLControl:
+        case kVkRControl:
+            return kVkControl;
+        case kVkLMenu:
+        case kVkRMenu:
+            return kVkMenu;
+        default:
+            return 0;
     }
 }
 

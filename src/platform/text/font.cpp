@@ -12,7 +12,7 @@ namespace korvel::platform::text {
 namespace {
 
 constexpr int kDefaultCellHeight = 16;
-constexpr int kLargestSize = 4096;  // heights and widths are clamped to this many pixels
+constexpr int kLargestSize = 4096;             // heights and widths are clamped to this many pixels
 constexpr size_t kGlyphCacheBytes = 8u << 20;  // a font's cache starts over beyond this
 
 int roundToInt(double value) { return static_cast<int>(std::lround(value)); }
@@ -85,8 +85,12 @@ std::unique_ptr<Font> Font::create(const FontRequest& request) {
 
 Font::Font(std::unique_ptr<SizedFace> primary, std::unique_ptr<SizedFace> fallback, const FontMetrics& metrics,
            bool underline, bool strikeout)
-    : primary_(std::move(primary)), fallback_(std::move(fallback)), metrics_(metrics), underline_(underline),
-      strikeout_(strikeout), buffer_(hb_buffer_create()) {}
+    : primary_(std::move(primary)),
+      fallback_(std::move(fallback)),
+      metrics_(metrics),
+      underline_(underline),
+      strikeout_(strikeout),
+      buffer_(hb_buffer_create()) {}
 
 Font::~Font() { hb_buffer_destroy(buffer_); }
 
@@ -169,8 +173,7 @@ void Font::drawLine(BgrSurface& surface, const PixelRect& clip, int left, int to
     for (uint32_t position : underlined_) {
         for (const Placement& placement : placements_) {
             if (placement.cluster != position) continue;
-            rule(left + placement.x, left + placement.x + placement.advance, underlineTop,
-                 metrics_.underlineThickness);
+            rule(left + placement.x, left + placement.x + placement.advance, underlineTop, metrics_.underlineThickness);
         }
     }
 }

@@ -33,11 +33,11 @@ LineBreak nextLine(std::u32string_view text);
 void resolvePrefixes(std::u32string_view line, std::u32string& shown, std::vector<uint32_t>& underlined);
 
 struct FontMetrics {
-    int cellHeight = 0;  // line advance: ascent + descent
-    int ascent = 0;      // from the top of the cell to the baseline
-    int underlineOffset = 0;     // first underline row below the baseline
+    int cellHeight = 0;       // line advance: ascent + descent
+    int ascent = 0;           // from the top of the cell to the baseline
+    int underlineOffset = 0;  // first underline row below the baseline
     int underlineThickness = 1;
-    int strikeoutOffset = 0;     // first strikeout row above the baseline
+    int strikeoutOffset = 0;  // first strikeout row above the baseline
     int strikeoutThickness = 1;
 };
 
@@ -62,8 +62,8 @@ private:
     struct Placement {
         uint8_t face;  // 0 primary, 1 fallback
         unsigned glyph;
-        int x;         // pen position from the line's left edge
-        int yOffset;   // upwards from the baseline
+        int x;        // pen position from the line's left edge
+        int yOffset;  // upwards from the baseline
         int advance;
         uint32_t cluster;
     };

@@ -40,7 +40,10 @@ std::unique_ptr<SizedFace> SizedFace::open(const FontFile& file) {
 }
 
 SizedFace::SizedFace(std::shared_ptr<FT_LibraryRec_> library, FT_Face face, bool bold, bool oblique)
-    : library_(std::move(library)), face_(face), shaper_(hb_ft_font_create_referenced(face)), bold_(bold),
+    : library_(std::move(library)),
+      face_(face),
+      shaper_(hb_ft_font_create_referenced(face)),
+      bold_(bold),
       oblique_(oblique) {}
 
 SizedFace::~SizedFace() {

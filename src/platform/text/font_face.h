@@ -16,10 +16,10 @@ namespace korvel::platform::text {
 
 // Font files picked for a request through fontconfig.
 struct FontFile {
-    std::string path;  // empty when nothing matched
-    int index = 0;     // face index within a collection
-    bool needsBold = false;    // bold was asked for and the face is lighter
-    bool needsOblique = false; // italic was asked for and the face is upright
+    std::string path;           // empty when nothing matched
+    int index = 0;              // face index within a collection
+    bool needsBold = false;     // bold was asked for and the face is lighter
+    bool needsOblique = false;  // italic was asked for and the face is upright
 };
 
 // The best face for the family, weight, slant, pitch and language of the

@@ -116,10 +116,9 @@ void appendUtf16(std::wstring& out, char32_t value) {
 std::unique_ptr<Font> Font::create(const FontRequest& request) {
     // GDI reads at most 31 characters of a face name (LF_FACESIZE - 1).
     const std::wstring face = wideName(request.face).substr(0, LF_FACESIZE - 1);
-    HFONT font = CreateFontW(request.height, request.width, 0, 0, request.weight, request.italic,
-                             request.underline, request.strikeout, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, request.fixedPitch ? FIXED_PITCH : DEFAULT_PITCH,
-                             face.c_str());
+    HFONT font = CreateFontW(request.height, request.width, 0, 0, request.weight, request.italic, request.underline,
+                             request.strikeout, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, request.fixedPitch ? FIXED_PITCH : DEFAULT_PITCH, face.c_str());
     if (!font) return nullptr;
     return std::unique_ptr<Font>(new Font(font));
 }

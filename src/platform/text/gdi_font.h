@@ -30,8 +30,8 @@ public:
 private:
     explicit Font(void* font) : font_(font) {}
 
-    void* font_;          // HFONT
-    std::wstring wide_;   // the text as UTF-16, reused by every call
+    void* font_;         // HFONT
+    std::wstring wide_;  // the text as UTF-16, reused by every call
 };
 
 }  // namespace korvel::platform::text

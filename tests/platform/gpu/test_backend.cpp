@@ -80,8 +80,8 @@ TEST_F(DeviceTest, GpuBackendBindsTheDirect3DWay) {
         const uint32_t texel = round ? 0xFF000000u : 0xFFFF0000u;
         const SubresourceData data{&texel, 4};
         const auto constants = device.createBuffer({16, Usage::Default, BindConstantBuffer, false}, tint);
-        const auto texture = device.createTexture2D({1, 1, 1, Format::R8G8B8A8_UNorm, Usage::Default,
-                                                     BindShaderResource, false}, &data);
+        const auto texture =
+            device.createTexture2D({1, 1, 1, Format::R8G8B8A8_UNorm, Usage::Default, BindShaderResource, false}, &data);
         const auto view = texture ? device.createShaderResourceView(*texture) : nullptr;
         const auto sampler = device.createSamplerState({});
         const auto psCode = compile(device, "PSMain", "ps_4_0");
@@ -103,11 +103,13 @@ TEST_F(DeviceTest, GpuBackendBindsTheDirect3DWay) {
     EXPECT_FALSE(device.createBuffer({20, Usage::Default, BindConstantBuffer, false}, nullptr));
     EXPECT_FALSE(device.createBuffer({16, Usage::Immutable, BindVertexBuffer, false}, nullptr));
     const Texture2DDesc desc{8, 8, 1, Format::R8G8B8A8_UNorm, Usage::Default, BindShaderResource, false};
-    const Texture2DDesc refused[] = {{8, 8, 5, desc.format, Usage::Default, BindShaderResource, false},  // 4 levels
-                                     {8, 8, 1, Format::R32_Float, Usage::Default, BindShaderResource, false},
-                                     {device.maxTextureSize() + 1, 8, 1, desc.format, Usage::Default, BindShaderResource, false},
-                                     {8, 0, 1, desc.format, Usage::Default, BindShaderResource, false}};
-    for (const Texture2DDesc& d : refused) EXPECT_FALSE(device.createTexture2D(d, nullptr)) << d.width << "x" << d.height;
+    const Texture2DDesc refused[] = {
+        {8, 8, 5, desc.format, Usage::Default, BindShaderResource, false},  // 4 levels
+        {8, 8, 1, Format::R32_Float, Usage::Default, BindShaderResource, false},
+        {device.maxTextureSize() + 1, 8, 1, desc.format, Usage::Default, BindShaderResource, false},
+        {8, 0, 1, desc.format, Usage::Default, BindShaderResource, false}};
+    for (const Texture2DDesc& d : refused)
+        EXPECT_FALSE(device.createTexture2D(d, nullptr)) << d.width << "x" << d.height;
     const auto texture = device.createTexture2D(desc, nullptr);
     ASSERT_TRUE(texture);
     EXPECT_FALSE(device.createRenderTargetView(*texture)) << "not bound as a render target";

@@ -44,7 +44,8 @@ TEST(HlslLimits, SourcesBeyondEachBoundAreRefusedBeforeTheCompiler) {
         {"5000 parentheses", pixelSource("", nested(5000)), "nest deeper than 64"},
         {"operators at the limit", pixelSource("", repeat("- ", 255) + "x"), nullptr},
         {"operators above it", pixelSource("", repeat("x + ", 257) + "x"), "more than 256 operators"},
-        {"index chain", pixelSource("static float a[1] = { 1 };", std::string("a").append(repeat("[0]", 257))), "operators"},
+        {"index chain", pixelSource("static float a[1] = { 1 };", std::string("a").append(repeat("[0]", 257))),
+         "operators"},
         {"control at the limit", "float4 PSMain() : SV_Target { float x = 0; " + elseIfs + " return x; }", nullptr},
         {"control above it", "float4 PSMain() : SV_Target { float x = 0; " + ifs + " return x; }", "more than 256 if"},
         {"brackets in comments",
@@ -74,8 +75,9 @@ TEST(HlslLimits, SourcesBeyondEachBoundAreRefusedBeforeTheCompiler) {
 }
 
 TEST(HlslTranslation, FailuresReturnTheCompilersTextAndSuccessesAreCached) {
-    const std::string twoEntries = "float4 PSRed() : SV_Target { return float4(1, 0, 0, 1); }\n"
-                                   "float4 PSBlue() : SV_Target { return float4(0, 0, 1, 1); }\n";
+    const std::string twoEntries =
+        "float4 PSRed() : SV_Target { return float4(1, 0, 0, 1); }\n"
+        "float4 PSBlue() : SV_Target { return float4(0, 0, 1, 1); }\n";
     std::string errors;
     EXPECT_FALSE(hlsl::compile(twoEntries, "test.hlsl", "PSRed", "cs_5_0", errors));
     EXPECT_NE(errors.find("cs_5_0"), std::string::npos);

@@ -61,8 +61,10 @@ TEST(GpuWindow, PresentShowsTheBackBufferUprightInTheWindow) {
     EXPECT_FALSE(onWindow(0x7ffffff));
     XDestroyWindow(x11, window);
     XCloseDisplay(x11);
-    if (previous) setenv("DISPLAY", restore.c_str(), 1);
-    else unsetenv("DISPLAY");
+    if (previous)
+        setenv("DISPLAY", restore.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
 }
 
 }  // namespace

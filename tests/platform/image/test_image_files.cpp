@@ -80,8 +80,8 @@ std::vector<uint8_t> bc3Alpha(uint8_t a0, uint8_t a1) {
 // Uncompressed 2 x 2 32-bit TGA: blue, green on the first stored row; red,
 // white on the second. Descriptor 0x28 stores the top row first.
 std::vector<uint8_t> tga2x2(uint8_t descriptor) {
-    return {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 32, descriptor,
-            255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 64, 255, 255, 255, 0};
+    return {0,          0,   2, 0, 0,   0, 0,   0, 0,   0, 0, 0,   2,  0,   2,   0,   32,
+            descriptor, 255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 64, 255, 255, 255, 0};
 }
 
 TEST(ImageFormats, DecodeToTheirPixels) {
@@ -95,14 +95,17 @@ TEST(ImageFormats, DecodeToTheirPixels) {
     const Pixel first{10, 20, 30, 40}, second{50, 60, 70, 80}, firstBgr{30, 20, 10, 255};
     const std::vector<std::tuple<const char*, std::vector<uint8_t>, std::vector<Pixel>>> cases = {
         {"A8B8G8R8", DdsBuilder(2, 1).masks(kRgba, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000).data(two), {first, second}},
-        {"X8R8G8B8", DdsBuilder(2, 1).masks(kRgb, 32, 0xFF0000, 0xFF00, 0xFF, 0).data(two),
+        {"X8R8G8B8",
+         DdsBuilder(2, 1).masks(kRgb, 32, 0xFF0000, 0xFF00, 0xFF, 0).data(two),
          {firstBgr, {70, 60, 50, 255}}},
-        {"R8G8B8", DdsBuilder(2, 1).masks(kRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0).data({1, 2, 3, 4, 5, 6}),
+        {"R8G8B8",
+         DdsBuilder(2, 1).masks(kRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0).data({1, 2, 3, 4, 5, 6}),
          {{3, 2, 1, 255}, {6, 5, 4, 255}}},
         {"R5G6B5 scaled to full range",
          DdsBuilder(3, 1).masks(kRgb, 16, 0xF800, 0x07E0, 0x001F, 0).data({0x00, 0xF8, 0xE0, 0x07, 0x10, 0}),
          {red, {0, 255, 0, 255}, {0, 0, 132, 255}}},
-        {"A8L8", DdsBuilder(1, 1).masks(dds::kPixelLuminance | kAlpha, 16, 0xFF, 0, 0, 0xFF00).data({90, 7}),
+        {"A8L8",
+         DdsBuilder(1, 1).masks(dds::kPixelLuminance | kAlpha, 16, 0xFF, 0, 0, 0xFF00).data({90, 7}),
          {{90, 90, 90, 7}}},
         {"A8", DdsBuilder(1, 1).masks(dds::kPixelAlpha, 8, 0xFF, 0xFF, 0xFF, 0xFF).data({77}), {{0, 0, 0, 77}}},
         {"extension R8G8B8A8", DdsBuilder(1, 1).extension(28).data(two), {first}},
@@ -110,13 +113,17 @@ TEST(ImageFormats, DecodeToTheirPixels) {
         {"extension B4G4R4A4", DdsBuilder(1, 1).extension(115).data({0x5A, 0xF3}), {{51, 85, 170, 255}}},
         {"extension array, first element", DdsBuilder(1, 1).extension(28, 3, 2).data(two), {first}},
         {"extension BC1", DdsBuilder(4, 4).extension(71).data(redBc1), std::vector<Pixel>(16, red)},
-        {"BC1 red above blue: four colours", dds4x1("DXT1", {0x00, 0xF8, 0x1F, 0, kRamp, kRamp, kRamp, kRamp}),
+        {"BC1 red above blue: four colours",
+         dds4x1("DXT1", {0x00, 0xF8, 0x1F, 0, kRamp, kRamp, kRamp, kRamp}),
          {red, blue, {170, 0, 85, 255}, {85, 0, 170, 255}}},
-        {"BC1 blue below red: halfway and transparent", dds4x1("DXT1", {0x1F, 0, 0, 0xF8, kRamp, kRamp, kRamp, kRamp}),
+        {"BC1 blue below red: halfway and transparent",
+         dds4x1("DXT1", {0x1F, 0, 0, 0xF8, kRamp, kRamp, kRamp, kRamp}),
          {blue, red, {128, 0, 128, 255}, none}},
         {"BC1 equal ends: three colours, 565 by bit replication",
-         dds4x1("DXT1", {0x10, 0x84, 0x10, 0x84, kRamp, kRamp, kRamp, kRamp}), {grey, grey, grey, none}},
-        {"BC1 edge blocks cropped", DdsBuilder(5, 1).fourCC('D', 'X', 'T', '1').data(redBc1).data(blueBc1),
+         dds4x1("DXT1", {0x10, 0x84, 0x10, 0x84, kRamp, kRamp, kRamp, kRamp}),
+         {grey, grey, grey, none}},
+        {"BC1 edge blocks cropped",
+         DdsBuilder(5, 1).fourCC('D', 'X', 'T', '1').data(redBc1).data(blueBc1),
          {red, red, red, red, blue}},
         {"BC2 explicit alpha, always four colours",
          dds4x1("DXT3", {0x10, 0x32, 0, 0, 0, 0, 0, 0, 0x1F, 0, 0, 0xF8, kRamp, kRamp, kRamp, kRamp}),
@@ -126,8 +133,10 @@ TEST(ImageFormats, DecodeToTheirPixels) {
         {"TGA top row first", tga2x2(0x28), {blue, tgaGreen, tgaRed, white(0)}},
         {"TGA bottom row first", tga2x2(0x08), {tgaRed, white(0), blue, tgaGreen}},
         // 1 x 1, two-entry table (red, black), LZW codes clear, 0, end.
-        {"GIF", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 0, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1,
-                 0, 0, 2, 2, 0x44, 0x01, 0, ';'}, {red}},
+        {"GIF",
+         {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255,  0,    0, 0,  0,
+          0,   ',', 0,   0,   0,   0,   1, 0, 1, 0, 0,    2, 2, 0x44, 0x01, 0, ';'},
+         {red}},
     };
     for (const auto& [name, bytes, expected] : cases) {
         SCOPED_TRACE(name);
@@ -192,8 +201,8 @@ TEST(SaveLoad, LosslessKindsReadBackAsWrittenFailuresWriteNothing) {
 
     gpu::Image shortPixels = image;
     shortPixels.rgba.pop_back();
-    for (const auto& [kind, picture] : {std::pair{2, image}, {5, image}, {-1, image}, {3, shortPixels},
-                                        {3, gpu::Image{}}}) {
+    for (const auto& [kind, picture] :
+         {std::pair{2, image}, {5, image}, {-1, image}, {3, shortPixels}, {3, gpu::Image{}}}) {
         EXPECT_FALSE(saveImageFile(kind, tempPath("capture"), picture)) << kind;
         EXPECT_FALSE(std::filesystem::exists(tempPath("capture"))) << kind;
     }
@@ -204,7 +213,9 @@ TEST(WideStrings, EncodeEveryLengthAndReplaceInvalidValues) {
     EXPECT_EQ(platform::utf8FromWide(L"a\u00e9\u30c6\U0001F600"), "a\xC3\xA9\xE3\x83\x86\xF0\x9F\x98\x80");
     // Unpaired surrogates; on Windows the emoji above is a pair, joined.
     const wchar_t unpaired[] = {L'a', static_cast<wchar_t>(0xD800), L'x', static_cast<wchar_t>(0xDC00), L'b', 0};
-    EXPECT_EQ(platform::utf8FromWide(unpaired), "a\xEF\xBF\xBDx\xEF\xBF\xBD" "b");
+    EXPECT_EQ(platform::utf8FromWide(unpaired),
+              "a\xEF\xBF\xBDx\xEF\xBF\xBD"
+              "b");
     if constexpr (sizeof(wchar_t) == 4) {
         const wchar_t beyond[] = {static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-5), 0};
         EXPECT_EQ(platform::utf8FromWide(beyond), "\xEF\xBF\xBD\xEF\xBF\xBD");
@@ -220,7 +231,9 @@ DdsBuilder validRgba(uint32_t width = 4, uint32_t height = 4) {
 }
 
 std::vector<uint8_t> dxt1(uint32_t width, uint32_t height, uint32_t mips, size_t dataBytes) {
-    return DdsBuilder(width, height).fourCC('D', 'X', 'T', '1').set(dds::MipMapCount, mips)
+    return DdsBuilder(width, height)
+        .fourCC('D', 'X', 'T', '1')
+        .set(dds::MipMapCount, mips)
         .data(std::vector<uint8_t>(dataBytes, 0));
 }
 
@@ -303,7 +316,9 @@ TEST(HostileInputs, AreRefusedWithEmptyOutput) {
 TEST(HostileInputs, EveryTruncationOfValidFilesIsRefused) {
     // The PNG decoder needs no end chunk (12 bytes) after the pixel data.
     const std::vector<std::pair<std::vector<uint8_t>, size_t>> files = {
-        {saved(3, "valid.png"), 12}, {validRgba(3, 3), 0}, {dxt1(8, 8, 4, 4 * 8 + 8 + 8 + 8), 0},
+        {saved(3, "valid.png"), 12},
+        {validRgba(3, 3), 0},
+        {dxt1(8, 8, 4, 4 * 8 + 8 + 8 + 8), 0},
         {DdsBuilder(1, 1).extension(28).data({1, 2, 3, 4}), 0}};
     for (const auto& [file, optionalTail] : files) {
         TextureImage image;

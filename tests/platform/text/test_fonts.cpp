@@ -104,8 +104,8 @@ TEST(Font, CharactersMissingFromTheFaceComeFromAJapaneseFace) {
 }
 
 TEST(TextLines, BreaksAndAmpersandPrefixes) {
-    for (const auto& [text, length, breakLength] : {std::tuple{U"ab\ncd", 2u, 1u}, {U"ab\r\ncd", 2u, 2u},
-                                                    {U"ab\r\rcd", 2u, 1u}, {U"abc", 3u, 0u}}) {
+    for (const auto& [text, length, breakLength] :
+         {std::tuple{U"ab\ncd", 2u, 1u}, {U"ab\r\ncd", 2u, 2u}, {U"ab\r\rcd", 2u, 1u}, {U"abc", 3u, 0u}}) {
         EXPECT_EQ(nextLine(text).length, length);
         EXPECT_EQ(nextLine(text).breakLength, breakLength);
     }

@@ -83,8 +83,10 @@ public:
         setenv(name, value, 1);
     }
     ~ScopedEnv() {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        else unsetenv(name_);
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:
@@ -119,13 +121,20 @@ private:
 EGLContext createCoreContext(EGLDisplay display, EGLConfig config) {
     if (!eglBindAPI(EGL_OPENGL_API)) return EGL_NO_CONTEXT;
     const bool robust = hasExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_EXT_create_context_robustness");
-    const EGLint robustAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 4, EGL_CONTEXT_MINOR_VERSION, 5,
-                                    EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                                    EGL_CONTEXT_OPENGL_ROBUST_ACCESS, EGL_TRUE,
-                                    EGL_CONTEXT_OPENGL_RESET_NOTIFICATION_STRATEGY, EGL_LOSE_CONTEXT_ON_RESET,
+    const EGLint robustAttribs[] = {EGL_CONTEXT_MAJOR_VERSION,
+                                    4,
+                                    EGL_CONTEXT_MINOR_VERSION,
+                                    5,
+                                    EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                    EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                                    EGL_CONTEXT_OPENGL_ROBUST_ACCESS,
+                                    EGL_TRUE,
+                                    EGL_CONTEXT_OPENGL_RESET_NOTIFICATION_STRATEGY,
+                                    EGL_LOSE_CONTEXT_ON_RESET,
                                     EGL_NONE};
-    const EGLint plainAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 4, EGL_CONTEXT_MINOR_VERSION, 5,
-                                   EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    const EGLint plainAttribs[] = {
+        EGL_CONTEXT_MAJOR_VERSION,           4,       EGL_CONTEXT_MINOR_VERSION, 5, EGL_CONTEXT_OPENGL_PROFILE_MASK,
+        EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
     EGLContext context = EGL_NO_CONTEXT;
     if (robust) context = eglCreateContext(display, config, EGL_NO_CONTEXT, robustAttribs);
     if (context == EGL_NO_CONTEXT) context = eglCreateContext(display, config, EGL_NO_CONTEXT, plainAttribs);
@@ -133,9 +142,17 @@ EGLContext createCoreContext(EGLDisplay display, EGLConfig config) {
 }
 
 EGLConfig chooseConfig(EGLDisplay display, bool window, EGLint visualId) {
-    const EGLint attribs[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, window ? EGL_WINDOW_BIT : 0,
-                              EGL_RED_SIZE,        8,              EGL_GREEN_SIZE,   8,
-                              EGL_BLUE_SIZE,       8,              EGL_NONE};
+    const EGLint attribs[] = {EGL_RENDERABLE_TYPE,
+                              EGL_OPENGL_BIT,
+                              EGL_SURFACE_TYPE,
+                              window ? EGL_WINDOW_BIT : 0,
+                              EGL_RED_SIZE,
+                              8,
+                              EGL_GREEN_SIZE,
+                              8,
+                              EGL_BLUE_SIZE,
+                              8,
+                              EGL_NONE};
     EGLConfig configs[64];
     EGLint count = 0;
     if (!eglChooseConfig(display, attribs, configs, 64, &count) || count == 0) return nullptr;

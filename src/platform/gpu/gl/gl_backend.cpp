@@ -60,8 +60,8 @@ std::optional<DeviceBundle> createOpenGLDevice(DriverType type, const SwapChainD
     backBufferDesc.bindFlags = BindRenderTarget | BindShaderResource;
     auto texture = bundle.device->createTexture2D(backBufferDesc, nullptr);
     if (!texture) return std::nullopt;
-    bundle.swapChain = std::make_unique<GlSwapChain>(
-        core, std::unique_ptr<GlTexture>(static_cast<GlTexture*>(texture.release())));
+    bundle.swapChain =
+        std::make_unique<GlSwapChain>(core, std::unique_ptr<GlTexture>(static_cast<GlTexture*>(texture.release())));
     bundle.featureLevel = kFeatureLevel11;
     return bundle;
 }

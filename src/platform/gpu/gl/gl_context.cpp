@@ -9,7 +9,8 @@ namespace {
 
 // Direct3D's defaults for a null state.
 const RasterizerDesc kDefaultRasterizer{};
-const BlendDesc kDefaultBlend{false, Blend::One, Blend::Zero, BlendOp::Add, Blend::One, Blend::Zero, BlendOp::Add, 0x0F};
+const BlendDesc kDefaultBlend{false,      Blend::One,  Blend::Zero,  BlendOp::Add,
+                              Blend::One, Blend::Zero, BlendOp::Add, 0x0F};
 const DepthStencilDesc kDefaultDepthStencil{};
 
 SamplerDesc defaultSamplerDesc() {

@@ -41,8 +41,8 @@ public:
     void omSetRenderTargets(RenderTargetView* target, DepthStencilView* depth) override;
 
     void updateSubresource(Buffer& buffer, const void* data, size_t bytes) override;
-    void updateTexture(Texture2D& texture, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
-                       const void* data, uint32_t rowPitch) override;
+    void updateTexture(Texture2D& texture, uint32_t x, uint32_t y, uint32_t width, uint32_t height, const void* data,
+                       uint32_t rowPitch) override;
     bool mapDiscard(Buffer& buffer, MappedSubresource& out) override;
     void unmap(Buffer& buffer) override;
 

@@ -119,8 +119,8 @@ void GlContext::draw(uint32_t vertexCount, uint32_t startVertex) {
 void GlContext::drawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) {
     if (!prepareDraw(true)) return;
     const auto offset = static_cast<uintptr_t>(indexOffset_) + static_cast<uintptr_t>(startIndex) * indexSize_;
-    glDrawElementsBaseVertex(mode_, static_cast<GLsizei>(indexCount), indexType_,
-                             reinterpret_cast<const void*>(offset), baseVertex);
+    glDrawElementsBaseVertex(mode_, static_cast<GLsizei>(indexCount), indexType_, reinterpret_cast<const void*>(offset),
+                             baseVertex);
 }
 
 void GlContext::drawIndexedInstanced(uint32_t indexCountPerInstance, uint32_t instanceCount, uint32_t startIndex,
@@ -282,9 +282,7 @@ void GlContext::forgetProgram(GLuint program) {
     }
 }
 
-void GlContext::forgetSampler(GLuint sampler) {
-    std::replace(unitSampler_.begin(), unitSampler_.end(), sampler, 0u);
-}
+void GlContext::forgetSampler(GLuint sampler) { std::replace(unitSampler_.begin(), unitSampler_.end(), sampler, 0u); }
 
 void GlContext::forget(const void* object) {
     for (VertexBufferSlot& slot : vertexBuffers_)

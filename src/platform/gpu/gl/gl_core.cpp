@@ -116,13 +116,20 @@ const TextureFormat* textureFormat(Format format) {
     static const TextureFormat bc2{GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, 0, 0, 16, true, false};
     static const TextureFormat bc3{GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, 0, 0, 16, true, false};
     switch (format) {
-        case Format::R8G8B8A8_UNorm: return &rgba8;
-        case Format::B8G8R8A8_UNorm: return &bgra8;
-        case Format::D24_UNorm_S8_UInt: return &d24s8;
-        case Format::BC1_UNorm: return &bc1;
-        case Format::BC2_UNorm: return &bc2;
-        case Format::BC3_UNorm: return &bc3;
-        default: return nullptr;
+        case Format::R8G8B8A8_UNorm:
+            return &rgba8;
+        case Format::B8G8R8A8_UNorm:
+            return &bgra8;
+        case Format::D24_UNorm_S8_UInt:
+            return &d24s8;
+        case Format::BC1_UNorm:
+            return &bc1;
+        case Format::BC2_UNorm:
+            return &bc2;
+        case Format::BC3_UNorm:
+            return &bc3;
+        default:
+            return nullptr;
     }
 }
 
@@ -136,13 +143,26 @@ uint32_t rowCount(const TextureFormat& format, uint32_t height) {
 
 bool attributeFormat(Format format, AttributeFormat& out) {
     switch (format) {
-        case Format::R32_Float: out = {1, GL_FLOAT, false}; return true;
-        case Format::R32G32_Float: out = {2, GL_FLOAT, false}; return true;
-        case Format::R32G32B32_Float: out = {3, GL_FLOAT, false}; return true;
-        case Format::R32G32B32A32_Float: out = {4, GL_FLOAT, false}; return true;
-        case Format::R32_SInt: out = {1, GL_INT, true}; return true;
-        case Format::R32_UInt: out = {1, GL_UNSIGNED_INT, true}; return true;
-        default: return false;
+        case Format::R32_Float:
+            out = {1, GL_FLOAT, false};
+            return true;
+        case Format::R32G32_Float:
+            out = {2, GL_FLOAT, false};
+            return true;
+        case Format::R32G32B32_Float:
+            out = {3, GL_FLOAT, false};
+            return true;
+        case Format::R32G32B32A32_Float:
+            out = {4, GL_FLOAT, false};
+            return true;
+        case Format::R32_SInt:
+            out = {1, GL_INT, true};
+            return true;
+        case Format::R32_UInt:
+            out = {1, GL_UNSIGNED_INT, true};
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -162,50 +182,75 @@ bool indexFormat(Format format, GLenum& type, uint32_t& size) {
 
 GLenum comparisonFunc(Comparison comparison) {
     switch (comparison) {
-        case Comparison::Never: return GL_NEVER;
-        case Comparison::Less: return GL_LESS;
-        case Comparison::Equal: return GL_EQUAL;
-        case Comparison::LessEqual: return GL_LEQUAL;
-        case Comparison::Greater: return GL_GREATER;
-        case Comparison::NotEqual: return GL_NOTEQUAL;
-        case Comparison::GreaterEqual: return GL_GEQUAL;
-        case Comparison::Always: return GL_ALWAYS;
+        case Comparison::Never:
+            return GL_NEVER;
+        case Comparison::Less:
+            return GL_LESS;
+        case Comparison::Equal:
+            return GL_EQUAL;
+        case Comparison::LessEqual:
+            return GL_LEQUAL;
+        case Comparison::Greater:
+            return GL_GREATER;
+        case Comparison::NotEqual:
+            return GL_NOTEQUAL;
+        case Comparison::GreaterEqual:
+            return GL_GEQUAL;
+        case Comparison::Always:
+            return GL_ALWAYS;
     }
     return GL_ALWAYS;
 }
 
 GLenum blendFactor(Blend blend, bool alpha) {
     switch (blend) {
-        case Blend::Zero: return GL_ZERO;
-        case Blend::One: return GL_ONE;
-        case Blend::SrcAlpha: return GL_SRC_ALPHA;
-        case Blend::InvSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
+        case Blend::Zero:
+            return GL_ZERO;
+        case Blend::One:
+            return GL_ONE;
+        case Blend::SrcAlpha:
+            return GL_SRC_ALPHA;
+        case Blend::InvSrcAlpha:
+            return GL_ONE_MINUS_SRC_ALPHA;
         // The Direct3D blend factor applies per component: alpha uses its fourth.
-        case Blend::BlendFactor: return alpha ? GL_CONSTANT_ALPHA : GL_CONSTANT_COLOR;
-        case Blend::InvBlendFactor: return alpha ? GL_ONE_MINUS_CONSTANT_ALPHA : GL_ONE_MINUS_CONSTANT_COLOR;
+        case Blend::BlendFactor:
+            return alpha ? GL_CONSTANT_ALPHA : GL_CONSTANT_COLOR;
+        case Blend::InvBlendFactor:
+            return alpha ? GL_ONE_MINUS_CONSTANT_ALPHA : GL_ONE_MINUS_CONSTANT_COLOR;
     }
     return GL_ONE;
 }
 
 GLenum blendEquation(BlendOp op) {
     switch (op) {
-        case BlendOp::Add: return GL_FUNC_ADD;
-        case BlendOp::Subtract: return GL_FUNC_SUBTRACT;
-        case BlendOp::RevSubtract: return GL_FUNC_REVERSE_SUBTRACT;
-        case BlendOp::Min: return GL_MIN;
-        case BlendOp::Max: return GL_MAX;
+        case BlendOp::Add:
+            return GL_FUNC_ADD;
+        case BlendOp::Subtract:
+            return GL_FUNC_SUBTRACT;
+        case BlendOp::RevSubtract:
+            return GL_FUNC_REVERSE_SUBTRACT;
+        case BlendOp::Min:
+            return GL_MIN;
+        case BlendOp::Max:
+            return GL_MAX;
     }
     return GL_FUNC_ADD;
 }
 
 GLenum primitiveMode(Topology topology) {
     switch (topology) {
-        case Topology::PointList: return GL_POINTS;
-        case Topology::LineList: return GL_LINES;
-        case Topology::LineStrip: return GL_LINE_STRIP;
-        case Topology::TriangleList: return GL_TRIANGLES;
-        case Topology::TriangleStrip: return GL_TRIANGLE_STRIP;
-        case Topology::Undefined: return kNoPrimitive;
+        case Topology::PointList:
+            return GL_POINTS;
+        case Topology::LineList:
+            return GL_LINES;
+        case Topology::LineStrip:
+            return GL_LINE_STRIP;
+        case Topology::TriangleList:
+            return GL_TRIANGLES;
+        case Topology::TriangleStrip:
+            return GL_TRIANGLE_STRIP;
+        case Topology::Undefined:
+            return kNoPrimitive;
     }
     return kNoPrimitive;
 }

@@ -48,8 +48,8 @@ void uploadLevel(const GlTextureStorage& storage, uint32_t level, const Subresou
     if (pitch != tightPitch) {
         packed.resize(size_t(tightPitch) * rows);
         for (uint32_t row = 0; row < rows; ++row)
-            std::memcpy(packed.data() + size_t(row) * tightPitch, static_cast<const uint8_t*>(data.data) + size_t(row) * pitch,
-                        tightPitch);
+            std::memcpy(packed.data() + size_t(row) * tightPitch,
+                        static_cast<const uint8_t*>(data.data) + size_t(row) * pitch, tightPitch);
         pixels = packed.data();
     }
     if (format.compressed) {
@@ -142,9 +142,12 @@ namespace {
 
 GLenum shaderType(ShaderStage stage) {
     switch (stage) {
-        case ShaderStage::Vertex: return GL_VERTEX_SHADER;
-        case ShaderStage::Geometry: return GL_GEOMETRY_SHADER;
-        case ShaderStage::Pixel: return GL_FRAGMENT_SHADER;
+        case ShaderStage::Vertex:
+            return GL_VERTEX_SHADER;
+        case ShaderStage::Geometry:
+            return GL_GEOMETRY_SHADER;
+        case ShaderStage::Pixel:
+            return GL_FRAGMENT_SHADER;
     }
     return GL_VERTEX_SHADER;
 }
@@ -178,8 +181,7 @@ std::unique_ptr<Shader> createShader(const ShaderCode& code, ShaderStage stage) 
 }  // namespace
 
 std::unique_ptr<ShaderCode> GlDevice::compileShader(std::string_view source, std::string_view sourceName,
-                                                    const char* entryPoint, const char* profile,
-                                                    std::string& errors) {
+                                                    const char* entryPoint, const char* profile, std::string& errors) {
     auto shader = hlsl::compile(source, sourceName, entryPoint, profile, errors);
     if (!shader) return nullptr;
     core_->makeCurrent();
@@ -276,8 +278,7 @@ GlBuffer::~GlBuffer() {
     }
 }
 
-GlTextureStorage::GlTextureStorage(std::shared_ptr<GlCore> core, const Texture2DDesc& desc,
-                                   const TextureFormat& format)
+GlTextureStorage::GlTextureStorage(std::shared_ptr<GlCore> core, const Texture2DDesc& desc, const TextureFormat& format)
     : core(std::move(core)), desc(desc), format(format) {}
 
 GlTextureStorage::~GlTextureStorage() {
@@ -306,11 +307,18 @@ DeviceStatus GlDevice::status() {
     if (core_->lostStatus != DeviceStatus::Ok) return core_->lostStatus;
     core_->makeCurrent();
     switch (glGetGraphicsResetStatus()) {
-        case GL_NO_ERROR: return DeviceStatus::Ok;
-        case GL_GUILTY_CONTEXT_RESET: core_->lostStatus = DeviceStatus::Hung; break;
+        case GL_NO_ERROR:
+            return DeviceStatus::Ok;
+        case GL_GUILTY_CONTEXT_RESET:
+            core_->lostStatus = DeviceStatus::Hung;
+            break;
         case GL_INNOCENT_CONTEXT_RESET:
-        case GL_UNKNOWN_CONTEXT_RESET: core_->lostStatus = DeviceStatus::Reset; break;
-        default: core_->lostStatus = DeviceStatus::Removed; break;
+        case GL_UNKNOWN_CONTEXT_RESET:
+            core_->lostStatus = DeviceStatus::Reset;
+            break;
+        default:
+            core_->lostStatus = DeviceStatus::Removed;
+            break;
     }
     return core_->lostStatus;
 }

@@ -58,12 +58,20 @@ HGLRC createCoreContext(HDC dc) {
         reinterpret_cast<void*>(wglGetProcAddress("wglCreateContextAttribsARB")));
     HGLRC core = nullptr;
     if (createContextAttribs) {
-        const int robust[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 4, WGL_CONTEXT_MINOR_VERSION_ARB, 5,
-                              WGL_CONTEXT_PROFILE_MASK_ARB, WGL_CONTEXT_CORE_PROFILE_BIT_ARB,
-                              WGL_CONTEXT_FLAGS_ARB, WGL_CONTEXT_ROBUST_ACCESS_BIT_ARB,
-                              WGL_CONTEXT_RESET_NOTIFICATION_STRATEGY_ARB, WGL_LOSE_CONTEXT_ON_RESET_ARB, 0};
-        const int plain[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 4, WGL_CONTEXT_MINOR_VERSION_ARB, 5,
-                             WGL_CONTEXT_PROFILE_MASK_ARB, WGL_CONTEXT_CORE_PROFILE_BIT_ARB, 0};
+        const int robust[] = {WGL_CONTEXT_MAJOR_VERSION_ARB,
+                              4,
+                              WGL_CONTEXT_MINOR_VERSION_ARB,
+                              5,
+                              WGL_CONTEXT_PROFILE_MASK_ARB,
+                              WGL_CONTEXT_CORE_PROFILE_BIT_ARB,
+                              WGL_CONTEXT_FLAGS_ARB,
+                              WGL_CONTEXT_ROBUST_ACCESS_BIT_ARB,
+                              WGL_CONTEXT_RESET_NOTIFICATION_STRATEGY_ARB,
+                              WGL_LOSE_CONTEXT_ON_RESET_ARB,
+                              0};
+        const int plain[] = {
+            WGL_CONTEXT_MAJOR_VERSION_ARB,    4, WGL_CONTEXT_MINOR_VERSION_ARB, 5, WGL_CONTEXT_PROFILE_MASK_ARB,
+            WGL_CONTEXT_CORE_PROFILE_BIT_ARB, 0};
         core = createContextAttribs(dc, nullptr, robust);
         if (!core) core = createContextAttribs(dc, nullptr, plain);
     }
@@ -92,8 +100,8 @@ std::unique_ptr<GlTarget> GlTarget::create(DriverType, void* window) {
     if (!context) return nullptr;
     target->context_ = context;
     if (!wglMakeCurrent(dc, context) || !loadGlFunctions()) return nullptr;
-    const auto swapInterval = reinterpret_cast<PFNWGLSWAPINTERVALEXTPROC>(
-        reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
+    const auto swapInterval =
+        reinterpret_cast<PFNWGLSWAPINTERVALEXTPROC>(reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
     if (swapInterval) swapInterval(0);
     return target;
 }

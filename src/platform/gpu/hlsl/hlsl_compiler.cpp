@@ -101,8 +101,7 @@ public:
             return fail("reflection failed");
         // What the entry point uses, read before the register numbers are remapped.
         reflectResources(active);
-        return mapConstantBuffers(resources) && mapTextures(resources) && mapInputs(resources) &&
-               mapOutputs(resources);
+        return mapConstantBuffers(resources) && mapTextures(resources) && mapInputs(resources) && mapOutputs(resources);
     }
 
 private:
@@ -127,8 +126,8 @@ private:
         ShaderInterface& reflection = out_.reflection;
         for (const spvc_reflected_resource& buffer : list(active, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER)) {
             size_t bytes = 0;
-            spvc_compiler_get_declared_struct_size(compiler_, spvc_compiler_get_type_handle(compiler_, buffer.base_type_id),
-                                                   &bytes);
+            spvc_compiler_get_declared_struct_size(
+                compiler_, spvc_compiler_get_type_handle(compiler_, buffer.base_type_id), &bytes);
             reflection.constantBuffers.push_back({buffer.name, binding(buffer.id), static_cast<uint32_t>(bytes)});
         }
         for (const spvc_reflected_resource& image : list(active, SPVC_RESOURCE_TYPE_SEPARATE_IMAGE))
@@ -141,10 +140,17 @@ private:
 
     bool scalarKind(spvc_type type, ScalarKind& kind) {
         switch (spvc_type_get_basetype(type)) {
-            case SPVC_BASETYPE_INT32: kind = ScalarKind::Int; return true;
-            case SPVC_BASETYPE_UINT32: kind = ScalarKind::UInt; return true;
-            case SPVC_BASETYPE_FP32: kind = ScalarKind::Float; return true;
-            default: return false;
+            case SPVC_BASETYPE_INT32:
+                kind = ScalarKind::Int;
+                return true;
+            case SPVC_BASETYPE_UINT32:
+                kind = ScalarKind::UInt;
+                return true;
+            case SPVC_BASETYPE_FP32:
+                kind = ScalarKind::Float;
+                return true;
+            default:
+                return false;
         }
     }
 
@@ -317,8 +323,8 @@ ShadercResult runShaderc(ShadercCall call, std::string_view source, std::string_
     std::lock_guard lock(compilerMutex);
     auto options = hlslOptions();
     const std::string name(sourceName);
-    return ShadercResult(call(sharedCompiler(), source.data(), source.size(), kind, name.c_str(), entryPoint,
-                              options.get()));
+    return ShadercResult(
+        call(sharedCompiler(), source.data(), source.size(), kind, name.c_str(), entryPoint, options.get()));
 }
 
 bool succeeded(const ShadercResult& result, std::string& errors) {
@@ -357,9 +363,9 @@ unsigned __stdcall runWork(void* work) {
 }
 
 bool runOnCompilerStack(const std::function<void()>& work) {
-    const uintptr_t thread = _beginthreadex(nullptr, static_cast<unsigned>(kCompilerStackBytes), runWork,
-                                            const_cast<std::function<void()>*>(&work),
-                                            STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    const uintptr_t thread =
+        _beginthreadex(nullptr, static_cast<unsigned>(kCompilerStackBytes), runWork,
+                       const_cast<std::function<void()>*>(&work), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread == 0) return false;
     WaitForSingleObject(reinterpret_cast<HANDLE>(thread), INFINITE);
     CloseHandle(reinterpret_cast<HANDLE>(thread));

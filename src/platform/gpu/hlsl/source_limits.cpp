@@ -39,9 +39,9 @@ std::string joinLines(std::string_view source) {
 // Length of the punctuator at the start of text: the longest of the
 // multi-character operators, else one character.
 size_t punctuatorLength(std::string_view text) {
-    static constexpr std::string_view kLong[] = {"<<=", ">>=", "...", "##", "<<", ">>", "<=", ">=", "==", "!=",
-                                                 "&&",  "||",  "++",  "--", "+=", "-=", "*=", "/=", "%=", "&=",
-                                                 "|=",  "^=",  "->",  "::"};
+    static constexpr std::string_view kLong[] = {
+        "<<=", ">>=", "...", "##", "<<", ">>", "<=", ">=", "==", "!=", "&&", "||",
+        "++",  "--",  "+=",  "-=", "*=", "/=", "%=", "&=", "|=", "^=", "->", "::"};
     for (std::string_view op : kLong)
         if (text.substr(0, op.size()) == op) return op.size();
     return 1;
@@ -91,7 +91,8 @@ TokenizedSource tokenize(std::string_view source) {
             kind = TokenKind::Number;
             while (i + length < text.size()) {
                 const char d = text[i + length];
-                const bool exponentSign = (d == '+' || d == '-') && (text[i + length - 1] == 'e' || text[i + length - 1] == 'E');
+                const bool exponentSign =
+                    (d == '+' || d == '-') && (text[i + length - 1] == 'e' || text[i + length - 1] == 'E');
                 if (!identifierChar(d) && d != '.' && !exponentSign) break;
                 ++length;
             }
