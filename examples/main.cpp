@@ -3,7 +3,8 @@
 // formats, a picked face and a caption.
 //
 //   korvel-demo                 headless: renders frames into demo-frames/
-//   korvel-demo --window        opens an X11 window; runs until Escape
+//   korvel-demo --window        opens an X11 window; runs until Escape (not
+//                               on Windows, where the demo is headless only)
 //   korvel-demo --frames N      stop after N frames (both modes)
 //   korvel-demo --motion M      the walker starts in motion M: 0 walk, 1 run,
 //                               2 wave
@@ -23,9 +24,12 @@
 #include "Korvelv0.h"
 #include "scene.h"
 #include "walker.h"
+
+#ifndef _WIN32
 #include "x11_window.h"
 
 #include <X11/keysym.h>
+#endif
 
 namespace {
 
@@ -58,6 +62,7 @@ bool parse(int argc, char** argv, Options& options) {
 
 // Handles the window's pending key presses: Space and 1 to 3 change the
 // walker's motion. False once Escape was pressed or the window was closed.
+#ifndef _WIN32
 bool handleKeys(host::X11Window& window, int& motion) {
     for (unsigned long key = window.nextKey(); key != 0; key = window.nextKey()) {
         if (key == XK_Escape) return false;
@@ -66,6 +71,7 @@ bool handleKeys(host::X11Window& window, int& motion) {
     }
     return true;
 }
+#endif
 
 void saveFrame(int frame) {
     char name[64];
@@ -84,6 +90,13 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(kFrameFolder, error);
     std::filesystem::create_directories(kWorkFolder, error);
 
+    void* windowHandle = nullptr;
+#ifdef _WIN32
+    if (options.window) {
+        std::fprintf(stderr, "korvel-demo: the Windows build has no window; it renders headless only\n");
+        return 2;
+    }
+#else
     std::unique_ptr<host::X11Window> window;
     if (options.window) {
         window = std::make_unique<host::X11Window>(800, 600, "Korvel demo");
@@ -91,10 +104,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "korvel-demo: cannot open an X11 window (is DISPLAY set?)\n");
             return 1;
         }
+        windowHandle = window->handle();
     }
+#endif
+    const bool windowed = windowHandle != nullptr;
 
     ScreenSizeSet(1);
-    const int level = InitDevice(window ? window->handle() : nullptr);
+    const int level = InitDevice(windowHandle);
     if (level < 0) {
         std::fprintf(stderr, "korvel-demo: InitDevice failed with %d\n", level);
         CleanupDevice();
@@ -111,22 +127,24 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const int limit = options.frames >= 0 ? options.frames : (window ? -1 : kHeadlessFrames);
+    const int limit = options.frames >= 0 ? options.frames : (windowed ? -1 : kHeadlessFrames);
     int motion = options.motion;
     int frame = 0;
     int saved = 0;
     for (; limit < 0 || frame < limit; ++frame) {
+#ifndef _WIN32
         if (window && !handleKeys(*window, motion)) break;
+#endif
         demo::drawScene(scene, frame, motion);
         // Headless runs keep every frame; windowed runs only the last one.
-        if (!window) {
+        if (!windowed) {
             saveFrame(frame);
             ++saved;
         }
         SwapChainPresent();
-        if (window) std::this_thread::sleep_for(std::chrono::milliseconds(16));
+        if (windowed) std::this_thread::sleep_for(std::chrono::milliseconds(16));
     }
-    if (window && frame > 0) {
+    if (windowed && frame > 0) {
         demo::drawScene(scene, frame, motion);
         saveFrame(frame);
         ++saved;

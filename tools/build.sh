@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # One entry point for a fresh Debian machine:
-#   tools/build.sh demo   install what is missing, build, run the demo
-#   tools/build.sh test   install what is missing, build, run every test
+#   tools/build.sh demo     install what is missing, build, run the demo
+#   tools/build.sh test     install what is missing, build, run every test
+#   tools/build.sh windows  the same for Korvelv0.dll: cross-build it with
+#                           mingw-w64, run its tests and the demo under Wine
 # Run as root, or as a user with sudo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +24,9 @@ packages=(
   libassimp-dev assimp-testmodels clang-format
   fonts-dejavu-core fonts-noto-cjk
 )
+if [ "$mode" = windows ]; then
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 dpkg-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -35,6 +40,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
+if [ "$mode" = windows ]; then
+  exec tools/windows/build.sh "$build"
+fi
 # The test command is the developers' and CI's: there warnings are errors. The
 # demo keeps whatever the build folder was configured with (off when new).
 werror=()
@@ -57,7 +65,7 @@ case "$mode" in
     ctest --test-dir "$build-asan" --output-on-failure -j "$jobs" -L '^(test_image|test_model|test_xfile|test_query|fuzz_replay)$'
     ;;
   *)
-    echo "usage: tools/build.sh demo|test" >&2
+    echo "usage: tools/build.sh demo|test|windows" >&2
     exit 2
     ;;
 esac

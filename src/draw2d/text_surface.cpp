@@ -4,6 +4,7 @@
 #include <new>
 
 #include "device/lifecycle.h"
+#include "platform/files.h"
 #include "platform/module_state.h"
 
 namespace korvel::draw2d {
@@ -57,12 +58,6 @@ bool insideSurface(const TextWrite& r) {
            r.height <= kTextSurfaceSize - r.y;
 }
 
-char32_t scalarValue(wchar_t c) {
-    const auto value = static_cast<uint32_t>(c);
-    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return U'\uFFFD';
-    return static_cast<char32_t>(value);
-}
-
 }  // namespace
 
 int TextSurface::create(gpu::Device& device) {
@@ -99,7 +94,7 @@ void TextSurface::write(const TextWrite& r) {
     if (r.clear == 1) platform::text::fillRect(bitmap, rect, {});
     if (r.text) {
         text_.clear();
-        for (const wchar_t* c = r.text; *c != 0; ++c) text_.push_back(scalarValue(*c));
+        for (const wchar_t* c = r.text; *c != 0;) text_.push_back(platform::nextScalarValue(c));
         const platform::text::TextColor color{static_cast<uint8_t>(r.c1), static_cast<uint8_t>(r.c2),
                                               static_cast<uint8_t>(r.c3)};
         font->drawText(text_.c_str(), bitmap, cells, color);

@@ -13,7 +13,11 @@
 
 #include "platform/gpu/gpu.h"
 #include "platform/text/bgr_surface.h"
+#ifdef _WIN32
+#include "platform/text/gdi_font.h"
+#else
 #include "platform/text/font.h"
+#endif
 
 namespace korvel::draw2d {
 

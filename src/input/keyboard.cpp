@@ -21,17 +21,22 @@ namespace {
 
 Keyboard& keyboard() { return moduleState<Keyboard>(); }
 
-std::unique_ptr<platform::input::X11KeyState>& windowKeys() { return moduleState<KeyboardConnection>().x11; }
+std::unique_ptr<WindowKeyState>& windowKeys() { return moduleState<KeyboardConnection>().windowKeys; }
+
+#ifdef _WIN32
+std::unique_ptr<WindowKeyState> openWindowKeyState(void* window) { return WindowKeyState::open(window); }
+#else
+std::unique_ptr<WindowKeyState> openWindowKeyState(void* window) {
+    return WindowKeyState::open(nullptr, static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+}
+#endif
 
 }  // namespace
 
 void resetKeyboard(void* window) {
     keyboard().counters.fill(0);
     windowKeys().reset();
-    if (window != nullptr) {
-        windowKeys() = platform::input::X11KeyState::open(
-            nullptr, static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
-    }
+    if (window != nullptr) windowKeys() = openWindowKeyState(window);
 }
 
 void sampleKeyboard() {

@@ -7,7 +7,11 @@
 #include <cstdint>
 #include <memory>
 
+#ifdef _WIN32
+#include "platform/input/windows_key_state.h"
+#else
 #include "platform/input/x11_key_state.h"
+#endif
 
 namespace korvel::input {
 
@@ -22,7 +26,8 @@ void advanceKeyCounters(KeyCounters& counters, const std::array<uint8_t, 256>& s
 
 // InitDevice: zero every counter; for a device on a window (an X window id
 // cast to a pointer; null for a headless device), also connect to the X
-// server ($DISPLAY) to read that window's keys from.
+// server ($DISPLAY) to read that window's keys from. On Windows (an HWND)
+// the keys are the calling thread's, as GetKeyboardState reports them.
 void resetKeyboard(void* window);
 
 // The counters and a key state handed in for the next sample; they outlive
@@ -33,10 +38,16 @@ struct Keyboard {
     bool stateSupplied = false;
 };
 
+#ifdef _WIN32
+using WindowKeyState = platform::input::WindowsKeyState;
+#else
+using WindowKeyState = platform::input::X11KeyState;
+#endif
+
 // The connection a windowed device reads its window's keys through
 // (device-owned: CleanupDevice drops it, the counters stay).
 struct KeyboardConnection {
-    std::unique_ptr<platform::input::X11KeyState> x11;
+    std::unique_ptr<WindowKeyState> windowKeys;
 };
 
 // One sample: the state handed in by supplyKeyState since the last sample

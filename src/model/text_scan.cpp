@@ -1,6 +1,7 @@
 #include "model/text_scan.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <limits>
 #include <locale.h>
@@ -21,10 +22,33 @@ bool startsWithNoCase(const char* p, const char* word) {
     return true;
 }
 
+#ifdef _WIN32
+// The C runtime has no strtof that ignores the host's locale: from_chars
+// converts the span instead, rounded as strtof rounds, with strtof's results
+// out of range: infinity above the largest float, zero below the smallest.
+float cLocaleStrtof(const char* text) {
+    const bool negative = *text == '-';
+    if (*text == '+' || *text == '-') ++text;
+    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (hex) text += 2;
+    const char* end = text + std::strlen(text);
+    const auto format = hex ? std::chars_format::hex : std::chars_format::general;
+    float value = 0;
+    if (std::from_chars(text, end, value, format).ec == std::errc::result_out_of_range) {
+        const char* exponent = std::find_if(text, end, [hex](char c) { return lower(c) == (hex ? 'p' : 'e'); });
+        const bool tiny = exponent != end && exponent[1] == '-';
+        value = tiny ? 0.0f : std::numeric_limits<float>::infinity();
+    }
+    return negative ? -value : value;
+}
+#else
 locale_t cLocale() {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     return locale;
 }
+
+float cLocaleStrtof(const char* text) { return strtof_l(text, nullptr, cLocale()); }
+#endif
 
 const char* skipDigits(const char* p, bool hex, bool& any) {
     while (hex ? isHexDigit(*p) : isDigit(*p)) {
@@ -163,7 +187,7 @@ const char* anyReal(const char* p, float& out) {
         const size_t n = std::min(static_cast<size_t>(end - p), sizeof text - 1);
         std::memcpy(text, p, n);
         text[n] = '\0';
-        out = strtof_l(text, nullptr, cLocale());
+        out = cLocaleStrtof(text);
     }
     return end;
 }

@@ -1,26 +1,13 @@
+// The platform-independent half of the file layer: wide strings to UTF-8
+// and whole-file reads through InputFile (files_posix.cpp and
+// files_windows.cpp open and read the files themselves).
 #include "platform/files.h"
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace korvel::platform {
 
-static_assert(sizeof(wchar_t) == 4, "wide strings are expected to hold UTF-32");
-
 namespace {
 
-constexpr uint32_t kReplacement = 0xFFFD;
-
-uint32_t scalarValue(wchar_t unit) {
-    const auto value = static_cast<uint32_t>(unit);  // negative units wrap above U+10FFFF
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    return (surrogate || value > 0x10FFFF) ? kReplacement : value;
-}
+constexpr char32_t kReplacement = 0xFFFD;
 
 void appendUtf8(std::string& out, uint32_t value) {
     if (value < 0x80) {
@@ -61,41 +48,24 @@ FileRead readInto(const std::string& utf8Path, uint64_t maxBytes, Buffer& out) {
 
 }  // namespace
 
-InputFile::~InputFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-// Opens without blocking (a FIFO with no writer would otherwise wait forever
-// in open), then checks the kind and size before any byte is read.
-FileRead InputFile::open(const std::string& utf8Path, uint64_t maxBytes) {
-    fd_ = ::open(utf8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd_ < 0) return FileRead::missing;
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) return FileRead::failed;
-    if (!S_ISREG(info.st_mode)) return FileRead::notRegular;
-    if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > maxBytes) return FileRead::tooLarge;
-    size_ = remaining_ = static_cast<uint64_t>(info.st_size);
-    return FileRead::ok;
-}
-
-size_t InputFile::read(void* out, size_t capacity) {
-    while (remaining_ > 0 && capacity > 0) {
-        const ssize_t got = ::read(fd_, out, static_cast<size_t>(std::min<uint64_t>(capacity, remaining_)));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            failed_ = true;
-            return 0;
+char32_t nextScalarValue(const wchar_t*& wide) {
+    const auto unit = static_cast<uint32_t>(*wide++);  // negative UTF-32 units wrap above U+10FFFF
+    if constexpr (sizeof(wchar_t) == 2) {
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            const auto low = static_cast<uint32_t>(*wide);
+            if (low < 0xDC00 || low > 0xDFFF) return kReplacement;
+            ++wide;
+            return 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
         }
-        remaining_ -= static_cast<uint64_t>(got);
-        return static_cast<size_t>(got);
     }
-    return 0;
+    const bool surrogate = unit >= 0xD800 && unit <= 0xDFFF;
+    return (surrogate || unit > 0x10FFFF) ? kReplacement : unit;
 }
 
 std::string utf8FromWide(const wchar_t* wide) {
     std::string out;
     if (wide == nullptr) return out;
-    for (; *wide != L'\0'; ++wide) appendUtf8(out, scalarValue(*wide));
+    while (*wide != L'\0') appendUtf8(out, nextScalarValue(wide));
     return out;
 }
 
@@ -105,13 +75,6 @@ FileRead readFileBytes(const std::string& utf8Path, uint64_t maxBytes, std::vect
 
 FileRead readFileText(const std::string& utf8Path, uint64_t maxBytes, std::string& out) {
     return readInto(utf8Path, maxBytes, out);
-}
-
-bool writeFileBytes(const std::string& utf8Path, const uint8_t* data, size_t size) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(utf8Path.c_str(), "wb"), &std::fclose);
-    if (!file) return false;
-    const bool written = std::fwrite(data, 1, size, file.get()) == size;
-    return std::fclose(file.release()) == 0 && written;
 }
 
 }  // namespace korvel::platform

@@ -5,6 +5,7 @@
 // Reads open only regular files, checked before any byte is read and without
 // blocking, so a FIFO, a device such as /dev/zero or a directory fails at
 // once; each caller gives a size ceiling so that no file can exhaust memory.
+// On Windows the UTF-8 paths go to the wide-character file functions.
 #pragma once
 
 #include <cstddef>
@@ -14,9 +15,14 @@
 
 namespace korvel::platform {
 
-// UTF-8 encoding of a null-terminated wide string (UTF-32 on Linux); null
-// gives an empty string. Values that are not Unicode scalar values
-// (surrogates, negative or above U+10FFFF) become U+FFFD.
+// The Unicode scalar value at the start of a null-terminated wide string,
+// which is advanced past it: UTF-32 units (Linux) one at a time, UTF-16
+// (Windows) with surrogate pairs joined. Values that are not scalar values
+// (unpaired surrogates, negative or above U+10FFFF) become U+FFFD.
+char32_t nextScalarValue(const wchar_t*& wide);
+
+// UTF-8 encoding of a null-terminated wide string, value by value as
+// nextScalarValue reads it; null gives an empty string.
 std::string utf8FromWide(const wchar_t* wide);
 
 enum class FileRead {
@@ -47,7 +53,11 @@ public:
     bool failed() const { return failed_; }
 
 private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // a Win32 HANDLE
+#else
     int fd_ = -1;
+#endif
     uint64_t size_ = 0;
     uint64_t remaining_ = 0;
     bool failed_ = false;

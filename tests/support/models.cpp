@@ -227,7 +227,10 @@ std::string tempPath(const std::string& name) {
         }
     };
     static const Folder folder;
-    return (folder.path / name).string();
+    // Names and paths are UTF-8 on every system (on Windows a plain string
+    // would be read in the ANSI code page).
+    const std::u8string path = (folder.path / std::u8string(name.begin(), name.end())).u8string();
+    return std::string(path.begin(), path.end());
 }
 
 bool sameModel(const Obj3dModel& a, const Obj3dModel& b, std::string& d) {

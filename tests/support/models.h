@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -108,7 +109,10 @@ struct Sample {
 // parts, plus the chosen sections. Values are the ones the tests expect.
 std::string samplePt3(const Sample& sample);
 
-inline void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+// path is UTF-8 (on Windows a plain string would be read in the ANSI code page).
+inline void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream(std::filesystem::path(std::u8string(path.begin(), path.end()))) << text;
+}
 
 // Table contents compared byte for byte (present, size and records).
 bool sameModel(const model::Obj3dModel& a, const model::Obj3dModel& b, std::string& difference);

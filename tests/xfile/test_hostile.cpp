@@ -112,9 +112,14 @@ TEST_F(XfileTest, FilesWithoutAReadableMeshAreRefusedBeforeTakingASlot) {
 }
 
 TEST_F(XfileTest, PathsFilesAndSlots) {
-    const std::string fifo = tempDir() + "pipe.x", huge = tempDir() + "huge.x";
+    const std::string huge = tempDir() + "huge.x";
+#ifdef _WIN32
+    const std::string fifo = "CON", device = "NUL";  // the console and the null device
+#else
+    const std::string fifo = tempDir() + "pipe.x", device = "/dev/zero";
     std::filesystem::remove(fifo);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+#endif
     std::ofstream(huge).close();
     std::filesystem::resize_file(huge, kMaxXfileBytes + 1);  // sparse: costs no disk
     const std::pair<std::string, int> cases[] = {{std::string(512, 'p'), -2},
@@ -122,7 +127,7 @@ TEST_F(XfileTest, PathsFilesAndSlots) {
                                                  {tempDir() + "absent.x", -3},
                                                  {fifo, -3},
                                                  {tempDir(), -3},
-                                                 {"/dev/zero", -3},
+                                                 {device, -3},
                                                  {huge, kXfileUnsafe}};
     for (const auto& [path, code] : cases) EXPECT_EQ(readXfile(path, {}, textures), code) << path;
     EXPECT_FALSE(model(0).occupied());

@@ -1,33 +1,18 @@
-// Font faces: what a host asks of a font, in the terms of the Windows font
-// mapper; the font files fontconfig picks for it; and one such file opened
-// with FreeType at a pixel size, with its HarfBuzz shaping font and the
-// synthetic bold and oblique it is drawn with.
+// Font faces on Linux: the font files fontconfig picks for a request, and
+// one such file opened with FreeType at a pixel size, with its HarfBuzz
+// shaping font and the synthetic bold and oblique it is drawn with.
 #pragma once
 
 #include <memory>
 #include <string>
+
+#include "platform/text/font_request.h"
 
 struct FT_FaceRec_;
 struct FT_LibraryRec_;
 struct hb_font_t;
 
 namespace korvel::platform::text {
-
-struct FontRequest {
-    // > 0: cell height (ascent + descent) in pixels; < 0: character height
-    // (the em) in pixels; 0: the default size.
-    int height = 0;
-    // 0: natural proportions; otherwise the average character width the
-    // glyphs are stretched or squeezed to, in pixels.
-    int width = 0;
-    int weight = 0;  // 1 to 1000 as OpenType weights; 0 = regular (400)
-    bool italic = false;
-    bool underline = false;
-    bool strikeout = false;
-    bool fixedPitch = false;
-    bool preferJapanese = false;  // character set 128: prefer fonts covering Japanese
-    std::string face;             // family name, UTF-8; empty = any
-};
 
 // Font files picked for a request through fontconfig.
 struct FontFile {

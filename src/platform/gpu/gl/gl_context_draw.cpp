@@ -3,6 +3,7 @@
 // brought up to date; then resource updates, clears and read-back; and the
 // reset of all state and the unbinding of destroyed objects.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/gpu/gl/gl_context.h"
@@ -41,7 +42,7 @@ void GlContext::bindVertexArray(bool indexed) {
     }
     if (layout_) {
         for (uint32_t mask = layout_->slotMask; mask; mask &= mask - 1) {
-            uint32_t slot = static_cast<uint32_t>(__builtin_ctz(mask));
+            uint32_t slot = static_cast<uint32_t>(std::countr_zero(mask));
             const VertexBufferSlot& source = vertexBuffers_[slot];
             GlInputLayout::Binding wanted{source.buffer ? source.buffer->name : 0u,
                                           static_cast<GLintptr>(source.offset), static_cast<GLsizei>(source.stride)};
@@ -71,7 +72,7 @@ void GlContext::bindConstantBuffers() {
         for (size_t s = 0; s < 3; ++s) {
             StageState& state = stages_[s];
             for (uint32_t mask = state.constantMask; mask; mask &= mask - 1) {
-                uint32_t slot = static_cast<uint32_t>(__builtin_ctz(mask));
+                uint32_t slot = static_cast<uint32_t>(std::countr_zero(mask));
                 GlBuffer& buffer = *state.constantBuffers[slot];
                 if (ring.stale(buffer.ring)) buffer.pushToRing();
                 if (state.boundOffset[slot] == buffer.ring.offset) continue;
@@ -91,7 +92,7 @@ void GlContext::bindSamplers() {
         if (!shader) continue;
         const auto stage = static_cast<ShaderStage>(s);
         for (uint32_t mask = shader->textureMask; mask; mask &= mask - 1) {
-            uint32_t texture = static_cast<uint32_t>(__builtin_ctz(mask));
+            uint32_t texture = static_cast<uint32_t>(std::countr_zero(mask));
             uint8_t samplerSlot = shader->samplerOfTexture[texture];
             if (samplerSlot == hlsl::kNoSampler) continue;
             const GlSamplerState* sampler = stages_[s].samplers[samplerSlot];

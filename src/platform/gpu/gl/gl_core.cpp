@@ -21,7 +21,7 @@ bool hasGlExtension(const char* name) {
 }
 }  // namespace
 
-GlCore::GlCore(std::unique_ptr<EglTarget> target) : target_(std::move(target)) {
+GlCore::GlCore(std::unique_ptr<GlTarget> target) : target_(std::move(target)) {
     makeCurrent();
     ring_ = std::make_unique<UniformRing>();
     s3tc_ = hasGlExtension("GL_EXT_texture_compression_s3tc");

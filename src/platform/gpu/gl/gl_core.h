@@ -1,12 +1,17 @@
 // What every part of the GL backend shares: the OpenGL 4.5 core entry points
-// (called directly through the GLVND libOpenGL dispatch library, which
-// exports every core function), the translation of Direct3D formats and
-// enumerations, the EGL target, the constant-buffer ring and the core that
-// holds them for one device.
+// (on Linux called directly through the GLVND libOpenGL dispatch library,
+// which exports every core function; on Windows through pointers loaded
+// once a context exists), the translation of Direct3D formats and
+// enumerations, the constant-buffer ring and the core that holds them and
+// the GL target for one device.
 #pragma once
 
+#ifdef _WIN32
+#include "platform/gpu/gl/gl_functions.h"
+#else
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
+#endif
 
 // S3TC block formats (Direct3D BC1 to BC3), from EXT_texture_compression_s3tc.
 #ifndef GL_COMPRESSED_RGBA_S3TC_DXT1_EXT
@@ -20,6 +25,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/gpu/gl/gl_target.h"
 #include "platform/gpu/gpu.h"
 
 namespace korvel::gpu::gl {
@@ -59,45 +65,6 @@ GLenum blendEquation(BlendOp op);
 constexpr GLenum kNoPrimitive = 0xFFFF;
 GLenum primitiveMode(Topology topology);  // kNoPrimitive for Undefined
 GLenum addressMode(AddressMode mode);
-
-// ---------------------------------------------------------------- EGL target
-
-class ShmWindowImage;
-
-// An EGL display, OpenGL 4.5 core context and (for a window) surface. Headless
-// targets render only into framebuffer objects; a window target also has the
-// X11 window's surface that present() copies the back buffer to.
-class EglTarget {
-public:
-    // window: null for headless, otherwise an X11 Window id. Returns null when
-    // no context of the requested driver type can be made.
-    static std::unique_ptr<EglTarget> create(DriverType type, void* window);
-    ~EglTarget();
-    EglTarget(const EglTarget&) = delete;
-    EglTarget& operator=(const EglTarget&) = delete;
-
-    // Makes the context current on this thread (cheap when it already is).
-    void makeCurrent();
-    bool windowed() const { return surface_ != nullptr; }
-    // Size of the window surface in pixels (windowed targets only).
-    void windowSize(int32_t& width, int32_t& height) const;
-    // Shows the window surface's default framebuffer. False when the window
-    // is gone or the context was lost.
-    bool swapBuffers();
-    // An image shared with the X server that shows width x height pixels on
-    // the window; null when headless or when the server cannot share one.
-    std::unique_ptr<ShmWindowImage> createShmWindowImage(uint32_t width, uint32_t height) const;
-
-private:
-    EglTarget() = default;
-    void* x11Display_ = nullptr;  // owned connection, windowed targets only
-    unsigned long x11Window_ = 0;
-    void* display_ = nullptr;
-    void* config_ = nullptr;
-    void* context_ = nullptr;
-    void* surface_ = nullptr;
-    bool ownsDisplay_ = false;  // terminate on destruction (the X11 display)
-};
 
 // ---------------------------------------------------------------- constant-buffer ring
 
@@ -146,7 +113,7 @@ private:
 
 // ---------------------------------------------------------------- core
 
-// What every object of one GL device shares: the EGL target, the constant
+// What every object of one GL device shares: the GL target, the constant
 // buffer ring and the immediate context's state. Each object holds the core
 // through a shared_ptr, so the GL context outlives every object whatever the
 // order of destruction; a destroyed object first removes itself from the
@@ -155,13 +122,13 @@ class GlContext;
 
 class GlCore {
 public:
-    explicit GlCore(std::unique_ptr<EglTarget> target);
+    explicit GlCore(std::unique_ptr<GlTarget> target);
     ~GlCore();
     GlCore(const GlCore&) = delete;
     GlCore& operator=(const GlCore&) = delete;
 
     void makeCurrent() { target_->makeCurrent(); }
-    EglTarget& target() { return *target_; }
+    GlTarget& target() { return *target_; }
     UniformRing& ring() { return *ring_; }
     bool supportsS3tc() const { return s3tc_; }
     uint32_t maxTextureSize() const { return maxTextureSize_; }
@@ -180,7 +147,7 @@ public:
     void forgetSampler(const void* object, GLuint sampler);
 
 private:
-    std::unique_ptr<EglTarget> target_;
+    std::unique_ptr<GlTarget> target_;
     std::unique_ptr<UniformRing> ring_;
     bool s3tc_ = false;
     uint32_t maxTextureSize_ = 0;

@@ -218,9 +218,11 @@ private:
     std::shared_ptr<GlCore> core_;
     std::unique_ptr<GlTexture> backBuffer_;
     GLuint readFbo_ = 0;
-    // Shows the back buffer while the window has its size, on CPU renderers;
-    // otherwise present() copies it to the window surface and swaps.
+#ifndef _WIN32
+    // Shows the back buffer while the window has its size, on CPU renderers
+    // under X11; otherwise present() copies it to the window surface and swaps.
     std::unique_ptr<ShmWindowImage> shmImage_;
+#endif
 };
 
 }  // namespace korvel::gpu::gl

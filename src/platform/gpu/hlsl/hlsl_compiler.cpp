@@ -1,6 +1,17 @@
 #include "platform/gpu/hlsl/hlsl_compiler.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <process.h>
+#include <windows.h>
+#else
 #include <pthread.h>
+#endif
 #include <shaderc/shaderc.h>
 #include <spirv_cross_c.h>
 
@@ -352,6 +363,22 @@ constexpr size_t kCompilerStackBytes = 16u << 20;
 
 // Runs work on a thread with a stack of kCompilerStackBytes, whatever the
 // caller's thread has; false when no such thread can start.
+#ifdef _WIN32
+unsigned __stdcall runWork(void* work) {
+    (*static_cast<const std::function<void()>*>(work))();
+    return 0;
+}
+
+bool runOnCompilerStack(const std::function<void()>& work) {
+    const uintptr_t thread =
+        _beginthreadex(nullptr, static_cast<unsigned>(kCompilerStackBytes), runWork,
+                       const_cast<std::function<void()>*>(&work), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (thread == 0) return false;
+    WaitForSingleObject(reinterpret_cast<HANDLE>(thread), INFINITE);
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+#else
 bool runOnCompilerStack(const std::function<void()>& work) {
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) return false;
@@ -366,6 +393,7 @@ bool runOnCompilerStack(const std::function<void()>& work) {
     if (started) pthread_join(thread, nullptr);
     return started;
 }
+#endif
 
 }  // namespace
 
