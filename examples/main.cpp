@@ -3,8 +3,8 @@
 // formats, a picked face and a caption.
 //
 //   korvel-demo                 headless: renders frames into demo-frames/
-//   korvel-demo --window        opens an X11 window; runs until Escape (not
-//                               on Windows, where the demo is headless only)
+//   korvel-demo --window        opens a window (X11 or Win32); runs until
+//                               Escape
 //   korvel-demo --frames N      stop after N frames (both modes)
 //   korvel-demo --motion M      the walker starts in motion M: 0 walk, 1 run,
 //                               2 wave
@@ -24,12 +24,7 @@
 #include "Korvelv0.h"
 #include "scene.h"
 #include "walker.h"
-
-#ifndef _WIN32
-#include "x11_window.h"
-
-#include <X11/keysym.h>
-#endif
+#include "window.h"
 
 namespace {
 
@@ -62,16 +57,14 @@ bool parse(int argc, char** argv, Options& options) {
 
 // Handles the window's pending key presses: Space and 1 to 3 change the
 // walker's motion. False once Escape was pressed or the window was closed.
-#ifndef _WIN32
-bool handleKeys(host::X11Window& window, int& motion) {
-    for (unsigned long key = window.nextKey(); key != 0; key = window.nextKey()) {
-        if (key == XK_Escape) return false;
-        if (key == XK_space) motion = (motion + 1) % demo::kWalkerMotions;
-        if (key >= XK_1 && key < XK_1 + demo::kWalkerMotions) motion = static_cast<int>(key - XK_1);
+bool handleKeys(host::Window& window, int& motion) {
+    for (int key = window.nextKey(); key != 0; key = window.nextKey()) {
+        if (key == host::kKeyEscape) return false;
+        if (key == host::kKeySpace) motion = (motion + 1) % demo::kWalkerMotions;
+        if (key >= '1' && key < '1' + demo::kWalkerMotions) motion = key - '1';
     }
     return true;
 }
-#endif
 
 void saveFrame(int frame) {
     char name[64];
@@ -91,22 +84,15 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(kWorkFolder, error);
 
     void* windowHandle = nullptr;
-#ifdef _WIN32
+    std::unique_ptr<host::Window> window;
     if (options.window) {
-        std::fprintf(stderr, "korvel-demo: the Windows build has no window; it renders headless only\n");
-        return 2;
-    }
-#else
-    std::unique_ptr<host::X11Window> window;
-    if (options.window) {
-        window = std::make_unique<host::X11Window>(800, 600, "Korvel demo");
+        window = std::make_unique<host::Window>(800, 600, "Korvel demo");
         if (!window->isOpen()) {
-            std::fprintf(stderr, "korvel-demo: cannot open an X11 window (is DISPLAY set?)\n");
+            std::fprintf(stderr, "korvel-demo: cannot open a window (on Linux: is DISPLAY set?)\n");
             return 1;
         }
         windowHandle = window->handle();
     }
-#endif
     const bool windowed = windowHandle != nullptr;
 
     ScreenSizeSet(1);
@@ -132,9 +118,7 @@ int main(int argc, char** argv) {
     int frame = 0;
     int saved = 0;
     for (; limit < 0 || frame < limit; ++frame) {
-#ifndef _WIN32
         if (window && !handleKeys(*window, motion)) break;
-#endif
         demo::drawScene(scene, frame, motion);
         // Headless runs keep every frame; windowed runs only the last one.
         if (!windowed) {

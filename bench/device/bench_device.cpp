@@ -14,13 +14,10 @@
 //                       per wall-clock second
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <string>
-
 #include "Korvelv0.h"
 #include "device/lifecycle.h"
 #include "platform/gpu/backend.h"
-#include "platform/image/image.h"
+#include "support/sprite_scene.h"
 
 namespace {
 
@@ -46,19 +43,6 @@ void BM_InitDeviceWarm(benchmark::State& state) {
 }
 BENCHMARK(BM_InitDeviceWarm)->Unit(benchmark::kMillisecond);
 
-// A 32 x 16 opaque texture written once to a temporary PNG.
-int loadSpriteTexture() {
-    korvel::gpu::Image image;
-    image.width = 32;
-    image.height = 16;
-    image.rgba.assign(32 * 16 * 4, 200);
-    const std::string path = "bench_sprite_32x16.png";
-    if (!korvel::image::saveImageFile(3, path, image)) return -1;
-    const int slot = readtexture(L"bench_sprite_32x16.png");
-    std::remove(path.c_str());
-    return slot;
-}
-
 void finishGpuWork() {
     korvel::gpu::Context* context = korvel::device::currentContext();  // issues any draws still collected
     korvel::gpu::Image pixels;
@@ -68,7 +52,7 @@ void finishGpuWork() {
 void BM_RenderSprite(benchmark::State& state) {
     ScreenSizeSet(1);
     initOrSkip(state);
-    const int texture = loadSpriteTexture();
+    const int texture = korvel::bench::loadSpriteTexture();
     if (texture < 0) state.SkipWithError("texture load failed");
     ClearColorZ(10, 10, 10, 1.0);
     RenderSprite(texture, 0, 0, 1.0, 1.0, 0, 0, 1, 1, 3, 0.0, 16, 8, 1.0, 1.0);
@@ -100,15 +84,11 @@ BENCHMARK(BM_RenderSprite)->Unit(benchmark::kNanosecond)->MinTime(2.0)->UseRealT
 void BM_SpriteFrame(benchmark::State& state) {
     ScreenSizeSet(1);
     initOrSkip(state);
-    const int texture = loadSpriteTexture();
+    const int texture = korvel::bench::loadSpriteTexture();
     if (texture < 0) state.SkipWithError("texture load failed");
     const int count = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        ClearColorZ(10, 10, 10, 1.0);
-        for (int i = 0; i < count; ++i) {
-            const double z = 1.0 - (i + 1) / (count + 1.0);
-            RenderSprite(texture, (i * 37) % 760, (i * 53) % 570, 1.0, 1.0, 0, 0, 1, 1, 3, i * 0.01, 16, 8, z, 1.0);
-        }
+        korvel::bench::drawSpriteFrame(texture, count);
         finishGpuWork();
     }
     state.SetItemsProcessed(state.iterations() * count);

@@ -1,9 +1,9 @@
 #include "model/pt3.h"
 
+#include "platform/files.h"
+
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <memory>
 #include <string_view>
 
 namespace korvel::model {
@@ -242,10 +242,7 @@ std::string pt3Text(const Obj3dModel& model, const Pt3Names& names) {
 bool writePt3File(const std::string& utf8Path, const Obj3dModel& model, const Pt3Names& names) {
     if (!model.occupied()) return false;
     const std::string text = pt3Text(model, names);
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(utf8Path.c_str(), "wb"), &std::fclose);
-    if (!file) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    return std::fclose(file.release()) == 0 && written;
+    return platform::writeFileBytes(utf8Path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
 }  // namespace korvel::model

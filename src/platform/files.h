@@ -25,6 +25,13 @@ char32_t nextScalarValue(const wchar_t*& wide);
 // nextScalarValue reads it; null gives an empty string.
 std::string utf8FromWide(const wchar_t* wide);
 
+#ifdef _WIN32
+// UTF-16 of a UTF-8 string, for the wide-character Win32 functions; empty
+// when the string is empty, is not valid UTF-8 or holds a null (which would
+// make a path or a name end early).
+std::wstring wideFromUtf8(const std::string& utf8);
+#endif
+
 enum class FileRead {
     ok,
     missing,     // cannot be opened

@@ -18,29 +18,23 @@
 
 namespace korvel::platform {
 
-namespace {
-
-// UTF-16 of a UTF-8 path; empty when the path is empty or not valid UTF-8.
-std::wstring widePath(const std::string& utf8Path) {
-    if (utf8Path.empty() || utf8Path.size() > INT_MAX) return {};
-    const int length = static_cast<int>(utf8Path.size());
-    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path.data(), length, nullptr, 0);
+std::wstring wideFromUtf8(const std::string& utf8) {
+    if (utf8.empty() || utf8.size() > INT_MAX) return {};
+    const int length = static_cast<int>(utf8.size());
+    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
     if (units <= 0) return {};
     std::wstring wide(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path.data(), length, wide.data(), units);
-    // A path with a null inside would name a shorter one.
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), units);
     if (wide.find(L'\0') != std::wstring::npos) return {};
     return wide;
 }
-
-}  // namespace
 
 InputFile::~InputFile() {
     if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
 }
 
 FileRead InputFile::open(const std::string& utf8Path, uint64_t maxBytes) {
-    const std::wstring path = widePath(utf8Path);
+    const std::wstring path = wideFromUtf8(utf8Path);
     if (path.empty()) return FileRead::missing;
     // Backup semantics let a directory open too, so that it is reported as
     // one rather than as missing.
@@ -71,7 +65,7 @@ size_t InputFile::read(void* out, size_t capacity) {
 }
 
 bool writeFileBytes(const std::string& utf8Path, const uint8_t* data, size_t size) {
-    const std::wstring path = widePath(utf8Path);
+    const std::wstring path = wideFromUtf8(utf8Path);
     if (path.empty()) return false;
     HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;

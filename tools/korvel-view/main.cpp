@@ -7,8 +7,6 @@
 //
 // Run it from a folder that holds Korvelv0.fx (the build folder does). See
 // --help for the options.
-#include <X11/keysym.h>
-
 #include <chrono>
 #include <clocale>
 #include <cmath>
@@ -23,7 +21,7 @@
 
 #include "Korvelv0.h"
 #include "view_scene.h"
-#include "x11_window.h"
+#include "window.h"
 
 namespace view {
 namespace {
@@ -127,24 +125,24 @@ enum class Key { Nothing, Quit, MotionPrevious, MotionNext, ShapekeyPrevious, Sh
 
 // The next pending key the viewer uses (Quit also for a closed window), or
 // Nothing; other keys are skipped.
-Key nextKey(host::X11Window& window) {
-    for (unsigned long keysym = window.nextKey(); keysym != 0; keysym = window.nextKey()) {
-        switch (keysym) {
-            case XK_Escape:
+Key nextKey(host::Window& window) {
+    for (int key = window.nextKey(); key != 0; key = window.nextKey()) {
+        switch (key) {
+            case host::kKeyEscape:
                 return Key::Quit;
-            case XK_Left:
+            case host::kKeyLeft:
                 return Key::MotionPrevious;
-            case XK_Right:
+            case host::kKeyRight:
                 return Key::MotionNext;
-            case XK_Down:
+            case host::kKeyDown:
                 return Key::ShapekeyPrevious;
-            case XK_Up:
+            case host::kKeyUp:
                 return Key::ShapekeyNext;
-            case XK_p:
+            case 'P':
                 return Key::Pass;
-            case XK_t:
+            case 'T':
                 return Key::Tool;
-            case XK_space:
+            case host::kKeySpace:
                 return Key::Pause;
             default:
                 break;
@@ -229,7 +227,7 @@ void applyKey(view::Key key, const view::Scene& scene, view::ViewState& state, b
                 state.tool ? "on" : "off", paused ? ", paused" : "");
 }
 
-int runWindow(const view::Options& options, const view::Scene& scene, view::ViewState state, host::X11Window& window) {
+int runWindow(const view::Options& options, const view::Scene& scene, view::ViewState state, host::Window& window) {
     bool paused = false;
     int frame = options.firstFrame;
     double angle = 0;
@@ -258,9 +256,9 @@ int main(int argc, char** argv) {
     view::Options options;
     if (!view::parseOptions(argc, argv, options)) return 2;
 
-    std::unique_ptr<host::X11Window> window;
+    std::unique_ptr<host::Window> window;
     if (options.window) {
-        window = std::make_unique<host::X11Window>(800, 600, "korvel-view");
+        window = std::make_unique<host::Window>(800, 600, "korvel-view");
         if (!window->isOpen()) {
             std::fprintf(stderr, "korvel-view: cannot open an X11 window (is DISPLAY set?)\n");
             return 1;

@@ -1,5 +1,7 @@
 #include "platform/text/gdi_font.h"
 
+#include "platform/files.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -8,7 +10,6 @@
 #endif
 #include <windows.h>
 
-#include <climits>
 #include <cstring>
 
 namespace korvel::platform::text {
@@ -90,17 +91,6 @@ Canvas& canvas() {
     return instance;
 }
 
-// UTF-16 of a face name given in UTF-8 (empty when it is not valid UTF-8).
-std::wstring wideName(const std::string& utf8) {
-    if (utf8.empty() || utf8.size() > INT_MAX) return {};
-    const int length = static_cast<int>(utf8.size());
-    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
-    if (units <= 0) return {};
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), units);
-    return wide;
-}
-
 void appendUtf16(std::wstring& out, char32_t value) {
     if (value < 0x10000) {
         out += static_cast<wchar_t>(value);
@@ -115,7 +105,7 @@ void appendUtf16(std::wstring& out, char32_t value) {
 
 std::unique_ptr<Font> Font::create(const FontRequest& request) {
     // GDI reads at most 31 characters of a face name (LF_FACESIZE - 1).
-    const std::wstring face = wideName(request.face).substr(0, LF_FACESIZE - 1);
+    const std::wstring face = platform::wideFromUtf8(request.face).substr(0, LF_FACESIZE - 1);
     HFONT font = CreateFontW(request.height, request.width, 0, 0, request.weight, request.italic, request.underline,
                              request.strikeout, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              DEFAULT_QUALITY, request.fixedPitch ? FIXED_PITCH : DEFAULT_PITCH, face.c_str());
