@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "model/records.h"
+#include "platform/memory.h"
 
 namespace korvel::model {
 
@@ -49,9 +50,10 @@ inline constexpr int32_t kMaxShapekeyKeysPerVertex = 1024;
 // Hair records: at most one per face.
 
 // A model table: one zero-filled heap block of records that is either present
-// (possibly with zero records) or absent. The block comes from calloc, so a
-// huge count that the system cannot give leaves the table absent instead of
-// throwing, and size() always tells how many records may be read.
+// (possibly with zero records) or absent. The block comes from calloc (with
+// huge pages asked for when it is large), so a huge count that the system
+// cannot give leaves the table absent instead of throwing, and size() always
+// tells how many records may be read.
 
 template <class T>
 class Table {
@@ -60,7 +62,7 @@ public:
     // absent) when the allocation fails.
     bool allocate(size_t count) {
         release();
-        void* block = std::calloc(count == 0 ? 1 : count, sizeof(T));
+        void* block = platform::allocateZeroed(count == 0 ? 1 : count, sizeof(T));
         if (block == nullptr) return false;
         block_.reset(static_cast<T*>(block));
         size_ = count;

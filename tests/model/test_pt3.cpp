@@ -172,7 +172,9 @@ TEST_F(WriterTest, RoundTripKeepsEveryValueForEachVariant) {
             const int normalmode = sample.normals ? 1 : 0;
             ASSERT_EQ(load(samplePt3(sample), normalmode, scale), 0);
             // UTF-8 of "écrit": on Windows the name must reach the wide file functions.
-            const std::string path = tempPath("\xc3\xa9" "crit.pt3");
+            const std::string path = tempPath(
+                "\xc3\xa9"
+                "crit.pt3");
             ASSERT_TRUE(writePt3File(path, model(0), names));
             ASSERT_EQ(readPt3File(path, normalmode, 1.0, textures), 1);
             // Texture slots differ between two loads of one file; everything else must not.

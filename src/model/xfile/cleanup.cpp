@@ -377,13 +377,13 @@ void vertexWeights(std::span<const SkinEntry> entries, std::span<const std::stri
 
     // The usable influences grouped by vertex, in entry order.
     const size_t numVertex = weights.size();
-    std::vector<uint32_t> start(numVertex + 1, 0);
+    platform::LargeVector<uint32_t> start(numVertex + 1, 0);
     auto usable = [&](const SkinEntry& e) { return boneJoint[static_cast<size_t>(e.bone)] >= 0 && e.weight > 0.0f; };
     for (const SkinEntry& e : entries)
         if (usable(e)) ++start[static_cast<size_t>(e.vertex) + 1];
     for (size_t v = 0; v < numVertex; ++v) start[v + 1] += start[v];
-    std::vector<Influence> influences(start[numVertex]);
-    std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+    platform::LargeVector<Influence> influences(start[numVertex]);
+    platform::LargeVector<uint32_t> fill(start.begin(), start.end() - 1);
     for (const SkinEntry& e : entries)
         if (usable(e))
             influences[fill[static_cast<size_t>(e.vertex)]++] = {boneJoint[static_cast<size_t>(e.bone)], e.weight};

@@ -31,7 +31,7 @@ struct CleanModel {
     std::span<Obj3dVertex> vertices;  // the front of the raw vertex storage
     std::span<Obj3dFace> faces;       // the raw face storage, renumbered
     std::vector<RawMaterial> materials;
-    std::vector<SkinEntry> skin;  // in entry order, vertices renumbered
+    platform::LargeVector<SkinEntry> skin;  // in entry order, vertices renumbered
 };
 
 // Steps 1 to 6, in raw's own storage: the vertices left close up at its

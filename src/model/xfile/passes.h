@@ -12,6 +12,7 @@
 #include "model/records.h"
 #include "model/store.h"
 #include "model/xfile/text.h"
+#include "platform/memory.h"
 
 namespace korvel::model::xfile {
 
@@ -49,7 +50,7 @@ struct RawModel {
     std::span<Obj3dFace> faces;  // corners and materials in raw numbering
     std::vector<RawMaterial> materials;
     std::vector<std::string> boneNames;
-    std::vector<SkinEntry> skin;
+    platform::LargeVector<SkinEntry> skin;
 };
 
 // The X importer's counting passes, run before any table is allocated: the
