@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
     }
     if (diffPath) korvel::image::saveImageFile(3, diffPath, diff);
     const double share = static_cast<double>(differing) / (static_cast<double>(first.width) * first.height);
-    std::printf("%s: %.3f %% of pixels differ by more than %d (largest difference %d)", argv[2], share * 100, tolerance,
-                largest);
+    std::printf("%s: %.3f %% of pixels%s differ by more than %d (largest difference %d)", argv[2], share * 100,
+                ignored.empty() ? "" : " outside the ignored boxes", tolerance, largest);
     if (differing > 0) std::printf(", within x %u-%u, y %u-%u", left, right, top, bottom);
     std::printf("\n");
     return share > maxShare ? 1 : 0;

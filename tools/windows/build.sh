@@ -37,7 +37,10 @@ ctest --test-dir "$build" --output-on-failure -j "$jobs"
 # The demo under Wine, with the models the Linux build converts at build time
 # (korvel-import is a Linux program): its headless frames are compared with
 # the Linux build's frames of the same scene, then it runs in a Win32 window.
-cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE="${KORVEL_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+# An existing Linux build folder keeps its configuration (CI's is the test
+# command's Release build).
+[ -f "$linux/CMakeCache.txt" ] ||
+  cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE="${KORVEL_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
 cmake --build "$linux" -j "$jobs" --target korvel-demo korvel-frame-compare
 mkdir -p "$build/examples/demo-models"
 cp "$linux"/examples/demo-models/* "$build/examples/demo-models/" 2>/dev/null || true
