@@ -171,18 +171,7 @@ Covariance covarianceAboutMean(size_t count, const Float3* points) {
         sz += points[i].z;
     }
     const double n = static_cast<double>(count);
-    const double mx = sx / n, my = sy / n, mz = sz / n;
-    Covariance c{0, 0, 0, 0, 0, 0};
-    for (size_t i = 0; i < count; ++i) {
-        const double x = points[i].x - mx, y = points[i].y - my, z = points[i].z - mz;
-        c.xx += x * x;
-        c.yy += y * y;
-        c.zz += z * z;
-        c.xy += x * y;
-        c.xz += x * z;
-        c.yz += y * z;
-    }
-    return c;
+    return covarianceAbout(count, sx / n, sy / n, sz / n, [points](size_t i) { return points[i]; });
 }
 
 // Rotation whose rows are the axes, made right-handed, then passed through a

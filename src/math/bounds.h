@@ -28,9 +28,29 @@ struct Covariance {
     double xx, yy, zz, xy, xz, yz;
 };
 
+// The covariance sums of count points about the mean (mx, my, mz), each sum
+// adding (double(p) - mean) products point by point in order; point(i)
+// gives point i as a Float3. oboxFromPoints and callers that keep their
+// points in another layout share it, so their boxes agree bit for bit.
+template <class PointAt>
+Covariance covarianceAbout(size_t count, double mx, double my, double mz, PointAt point) {
+    Covariance c{0, 0, 0, 0, 0, 0};
+    for (size_t i = 0; i < count; ++i) {
+        const Float3 p = point(i);
+        const double x = p.x - mx, y = p.y - my, z = p.z - mz;
+        c.xx += x * x;
+        c.yy += y * y;
+        c.zz += z * z;
+        c.xy += x * y;
+        c.xz += x * z;
+        c.yz += y * z;
+    }
+    return c;
+}
+
 // The orientation oboxFromPoints gives points of this covariance, for callers
-// that gather the sums themselves: with the mean as sum / count in double,
-// each sum adds (double(p) - mean) products point by point in order.
+// that gather the sums themselves with covarianceAbout, the mean being
+// sum / count in double.
 Quaternion principalOrientation(const Covariance& c);
 
 // The view volume of a projection matrix in view space, placed at the origin

@@ -133,18 +133,9 @@ math::Aabox runAabox(const Point4* points, size_t count) {
 // The covariance sums of a run about its mean, as oboxFromPoints gathers them.
 math::Covariance runCovariance(const Point4* points, size_t count, const double sum[3]) {
     const double n = static_cast<double>(count);
-    const double mx = sum[0] / n, my = sum[1] / n, mz = sum[2] / n;
-    math::Covariance c{0, 0, 0, 0, 0, 0};
-    for (size_t i = 0; i < count; ++i) {
-        const double x = points[i].lane[0] - mx, y = points[i].lane[1] - my, z = points[i].lane[2] - mz;
-        c.xx += x * x;
-        c.yy += y * y;
-        c.zz += z * z;
-        c.xy += x * y;
-        c.xz += x * z;
-        c.yz += y * z;
-    }
-    return c;
+    return math::covarianceAbout(count, sum[0] / n, sum[1] / n, sum[2] / n, [points](size_t i) {
+        return math::Float3{points[i].lane[0], points[i].lane[1], points[i].lane[2]};
+    });
 }
 
 // oboxFromPoints over a run whose coordinate sums are known: the covariance
