@@ -4,6 +4,10 @@
 #include <limits>
 #include <vector>
 
+#if defined(__SSE__) || defined(_M_X64)
+#include <xmmintrin.h>
+#endif
+
 #include "math/bounds.h"
 #include "math/matrix.h"
 #include "math/quaternion.h"
@@ -38,13 +42,25 @@ struct PosedPoints {
 };
 
 // Lane-wise std::min(a, b) and std::max(a, b): a unless b is strictly beyond.
+// On x86-64 these are MINPS and MAXPS, which answer exactly that (their
+// second operand unless the first is strictly beyond it). Written as loops,
+// GCC's -O3 took the running box of the posing loop apart into single
+// lanes and put it back together on every vertex, at half the speed.
 Point4 lanesMin(Point4 a, Point4 b) {
+#if defined(__SSE__) || defined(_M_X64)
+    _mm_store_ps(a.lane, _mm_min_ps(_mm_load_ps(b.lane), _mm_load_ps(a.lane)));
+#else
     for (int c = 0; c < 4; ++c) a.lane[c] = b.lane[c] < a.lane[c] ? b.lane[c] : a.lane[c];
+#endif
     return a;
 }
 
 Point4 lanesMax(Point4 a, Point4 b) {
+#if defined(__SSE__) || defined(_M_X64)
+    _mm_store_ps(a.lane, _mm_max_ps(_mm_load_ps(b.lane), _mm_load_ps(a.lane)));
+#else
     for (int c = 0; c < 4; ++c) a.lane[c] = a.lane[c] < b.lane[c] ? b.lane[c] : a.lane[c];
+#endif
     return a;
 }
 

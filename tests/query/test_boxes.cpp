@@ -3,11 +3,14 @@
 // plane x = 5 (flat), part 2 without a vertex; the instance doubled and moved
 // by (1, 0, 0). Then the overlap tests on hand-placed boxes.
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numbers>
+#include <numeric>
 #include <vector>
 
 #include "Korvelv0.h"
+#include "math/bounds.h"
 #include "query/boxes.h"
 #include "support/models.h"
 
@@ -111,6 +114,30 @@ TEST_F(Boxes, NoUnsplitVertexNoBox) {
     instance::image3d(none)->aabox = {{1, 1, 1}, {3, 3, 3}};
     Image3dCalcAaboxOboxVtxCpu(none, -1, 0, 0);
     EXPECT_TRUE(record(none).aabox.extents.x == -1.0f && record(none).part(0)->obox.extents.x == -1.0f);
+}
+
+// The fitted box keeps the bits of a plain fit of the posed vertices where
+// the order of a comparison shows: a vertex that is not a number, first and
+// later. (x spans -1 to 4, since a box of no x extent is widened, see above.)
+TEST_F(Boxes, NotANumberGivesThePlainFitsBits) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<math::Float3> orders[2] = {{{-1, 0, 1}, {4, 3, 2}, {nan, 0, 3}, {2, 1, 0}},
+                                                 {{nan, 1, 1}, {-1, 2, 0}, {4, 0, 2}}};
+    for (const std::vector<math::Float3>& points : orders) {
+        ModelBlueprint blueprint;
+        for (const math::Float3& p : points) blueprint.vertices.push_back(vertexAt(0, p.x, p.y, p.z));
+        const int posed = CreateImage3d(installModel(blueprint));
+        Image3dCalcAaboxOboxVtxCpu(posed, -1, 0, 0);
+        const int count = static_cast<int>(points.size());
+        std::vector<int> all(points.size());
+        std::iota(all.begin(), all.end(), 0);
+        std::vector<double> x(points.size()), y(points.size()), z(points.size());
+        Image3dVertexPosGet(posed, -1, 0, -1, 0, count, all.data(), x.data(), y.data(), z.data());
+        std::vector<math::Float3> at;
+        for (int v = 0; v < count; ++v) at.push_back({float(x[v]), float(y[v]), float(z[v])});
+        const math::Aabox plain = math::aaboxFromPoints(at.size(), at.data());
+        EXPECT_EQ(std::memcmp(&record(posed).aabox, &plain, sizeof plain), 0);
+    }
 }
 
 math::Quaternion aboutZ(float angle) { return {0, 0, std::sin(angle / 2), std::cos(angle / 2)}; }
