@@ -242,6 +242,32 @@ bool LineReader::nextWithoutEnd(char* start, size_t available) {
     return true;
 }
 
+void LineReader::passLinesWithout(std::string_view text) {
+    for (;;) {
+        if (!sourceEnded_ && size_ - pos_ <= kLineMax) refill();
+        const std::string_view ahead(window_.data() + pos_, size_ - pos_);
+        const size_t found = ahead.find(text);
+        if (found != std::string_view::npos) {
+            // Every '\n' ends a line, so the line holding the text starts
+            // after the last one before it.
+            const size_t lastEnd = ahead.rfind('\n', found);
+            if (lastEnd != std::string_view::npos) pos_ += lastEnd + 1;
+            return;
+        }
+        if (sourceEnded_) {
+            pos_ = size_;
+            return;
+        }
+        // The window's last line may go on in the text not yet read: keep
+        // it and read on. Without a line end in the window there is no line
+        // to pass over, and reading goes on a piece at a time.
+        const size_t lastEnd = ahead.rfind('\n');
+        if (lastEnd == std::string_view::npos) return;
+        pos_ += lastEnd + 1;
+        refill();
+    }
+}
+
 // Moves the unread rest to the window's start and fills the window behind it,
 // until it is full or the source ends.
 void LineReader::refill() {

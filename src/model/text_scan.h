@@ -229,6 +229,11 @@ public:
             if (!next()) return false;
         return true;
     }
+    // Passes over the lines ahead whose text does not hold `text` (which
+    // holds no '\n') without splitting them, so that the next line read is
+    // the first that may hold it. A search for a rare line costs a scan of
+    // the bytes rather than a split of every line.
+    void passLinesWithout(std::string_view text);
     // The current line, null-terminated; scans stop at an embedded NUL as
     // they do on a C string.
     const char* line() const { return line_; }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,6 +81,50 @@ TEST(LineReaderTest, SeekToALineReadsOnFromIt) {
             ASSERT_TRUE(reader.next());
             ASSERT_EQ(reader.line(), lines[i].second) << i;
         }
+    }
+}
+
+// A search passes over lines without splitting them: every line holding the
+// text is still read, at the offset and with the content a plain read gives,
+// also across windows, in the pieces of overlong lines and after "\r\n".
+TEST(LineReaderTest, PassingLinesWithoutATextMissesNoLineThatHoldsIt) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 76; ++round) {
+        std::string text;
+        if (round >= 12) {
+            // Alone in its window and across its end: the reader's window holds 256 KiB.
+            while (text.size() < (size_t{1} << 18) - 80 + (round - 12)) text += std::string(40, 'a') + "\n";
+            text.resize((size_t{1} << 18) - 80 + (round - 12));
+            text += "\n" + std::string(60, 'b') + "Key" + std::string(30, 'c') + "\r\n";
+        }
+        const size_t size = round < 4 ? rng() % 3000 : text.size() + (size_t{1} << 19) + rng() % 300000;
+        // One line in `density` holds the text: many in a window, or windows without it.
+        const int density = 1 + static_cast<int>(rng() % (round % 2 == 0 ? 400 : 30000));
+        while (text.size() < size) {
+            const size_t length = rng() % 50 == 0 ? 500 + rng() % 600 : rng() % 60;
+            std::string line(length, " ab"[rng() % 3]);
+            if (round % 4 != 3 && static_cast<int>(rng() % density) == 0) line.insert(rng() % (length + 1), "Key");
+            const char* const ends[] = {"\n", "\r\n", "\r", ""};
+            text += line + ends[rng() % 4];
+        }
+        MemoryText source(text);
+        LineReader plain(source);
+        std::map<uint64_t, std::string> lines;
+        std::vector<uint64_t> holding;
+        while (plain.next()) {
+            lines[plain.lineOffset()] = plain.line();
+            if (std::strstr(plain.line(), "Key") != nullptr) holding.push_back(plain.lineOffset());
+        }
+        MemoryText again(text);
+        LineReader searching(again);
+        std::vector<uint64_t> found;
+        for (;;) {
+            searching.passLinesWithout("Key");
+            if (!searching.next()) break;
+            ASSERT_EQ(lines.at(searching.lineOffset()), searching.line()) << round;
+            if (std::strstr(searching.line(), "Key") != nullptr) found.push_back(searching.lineOffset());
+        }
+        ASSERT_EQ(found, holding) << round;
     }
 }
 

@@ -20,8 +20,7 @@ std::string targetName(const char* line) {
 
 std::vector<MeshCounts> countMeshes(XLines& lines, bool skin) {
     std::vector<MeshCounts> meshes;
-    while (lines.next()) {
-        if (!matchesPattern<pattern::kMesh>(lines.line())) continue;
+    while (lines.until<pattern::kMesh>()) {
         MeshCounts mesh;
         mesh.otherBlock = !opensMeshBlock(lines.line());
         mesh.vertices = lines.count();
@@ -58,8 +57,7 @@ int64_t countJoints(XLines& lines, std::optional<uint64_t>& rootLine) {
 MotionCounts countMotions(XLines& lines, int64_t numJoint) {
     MotionCounts counts;
     std::vector<std::string> targets;
-    while (lines.next()) {
-        if (!matchesPattern<pattern::kAnimationSet>(lines.line())) continue;
+    while (lines.until<pattern::kAnimationSet>()) {
         if (!counts.firstSetLine) counts.firstSetLine = lines.lineOffset();
         lines.skip(5);
         const int32_t n = lines.count();
@@ -245,8 +243,7 @@ bool readMeshes(XLines& lines, std::span<const MeshCounts> counts, bool skin, Ra
     raw.materials.reserve(materials);
     if (skin) raw.skin.reserve(weights);
     size_t mesh = 0, vertexBase = 0, faceBase = 0;
-    while (lines.next()) {
-        if (!matchesPattern<pattern::kMesh>(lines.line())) continue;
+    while (lines.until<pattern::kMesh>()) {
         if (mesh == counts.size() || !MeshReader(lines, counts[mesh], skin, raw, vertexBase, faceBase).read())
             return false;
         vertexBase += static_cast<size_t>(counts[mesh].vertices);
@@ -377,8 +374,7 @@ bool readAnimations(XLines& lines, const MotionCounts& counts, std::span<const R
     const std::vector<int32_t> map = targetJoints(counts.targets, joints);
     const auto numJoint = static_cast<int32_t>(joints.size());
     size_t i = 0;
-    while (lines.next()) {
-        if (!matchesPattern<pattern::kAnimationSet>(lines.line())) continue;
+    while (lines.until<pattern::kAnimationSet>()) {
         if (i == counts.frames.size()) return false;
         Obj3dMotion& m = model.motion[i];
         if (i > 0) {

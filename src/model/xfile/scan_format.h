@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -114,6 +115,33 @@ int scanLine(const char* line, T*... targets) {
     [&]<size_t... I>(std::index_sequence<I...>) { (scan_steps::step<F, I>(p, outputs, converted, ok), ...); }
     (std::make_index_sequence<F.kLength>{});
     return converted;
+}
+
+// The format's longest run of literal characters: text that every line the
+// format matches holds as it is, which lets a search pass over the lines
+// that lack it.
+template <ScanFormat F>
+consteval std::pair<size_t, size_t> longestLiteralRun() {
+    size_t bestStart = 0, bestLength = 0;
+    for (size_t f = 0; f < F.kLength;) {
+        if (scan_steps::steps<F>()[f] != scan_steps::Step::literal) {
+            ++f;
+            continue;
+        }
+        const size_t start = f;
+        while (f < F.kLength && scan_steps::steps<F>()[f] == scan_steps::Step::literal) ++f;
+        if (f - start > bestLength) {
+            bestStart = start;
+            bestLength = f - start;
+        }
+    }
+    return {bestStart, bestLength};
+}
+
+template <ScanFormat F>
+constexpr std::string_view requiredText() {
+    constexpr auto run = longestLiteralRun<F>();
+    return std::string_view(F.text + run.first, run.second);
 }
 
 // Whether a format that ends in "%c" converts that final %c on the line:

@@ -46,12 +46,17 @@ public:
     const char* line() const { return line_; }
     // Skips n lines (none when n is 0 or less), stopping at the end.
     void skip(int64_t n);
-    // Reads lines until one matches the pattern; false at the end.
+    // Reads lines until one matches the pattern; false at the end. Lines
+    // without the pattern's literal text cannot match and are passed over
+    // unsplit.
     template <ScanFormat Pattern>
     bool until() {
-        while (next())
+        static_assert(!requiredText<Pattern>().empty(), "a pattern to search for holds literal text");
+        for (;;) {
+            lines_.passLinesWithout(requiredText<Pattern>());
+            if (!next()) return false;
             if (matchesPattern<Pattern>(line())) return true;
-        return false;
+        }
     }
     // The next line's "%d"; 0 when it does not convert.
     int32_t count();
