@@ -31,7 +31,8 @@ struct RandomModel {
 // entries; corners and materials stay within their part.
 void fillRandomModel(std::mt19937& rng, RandomModel& model) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float coords[] = {0.0f, -0.0f, 1.0f, 2.5f, -1.0f, nan};
+    // Besides small values: one whose squares overflow and one whose squares vanish.
+    const float coords[] = {0.0f, -0.0f, 1.0f, 2.5f, -1.0f, nan, 3e19f, 1e-23f};
     const float texs[] = {0.0f, 0.5f, 1.0f, -0.0f};
     auto below = [&](int n) { return static_cast<int32_t>(rng() % static_cast<unsigned>(n)); };
     const int parts = 1 + below(4), verticesPerPart = 1 + below(40), facesPerPart = below(200);
@@ -43,7 +44,7 @@ void fillRandomModel(std::mt19937& rng, RandomModel& model) {
         const auto materialBase = static_cast<int32_t>(raw.materials.size());
         for (int i = 0; i < verticesPerPart; ++i) {
             Obj3dVertex v{p, -1, -1, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-            for (float* c : {&v.posx, &v.posy, &v.posz}) *c = rng() % 16 == 0 ? nan : coords[below(6)];
+            for (float* c : {&v.posx, &v.posy, &v.posz}) *c = rng() % 16 == 0 ? nan : coords[below(8)];
             if (rng() % 8 == 0) v.posx = v.posy = v.posz = nan;
             if (rng() % 4 != 0) v.posx = v.posy = v.posz = static_cast<float>(below(3));
             for (float* t : {&v.texu, &v.texv}) *t = texs[below(4)];

@@ -8,7 +8,6 @@
 #include <functional>
 #include <limits>
 #include <numeric>
-#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -265,79 +264,6 @@ CleanModel cleanUp(RawModel& raw, float scale) {
         if (const int32_t mapped = vertexMap[static_cast<size_t>(e.vertex)]; mapped >= 0)
             clean.skin.push_back(SkinEntry{e.bone, mapped, e.weight});
     return clean;
-}
-
-namespace {
-
-math::Float3 position(const Obj3dVertex& v) { return {v.posx, v.posy, v.posz}; }
-
-bool finite(math::Float3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
-// What a vertex's corners gave so far.
-enum class Corners : uint8_t { none, degenerateOnly, usable };
-
-// The normal of a vertex whose every corner is degenerate.
-constexpr Obj3dNormal kFallbackNormal{0.0f, 0.0f, 1.0f};
-
-// The corner's angle times the unit normal of the face's plane; none for a
-// degenerate corner: a face without area (a zero-length edge, three points
-// on a line) or one whose term is not finite.
-// lengthToA and lengthToB are the lengths of a - c and b - c.
-std::optional<math::Float3> cornerTerm(math::Float3 c, math::Float3 a, math::Float3 b, float lengthToA,
-                                       float lengthToB) {
-    const math::Float3 e1 = a - c;
-    const math::Float3 e2 = b - c;
-    float cosine = math::dot(e1, e2) / (lengthToA * lengthToB);
-    if (cosine < -1.0f) cosine = -1.0f;
-    if (cosine > 1.0f) cosine = 1.0f;
-    const math::Float3 unit = math::normalize(math::cross(e1, e2));
-    const math::Float3 term = unit * math::scalarACos(cosine);
-    if (math::dot(unit, unit) == 0.0f || !finite(term)) return std::nullopt;
-    return term;
-}
-
-}  // namespace
-
-void vertexNormals(std::span<const Obj3dVertex> vertices, std::span<const Obj3dFace> faces,
-                   std::span<Obj3dNormal> normals) {
-    // The sums build up in the normals themselves.
-    std::fill(normals.begin(), normals.end(), Obj3dNormal{0.0f, 0.0f, 0.0f});
-    std::vector<Corners> corners(vertices.size(), Corners::none);
-    for (const Obj3dFace& f : faces) {
-        const math::Float3 p[3] = {position(vertices[static_cast<size_t>(f.vertexno[0])]),
-                                   position(vertices[static_cast<size_t>(f.vertexno[1])]),
-                                   position(vertices[static_cast<size_t>(f.vertexno[2])])};
-        // Edge k runs from corner k to the next. The two corners it joins
-        // share its length: a difference and its negation have one length.
-        const float edge[3] = {math::length(p[1] - p[0]), math::length(p[2] - p[1]), math::length(p[0] - p[2])};
-        for (int k = 0; k < 3; ++k) {
-            const auto c = static_cast<size_t>(f.vertexno[k]);
-            const int32_t source = vertices[c].originalvertexno;
-            const size_t owner = source >= 0 ? static_cast<size_t>(source) : c;
-            if (vertices[owner].originalvertexno != -1 || vertices[owner].partno != f.partno) continue;
-            if (const auto term = cornerTerm(p[k], p[(k + 1) % 3], p[(k + 2) % 3], edge[k], edge[(k + 2) % 3])) {
-                Obj3dNormal& sum = normals[owner];
-                sum = {sum.normx + term->x, sum.normy + term->y, sum.normz + term->z};
-                corners[owner] = Corners::usable;
-            } else if (corners[owner] == Corners::none) {
-                corners[owner] = Corners::degenerateOnly;
-            }
-        }
-    }
-    for (size_t v = 0; v < vertices.size(); ++v) {
-        if (vertices[v].originalvertexno != -1) continue;
-        if (corners[v] == Corners::degenerateOnly) {
-            normals[v] = kFallbackNormal;
-            continue;
-        }
-        const Obj3dNormal& sum = normals[v];
-        const math::Float3 n = math::normalize(math::Float3{sum.normx, sum.normy, sum.normz});
-        normals[v] = {n.x, n.y, n.z};
-    }
-    for (size_t v = 0; v < vertices.size(); ++v) {
-        const int32_t source = vertices[v].originalvertexno;
-        if (source >= 0) normals[v] = normals[static_cast<size_t>(source)];
-    }
 }
 
 namespace {
