@@ -247,23 +247,23 @@ void LineReader::passLinesWithout(std::string_view text) {
         if (!sourceEnded_ && size_ - pos_ <= kLineMax) refill();
         const std::string_view ahead(window_.data() + pos_, size_ - pos_);
         const size_t found = ahead.find(text);
-        if (found != std::string_view::npos) {
-            // Every '\n' ends a line, so the line holding the text starts
-            // after the last one before it.
-            const size_t lastEnd = ahead.rfind('\n', found);
-            if (lastEnd != std::string_view::npos) pos_ += lastEnd + 1;
-            return;
-        }
-        if (sourceEnded_) {
+        if (found == std::string_view::npos && sourceEnded_) {
             pos_ = size_;
             return;
         }
-        // The window's last line may go on in the text not yet read: keep
-        // it and read on. Without a line end in the window there is no line
-        // to pass over, and reading goes on a piece at a time.
-        const size_t lastEnd = ahead.rfind('\n');
-        if (lastEnd == std::string_view::npos) return;
-        pos_ += lastEnd + 1;
+        // No occurrence starts before `clear`: the text's first one, or the
+        // window's end, after which the window's last line may go on.
+        const size_t clear = found != std::string_view::npos ? found : ahead.size();
+        if (clear == 0) return;
+        // Every '\n' ends a line, so the lines up to the last one before
+        // `clear` pass whole. After it, without a line end in reach, lines
+        // come in pieces of kLineMax bytes; those that end, with the byte
+        // after them, before `clear` pass too.
+        const size_t lastEnd = ahead.rfind('\n', clear - 1);
+        size_t passed = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+        if (clear > passed) passed += (clear - passed - 1) / kLineMax * kLineMax;
+        pos_ += passed;
+        if (found != std::string_view::npos || passed == 0) return;
         refill();
     }
 }

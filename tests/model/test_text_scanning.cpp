@@ -101,9 +101,12 @@ TEST(LineReaderTest, PassingLinesWithoutATextMissesNoLineThatHoldsIt) {
         // One line in `density` holds the text: many in a window, or windows without it.
         const int density = 1 + static_cast<int>(rng() % (round % 2 == 0 ? 400 : 30000));
         while (text.size() < size) {
-            const size_t length = rng() % 50 == 0 ? 500 + rng() % 600 : rng() % 60;
+            // Mostly short lines; some split in pieces, some longer than a window.
+            const unsigned kind = rng() % 1000;
+            const size_t length = kind < 2 ? 2000 + rng() % 400000 : kind < 20 ? 500 + rng() % 600 : rng() % 60;
             std::string line(length, " ab"[rng() % 3]);
-            if (round % 4 != 3 && static_cast<int>(rng() % density) == 0) line.insert(rng() % (length + 1), "Key");
+            for (size_t k = 0; k <= length / 50000; ++k)
+                if (round % 4 != 3 && static_cast<int>(rng() % density) == 0) line.insert(rng() % (length + 1), "Key");
             const char* const ends[] = {"\n", "\r\n", "\r", ""};
             text += line + ends[rng() % 4];
         }
