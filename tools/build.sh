@@ -22,6 +22,7 @@ packages=(
   libshaderc-dev glslang-dev spirv-tools libspirv-cross-c-shared-dev libstb-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev
   libassimp-dev assimp-testmodels clang-format
+  libsdl2-dev
   fonts-dejavu-core fonts-noto-cjk
 )
 if [ "$mode" = windows ]; then
