@@ -278,6 +278,8 @@ public:
                                       int32_t baseVertex, uint32_t startInstance) = 0;
 
     virtual void clearRenderTargetView(RenderTargetView& target, const float rgba[4]) = 0;
+    // Sets every depth value; the stencil, which no state reads or writes
+    // (the stencil test always passes and keeps), need not be kept.
     virtual void clearDepthStencilView(DepthStencilView& depth, float value) = 0;
     // Unbind everything and return every state to its default.
     virtual void clearState() = 0;

@@ -1,7 +1,7 @@
 // What the library's own draws do not show about the GL backend: stages and
 // input layouts matched by semantic, the constant-buffer ring wrapping
-// around, objects destroyed while bound (and after their device), and the
-// creations Direct3D refuses.
+// around, objects destroyed while bound (and after their device), the
+// creations Direct3D refuses, and clears that ignore every write mask.
 #include <gtest/gtest.h>
 
 #include "Korvelv0.h"
@@ -116,6 +116,86 @@ TEST_F(DeviceTest, GpuBackendBindsTheDirect3DWay) {
     EXPECT_FALSE(device.createDepthStencilView(*texture));
     // Still bound when the device goes: the objects outlive it.
     CleanupDevice();
+}
+
+// A quad over the whole target at depth 0.5, blue.
+const char* const kQuad = R"(
+float4 VSQuad(uint id : SV_VertexID) : SV_POSITION { return float4((id & 1) ? 1.0 : -1.0, (id & 2) ? -1.0 : 1.0, 0.5, 1); }
+float4 PSBlue() : SV_Target { return float4(0, 0, 1, 1); }
+)";
+
+// Clears reach the whole target whatever the colour write mask and the
+// depth-write state, whether the target is bound or not; the quad then shows
+// where the cleared depth lets it pass.
+TEST_F(DeviceTest, ClearsIgnoreWriteMasksOnBoundAndUnboundTargets) {
+    Device& device = *device::deviceState().bundle.device;
+    Context& context = *device::deviceState().bundle.context;
+    std::string errors;
+    const auto vsCode = device.compileShader(kQuad, "quad.hlsl", "VSQuad", "vs_4_0", errors);
+    const auto psCode = device.compileShader(kQuad, "quad.hlsl", "PSBlue", "ps_4_0", errors);
+    ASSERT_TRUE(vsCode && psCode) << errors;
+    const auto vs = device.createVertexShader(*vsCode);
+    const auto ps = device.createPixelShader(*psCode);
+    BlendDesc noColour;
+    noColour.writeMask = 0;
+    DepthStencilDesc noDepthWrite;
+    noDepthWrite.depthWrite = false;
+    const auto blendOff = device.createBlendState(noColour);
+    const auto blendOn = device.createBlendState({});
+    const auto depthOff = device.createDepthStencilState(noDepthWrite);
+    const Texture2DDesc colourDesc{8, 8, 1, Format::R8G8B8A8_UNorm, Usage::Default, BindRenderTarget, false};
+    const Texture2DDesc depthDesc{8, 8, 1, Format::D24_UNorm_S8_UInt, Usage::Default, BindDepthStencil, false};
+    const auto colour = device.createTexture2D(colourDesc, nullptr);
+    const auto depth = device.createTexture2D(depthDesc, nullptr);
+    ASSERT_TRUE(vs && ps && blendOff && blendOn && depthOff && colour && depth);
+    const auto colourView = device.createRenderTargetView(*colour);
+    const auto depthView = device.createDepthStencilView(*depth);
+    ASSERT_TRUE(colourView && depthView);
+    RenderTargetView& backBuffer = *device::deviceState().backBufferRTV;
+    DepthStencilView& screenDepth = *device::deviceState().depthStencilView;
+    const float red[4] = {1, 0, 0, 1};
+    const float green[4] = {0, 1, 0, 1};
+    auto drawQuad = [&](RenderTargetView& target, DepthStencilView& depthTarget) {
+        context.omSetRenderTargets(&target, &depthTarget);
+        context.omSetBlendState(blendOn.get(), nullptr, 0xFFFFFFFF);
+        context.omSetDepthStencilState(nullptr, 0);
+        context.draw(4, 0);
+    };
+    auto centre = [&](RenderTargetView& target) {
+        Image image;
+        EXPECT_TRUE(context.readPixels(target, image));
+        return pixelAt(image, 4, 4);
+    };
+    context.clearState();
+    context.rsSetViewport({0, 0, 8, 8, 0, 1});
+    context.iaSetPrimitiveTopology(Topology::TriangleStrip);
+    context.vsSetShader(vs.get());
+    context.psSetShader(ps.get());
+    for (const bool screenBound : {true, false}) {
+        SCOPED_TRACE(screenBound ? "screen targets bound" : "other targets bound");
+        // Depth 0.25 keeps the quad out; then depth 1 lets it in.
+        for (const float clearDepth : {0.25f, 1.0f}) {
+            context.omSetRenderTargets(screenBound ? &backBuffer : colourView.get(),
+                                       screenBound ? &screenDepth : depthView.get());
+            // A draw that writes nothing leaves both write masks off.
+            context.omSetBlendState(blendOff.get(), nullptr, 0xFFFFFFFF);
+            context.omSetDepthStencilState(depthOff.get(), 0);
+            context.draw(4, 0);
+            for (RenderTargetView* target : {&backBuffer, colourView.get()})
+                context.clearRenderTargetView(*target, clearDepth < 1 ? red : green);
+            for (DepthStencilView* target : {&screenDepth, depthView.get()})
+                context.clearDepthStencilView(*target, clearDepth);
+            const Rgba expected = clearDepth < 1 ? Rgba{255, 0, 0, 255} : Rgba{0, 0, 255, 255};
+            drawQuad(backBuffer, screenDepth);
+            EXPECT_EQ(centre(backBuffer), expected);
+            drawQuad(*colourView, *depthView);
+            EXPECT_EQ(centre(*colourView), expected);
+            // Outside the quad, the clear colour.
+            Image image;
+            ASSERT_TRUE(context.readPixels(backBuffer, image));
+            EXPECT_EQ(pixelAt(image, 20, 20), clearDepth < 1 ? (Rgba{255, 0, 0, 255}) : (Rgba{0, 255, 0, 255}));
+        }
+    }
 }
 
 }  // namespace

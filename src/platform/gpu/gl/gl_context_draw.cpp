@@ -212,9 +212,15 @@ void GlContext::clearDepthStencilView(DepthStencilView& depth, float value) {
     // must not stay attached to a framebuffer that is not bound.
     glNamedFramebufferTexture(scratchFbo_, GL_DEPTH_STENCIL_ATTACHMENT,
                               static_cast<GlDepthStencilView&>(depth).storage->name, 0);
-    // Depth only, stencil untouched; the clear must ignore the depth-write state.
+    // The stencil is cleared to 0 with the depth. Nothing can tell: this
+    // backend's stencil test always passes and never writes (Direct3D's
+    // default operations), so the stencil's contents are never seen. But a
+    // depth-only clear of a packed depth-stencil texture must keep the
+    // stencil bits of every pixel, a read and a masked write per pixel on a
+    // software rasteriser, where clearing the whole word is a plain fill.
+    // The clear must ignore the depth-write state.
     if (!appliedDepth_.write) glDepthMask(GL_TRUE);
-    glClearNamedFramebufferfv(scratchFbo_, GL_DEPTH, 0, &value);
+    glClearNamedFramebufferfi(scratchFbo_, GL_DEPTH_STENCIL, 0, value, 0);
     if (!appliedDepth_.write) glDepthMask(GL_FALSE);
     glNamedFramebufferTexture(scratchFbo_, GL_DEPTH_STENCIL_ATTACHMENT, 0, 0);
 }

@@ -25,7 +25,7 @@
     X(PFNGLBLENDEQUATIONSEPARATEPROC, glBlendEquationSeparate)                                             \
     X(PFNGLBLENDFUNCSEPARATEPROC, glBlendFuncSeparate)                                                     \
     X(PFNGLBLITNAMEDFRAMEBUFFERPROC, glBlitNamedFramebuffer)                                               \
-    X(PFNGLCLEARNAMEDFRAMEBUFFERFVPROC, glClearNamedFramebufferfv)                                         \
+    X(PFNGLCLEARNAMEDFRAMEBUFFERFIPROC, glClearNamedFramebufferfi)                                         \
     X(PFNGLCLEARTEXIMAGEPROC, glClearTexImage)                                                             \
     X(PFNGLCLIENTWAITSYNCPROC, glClientWaitSync)                                                           \
     X(PFNGLCLIPCONTROLPROC, glClipControl)                                                                 \
