@@ -1,7 +1,8 @@
 // What the library's own draws do not show about the GL backend: stages and
 // input layouts matched by semantic, the constant-buffer ring wrapping
 // around, objects destroyed while bound (and after their device), the
-// creations Direct3D refuses, and clears that ignore every write mask.
+// creations Direct3D refuses, clears that ignore every write mask, and
+// clears of bound targets that wait for the next draw.
 #include <gtest/gtest.h>
 
 #include "Korvelv0.h"
@@ -124,30 +125,72 @@ float4 VSQuad(uint id : SV_VertexID) : SV_POSITION { return float4((id & 1) ? 1.
 float4 PSBlue() : SV_Target { return float4(0, 0, 1, 1); }
 )";
 
+// The quad's shaders, and states that turn its colour and depth writes off,
+// bound with an 8 x 8 viewport.
+struct QuadDraw {
+    std::unique_ptr<VertexShader> vs;
+    std::unique_ptr<PixelShader> ps;
+    std::unique_ptr<BlendState> colourOff;
+    std::unique_ptr<BlendState> colourOn;
+    std::unique_ptr<DepthStencilState> depthWriteOff;
+
+    explicit QuadDraw(Device& device) {
+        std::string errors;
+        const auto vsCode = device.compileShader(kQuad, "quad.hlsl", "VSQuad", "vs_4_0", errors);
+        const auto psCode = device.compileShader(kQuad, "quad.hlsl", "PSBlue", "ps_4_0", errors);
+        EXPECT_TRUE(vsCode && psCode) << errors;
+        if (!vsCode || !psCode) return;
+        vs = device.createVertexShader(*vsCode);
+        ps = device.createPixelShader(*psCode);
+        BlendDesc noColour;
+        noColour.writeMask = 0;
+        DepthStencilDesc noDepthWrite;
+        noDepthWrite.depthWrite = false;
+        colourOff = device.createBlendState(noColour);
+        colourOn = device.createBlendState({});
+        depthWriteOff = device.createDepthStencilState(noDepthWrite);
+    }
+    bool made() const { return vs && ps && colourOff && colourOn && depthWriteOff; }
+
+    void bind(Context& context) const {
+        context.clearState();
+        context.rsSetViewport({0, 0, 8, 8, 0, 1});
+        context.iaSetPrimitiveTopology(Topology::TriangleStrip);
+        context.vsSetShader(vs.get());
+        context.psSetShader(ps.get());
+    }
+    // A draw that writes nothing, leaving both write masks off.
+    void drawNothing(Context& context) const {
+        context.omSetBlendState(colourOff.get(), nullptr, 0xFFFFFFFF);
+        context.omSetDepthStencilState(depthWriteOff.get(), 0);
+        context.draw(4, 0);
+    }
+    void drawBlue(Context& context) const {
+        context.omSetBlendState(colourOn.get(), nullptr, 0xFFFFFFFF);
+        context.omSetDepthStencilState(nullptr, 0);
+        context.draw(4, 0);
+    }
+};
+
+const Texture2DDesc kColourDesc{8, 8, 1, Format::R8G8B8A8_UNorm, Usage::Default, BindRenderTarget, false};
+const Texture2DDesc kDepthDesc{8, 8, 1, Format::D24_UNorm_S8_UInt, Usage::Default, BindDepthStencil, false};
+
+Image readBack(Context& context, RenderTargetView& target) {
+    Image image;
+    EXPECT_TRUE(context.readPixels(target, image));
+    return image;
+}
+
 // Clears reach the whole target whatever the colour write mask and the
 // depth-write state, whether the target is bound or not; the quad then shows
 // where the cleared depth lets it pass.
 TEST_F(DeviceTest, ClearsIgnoreWriteMasksOnBoundAndUnboundTargets) {
     Device& device = *device::deviceState().bundle.device;
     Context& context = *device::deviceState().bundle.context;
-    std::string errors;
-    const auto vsCode = device.compileShader(kQuad, "quad.hlsl", "VSQuad", "vs_4_0", errors);
-    const auto psCode = device.compileShader(kQuad, "quad.hlsl", "PSBlue", "ps_4_0", errors);
-    ASSERT_TRUE(vsCode && psCode) << errors;
-    const auto vs = device.createVertexShader(*vsCode);
-    const auto ps = device.createPixelShader(*psCode);
-    BlendDesc noColour;
-    noColour.writeMask = 0;
-    DepthStencilDesc noDepthWrite;
-    noDepthWrite.depthWrite = false;
-    const auto blendOff = device.createBlendState(noColour);
-    const auto blendOn = device.createBlendState({});
-    const auto depthOff = device.createDepthStencilState(noDepthWrite);
-    const Texture2DDesc colourDesc{8, 8, 1, Format::R8G8B8A8_UNorm, Usage::Default, BindRenderTarget, false};
-    const Texture2DDesc depthDesc{8, 8, 1, Format::D24_UNorm_S8_UInt, Usage::Default, BindDepthStencil, false};
-    const auto colour = device.createTexture2D(colourDesc, nullptr);
-    const auto depth = device.createTexture2D(depthDesc, nullptr);
-    ASSERT_TRUE(vs && ps && blendOff && blendOn && depthOff && colour && depth);
+    const QuadDraw quad(device);
+    const auto colour = device.createTexture2D(kColourDesc, nullptr);
+    const auto depth = device.createTexture2D(kDepthDesc, nullptr);
+    ASSERT_TRUE(quad.made() && colour && depth);
     const auto colourView = device.createRenderTargetView(*colour);
     const auto depthView = device.createDepthStencilView(*depth);
     ASSERT_TRUE(colourView && depthView);
@@ -155,47 +198,88 @@ TEST_F(DeviceTest, ClearsIgnoreWriteMasksOnBoundAndUnboundTargets) {
     DepthStencilView& screenDepth = *device::deviceState().depthStencilView;
     const float red[4] = {1, 0, 0, 1};
     const float green[4] = {0, 1, 0, 1};
-    auto drawQuad = [&](RenderTargetView& target, DepthStencilView& depthTarget) {
-        context.omSetRenderTargets(&target, &depthTarget);
-        context.omSetBlendState(blendOn.get(), nullptr, 0xFFFFFFFF);
-        context.omSetDepthStencilState(nullptr, 0);
-        context.draw(4, 0);
-    };
-    auto centre = [&](RenderTargetView& target) {
-        Image image;
-        EXPECT_TRUE(context.readPixels(target, image));
-        return pixelAt(image, 4, 4);
-    };
-    context.clearState();
-    context.rsSetViewport({0, 0, 8, 8, 0, 1});
-    context.iaSetPrimitiveTopology(Topology::TriangleStrip);
-    context.vsSetShader(vs.get());
-    context.psSetShader(ps.get());
+    quad.bind(context);
     for (const bool screenBound : {true, false}) {
         SCOPED_TRACE(screenBound ? "screen targets bound" : "other targets bound");
         // Depth 0.25 keeps the quad out; then depth 1 lets it in.
         for (const float clearDepth : {0.25f, 1.0f}) {
             context.omSetRenderTargets(screenBound ? &backBuffer : colourView.get(),
                                        screenBound ? &screenDepth : depthView.get());
-            // A draw that writes nothing leaves both write masks off.
-            context.omSetBlendState(blendOff.get(), nullptr, 0xFFFFFFFF);
-            context.omSetDepthStencilState(depthOff.get(), 0);
-            context.draw(4, 0);
+            quad.drawNothing(context);
             for (RenderTargetView* target : {&backBuffer, colourView.get()})
                 context.clearRenderTargetView(*target, clearDepth < 1 ? red : green);
             for (DepthStencilView* target : {&screenDepth, depthView.get()})
                 context.clearDepthStencilView(*target, clearDepth);
+            // The bound targets' clears are done by the next draw, here with
+            // both write masks off.
+            quad.drawNothing(context);
             const Rgba expected = clearDepth < 1 ? Rgba{255, 0, 0, 255} : Rgba{0, 0, 255, 255};
-            drawQuad(backBuffer, screenDepth);
-            EXPECT_EQ(centre(backBuffer), expected);
-            drawQuad(*colourView, *depthView);
-            EXPECT_EQ(centre(*colourView), expected);
+            context.omSetRenderTargets(&backBuffer, &screenDepth);
+            quad.drawBlue(context);
+            EXPECT_EQ(pixelAt(readBack(context, backBuffer), 4, 4), expected);
+            context.omSetRenderTargets(colourView.get(), depthView.get());
+            quad.drawBlue(context);
+            EXPECT_EQ(pixelAt(readBack(context, *colourView), 4, 4), expected);
             // Outside the quad, the clear colour.
-            Image image;
-            ASSERT_TRUE(context.readPixels(backBuffer, image));
-            EXPECT_EQ(pixelAt(image, 20, 20), clearDepth < 1 ? (Rgba{255, 0, 0, 255}) : (Rgba{0, 255, 0, 255}));
+            EXPECT_EQ(pixelAt(readBack(context, backBuffer), 20, 20),
+                      clearDepth < 1 ? (Rgba{255, 0, 0, 255}) : (Rgba{0, 255, 0, 255}));
         }
     }
+}
+
+// A clear of a bound target waits for the next draw. The texels are those of
+// a clear done at once, for every colour, and whatever sees the target first
+// (an upload into it, a read, a change of targets) finds it cleared. A depth
+// target smaller than the colour target would limit a framebuffer clear to
+// its size, so the colour clear is done at once there.
+TEST_F(DeviceTest, ClearsOfBoundTargetsWaitWithoutChangingATexel) {
+    Device& device = *device::deviceState().bundle.device;
+    Context& context = *device::deviceState().bundle.context;
+    const QuadDraw quad(device);
+    Texture2DDesc wideDesc = kColourDesc;
+    wideDesc.width = wideDesc.height = 16;
+    const auto bound = device.createTexture2D(kColourDesc, nullptr);
+    const auto unbound = device.createTexture2D(kColourDesc, nullptr);
+    const auto wide = device.createTexture2D(wideDesc, nullptr);
+    const auto depth = device.createTexture2D(kDepthDesc, nullptr);
+    ASSERT_TRUE(quad.made() && bound && unbound && wide && depth);
+    const auto boundView = device.createRenderTargetView(*bound);
+    const auto unboundView = device.createRenderTargetView(*unbound);
+    const auto wideView = device.createRenderTargetView(*wide);
+    const auto depthView = device.createDepthStencilView(*depth);
+    ASSERT_TRUE(boundView && unboundView && wideView && depthView);
+    quad.bind(context);
+    context.omSetRenderTargets(boundView.get(), depthView.get());
+
+    // Channels at whole and half steps of 1 / 255 and beyond both ends.
+    for (int k = -2; k <= 257; ++k) {
+        const float c[4] = {k / 255.0f, (k + 0.5f) / 255.0f, 1.0f - k / 255.0f, k / 510.0f};
+        context.clearRenderTargetView(*boundView, c);
+        context.clearRenderTargetView(*unboundView, c);
+        quad.drawNothing(context);
+        ASSERT_EQ(readBack(context, *boundView).rgba, readBack(context, *unboundView).rgba) << "k = " << k;
+    }
+
+    const float red[4] = {1, 0, 0, 1};
+    const float green[4] = {0, 1, 0, 1};
+    const uint32_t white = 0xFFFFFFFFu;
+    context.clearRenderTargetView(*boundView, red);
+    context.updateTexture(*bound, 2, 2, 1, 1, &white, 4);
+    quad.drawNothing(context);
+    Image image = readBack(context, *boundView);
+    EXPECT_EQ(pixelAt(image, 2, 2), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(pixelAt(image, 3, 3), (Rgba{255, 0, 0, 255}));
+    context.clearRenderTargetView(*boundView, green);
+    EXPECT_EQ(pixelAt(readBack(context, *boundView), 3, 3), (Rgba{0, 255, 0, 255}));
+    context.clearRenderTargetView(*boundView, red);
+    context.omSetRenderTargets(unboundView.get(), depthView.get());
+    EXPECT_EQ(pixelAt(readBack(context, *boundView), 3, 3), (Rgba{255, 0, 0, 255}));
+
+    context.clearRenderTargetView(*wideView, green);
+    context.omSetRenderTargets(wideView.get(), depthView.get());
+    context.clearRenderTargetView(*wideView, red);
+    quad.drawNothing(context);
+    EXPECT_EQ(pixelAt(readBack(context, *wideView), 12, 12), (Rgba{255, 0, 0, 255}));
 }
 
 }  // namespace

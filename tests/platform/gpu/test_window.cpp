@@ -1,6 +1,6 @@
 // The window path: a device on an X11 window of a private Xvfb server shows
 // the back buffer upright in the window after present(), stretched when the
-// sizes differ.
+// sizes differ, with a clear of the bound back buffer done first.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -50,23 +50,36 @@ TEST(GpuWindow, PresentShowsTheBackBufferUprightInTheWindow) {
         const auto texel = [](unsigned long rgb) {  // RGBA bytes in memory
             return static_cast<uint32_t>(0xFF000000 | (rgb & 0xFF) << 16 | (rgb & 0xFF00) | rgb >> 16);
         };
+        // The window's pixels at (10, 4) and (10, 60) once they read as expected, or after a second.
+        const auto shows = [&](unsigned long wantTop, unsigned long wantBottom) {
+            unsigned long top = 0, bottom = 0;
+            for (int attempt = 0; attempt < 50 && (top != wantTop || bottom != wantBottom); ++attempt) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                XImage* image = XGetImage(x11, window, 0, 0, 64, 64, AllPlanes, ZPixmap);
+                if (!image) return false;
+                top = XGetPixel(image, 10, 4);
+                bottom = XGetPixel(image, 10, 60);
+                XDestroyImage(image);
+            }
+            return top == wantTop && bottom == wantBottom;
+        };
+        // A clear of the bound back buffer that no draw follows is done by the present.
+        const auto view = bundle->device->createRenderTargetView(*bundle->swapChain->backBuffer());
+        ASSERT_TRUE(view);
+        bundle->context->omSetRenderTargets(view.get(), nullptr);
+        const float grey[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+        bundle->context->clearRenderTargetView(*view, grey);
+        bundle->swapChain->present();
+        EXPECT_TRUE(shows(0x808080, 0x808080)) << c.size;
+
         std::vector<uint32_t> texels(c.size * c.size, texel(c.bottom));
         std::fill(texels.begin(), texels.begin() + c.size * c.size / 2, texel(c.top));
         bundle->context->updateTexture(*bundle->swapChain->backBuffer(), 0, 0, c.size, c.size, texels.data(),
                                        c.size * 4);
         bundle->swapChain->present();
         EXPECT_EQ(bundle->device->status(), DeviceStatus::Ok);
-        unsigned long top = 0, bottom = 0;
-        for (int attempt = 0; attempt < 50 && (top != c.top || bottom != c.bottom); ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            XImage* image = XGetImage(x11, window, 0, 0, 64, 64, AllPlanes, ZPixmap);
-            ASSERT_TRUE(image);
-            top = XGetPixel(image, 10, 4);
-            bottom = XGetPixel(image, 10, 60);
-            XDestroyImage(image);
-        }
-        EXPECT_EQ(top, c.top) << c.size;
-        EXPECT_EQ(bottom, c.bottom) << c.size;
+        EXPECT_TRUE(shows(c.top, c.bottom)) << c.size;
+        bundle->context->omSetRenderTargets(nullptr, nullptr);
     }
     // A window id that does not exist fails creation instead of ending the process.
     EXPECT_FALSE(onWindow(0x7ffffff, 64));

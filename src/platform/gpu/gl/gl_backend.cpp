@@ -50,6 +50,7 @@ GlSwapChain::~GlSwapChain() {
 
 void GlSwapChain::present() {
     core_->makeCurrent();
+    if (core_->context) core_->context->finishPendingClears();
     GlTarget& target = core_->target();
     if (!target.windowed()) {
         glFlush();

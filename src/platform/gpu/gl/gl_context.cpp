@@ -358,6 +358,7 @@ void GlContext::omSetDepthStencilState(DepthStencilState* state, uint32_t stenci
 void GlContext::omSetRenderTargets(RenderTargetView* target, DepthStencilView* depth) {
     auto* color = static_cast<GlRenderTargetView*>(target);
     auto* depthView = static_cast<GlDepthStencilView*>(depth);
+    if (color != renderTarget_ || depthView != depthTarget_) finishPendingClears();
     if (color != renderTarget_) {
         makeCurrent();
         glNamedFramebufferTexture(drawFbo_, GL_COLOR_ATTACHMENT0, color ? color->storage->name : 0, 0);

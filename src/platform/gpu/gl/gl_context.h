@@ -72,6 +72,9 @@ public:
     uint64_t stateChangeCount() const { return stateChanges_; }
     // The framebuffer object that draws go to.
     GLuint drawFramebuffer() const { return drawFbo_; }
+    // Does the clears that wait for the next draw (see clearRenderTargetView)
+    // now; called before anything outside the context reads a target.
+    void finishPendingClears();
 
 private:
     struct StageState {
@@ -121,6 +124,21 @@ private:
     void unbindViewsOf(const GlTextureStorage& storage);
     void setProgram(ShaderStage stage, GLuint program, const hlsl::TranslatedShader* shader);
 
+    // A clear of a bound target waits for the next draw while the bound
+    // colour and depth textures have the same size (a framebuffer clear
+    // covers only the area all its attachments share).
+    struct PendingClears {
+        bool color = false;
+        bool depth = false;
+        std::array<float, 4> rgba{};
+        float depthValue = 0.0f;
+    };
+    bool clearMayWait() const;
+    bool clearPending(const GlTextureStorage& storage) const;
+    void clearColorNow(GLuint texture, const float rgba[4]);
+    void clearDepthNow(GLuint texture, float value);
+    void clearPendingInDrawFramebuffer();
+
     bool prepareDraw(bool indexed);
     void bindPipeline();
     void bindVertexArray(bool indexed);
@@ -169,6 +187,7 @@ private:
     Viewport viewport_{};
     GlRenderTargetView* renderTarget_ = nullptr;
     GlDepthStencilView* depthTarget_ = nullptr;
+    PendingClears pending_;
 
     AppliedRaster appliedRaster_;
     AppliedBlend appliedBlend_;

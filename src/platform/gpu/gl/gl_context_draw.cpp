@@ -1,7 +1,8 @@
 // What the GL context does besides keeping bindings. At a draw, everything
 // Direct3D keeps as separate context state but GL ties to other objects is
-// brought up to date; then resource updates, clears and read-back; and the
-// reset of all state and the unbinding of destroyed objects.
+// brought up to date; then resource updates, clears (which may wait for the
+// next draw) and read-back; and the reset of all state and the unbinding of
+// destroyed objects.
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -104,6 +105,7 @@ void GlContext::bindSamplers() {
 bool GlContext::prepareDraw(bool indexed) {
     if (!programs_[0] || mode_ == kNoPrimitive || (indexed && !indexBuffer_)) return false;
     makeCurrent();
+    if (pending_.color || pending_.depth) clearPendingInDrawFramebuffer();
     if (pipelineDirty_) bindPipeline();
     bindVertexArray(indexed);
     bindConstantBuffers();
@@ -140,7 +142,7 @@ void GlContext::drawIndexedInstanced(uint32_t indexCountPerInstance, uint32_t in
                                                   static_cast<GLsizei>(instanceCount), baseVertex, startInstance);
 }
 
-// ---------------------------------------------------------------- resource updates, clears and read-back
+// ---------------------------------------------------------------- resource updates
 
 void GlContext::updateSubresource(Buffer& buffer, const void* data, size_t bytes) {
     auto& gl = static_cast<GlBuffer&>(buffer);
@@ -162,6 +164,7 @@ void GlContext::updateTexture(Texture2D& texture, uint32_t x, uint32_t y, uint32
     const TextureFormat& format = storage.format;
     if (storage.desc.usage != Usage::Default || format.compressed || format.depth || !data) return;
     if (x + width > storage.desc.width || y + height > storage.desc.height) return;
+    if (clearPending(storage)) finishPendingClears();
     makeCurrent();
     // The unpack row length is 0 everywhere else in the backend.
     const auto rowLength = static_cast<GLint>(rowPitch / format.blockBytes);
@@ -200,18 +203,67 @@ void GlContext::unmap(Buffer& buffer) {
     gl.mapped = nullptr;
 }
 
+// ---------------------------------------------------------------- clears
+//
+// A clear of a bound target waits for the next draw, which does it on the
+// framebuffer it draws to. A tiling software rasteriser then clears each tile
+// as it begins the pass, while the tile is in its cache, instead of filling
+// the whole texture at once and loading it back tile by tile for the draws.
+// A frame cleared and presented without a draw gets the plain fill, which
+// needs no pass at all. Anything that could see a waiting target first does
+// its clears: a read, an upload into it, a present, a change of targets.
+
+bool GlContext::clearMayWait() const {
+    if (!renderTarget_ || !depthTarget_) return true;
+    const Texture2DDesc& color = renderTarget_->storage->desc;
+    const Texture2DDesc& depth = depthTarget_->storage->desc;
+    return color.width == depth.width && color.height == depth.height;
+}
+
+bool GlContext::clearPending(const GlTextureStorage& storage) const {
+    return (pending_.color && renderTarget_->storage.get() == &storage) ||
+           (pending_.depth && depthTarget_->storage.get() == &storage);
+}
+
 void GlContext::clearRenderTargetView(RenderTargetView& target, const float rgba[4]) {
+    const GlTextureStorage& storage = *static_cast<GlRenderTargetView&>(target).storage;
+    if (renderTarget_ && renderTarget_->storage.get() == &storage && clearMayWait()) {
+        pending_.color = true;
+        std::copy(rgba, rgba + 4, pending_.rgba.begin());
+        return;
+    }
     makeCurrent();
-    // Clears the whole texture, ignoring write masks, as Direct3D does.
-    glClearTexImage(static_cast<GlRenderTargetView&>(target).storage->name, 0, GL_RGBA, GL_FLOAT, rgba);
+    clearColorNow(storage.name, rgba);
 }
 
 void GlContext::clearDepthStencilView(DepthStencilView& depth, float value) {
+    const GlTextureStorage& storage = *static_cast<GlDepthStencilView&>(depth).storage;
+    if (depthTarget_ && depthTarget_->storage.get() == &storage && clearMayWait()) {
+        pending_.depth = true;
+        pending_.depthValue = value;
+        return;
+    }
     makeCurrent();
+    clearDepthNow(storage.name, value);
+}
+
+void GlContext::finishPendingClears() {
+    if (!pending_.color && !pending_.depth) return;
+    makeCurrent();
+    if (pending_.color) clearColorNow(renderTarget_->storage->name, pending_.rgba.data());
+    if (pending_.depth) clearDepthNow(depthTarget_->storage->name, pending_.depthValue);
+    pending_ = {};
+}
+
+void GlContext::clearColorNow(GLuint texture, const float rgba[4]) {
+    // Clears the whole texture, ignoring write masks, as Direct3D does.
+    glClearTexImage(texture, 0, GL_RGBA, GL_FLOAT, rgba);
+}
+
+void GlContext::clearDepthNow(GLuint texture, float value) {
     // The texture is attached only for the clear: a texture deleted later
     // must not stay attached to a framebuffer that is not bound.
-    glNamedFramebufferTexture(scratchFbo_, GL_DEPTH_STENCIL_ATTACHMENT,
-                              static_cast<GlDepthStencilView&>(depth).storage->name, 0);
+    glNamedFramebufferTexture(scratchFbo_, GL_DEPTH_STENCIL_ATTACHMENT, texture, 0);
     // The stencil is cleared to 0 with the depth. Nothing can tell: this
     // backend's stencil test always passes and never writes (Direct3D's
     // default operations), so the stencil's contents are never seen. But a
@@ -225,9 +277,30 @@ void GlContext::clearDepthStencilView(DepthStencilView& depth, float value) {
     glNamedFramebufferTexture(scratchFbo_, GL_DEPTH_STENCIL_ATTACHMENT, 0, 0);
 }
 
+// The same clears on the draw framebuffer, whose attachments are the whole
+// of both textures (clearMayWait). No scissor is ever enabled; the write
+// masks are lifted for the clear as above.
+void GlContext::clearPendingInDrawFramebuffer() {
+    if (pending_.color) {
+        const uint8_t mask = appliedColorMask_;
+        if (mask != 0x0F) glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearNamedFramebufferfv(drawFbo_, GL_COLOR, 0, pending_.rgba.data());
+        if (mask != 0x0F) glColorMask(mask & 1, (mask >> 1) & 1, (mask >> 2) & 1, (mask >> 3) & 1);
+    }
+    if (pending_.depth) {
+        if (!appliedDepth_.write) glDepthMask(GL_TRUE);
+        glClearNamedFramebufferfi(drawFbo_, GL_DEPTH_STENCIL, 0, pending_.depthValue, 0);
+        if (!appliedDepth_.write) glDepthMask(GL_FALSE);
+    }
+    pending_ = {};
+}
+
+// ---------------------------------------------------------------- read-back
+
 bool GlContext::readPixels(RenderTargetView& target, Image& out) {
     GlTextureStorage& storage = *static_cast<GlRenderTargetView&>(target).storage;
     if (storage.format.compressed || storage.format.depth) return false;
+    if (clearPending(storage)) finishPendingClears();
     makeCurrent();
     out.width = storage.desc.width;
     out.height = storage.desc.height;

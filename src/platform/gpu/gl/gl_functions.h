@@ -26,6 +26,7 @@
     X(PFNGLBLENDFUNCSEPARATEPROC, glBlendFuncSeparate)                                                     \
     X(PFNGLBLITNAMEDFRAMEBUFFERPROC, glBlitNamedFramebuffer)                                               \
     X(PFNGLCLEARNAMEDFRAMEBUFFERFIPROC, glClearNamedFramebufferfi)                                         \
+    X(PFNGLCLEARNAMEDFRAMEBUFFERFVPROC, glClearNamedFramebufferfv)                                         \
     X(PFNGLCLEARTEXIMAGEPROC, glClearTexImage)                                                             \
     X(PFNGLCLIENTWAITSYNCPROC, glClientWaitSync)                                                           \
     X(PFNGLCLIPCONTROLPROC, glClipControl)                                                                 \
