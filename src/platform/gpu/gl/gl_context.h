@@ -137,6 +137,7 @@ private:
     bool clearPending(const GlTextureStorage& storage) const;
     void clearColorNow(GLuint texture, const float rgba[4]);
     void clearDepthNow(GLuint texture, float value);
+    void clearDepthIn(GLuint framebuffer, float value);
     void clearPendingInDrawFramebuffer();
 
     bool prepareDraw(bool indexed);

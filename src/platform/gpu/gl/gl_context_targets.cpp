@@ -64,6 +64,11 @@ void GlContext::clearDepthNow(GLuint texture, float value) {
     // The texture is attached only for the clear: a texture deleted later
     // must not stay attached to a framebuffer that is not bound.
     glNamedFramebufferTexture(scratchFbo_, GL_DEPTH_STENCIL_ATTACHMENT, texture, 0);
+    clearDepthIn(scratchFbo_, value);
+    glNamedFramebufferTexture(scratchFbo_, GL_DEPTH_STENCIL_ATTACHMENT, 0, 0);
+}
+
+void GlContext::clearDepthIn(GLuint framebuffer, float value) {
     // The stencil is cleared to 0 with the depth. Nothing can tell: this
     // backend's stencil test always passes and never writes (Direct3D's
     // default operations), so the stencil's contents are never seen. But a
@@ -72,26 +77,23 @@ void GlContext::clearDepthNow(GLuint texture, float value) {
     // software rasteriser, where clearing the whole word is a plain fill.
     // The clear must ignore the depth-write state.
     if (!appliedDepth_.write) glDepthMask(GL_TRUE);
-    glClearNamedFramebufferfi(scratchFbo_, GL_DEPTH_STENCIL, 0, value, 0);
+    glClearNamedFramebufferfi(framebuffer, GL_DEPTH_STENCIL, 0, value, 0);
     if (!appliedDepth_.write) glDepthMask(GL_FALSE);
-    glNamedFramebufferTexture(scratchFbo_, GL_DEPTH_STENCIL_ATTACHMENT, 0, 0);
 }
 
 // The same clears on the draw framebuffer, whose attachments are the whole
-// of both textures (clearMayWait). No scissor is ever enabled; the write
-// masks are lifted for the clear as above.
+// of both textures (clearMayWait). No scissor is ever enabled; the colour
+// write mask is lifted for the clear and then set back from the state.
 void GlContext::clearPendingInDrawFramebuffer() {
     if (pending_.color) {
-        const uint8_t mask = appliedColorMask_;
-        if (mask != 0x0F) glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        if (appliedColorMask_ != 0x0F) {
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            appliedColorMask_ = 0x0F;
+        }
         glClearNamedFramebufferfv(drawFbo_, GL_COLOR, 0, pending_.rgba.data());
-        if (mask != 0x0F) glColorMask(mask & 1, (mask >> 1) & 1, (mask >> 2) & 1, (mask >> 3) & 1);
+        applyColorMask();
     }
-    if (pending_.depth) {
-        if (!appliedDepth_.write) glDepthMask(GL_TRUE);
-        glClearNamedFramebufferfi(drawFbo_, GL_DEPTH_STENCIL, 0, pending_.depthValue, 0);
-        if (!appliedDepth_.write) glDepthMask(GL_FALSE);
-    }
+    if (pending_.depth) clearDepthIn(drawFbo_, pending_.depthValue);
     pending_ = {};
 }
 
